@@ -1,0 +1,77 @@
+/* The network model's data and its three operations. Start at update_state, the dynamics;
+ * initialize builds the distances and the random start, energy measures a state. */
+#include "network.h"
+
+#include <math.h>
+#include <stdlib.h>
+
+static const double RAW_SCALE = 0.1;     /* applied to each raw distance, cancelled by scaling */
+static const double DISTANCE_SUM = 10.0; /* what the scaled distances add up to */
+static const double RAND_DIVISOR = 2147483647.0; /* maps rand() onto [0, 1] */
+static const double U0 = 0.5; /* the activation's width: output (tanh(u/U0)+1)/2 */
+
+const double cityxy[NCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}, {5.0, 3.0},
+                                 {4.0, 1.0}, {2.0, 1.0}, {1.0, 3.0}, {1.0, 5.0}};
+double Acoef, Bcoef, Dcoef;
+double unitout[NCITY][NCITY];
+double distance[NCITY][NCITY];
+
+/* Distances scaled to sum to DISTANCE_SUM, then a start of 81 draws in row-major order.
+ * The coefficients play no part here. */
+void initialize(void) {
+  double total = 0.0;
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) {
+      double dx = cityxy[i][0] - cityxy[j][0];
+      double dy = cityxy[i][1] - cityxy[j][1];
+      distance[i][j] = sqrt(dx * dx + dy * dy) * RAW_SCALE;
+      total += distance[i][j];
+    }
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) distance[i][j] = distance[i][j] * DISTANCE_SUM / total;
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) unitout[i][j] = rand() / RAND_DIVISOR;
+}
+
+/* One sweep over the units in row-major order, in place: later units of the same sweep see
+ * the new values of earlier ones. The row and column terms leave the unit out by
+ * subtraction; every unit's input also carries the constant Acoef + Bcoef. */
+void update_state(void) {
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) {
+      double rowsum = 0.0, colsum = 0.0, toursum = 0.0;
+      for (int k = 0; k < NCITY; k++) rowsum += unitout[i][k];
+      double row = -Acoef * (rowsum - unitout[i][j]);
+      for (int k = 0; k < NCITY; k++) colsum += unitout[k][j];
+      double column = -Bcoef * (colsum - unitout[i][j]);
+      int p = prev(j), n = next(j);
+      for (int k = 0; k < NCITY; k++) toursum += (unitout[k][n] + unitout[k][p]) * distance[i][k];
+      double tour = -Dcoef * toursum;
+      double u = row + column + tour + Acoef + Bcoef;
+      unitout[i][j] = (tanh(u / U0) + 1) * 0.5;
+    }
+}
+
+/* The energy of the current state: half of each coefficient times its sum of products.
+ * Each unordered pair in a row or column counts twice; the column sum runs position-major. */
+double energy(void) {
+  double ea = 0.0, eb = 0.0, ed = 0.0;
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++)
+      for (int k = 0; k < NCITY; k++)
+        if (k != j) ea += unitout[i][j] * unitout[i][k];
+  for (int j = 0; j < NCITY; j++)
+    for (int i = 0; i < NCITY; i++)
+      for (int k = 0; k < NCITY; k++)
+        if (k != i) eb += unitout[i][j] * unitout[k][j];
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) {
+      int p = prev(j), n = next(j);
+      for (int k = 0; k < NCITY; k++)
+        ed += distance[i][k] * unitout[i][j] * (unitout[k][n] + unitout[k][p]);
+    }
+  ea = (Acoef * 0.5) * ea;
+  eb = (Bcoef * 0.5) * eb;
+  ed = (Dcoef * 0.5) * ed;
+  return ea + eb + ed;
+}

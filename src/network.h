@@ -1,0 +1,30 @@
+/* The network model: nine cities, the 9 x 9 state of unit outputs and the scaled distances,
+ * with the three operations of a run: initialize, update_state and energy.
+ * Index legend, used everywhere: i is a city (row), j a tour position (column),
+ * k the index being summed. */
+#ifndef NUV_NETWORK_H
+#define NUV_NETWORK_H
+
+enum { NCITY = 9 };   /* cities, and tour positions */
+enum { NSWEEP = 50 }; /* sweeps in one run */
+
+/* Problem data and state, program-wide. */
+extern const double cityxy[NCITY][2];
+extern double Acoef, Bcoef, Dcoef;
+extern double unitout[NCITY][NCITY];
+extern double distance[NCITY][NCITY];
+
+/* The closed tour's neighbours of position j. */
+static inline int prev(int j) {
+  return j == 0 ? NCITY - 1 : j - 1;
+}
+static inline int next(int j) {
+  return j == NCITY - 1 ? 0 : j + 1;
+}
+
+/* Set-up, dynamics, measure. */
+void initialize(void);
+void update_state(void);
+double energy(void);
+
+#endif
