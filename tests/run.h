@@ -3,6 +3,7 @@
 #define NUV_TESTS_RUN_H
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct Ran {
@@ -15,5 +16,12 @@ Ran run(const std::string &command);
 
 // Splits text into lines, without their newlines.
 std::vector<std::string> lines_of(const std::string &text);
+
+// The processes whose parent is `parent`, from /proc.
+std::vector<pid_t> children_of(pid_t parent);
+
+// Starts argv[0] with standard output to /dev/null, waits until it has `workers` children, kills
+// the last of them and waits for the program to end. Status -1 if the workers never appeared.
+Ran run_killing_a_worker(const std::vector<std::string> &argv, size_t workers);
 
 #endif

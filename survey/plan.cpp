@@ -1,0 +1,204 @@
+// Reading the survey's command line. Every value is checked before any run; a coefficient is a
+// finite number or a range FROM:TO:STEP, seeds are FIRST:LAST in 0 ... 4294967295.
+#include "plan.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+const char *const COEF_NAME[3] = {"Acoef", "Bcoef", "Dcoef"};
+
+const char USAGE[] =
+    "Usage: nuv-survey [--seeds FIRST:LAST] [--jobs N] [--csv] [--svg FILE] Acoef Bcoef Dcoef\n"
+    "Runs the nuv network for every seed and coefficient triple, decodes the final states\n"
+    "and rates their tours against the optimal tour.\n"
+    "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n"
+    "  --seeds FIRST:LAST  inclusive seeds in 0 ... 4294967295 (default 1:1000)\n"
+    "  --jobs N            worker processes, 1 ... 256 (default: the online processors)\n"
+    "  --csv               one row per run instead of the summary\n"
+    "  --svg FILE          also draw the survey: a tour map for one triple, a heatmap for two\n"
+    "                      ranging coefficients\n";
+
+static const size_t MAX_VALUES = 1000000; // values in one range
+
+// A whole text that is a finite number.
+static bool read_number(const std::string &text, double *value) {
+  if (text.empty() || isspace((unsigned char)text[0])) return false;
+  char *end;
+  errno = 0;
+  *value = strtod(text.c_str(), &end);
+  return *end == '\0' && errno != ERANGE && std::isfinite(*value);
+}
+
+// Decimal places that a number's text shows ("0.25" 2, "1e-3" 3, "2.5e1" 0), or -1 for a text
+// whose decimals do not say (hexadecimal).
+static int decimals_of(const std::string &text) {
+  if (text.find_first_of("xX") != std::string::npos) return -1;
+  size_t dot = text.find('.'), e = text.find_first_of("eE");
+  long places =
+      dot == std::string::npos ? 0 : long((e == std::string::npos ? text.size() : e) - dot - 1);
+  if (e != std::string::npos) places -= strtol(text.c_str() + e + 1, nullptr, 10);
+  return places < 0 ? 0 : places > 340 ? -1 : int(places);
+}
+
+// FROM + k * STEP rounded to the decimals of FROM and STEP, so that 0.5:3:0.1 gives the very
+// doubles of 0.5, 0.6, ... 3 that the same numbers typed alone give.
+static double range_value(double from, double step, size_t k, int places) {
+  double v = from + double(k) * step;
+  if (places < 0) return v;
+  char text[400];
+  snprintf(text, sizeof text, "%.*f", places, v);
+  return strtod(text, nullptr);
+}
+
+static bool read_coef(const std::string &text, std::vector<double> *values, std::string *error) {
+  std::vector<std::string> part;
+  for (size_t at = 0;; at++) {
+    size_t colon = text.find(':', at);
+    part.push_back(text.substr(at, colon - at));
+    if (colon == std::string::npos) break;
+    at = colon;
+  }
+  double v[3] = {0, 0, 0};
+  for (size_t p = 0; p < part.size() && p < 3; p++)
+    if (!read_number(part[p], &v[p])) {
+      *error = "'" + part[p] + "' is not a finite number";
+      return false;
+    }
+  if (part.size() == 1) {
+    values->assign(1, v[0]);
+    return true;
+  }
+  if (part.size() != 3)
+    *error = "a range is FROM:TO:STEP";
+  else if (!(v[2] > 0))
+    *error = "the step " + part[2] + " is not above 0";
+  else if (v[0] > v[1])
+    *error = "FROM " + part[0] + " is above TO " + part[1];
+  else if ((v[1] - v[0]) / v[2] >= double(MAX_VALUES))
+    *error = "more than a million values";
+  if (!error->empty()) return false;
+  size_t n = size_t((v[1] - v[0]) / v[2] + 1e-6) + 1;
+  int places = std::max(decimals_of(part[0]), decimals_of(part[2]));
+  if (decimals_of(part[0]) < 0 || decimals_of(part[2]) < 0) places = -1;
+  values->clear();
+  for (size_t k = 0; k < n; k++) values->push_back(range_value(v[0], v[2], k, places));
+  return true;
+}
+
+// A whole text of decimal digits whose value is at most max.
+static bool read_whole(const std::string &text, uint64_t max, uint64_t *value) {
+  if (text.empty() || text.size() > 20) return false;
+  *value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    *value = *value * 10 + uint64_t(c - '0');
+    if (*value > max) return false;
+  }
+  return true;
+}
+
+static bool read_seeds(const std::string &text, Plan *plan, std::string *error) {
+  size_t colon = text.find(':');
+  uint64_t first, last;
+  if (colon == std::string::npos || !read_whole(text.substr(0, colon), UINT32_MAX, &first) ||
+      !read_whole(text.substr(colon + 1), UINT32_MAX, &last))
+    *error = "seeds '" + text + "' are not FIRST:LAST, whole numbers in 0 ... 4294967295";
+  else if (first > last)
+    *error = "seeds '" + text + "': FIRST is above LAST";
+  else
+    plan->first_seed = uint32_t(first), plan->last_seed = uint32_t(last);
+  return error->empty();
+}
+
+static int online_processors() {
+  long n = sysconf(_SC_NPROCESSORS_ONLN);
+  return n < 1 ? 1 : n > 256 ? 256 : int(n);
+}
+
+// An option rather than a number such as -1 or -.5.
+static bool is_option(const std::string &arg) {
+  return arg.size() > 1 && arg[0] == '-' && !isdigit((unsigned char)arg[1]) && arg[1] != '.';
+}
+
+// Applies one option that takes a value.
+static void read_option(const std::string &name, const std::string &value, Plan *plan,
+                        std::string *error) {
+  uint64_t jobs;
+  if (name == "--seeds") {
+    read_seeds(value, plan, error);
+  } else if (name == "--jobs") {
+    if (read_whole(value, 256, &jobs) && jobs >= 1)
+      plan->jobs = int(jobs);
+    else
+      *error = "--jobs '" + value + "' is not a whole number in 1 ... 256";
+  } else if (value.empty()) {
+    *error = "--svg needs a file name";
+  } else {
+    plan->svg = value;
+  }
+}
+
+PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
+  std::vector<std::string> coef;
+  bool options = true;
+  error->clear();
+  for (int a = 1; a < argc && error->empty(); a++) {
+    std::string arg = argv[a];
+    if (!options || !is_option(arg)) {
+      coef.push_back(arg);
+      continue;
+    }
+    size_t eq = arg.find('=');
+    std::string name = arg.substr(0, eq);
+    bool valued = name == "--seeds" || name == "--jobs" || name == "--svg";
+    if (arg == "--help" || arg == "-h") return PLAN_HELP;
+    if (arg == "--")
+      options = false;
+    else if (arg == "--csv")
+      plan->csv = true;
+    else if (!valued)
+      *error = "unknown option '" + arg + "'";
+    else if (eq != std::string::npos)
+      read_option(name, arg.substr(eq + 1), plan, error);
+    else if (a + 1 < argc)
+      read_option(name, argv[++a], plan, error);
+    else
+      *error = name + " needs a value";
+  }
+  if (error->empty() && coef.size() < 3)
+    *error = std::string("missing coefficient ") + COEF_NAME[coef.size()];
+  if (error->empty() && coef.size() > 3) *error = "unexpected argument '" + coef[3] + "'";
+  for (int c = 0; c < 3 && error->empty(); c++)
+    if (!read_coef(coef[c], &plan->coef[c], error))
+      *error = std::string(COEF_NAME[c]) + " '" + coef[c] + "': " + *error;
+  if (error->empty() && run_count(*plan) == 0) *error = "too many runs to count";
+  bool all_range = plan->coef[0].size() > 1 && plan->coef[1].size() > 1 && plan->coef[2].size() > 1;
+  if (error->empty() && !plan->svg.empty() && all_range)
+    *error = "--svg draws one triple or two ranging coefficients, not all three";
+  if (plan->jobs == 0) plan->jobs = online_processors();
+  return error->empty() ? PLAN_OK : PLAN_BAD;
+}
+
+uint64_t triple_count(const Plan &plan) {
+  return uint64_t(plan.coef[0].size()) * plan.coef[1].size() * plan.coef[2].size();
+}
+
+uint64_t seed_count(const Plan &plan) {
+  return uint64_t(plan.last_seed) - plan.first_seed + 1;
+}
+
+uint64_t run_count(const Plan &plan) {
+  uint64_t runs;
+  return __builtin_mul_overflow(triple_count(plan), seed_count(plan), &runs) ? 0 : runs;
+}
+
+void triple_values(const Plan &plan, uint64_t t, double value[3]) {
+  size_t nb = plan.coef[1].size(), nd = plan.coef[2].size();
+  value[0] = plan.coef[0][t / (nb * nd)];
+  value[1] = plan.coef[1][t / nd % nb];
+  value[2] = plan.coef[2][t % nd];
+}

@@ -1,0 +1,36 @@
+// The survey's plan, read from its command line: the values of each coefficient, the seeds,
+// the number of workers and what to write. Every run of the survey is one (triple, seed).
+#ifndef NUV_SURVEY_PLAN_H
+#define NUV_SURVEY_PLAN_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Plan {
+  std::vector<double> coef[3]; // values of Acoef, Bcoef, Dcoef, each ascending
+  uint32_t first_seed = 1, last_seed = 1000;
+  int jobs = 0; // worker processes
+  bool csv = false;
+  std::string svg; // picture to write, or empty
+};
+
+extern const char *const COEF_NAME[3]; // "Acoef", "Bcoef", "Dcoef"
+
+enum PlanResult { PLAN_OK, PLAN_HELP, PLAN_BAD };
+
+// Reads argv into *plan; on PLAN_BAD *error names the bad value.
+PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error);
+
+// The usage text for --help.
+extern const char USAGE[];
+
+// Counting: triples in Acoef-outermost order, seeds per triple, and all runs.
+uint64_t triple_count(const Plan &plan);
+uint64_t seed_count(const Plan &plan);
+uint64_t run_count(const Plan &plan);
+
+// The coefficient values of triple t.
+void triple_values(const Plan &plan, uint64_t t, double value[3]);
+
+#endif

@@ -1,0 +1,168 @@
+// The survey's pieces in process: decoding states, tour lengths worked out by hand, the canonical
+// cycle, the optimum, coefficient ranges and seeds, and a triple's aggregates.
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "plan.h"
+#include "tally.h"
+#include "tour.h"
+
+namespace {
+
+// A tour from its printed form, "2-3-4-...".
+Tour tour_of(const std::string &text) {
+  Tour t;
+  for (int j = 0; j < NCITY; j++) t.city[j] = text[size_t(2 * j)] - '1';
+  return t;
+}
+
+TEST(Decode, ReadsOneUnitAboveOneHalfPerRowAndColumn) {
+  double state[NCITY][NCITY];
+  for (auto &row : state)
+    for (double &u : row) u = 0.5; // exactly 0.5 is not on
+  const Tour t = tour_of("2-3-4-5-8-1-6-7-9");
+  for (int j = 0; j < NCITY; j++) state[t.city[j]][j] = 0.51;
+  Tour got;
+  ASSERT_TRUE(decode_tour(state, &got));
+  EXPECT_EQ(tour_text(got), "2-3-4-5-8-1-6-7-9");
+  state[1][8] = 0.9; // city 2 on twice, and position 9 holds two cities
+  EXPECT_FALSE(decode_tour(state, &got));
+  state[1][8] = 0.5;
+  state[1][0] = 0.5; // position 1 holds no city
+  EXPECT_FALSE(decode_tour(state, &got));
+}
+
+TEST(Tour, LengthsMatchTheCoordinates) {
+  // 1-2-...-9: four sides of 2, four of sqrt 5 and one of sqrt 10 (cities 1 and 2).
+  EXPECT_NEAR(tour_length(tour_of("1-2-3-4-5-6-7-8-9")), 8 + 4 * std::sqrt(5.0) + std::sqrt(10.0),
+              1e-12);
+  EXPECT_NEAR(tour_length(tour_of("1-4-3-2-9-8-7-6-5")), 6 + 6 * std::sqrt(5.0), 1e-12);
+}
+
+TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
+  const std::string cycle = "7-6-5-4-3-2-9-1-8";
+  Tour t = tour_of(cycle);
+  const double length = tour_length(t);
+  for (int turn = 0; turn < 2 * NCITY; turn++) {
+    Tour r;
+    for (int j = 0; j < NCITY; j++)
+      r.city[j] = turn < NCITY ? t.city[(j + turn) % NCITY] : t.city[(NCITY + turn - j) % NCITY];
+    EXPECT_EQ(tour_text(canonical_tour(r)), "1-8-7-6-5-4-3-2-9") << tour_text(r);
+    EXPECT_NEAR(tour_length(r), length, 1e-12);
+  }
+  EXPECT_EQ(tour_text(canonical_tour(tour_of("1-2-3-4-5-6-7-8-9"))), "1-2-3-4-5-6-7-8-9");
+}
+
+TEST(Tour, OptimumIsSixPlusSixRootFiveAndHasAMirrorImage) {
+  const Optimum o = find_optimum();
+  EXPECT_NEAR(o.length, 6 + 6 * std::sqrt(5.0), 1e-12);
+  EXPECT_EQ(tour_text(o.tour), "1-4-3-2-9-8-7-6-5");
+  // The cities are symmetric about x = 3; the mirror cycle rates as optimal too.
+  Tally tally;
+  tally.add({0.0, tour_of("1-8-7-6-5-4-3-2-9"), true}, o);
+  EXPECT_EQ(tally.optimal, 1u);
+}
+
+TEST(Tally, CountsOverAllRunsAndRatesOverTheValidOnes) {
+  const Optimum o = find_optimum();
+  Tally tally;
+  const Tour plain = tour_of("1-2-3-4-5-6-7-8-9");
+  tally.add({1.0, plain, true}, o);
+  tally.add({2.0, plain, false}, o);
+  tally.add({3.0, tour_of("5-6-7-8-9-2-3-4-1"), true}, o); // the optimum, turned round
+  tally.add({4.0, plain, false}, o);
+  EXPECT_EQ(tally.runs, 4u);
+  EXPECT_DOUBLE_EQ(tally.valid_percent(), 50.0);
+  EXPECT_DOUBLE_EQ(tally.optimal_percent(), 25.0);
+  const double plain_ratio = (8 + 4 * std::sqrt(5.0) + std::sqrt(10.0)) / (6 + 6 * std::sqrt(5.0));
+  EXPECT_NEAR(tally.ratio_sum / double(tally.valid), (plain_ratio + 1.0) / 2, 1e-12);
+  EXPECT_EQ(tour_text(tally.best), "1-4-3-2-9-8-7-6-5");
+  EXPECT_NEAR(tally.best_ratio, 1.0, 1e-12);
+}
+
+// Reads a command line of survey arguments into a plan.
+PlanResult read(std::vector<std::string> args, Plan *plan, std::string *error) {
+  args.insert(args.begin(), "nuv-survey");
+  std::vector<char *> argv;
+  for (auto &a : args) argv.push_back(a.data());
+  return read_plan(int(argv.size()), argv.data(), plan, error);
+}
+
+TEST(Plan, RangesIncludeTheirEndAndGiveTheTypedDoubles) {
+  Plan plan;
+  std::string error;
+  ASSERT_EQ(read({"0.5:3:0.1", "0:1:0.25", "0:0.3:0.1"}, &plan, &error), PLAN_OK) << error;
+  ASSERT_EQ(plan.coef[0].size(), 26u);
+  for (size_t k = 0; k < 26; k++) {
+    std::string typed = std::to_string(5 + k); // tenths
+    typed.insert(typed.size() - 1, ".");
+    EXPECT_EQ(plan.coef[0][k], std::stod(typed)) << typed;
+  }
+  EXPECT_EQ(plan.coef[1], (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
+  EXPECT_EQ(plan.coef[2], (std::vector<double>{0, 0.1, 0.2, 0.3}));
+  EXPECT_EQ(run_count(plan), 26u * 5 * 4 * 1000);
+}
+
+TEST(Plan, TriplesRunWithAcoefOutermost) {
+  Plan plan;
+  std::string error;
+  ASSERT_EQ(
+      read({"--seeds", "7:9", "--jobs=3", "--csv", "1:2:1", "-1:0:1", "5:7:1"}, &plan, &error),
+      PLAN_OK)
+      << error;
+  EXPECT_EQ(triple_count(plan), 12u);
+  EXPECT_EQ(seed_count(plan), 3u);
+  EXPECT_EQ(plan.jobs, 3);
+  EXPECT_TRUE(plan.csv);
+  double v[3];
+  triple_values(plan, 1, v);
+  EXPECT_EQ((std::vector<double>{v[0], v[1], v[2]}), (std::vector<double>{1, -1, 6}));
+  triple_values(plan, 3, v);
+  EXPECT_EQ((std::vector<double>{v[0], v[1], v[2]}), (std::vector<double>{1, 0, 5}));
+  triple_values(plan, 11, v);
+  EXPECT_EQ((std::vector<double>{v[0], v[1], v[2]}), (std::vector<double>{2, 0, 7}));
+}
+
+TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+      {{"1", "1"}, "missing coefficient Dcoef"},
+      {{"1", "1", "1", "2"}, "unexpected argument '2'"},
+      {{"1", "x", "1"}, "Bcoef 'x'"},
+      {{"1", "1", "inf"}, "Dcoef 'inf'"},
+      {{"1", "1", "1e999"}, "'1e999'"},
+      {{"1", "1", ""}, "Dcoef ''"},
+      {{"1", "1", "0:1:0"}, "step 0"},
+      {{"1", "1", "0:1:-0.5"}, "step -0.5"},
+      {{"2:1:1", "1", "1"}, "FROM 2 is above TO 1"},
+      {{"1", "0:1", "1"}, "FROM:TO:STEP"},
+      {{"1", "0:1:1:1", "1"}, "FROM:TO:STEP"},
+      {{"1", "0:2e6:1", "1"}, "more than a million"},
+      {{"--seeds", "5", "1", "1", "1"}, "seeds '5'"},
+      {{"--seeds", "-1:3", "1", "1", "1"}, "seeds '-1:3'"},
+      {{"--seeds", "0:4294967296", "1", "1", "1"}, "seeds '0:4294967296'"},
+      {{"--seeds", "1.5:3", "1", "1", "1"}, "seeds '1.5:3'"},
+      {{"--seeds", "3:1", "1", "1", "1"}, "FIRST is above LAST"},
+      {{"--jobs", "0", "1", "1", "1"}, "--jobs '0'"},
+      {{"--jobs", "257", "1", "1", "1"}, "--jobs '257'"},
+      {{"--jobs=x", "1", "1", "1"}, "--jobs 'x'"},
+      {{"1", "1", "1", "--jobs"}, "--jobs needs a value"},
+      {{"--fast", "1", "1", "1"}, "unknown option '--fast'"},
+      {{"--seeds", "0:4294967295", "1:100000:1", "1:100000:1", "1"}, "too many runs"},
+  };
+  for (const auto &[args, message] : bad) {
+    Plan plan;
+    std::string error;
+    EXPECT_EQ(read(args, &plan, &error), PLAN_BAD) << message;
+    EXPECT_NE(error.find(message), std::string::npos) << "got: " << error;
+  }
+  Plan plan;
+  std::string error;
+  EXPECT_EQ(read({"--seeds", "0:4294967295", "-1", "-.5", "1e-3"}, &plan, &error), PLAN_OK)
+      << error;
+  EXPECT_EQ(seed_count(plan), 4294967296u);
+  EXPECT_EQ(read({"1", "--help"}, &plan, &error), PLAN_HELP);
+}
+
+} // namespace
