@@ -8,7 +8,7 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
 total() { # sum of "Collected" over all processes of a callgrind log
-  awk '/Collected :/ { s += $NF } END { print s }' "$1"
+  awk '/Collected :/ { s += $NF } END { printf "%.0f\n", s }' "$1"
 }
 valgrind --tool=callgrind --callgrind-out-file="$out/survey.%p" \
   "$build/nuv-survey" --jobs 1 --seeds 1:20000 1 1 1 >/dev/null 2>"$out/survey.log"

@@ -96,13 +96,9 @@ std::string colour(double percent) {
   return fmt("#%02x%02x%02x", c[0], c[1], c[2]);
 }
 
-std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies) {
-  // The outer ranging coefficient goes up, the inner one across; with one ranging, the first
-  // fixed one stands on the upward axis with its single value.
-  std::vector<int> ranging, fixed;
-  for (int c = 0; c < 3; c++) (plan.coef[c].size() > 1 ? ranging : fixed).push_back(c);
-  int across = ranging.back(), up = ranging.size() == 2 ? ranging[0] : fixed[0];
-  int other = 3 - across - up;
+// across and up are the coefficients on the two axes; other is the one fixed in the title.
+std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int across, int up) {
+  const int other = 3 - across - up;
   const size_t nx = plan.coef[across].size(), ny = plan.coef[up].size();
   const double cw = 56, ch = 32, left = 110, top = 70;
   const int width = int(left + cw * double(nx) + 130), height = int(top + ch * double(ny) + 90);
@@ -165,13 +161,16 @@ std::string temp_beside(const std::string &path) {
 
 } // namespace
 
-std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies,
-                       const Optimum &optimum) {
-  if (tallies.size() == 1) {
+std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies, const Optimum &optimum) {
+  // The outer ranging coefficient goes up, the inner one across; with one ranging, the first
+  // fixed one stands on the upward axis with its single value.
+  std::vector<int> ranging, fixed;
+  for (int c = 0; c < 3; c++) (plan.coef[c].size() > 1 ? ranging : fixed).push_back(c);
+  if (ranging.empty()) {
     double coef[3] = {plan.coef[0][0], plan.coef[1][0], plan.coef[2][0]};
     return map_svg(coef, tallies[0], optimum);
   }
-  return heatmap_svg(plan, tallies);
+  return heatmap_svg(plan, tallies, ranging.back(), ranging.size() == 2 ? ranging[0] : fixed[0]);
 }
 
 bool can_create(const std::string &path, std::string *error) {

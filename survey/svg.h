@@ -11,7 +11,8 @@
 #include "tally.h"
 #include "tour.h"
 
-// The picture of a finished survey, from each triple's tally in the survey's order.
+// The picture of a finished survey, from each triple's tally in the survey's order: a map when
+// no coefficient ranges, a heatmap when one or two do.
 std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies, const Optimum &optimum);
 
 // Whether a file can be made at path; false with *error otherwise. Leaves nothing behind.

@@ -20,8 +20,8 @@ std::vector<std::string> lines_of(const std::string &text);
 // The processes whose parent is `parent`, from /proc.
 std::vector<pid_t> children_of(pid_t parent);
 
-// Starts argv[0] with standard output to /dev/null, waits until it has `workers` children, kills
+// Runs a command line with its output to /dev/null, waits until it has `workers` children, kills
 // the last of them and waits for the program to end. Status -1 if the workers never appeared.
-Ran run_killing_a_worker(const std::vector<std::string> &argv, size_t workers);
+Ran run_killing_a_worker(const std::string &command, size_t workers);
 
 #endif

@@ -1,5 +1,5 @@
-// The survey's pieces in process: decoding states, tour lengths worked out by hand, the canonical
-// cycle, the optimum, coefficient ranges and seeds, and a triple's aggregates.
+// The survey's pieces in process: decoding states, the canonical cycle, the optimum and tour
+// ratios worked out by hand, coefficient ranges and seeds.
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
@@ -34,13 +34,6 @@ TEST(Decode, ReadsOneUnitAboveOneHalfPerRowAndColumn) {
   EXPECT_FALSE(decode_tour(state, &got));
 }
 
-TEST(Tour, LengthsMatchTheCoordinates) {
-  // 1-2-...-9: four sides of 2, four of sqrt 5 and one of sqrt 10 (cities 1 and 2).
-  EXPECT_NEAR(tour_length(tour_of("1-2-3-4-5-6-7-8-9")), 8 + 4 * std::sqrt(5.0) + std::sqrt(10.0),
-              1e-12);
-  EXPECT_NEAR(tour_length(tour_of("1-4-3-2-9-8-7-6-5")), 6 + 6 * std::sqrt(5.0), 1e-12);
-}
-
 TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
   const std::string cycle = "7-6-5-4-3-2-9-1-8";
   Tour t = tour_of(cycle);
@@ -55,29 +48,22 @@ TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
   EXPECT_EQ(tour_text(canonical_tour(tour_of("1-2-3-4-5-6-7-8-9"))), "1-2-3-4-5-6-7-8-9");
 }
 
-TEST(Tour, OptimumIsSixPlusSixRootFiveAndHasAMirrorImage) {
+TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
   const Optimum o = find_optimum();
   EXPECT_NEAR(o.length, 6 + 6 * std::sqrt(5.0), 1e-12);
   EXPECT_EQ(tour_text(o.tour), "1-4-3-2-9-8-7-6-5");
-  // The cities are symmetric about x = 3; the mirror cycle rates as optimal too.
-  Tally tally;
-  tally.add({0.0, tour_of("1-8-7-6-5-4-3-2-9"), true}, o);
-  EXPECT_EQ(tally.optimal, 1u);
-}
-
-TEST(Tally, CountsOverAllRunsAndRatesOverTheValidOnes) {
-  const Optimum o = find_optimum();
   Tally tally;
   const Tour plain = tour_of("1-2-3-4-5-6-7-8-9");
   tally.add({1.0, plain, true}, o);
   tally.add({2.0, plain, false}, o);
   tally.add({3.0, tour_of("5-6-7-8-9-2-3-4-1"), true}, o); // the optimum, turned round
   tally.add({4.0, plain, false}, o);
-  EXPECT_EQ(tally.runs, 4u);
-  EXPECT_DOUBLE_EQ(tally.valid_percent(), 50.0);
-  EXPECT_DOUBLE_EQ(tally.optimal_percent(), 25.0);
+  tally.add({5.0, tour_of("1-8-7-6-5-4-3-2-9"), true}, o); // its mirror image about x = 3
+  EXPECT_EQ(tally.runs, 5u);
+  EXPECT_DOUBLE_EQ(tally.valid_percent(), 60.0);
+  EXPECT_DOUBLE_EQ(tally.optimal_percent(), 40.0);
   const double plain_ratio = (8 + 4 * std::sqrt(5.0) + std::sqrt(10.0)) / (6 + 6 * std::sqrt(5.0));
-  EXPECT_NEAR(tally.ratio_sum / double(tally.valid), (plain_ratio + 1.0) / 2, 1e-12);
+  EXPECT_NEAR(tally.ratio_sum / double(tally.valid), (plain_ratio + 2.0) / 3, 1e-12);
   EXPECT_EQ(tour_text(tally.best), "1-4-3-2-9-8-7-6-5");
   EXPECT_NEAR(tally.best_ratio, 1.0, 1e-12);
 }
@@ -108,21 +94,17 @@ TEST(Plan, RangesIncludeTheirEndAndGiveTheTypedDoubles) {
 TEST(Plan, TriplesRunWithAcoefOutermost) {
   Plan plan;
   std::string error;
-  ASSERT_EQ(
-      read({"--seeds", "7:9", "--jobs=3", "--csv", "1:2:1", "-1:0:1", "5:7:1"}, &plan, &error),
-      PLAN_OK)
-      << error;
-  EXPECT_EQ(triple_count(plan), 12u);
-  EXPECT_EQ(seed_count(plan), 3u);
+  ASSERT_EQ(read({"--seeds", "7:9", "--jobs=3", "1:2:1", "-1:0:1", "5:7:1"}, &plan, &error),
+            PLAN_OK);
+  EXPECT_EQ(run_count(plan), 12u * 3);
   EXPECT_EQ(plan.jobs, 3);
-  EXPECT_TRUE(plan.csv);
-  double v[3];
-  triple_values(plan, 1, v);
-  EXPECT_EQ((std::vector<double>{v[0], v[1], v[2]}), (std::vector<double>{1, -1, 6}));
-  triple_values(plan, 3, v);
-  EXPECT_EQ((std::vector<double>{v[0], v[1], v[2]}), (std::vector<double>{1, 0, 5}));
-  triple_values(plan, 11, v);
-  EXPECT_EQ((std::vector<double>{v[0], v[1], v[2]}), (std::vector<double>{2, 0, 7}));
+  const std::vector<double> expected[] = {{1, -1, 6}, {1, 0, 5}, {2, 0, 7}};
+  const uint64_t triple[] = {1, 3, 11};
+  for (int k = 0; k < 3; k++) {
+    double v[3];
+    triple_values(plan, triple[k], v);
+    EXPECT_EQ(std::vector<double>(v, v + 3), expected[k]) << triple[k];
+  }
 }
 
 TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
@@ -132,23 +114,17 @@ TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
       {{"1", "x", "1"}, "Bcoef 'x'"},
       {{"1", "1", "inf"}, "Dcoef 'inf'"},
       {{"1", "1", "1e999"}, "'1e999'"},
-      {{"1", "1", ""}, "Dcoef ''"},
       {{"1", "1", "0:1:0"}, "step 0"},
-      {{"1", "1", "0:1:-0.5"}, "step -0.5"},
       {{"2:1:1", "1", "1"}, "FROM 2 is above TO 1"},
       {{"1", "0:1", "1"}, "FROM:TO:STEP"},
-      {{"1", "0:1:1:1", "1"}, "FROM:TO:STEP"},
       {{"1", "0:2e6:1", "1"}, "more than a million"},
-      {{"--seeds", "5", "1", "1", "1"}, "seeds '5'"},
       {{"--seeds", "-1:3", "1", "1", "1"}, "seeds '-1:3'"},
       {{"--seeds", "0:4294967296", "1", "1", "1"}, "seeds '0:4294967296'"},
-      {{"--seeds", "1.5:3", "1", "1", "1"}, "seeds '1.5:3'"},
       {{"--seeds", "3:1", "1", "1", "1"}, "FIRST is above LAST"},
-      {{"--jobs", "0", "1", "1", "1"}, "--jobs '0'"},
       {{"--jobs", "257", "1", "1", "1"}, "--jobs '257'"},
-      {{"--jobs=x", "1", "1", "1"}, "--jobs 'x'"},
       {{"1", "1", "1", "--jobs"}, "--jobs needs a value"},
       {{"--fast", "1", "1", "1"}, "unknown option '--fast'"},
+      {{"--svg", "x.svg", "0:1:1", "0:1:1", "0:1:1"}, "not all three"},
       {{"--seeds", "0:4294967295", "1:100000:1", "1:100000:1", "1"}, "too many runs"},
   };
   for (const auto &[args, message] : bad) {
