@@ -161,7 +161,8 @@ std::string temp_beside(const std::string &path) {
 
 } // namespace
 
-std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies, const Optimum &optimum) {
+std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies,
+                       const Optimum &optimum) {
   // The outer ranging coefficient goes up, the inner one across; with one ranging, the first
   // fixed one stands on the upward axis with its single value.
   std::vector<int> ranging, fixed;

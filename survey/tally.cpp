@@ -11,7 +11,9 @@ void Tally::add(const RunResult &run, const Optimum &optimum) {
   valid++;
   ratio_sum += ratio;
   if (std::fabs(ratio - 1.0) <= OPTIMAL_SLACK) optimal++;
-  if (valid == 1 || ratio < best_ratio) best_ratio = ratio, best = canonical_tour(run.tour);
+  // Ties within the slack (mirror images differ only by rounding) keep the earlier run.
+  if (valid == 1 || ratio < best_ratio * (1.0 - OPTIMAL_SLACK))
+    best_ratio = ratio, best = canonical_tour(run.tour);
 }
 
 void print_summary_head(const Optimum &optimum) {

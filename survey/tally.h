@@ -13,7 +13,7 @@ struct Tally {
   uint64_t runs = 0, valid = 0, optimal = 0;
   double ratio_sum = 0.0;  // over the valid runs
   double best_ratio = 0.0; // of best, when valid > 0
-  Tour best;               // canonical: the first run of the lowest ratio
+  Tour best;               // canonical: the first run of the lowest ratio, within the slack
 
   void add(const RunResult &run, const Optimum &optimum);
   double valid_percent() const { return runs ? 100.0 * double(valid) / double(runs) : 0.0; }

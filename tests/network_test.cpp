@@ -37,6 +37,14 @@ TEST(Network, DistancesAreSymmetricSumToTenAndHaveTheWorkedValues) {
   for (int i : {1, 3, 5, 7}) EXPECT_EQ(distance[i][i + 1], smallest);
 }
 
+TEST(Network, StartIsTheGeneratorsDrawsOverTwoToThe31MinusOneRowByRow) {
+  srand(11);
+  initialize();
+  srand(11);
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) EXPECT_EQ(unitout[i][j], rand() / 2147483647.0);
+}
+
 TEST(Network, SweepIsInPlaceWithTheWorkedInputs) {
   initialize();
   set(0, 0, 0, 0.3);
