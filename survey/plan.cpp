@@ -2,6 +2,7 @@
 // finite number or a range FROM:TO:STEP, seeds are FIRST:LAST in 0 ... 4294967295.
 #include "plan.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -40,7 +41,8 @@ static int decimals_of(const std::string &text) {
   size_t dot = text.find('.'), e = text.find_first_of("eE");
   long places =
       dot == std::string::npos ? 0 : long((e == std::string::npos ? text.size() : e) - dot - 1);
-  if (e != std::string::npos) places -= strtol(text.c_str() + e + 1, nullptr, 10);
+  if (e != std::string::npos)
+    places -= std::clamp(strtol(text.c_str() + e + 1, nullptr, 10), -999L, 999L);
   return places < 0 ? 0 : places > 340 ? -1 : int(places);
 }
 
@@ -49,9 +51,9 @@ static int decimals_of(const std::string &text) {
 static double range_value(double from, double step, size_t k, int places) {
   double v = from + double(k) * step;
   if (places < 0) return v;
-  char text[400];
-  snprintf(text, sizeof text, "%.*f", places, v);
-  return strtod(text, nullptr);
+  std::string text(size_t(snprintf(nullptr, 0, "%.*f", places, v)) + 1, '\0');
+  snprintf(text.data(), text.size(), "%.*f", places, v);
+  return strtod(text.c_str(), nullptr);
 }
 
 static bool read_coef(const std::string &text, std::vector<double> *values, std::string *error) {
@@ -82,8 +84,8 @@ static bool read_coef(const std::string &text, std::vector<double> *values, std:
     *error = "more than a million values";
   if (!error->empty()) return false;
   size_t n = size_t((v[1] - v[0]) / v[2] + 1e-6) + 1;
-  int places = std::max(decimals_of(part[0]), decimals_of(part[2]));
-  if (decimals_of(part[0]) < 0 || decimals_of(part[2]) < 0) places = -1;
+  int from_places = decimals_of(part[0]), step_places = decimals_of(part[2]);
+  int places = from_places < 0 || step_places < 0 ? -1 : std::max(from_places, step_places);
   values->clear();
   for (size_t k = 0; k < n; k++) values->push_back(range_value(v[0], v[2], k, places));
   return true;

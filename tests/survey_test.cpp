@@ -89,6 +89,13 @@ TEST(Plan, RangesIncludeTheirEndAndGiveTheTypedDoubles) {
   EXPECT_EQ(plan.coef[1], (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
   EXPECT_EQ(plan.coef[2], (std::vector<double>{0, 0.1, 0.2, 0.3}));
   EXPECT_EQ(run_count(plan), 26u * 5 * 4 * 1000);
+  // Texts whose decimals are extreme still read as their values.
+  ASSERT_EQ(
+      read({"0e-99999999999999999999:1:0.5", "1e300:1e300:1e-300", "0x1p-2:1:0.25"}, &plan, &error),
+      PLAN_OK);
+  EXPECT_EQ(plan.coef[0], (std::vector<double>{0, 0.5, 1}));
+  EXPECT_EQ(plan.coef[1], std::vector<double>{1e300});
+  EXPECT_EQ(plan.coef[2], (std::vector<double>{0.25, 0.5, 0.75, 1}));
 }
 
 TEST(Plan, TriplesRunWithAcoefOutermost) {
