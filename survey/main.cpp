@@ -19,6 +19,12 @@ static int fail(int status, const std::string &message) {
   return status;
 }
 
+// The exit status once everything is written: 0, or 1 if standard output failed.
+static int finish_output() {
+  if (fflush(stdout) == 0 && !ferror(stdout)) return 0;
+  return fail(1, std::string("cannot write standard output: ") + strerror(errno));
+}
+
 int main(int argc, char **argv) {
   // 1. The plan: anything that cannot be read is refused before any run.
   Plan plan;
@@ -26,9 +32,7 @@ int main(int argc, char **argv) {
   switch (read_plan(argc, argv, &plan, &error)) {
   case PLAN_HELP:
     fputs(USAGE, stdout);
-    return fflush(stdout) == 0
-               ? 0
-               : fail(1, std::string("cannot write standard output: ") + strerror(errno));
+    return finish_output();
   case PLAN_BAD:
     return fail(2, error + " (see nuv-survey --help)");
   case PLAN_OK:
@@ -64,7 +68,5 @@ int main(int argc, char **argv) {
   // 5. The picture, whole, and everything written, or a failure.
   if (!plan.svg.empty() && !write_whole(plan.svg, survey_svg(plan, tallies, optimum), &error))
     return fail(1, error);
-  if (fflush(stdout) != 0 || ferror(stdout))
-    return fail(1, std::string("cannot write standard output: ") + strerror(errno));
-  return 0;
+  return finish_output();
 }

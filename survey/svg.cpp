@@ -16,12 +16,15 @@ namespace {
 // printf into a string.
 std::string fmt(const char *format, ...) __attribute__((format(printf, 1, 2)));
 std::string fmt(const char *format, ...) {
-  char buf[512];
-  va_list ap;
+  va_list ap, again;
   va_start(ap, format);
-  vsnprintf(buf, sizeof buf, format, ap);
+  va_copy(again, ap);
+  std::string out(size_t(vsnprintf(nullptr, 0, format, ap)) + 1, '\0');
+  vsnprintf(out.data(), out.size(), format, again);
+  va_end(again);
   va_end(ap);
-  return buf;
+  out.pop_back();
+  return out;
 }
 
 std::string svg_open(int width, int height) {
@@ -143,8 +146,7 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
     s += fmt("<stop offset=\"%d%%\" stop-color=\"%s\"/>", p, colour(p).c_str());
   s += "</linearGradient></defs>\n";
   s += fmt("<rect class=\"legend\" x=\"%.1f\" y=\"%.1f\" width=\"16\" height=\"%.1f\" "
-           "fill=\"url(#scale)\" "
-           "stroke=\"#888888\"/>\n",
+           "fill=\"url(#scale)\" stroke=\"#888888\"/>\n",
            lx, top, lh);
   for (int p = 0; p <= 100; p += 50)
     s += text(lx + 22, top + lh * (1 - p / 100.0) + 4, 11, "start", fmt("%d%%", p));
