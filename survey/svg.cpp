@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
@@ -95,7 +96,8 @@ std::string colour(double percent) {
   int k = t >= 1.0 ? 1 : 0;
   double f = t - k;
   int c[3];
-  for (int n = 0; n < 3; n++) c[n] = int(stop[k][n] + (stop[k + 1][n] - stop[k][n]) * f + 0.5);
+  for (int n = 0; n < 3; n++)
+    c[n] = int(std::lround(stop[k][n] + (stop[k + 1][n] - stop[k][n]) * f));
   return fmt("#%02x%02x%02x", c[0], c[1], c[2]);
 }
 
