@@ -20,8 +20,8 @@ const char USAGE[] =
     "  --seeds FIRST:LAST  inclusive seeds in 0 ... 4294967295 (default 1:1000)\n"
     "  --jobs N            worker processes, 1 ... 256 (default: the online processors)\n"
     "  --csv               one row per run instead of the summary\n"
-    "  --svg FILE          also draw the survey: a tour map for one triple, a heatmap for two\n"
-    "                      ranging coefficients\n";
+    "  --svg FILE          also draw the survey: a tour map for one triple, a heatmap for one\n"
+    "                      or two ranging coefficients\n";
 
 static const size_t MAX_VALUES = 1000000; // values in one range
 
