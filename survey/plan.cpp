@@ -24,6 +24,7 @@ const char USAGE[] =
     "                      or two ranging coefficients\n";
 
 static const size_t MAX_VALUES = 1000000; // values in one range
+static const double RANGE_SLACK = 1e-6;   // in steps: a range still takes TO this close
 
 // A whole text that is a finite number.
 static bool read_number(const std::string &text, double *value) {
@@ -83,7 +84,7 @@ static bool read_coef(const std::string &text, std::vector<double> *values, std:
   else if ((v[1] - v[0]) / v[2] >= double(MAX_VALUES))
     *error = "more than a million values";
   if (!error->empty()) return false;
-  size_t n = size_t((v[1] - v[0]) / v[2] + 1e-6) + 1;
+  size_t n = size_t((v[1] - v[0]) / v[2] + RANGE_SLACK) + 1;
   int from_places = decimals_of(part[0]), step_places = decimals_of(part[2]);
   int places = from_places < 0 || step_places < 0 ? -1 : std::max(from_places, step_places);
   values->clear();

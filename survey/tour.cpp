@@ -8,7 +8,7 @@ bool decode_tour(const double state[NCITY][NCITY], Tour *tour) {
   int in_row[NCITY] = {0}, in_column[NCITY] = {0};
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++)
-      if (state[i][j] > 0.5) {
+      if (state[i][j] > ON_ABOVE) {
         in_row[i]++;
         in_column[j]++;
         tour->city[j] = i;

@@ -12,8 +12,11 @@ struct Tour {
   int city[NCITY];
 };
 
-// Decoding: true when every row and every column of the state has exactly one unit above 0.5;
-// the tour is then written to *tour.
+// A unit is on when its output is above this.
+constexpr double ON_ABOVE = 0.5;
+
+// Decoding: true when every row and every column of the state has exactly one unit on; the
+// tour is then written to *tour.
 bool decode_tour(const double state[NCITY][NCITY], Tour *tour);
 
 // The closed tour's Euclidean length, summed from position 1 round to position 1.
