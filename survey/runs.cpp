@@ -27,6 +27,7 @@ RunResult run_one(uint32_t seed) {
   RunResult r;
   r.energy = energy();
   r.valid = decode_tour(unitout, &r.tour);
+  r.length = r.valid ? tour_length(r.tour) : 0.0;
   return r;
 }
 
@@ -40,6 +41,14 @@ struct Blocks {
   uint64_t begin(uint64_t b) const { return b * size; }
   uint64_t length(uint64_t b) const { return std::min(size, runs - b * size); }
 };
+
+// Run r of the survey is seed first_seed + r % seeds of triple r / seeds.
+uint64_t triple_of(const Plan &plan, uint64_t r) {
+  return r / seed_count(plan);
+}
+uint32_t seed_of(const Plan &plan, uint64_t r) {
+  return uint32_t(plan.first_seed + r % seed_count(plan));
+}
 
 // Blocks small enough that every worker gets several.
 Blocks blocks_for(uint64_t runs, int jobs) {
@@ -69,18 +78,17 @@ bool read_all(int fd, void *data, size_t size) {
 
 // A worker's life: its blocks, one write each. Never returns.
 [[noreturn]] void work(const Plan &plan, const Blocks &blocks, int w, int fd) {
-  const uint64_t seeds = seed_count(plan);
   std::vector<RunResult> out(blocks.size);
   uint64_t triple = UINT64_MAX;
   for (uint64_t b = uint64_t(w); b < blocks.count(); b += uint64_t(plan.jobs)) {
     for (uint64_t k = 0, r = blocks.begin(b); k < blocks.length(b); k++, r++) {
-      if (r / seeds != triple) {
+      if (triple_of(plan, r) != triple) {
         double value[3];
-        triple = r / seeds;
+        triple = triple_of(plan, r);
         triple_values(plan, triple, value);
         set_coefficients(value);
       }
-      out[k] = run_one(uint32_t(plan.first_seed + r % seeds));
+      out[k] = run_one(seed_of(plan, r));
     }
     if (!write_all(fd, out.data(), blocks.length(b) * sizeof(RunResult))) _exit(1);
   }
@@ -124,7 +132,7 @@ struct Progress {
 } // namespace
 
 bool run_survey(const Plan &plan, const RunSink &sink, std::string *error) {
-  const uint64_t runs = run_count(plan), seeds = seed_count(plan);
+  const uint64_t runs = run_count(plan);
   const Blocks blocks = blocks_for(runs, plan.jobs);
   const int jobs = int(std::min<uint64_t>(uint64_t(plan.jobs), blocks.count()));
   Plan share = plan;
@@ -168,7 +176,7 @@ bool run_survey(const Plan &plan, const RunSink &sink, std::string *error) {
       break;
     }
     for (uint64_t k = 0, r = blocks.begin(b); k < blocks.length(b); k++, r++)
-      sink(r / seeds, uint32_t(plan.first_seed + r % seeds), in[k]);
+      sink(triple_of(plan, r), seed_of(plan, r), in[k]);
     progress.update(blocks.begin(b) + blocks.length(b), runs);
   }
   progress.clear();

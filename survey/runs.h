@@ -10,11 +10,12 @@
 #include "plan.h"
 #include "tour.h"
 
-// What one run leaves: its final energy and, if it is one, its tour.
+// What one run leaves: its final energy and, if it is one, its tour and the tour's length.
 struct RunResult {
   double energy;
   Tour tour;
   bool valid;
+  double length; // 0 when not valid
 };
 
 // Sets the model's coefficients for the runs that follow.

@@ -7,7 +7,7 @@
 void Tally::add(const RunResult &run, const Optimum &optimum) {
   runs++;
   if (!run.valid) return;
-  double ratio = tour_length(run.tour) / optimum.length;
+  double ratio = run.length / optimum.length;
   valid++;
   ratio_sum += ratio;
   if (std::fabs(ratio - 1.0) <= OPTIMAL_SLACK) optimal++;
@@ -43,8 +43,7 @@ void print_csv_row(const double coef[3], uint32_t seed, const RunResult &run,
                    const Optimum &optimum) {
   printf("%g,%g,%g,%u,%d,", coef[0], coef[1], coef[2], seed, run.valid ? 1 : 0);
   if (run.valid) {
-    double length = tour_length(run.tour);
-    printf("%s,%.6f,%.6f,", tour_text(run.tour).c_str(), length, length / optimum.length);
+    printf("%s,%.6f,%.6f,", tour_text(run.tour).c_str(), run.length, run.length / optimum.length);
   } else {
     printf(",,,");
   }

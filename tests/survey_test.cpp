@@ -53,12 +53,15 @@ TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
   EXPECT_NEAR(o.length, 6 + 6 * std::sqrt(5.0), 1e-12);
   EXPECT_EQ(tour_text(o.tour), "1-4-3-2-9-8-7-6-5");
   Tally tally;
-  const Tour plain = tour_of("1-2-3-4-5-6-7-8-9");
-  tally.add({1.0, plain, true}, o);
-  tally.add({2.0, plain, false}, o);
-  tally.add({3.0, tour_of("5-6-7-8-9-2-3-4-1"), true}, o); // the optimum, turned round
-  tally.add({4.0, plain, false}, o);
-  tally.add({5.0, tour_of("1-8-7-6-5-4-3-2-9"), true}, o); // its mirror image about x = 3
+  auto add = [&](const char *tour, bool valid) {
+    const Tour t = tour_of(tour);
+    tally.add({0.0, t, valid, valid ? tour_length(t) : 0.0}, o);
+  };
+  add("1-2-3-4-5-6-7-8-9", true);
+  add("1-2-3-4-5-6-7-8-9", false);
+  add("5-6-7-8-9-2-3-4-1", true); // the optimum, turned round
+  add("1-2-3-4-5-6-7-8-9", false);
+  add("1-8-7-6-5-4-3-2-9", true); // its mirror image about x = 3
   EXPECT_EQ(tally.runs, 5u);
   EXPECT_DOUBLE_EQ(tally.valid_percent(), 60.0);
   EXPECT_DOUBLE_EQ(tally.optimal_percent(), 40.0);
