@@ -1,28 +1,31 @@
 // nuv-survey: runs the nuv network over many seeds and coefficient triples, decodes the final
 // states and rates their tours against the optimum. main reads as the survey's steps; the runs
-// and workers are in runs.cpp, the rows in tally.cpp, the pictures in svg.cpp.
+// and workers are in runs.cpp, the rows in tally.cpp, the pictures in pictures.cpp.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "args.h"
+#include "file.h"
+#include "pictures.h"
 #include "plan.h"
 #include "runs.h"
-#include "svg.h"
 #include "tally.h"
 #include "tour.h"
 
-// The one place errors are reported: a line on stderr, and the status to exit with.
+// The one place messages are reported: a line on stderr, and the status to exit with.
 static int fail(int status, const std::string &message) {
   fprintf(stderr, "nuv-survey: %s\n", message.c_str());
   return status;
 }
 
-// The exit status once everything is written: 0, or 1 if standard output failed.
-static int finish_output() {
-  if (fflush(stdout) == 0 && !ferror(stdout)) return 0;
-  return fail(1, std::string("cannot write standard output: ") + strerror(errno));
+// Everything written so far has reached standard output; *error says why not.
+static bool output_ok(std::string *error) {
+  if (fflush(stdout) == 0 && !ferror(stdout)) return true;
+  *error = std::string("cannot write standard output: ") + strerror(errno);
+  return false;
 }
 
 int main(int argc, char **argv) {
@@ -32,41 +35,61 @@ int main(int argc, char **argv) {
   switch (read_plan(argc, argv, &plan, &error)) {
   case PLAN_HELP:
     fputs(USAGE, stdout);
-    return finish_output();
+    return output_ok(&error) ? 0 : fail(1, error);
+  case PLAN_VERSION:
+    puts("nuv-survey " NUV_VERSION);
+    return output_ok(&error) ? 0 : fail(1, error);
   case PLAN_BAD:
     return fail(2, error + " (see nuv-survey --help)");
   case PLAN_OK:
     break;
   }
 
-  // 2. The picture's file can be made, or nothing runs.
-  if (!plan.svg.empty() && !can_create(plan.svg, &error)) return fail(1, error);
+  // 2. The picture's file can be written, or nothing runs.
+  if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return fail(1, error);
 
-  // 3. The optimum, and the head of the output.
+  // 3. The workers, as many as can start.
+  std::string why;
+  Workers workers = start_workers(plan, &why);
+  if (!why.empty())
+    fail(0, why + "; running " +
+                (workers.pid.empty() ? "in this process"
+                                     : "with " + std::to_string(workers.pid.size())));
+
+  // 4. The optimum, and the head of the output.
   const Optimum optimum = find_optimum();
   if (plan.csv)
     print_csv_head();
   else
     print_summary_head(optimum);
 
-  // 4. The runs, as they come back in order: a CSV row each, or a summary row per triple; the
-  // picture keeps each triple's tally.
+  // 5. The runs, block by block in order: a CSV row each, or a summary row per triple; the
+  // picture keeps each triple's tally. Output that fails stops the survey at once.
   double coef[3];
   uint64_t current = UINT64_MAX;
   Tally tally;
   std::vector<Tally> tallies;
-  const RunSink sink = [&](uint64_t triple, uint32_t seed, const RunResult &run) {
-    if (triple != current) current = triple, triple_values(plan, triple, coef), tally = Tally();
-    if (plan.csv) print_csv_row(coef, seed, run, optimum);
-    tally.add(run, optimum);
-    if (seed != plan.last_seed) return;
-    if (!plan.csv) print_summary_row(coef, tally);
-    if (!plan.svg.empty()) tallies.push_back(tally);
+  std::string output_error;
+  const BlockSink sink = [&](uint64_t first, const RunResult *run, uint64_t count) {
+    for (uint64_t k = 0; k < count; k++) {
+      const uint64_t triple = triple_of(plan, first + k);
+      const uint32_t seed = seed_of(plan, first + k);
+      if (triple != current) current = triple, triple_values(plan, triple, coef), tally = Tally();
+      if (plan.csv) print_csv_row(coef, seed, run[k], optimum);
+      tally.add(run[k], optimum);
+      if (seed != plan.last_seed) continue;
+      if (!plan.csv) print_summary_row(coef, tally);
+      if (!plan.svg.empty()) tallies.push_back(tally);
+    }
+    return output_ok(&output_error);
   };
-  if (!run_survey(plan, sink, &error)) return fail(1, error);
+  if (!run_survey(plan, &workers, sink, &error))
+    return fail(1, error.empty() ? output_error : error);
 
-  // 5. The picture, whole, and everything written, or a failure.
-  if (!plan.svg.empty() && !write_whole(plan.svg, survey_svg(plan, tallies, optimum), &error))
+  // 6. The picture, whole, and everything written, or a failure.
+  const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv);
+  if (!plan.svg.empty() &&
+      !write_whole(plan.svg, survey_svg(plan, tallies, optimum, made_by), &error))
     return fail(1, error);
-  return finish_output();
+  return output_ok(&error) ? 0 : fail(1, error);
 }

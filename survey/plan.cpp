@@ -3,12 +3,12 @@
 #include "plan.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <unistd.h>
+
+#include "args.h"
 
 const char *const COEF_NAME[3] = {"Acoef", "Bcoef", "Dcoef"};
 
@@ -21,19 +21,12 @@ const char USAGE[] =
     "  --jobs N            worker processes, 1 ... 256 (default: the online processors)\n"
     "  --csv               one row per run instead of the summary\n"
     "  --svg FILE          also draw the survey: a tour map for one triple, a heatmap for one\n"
-    "                      or two ranging coefficients\n";
+    "                      or two ranging coefficients (FILE may be /dev/stdout)\n"
+    "  --version           the version\n";
 
-static const size_t MAX_VALUES = 1000000; // values in one range
-static const double RANGE_SLACK = 1e-6;   // in steps: a range still takes TO this close
-
-// A whole text that is a finite number.
-static bool read_number(const std::string &text, double *value) {
-  if (text.empty() || isspace((unsigned char)text[0])) return false;
-  char *end;
-  errno = 0;
-  *value = strtod(text.c_str(), &end);
-  return *end == '\0' && errno != ERANGE && std::isfinite(*value);
-}
+static const size_t MAX_VALUES = 1000000;   // values in one range
+static const double RANGE_SLACK = 1e-6;     // in steps: a range still takes TO this close
+static const size_t MAX_CELLS_ACROSS = 200; // a heatmap's values along one axis
 
 // Decimal places that a number's text shows ("0.25" 2, "1e-3" 3, "2.5e1" 0), or -1 for a text
 // whose decimals do not say (hexadecimal).
@@ -57,6 +50,8 @@ static double range_value(double from, double step, size_t k, int places) {
   return strtod(text.c_str(), nullptr);
 }
 
+// One coefficient: a number, or FROM:TO:STEP whose values are finite and strictly ascending.
+// Every value has +0.0 added, so that none is negative zero.
 static bool read_coef(const std::string &text, std::vector<double> *values, std::string *error) {
   std::vector<std::string> part;
   for (size_t at = 0;; at++) {
@@ -68,40 +63,37 @@ static bool read_coef(const std::string &text, std::vector<double> *values, std:
   double v[3] = {0, 0, 0};
   for (size_t p = 0; p < part.size() && p < 3; p++)
     if (!read_number(part[p], &v[p])) {
-      *error = "'" + part[p] + "' is not a finite number";
+      *error = quoted(part[p]) + " is not a finite number";
       return false;
     }
   if (part.size() == 1) {
-    values->assign(1, v[0]);
+    values->assign(1, v[0] + 0.0);
     return true;
   }
+  const double steps = (v[1] - v[0]) / v[2]; // +inf when TO - FROM overflows
   if (part.size() != 3)
     *error = "a range is FROM:TO:STEP";
   else if (!(v[2] > 0))
-    *error = "the step " + part[2] + " is not above 0";
+    *error = "the step " + quoted(part[2]) + " is not above 0";
   else if (v[0] > v[1])
-    *error = "FROM " + part[0] + " is above TO " + part[1];
-  else if ((v[1] - v[0]) / v[2] >= double(MAX_VALUES))
+    *error = "FROM " + quoted(part[0]) + " is above TO " + quoted(part[1]);
+  else if (!(steps + RANGE_SLACK < double(MAX_VALUES)))
     *error = "more than a million values";
   if (!error->empty()) return false;
-  size_t n = size_t((v[1] - v[0]) / v[2] + RANGE_SLACK) + 1;
+  const size_t n = size_t(steps + RANGE_SLACK) + 1;
   int from_places = decimals_of(part[0]), step_places = decimals_of(part[2]);
   int places = from_places < 0 || step_places < 0 ? -1 : std::max(from_places, step_places);
   values->clear();
-  for (size_t k = 0; k < n; k++) values->push_back(range_value(v[0], v[2], k, places));
-  return true;
-}
-
-// A whole text of decimal digits whose value is at most max.
-static bool read_whole(const std::string &text, uint64_t max, uint64_t *value) {
-  if (text.empty() || text.size() > 20) return false;
-  *value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    *value = *value * 10 + uint64_t(c - '0');
-    if (*value > max) return false;
+  for (size_t k = 0; k < n && error->empty(); k++) {
+    double value = range_value(v[0], v[2], k, places) + 0.0;
+    if (!std::isfinite(value))
+      *error = "the values overflow";
+    else if (k > 0 && !(value > values->back()))
+      *error = "the step " + quoted(part[2]) + " is too small to give distinct values";
+    else
+      values->push_back(value);
   }
-  return true;
+  return error->empty();
 }
 
 static bool read_seeds(const std::string &text, Plan *plan, std::string *error) {
@@ -109,9 +101,9 @@ static bool read_seeds(const std::string &text, Plan *plan, std::string *error) 
   uint64_t first, last;
   if (colon == std::string::npos || !read_whole(text.substr(0, colon), UINT32_MAX, &first) ||
       !read_whole(text.substr(colon + 1), UINT32_MAX, &last))
-    *error = "seeds '" + text + "' are not FIRST:LAST, whole numbers in 0 ... 4294967295";
+    *error = "seeds " + quoted(text) + " are not FIRST:LAST, whole numbers in 0 ... 4294967295";
   else if (first > last)
-    *error = "seeds '" + text + "': FIRST is above LAST";
+    *error = "seeds " + quoted(text) + ": FIRST is above LAST";
   else
     plan->first_seed = uint32_t(first), plan->last_seed = uint32_t(last);
   return error->empty();
@@ -120,11 +112,6 @@ static bool read_seeds(const std::string &text, Plan *plan, std::string *error) 
 static int online_processors() {
   long n = sysconf(_SC_NPROCESSORS_ONLN);
   return n < 1 ? 1 : n > 256 ? 256 : int(n);
-}
-
-// An option rather than a number such as -1 or -.5.
-static bool is_option(const std::string &arg) {
-  return arg.size() > 1 && arg[0] == '-' && !isdigit((unsigned char)arg[1]) && arg[1] != '.';
 }
 
 // Applies one option that takes a value.
@@ -137,12 +124,25 @@ static void read_option(const std::string &name, const std::string &value, Plan 
     if (read_whole(value, 256, &jobs) && jobs >= 1)
       plan->jobs = int(jobs);
     else
-      *error = "--jobs '" + value + "' is not a whole number in 1 ... 256";
+      *error = "--jobs " + quoted(value) + " is not a whole number in 1 ... 256";
   } else if (value.empty()) {
     *error = "--svg needs a file name";
   } else {
     plan->svg = value;
   }
+}
+
+// A picture the survey can draw: not all three coefficients ranging, and no more values along
+// a heatmap's axis than MAX_CELLS_ACROSS.
+static void check_picture(const Plan &plan, std::string *error) {
+  int ranging = 0;
+  for (int c = 0; c < 3; c++) ranging += plan.coef[c].size() > 1;
+  if (ranging == 3) *error = "--svg draws one triple or two ranging coefficients, not all three";
+  for (int c = 0; c < 3 && error->empty(); c++)
+    if (plan.coef[c].size() > MAX_CELLS_ACROSS)
+      *error = "--svg: " + std::string(COEF_NAME[c]) + " has " +
+               std::to_string(plan.coef[c].size()) + " values, more than the " +
+               std::to_string(MAX_CELLS_ACROSS) + " a heatmap can show; use a coarser step";
 }
 
 PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
@@ -159,12 +159,13 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
     std::string name = arg.substr(0, eq);
     bool valued = name == "--seeds" || name == "--jobs" || name == "--svg";
     if (arg == "--help" || arg == "-h") return PLAN_HELP;
+    if (arg == "--version") return PLAN_VERSION;
     if (arg == "--")
       options = false;
     else if (arg == "--csv")
       plan->csv = true;
     else if (!valued)
-      *error = "unknown option '" + arg + "'";
+      *error = "unknown option " + quoted(arg);
     else if (eq != std::string::npos)
       read_option(name, arg.substr(eq + 1), plan, error);
     else if (a + 1 < argc)
@@ -174,14 +175,12 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   }
   if (error->empty() && coef.size() < 3)
     *error = std::string("missing coefficient ") + COEF_NAME[coef.size()];
-  if (error->empty() && coef.size() > 3) *error = "unexpected argument '" + coef[3] + "'";
+  if (error->empty() && coef.size() > 3) *error = "unexpected argument " + quoted(coef[3]);
   for (int c = 0; c < 3 && error->empty(); c++)
     if (!read_coef(coef[c], &plan->coef[c], error))
-      *error = std::string(COEF_NAME[c]) + " '" + coef[c] + "': " + *error;
+      *error = std::string(COEF_NAME[c]) + " " + quoted(coef[c]) + ": " + *error;
   if (error->empty() && run_count(*plan) == 0) *error = "too many runs to count";
-  bool all_range = plan->coef[0].size() > 1 && plan->coef[1].size() > 1 && plan->coef[2].size() > 1;
-  if (error->empty() && !plan->svg.empty() && all_range)
-    *error = "--svg draws one triple or two ranging coefficients, not all three";
+  if (error->empty() && !plan->svg.empty()) check_picture(*plan, error);
   if (plan->jobs == 0) plan->jobs = online_processors();
   return error->empty() ? PLAN_OK : PLAN_BAD;
 }

@@ -17,7 +17,7 @@ struct Plan {
 
 extern const char *const COEF_NAME[3]; // "Acoef", "Bcoef", "Dcoef"
 
-enum PlanResult { PLAN_OK, PLAN_HELP, PLAN_BAD };
+enum PlanResult { PLAN_OK, PLAN_HELP, PLAN_VERSION, PLAN_BAD };
 
 // Reads argv into *plan; on PLAN_BAD *error names the bad value.
 PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error);

@@ -1,6 +1,6 @@
 // The survey's runs and its worker processes. The model and the generator are program-wide, so
-// the workers are processes: runs go out in blocks, block b to worker b % jobs, and come back
-// through one pipe per worker, read block by block in order. Start at run_survey.
+// the workers are processes: runs go out in blocks, block b to worker b % workers, and come
+// back through one pipe per worker, read block by block in order. Start at run_survey.
 #include "runs.h"
 
 #include <algorithm>
@@ -8,11 +8,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 void set_coefficients(const double value[3]) {
   Acoef = value[0];
@@ -31,6 +31,13 @@ RunResult run_one(uint32_t seed) {
   return r;
 }
 
+uint64_t triple_of(const Plan &plan, uint64_t r) {
+  return r / seed_count(plan);
+}
+uint32_t seed_of(const Plan &plan, uint64_t r) {
+  return uint32_t(plan.first_seed + r % seed_count(plan));
+}
+
 namespace {
 
 const uint64_t MAX_BLOCK = 256; // runs a worker does between two writes
@@ -42,17 +49,20 @@ struct Blocks {
   uint64_t length(uint64_t b) const { return std::min(size, runs - b * size); }
 };
 
-// Run r of the survey is seed first_seed + r % seeds of triple r / seeds.
-uint64_t triple_of(const Plan &plan, uint64_t r) {
-  return r / seed_count(plan);
-}
-uint32_t seed_of(const Plan &plan, uint64_t r) {
-  return uint32_t(plan.first_seed + r % seed_count(plan));
+// Blocks small enough that every worker gets several, and few enough to check the output often.
+Blocks blocks_for(const Plan &plan) {
+  uint64_t runs = run_count(plan);
+  return {runs, std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), 1, MAX_BLOCK)};
 }
 
-// Blocks small enough that every worker gets several.
-Blocks blocks_for(uint64_t runs, int jobs) {
-  return {runs, std::clamp<uint64_t>(runs / (uint64_t(jobs) * 8), 1, MAX_BLOCK)};
+// The runs of block b, into out.
+void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *out) {
+  for (uint64_t k = 0, r = blocks.begin(b); k < blocks.length(b); k++, r++) {
+    double value[3];
+    triple_values(plan, triple_of(plan, r), value);
+    set_coefficients(value);
+    out[k] = run_one(seed_of(plan, r));
+  }
 }
 
 bool write_all(int fd, const void *data, size_t size) {
@@ -76,20 +86,12 @@ bool read_all(int fd, void *data, size_t size) {
   return true;
 }
 
-// A worker's life: its blocks, one write each. Never returns.
-[[noreturn]] void work(const Plan &plan, const Blocks &blocks, int w, int fd) {
+// Worker w of n: its blocks, one write each. Never returns.
+[[noreturn]] void work(const Plan &plan, int w, int n, int fd) {
+  const Blocks blocks = blocks_for(plan);
   std::vector<RunResult> out(blocks.size);
-  uint64_t triple = UINT64_MAX;
-  for (uint64_t b = uint64_t(w); b < blocks.count(); b += uint64_t(plan.jobs)) {
-    for (uint64_t k = 0, r = blocks.begin(b); k < blocks.length(b); k++, r++) {
-      if (triple_of(plan, r) != triple) {
-        double value[3];
-        triple = triple_of(plan, r);
-        triple_values(plan, triple, value);
-        set_coefficients(value);
-      }
-      out[k] = run_one(seed_of(plan, r));
-    }
+  for (uint64_t b = uint64_t(w); b < blocks.count(); b += uint64_t(n)) {
+    run_block(plan, blocks, b, out.data());
     if (!write_all(fd, out.data(), blocks.length(b) * sizeof(RunResult))) _exit(1);
   }
   _exit(0);
@@ -104,15 +106,54 @@ std::string wait_worker(pid_t pid) {
   return "";
 }
 
+void stop_workers(Workers *workers) {
+  for (pid_t p : workers->pid) kill(p, SIGKILL), wait_worker(p);
+  for (int fd : workers->fd) close(fd);
+  *workers = Workers();
+}
+
+// Starts n workers; stops at the first that cannot start, with the system's reason in *why.
+Workers try_workers(const Plan &plan, int n, std::string *why) {
+  Workers workers;
+  fflush(nullptr);
+  for (int w = 0; w < n; w++) {
+    int p[2];
+    if (pipe(p) != 0) {
+      *why = strerror(errno);
+      break;
+    }
+    fcntl(p[0], F_SETPIPE_SZ, 1 << 20); // room to run ahead; the default will do too
+    pid_t child = fork();
+    if (child == 0) {
+      for (int r : workers.fd) close(r);
+      close(p[0]);
+      work(plan, w, n, p[1]);
+    }
+    int forked = errno;
+    close(p[1]);
+    if (child < 0) {
+      close(p[0]);
+      *why = strerror(forked);
+      break;
+    }
+    workers.pid.push_back(child);
+    workers.fd.push_back(p[0]);
+  }
+  return workers;
+}
+
 double seconds_now() {
   timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-// One self-updating line on a terminal's standard error, once a survey has run a second.
+// One self-updating line on a terminal's standard error, once a survey has run a second. When
+// standard output is the same terminal, the line is cleared before rows are written and drawn
+// again after.
 struct Progress {
   bool on = isatty(STDERR_FILENO);
+  bool shares = on && isatty(STDOUT_FILENO);
   bool shown = false;
   double start = seconds_now(), last = 0;
 
@@ -126,73 +167,70 @@ struct Progress {
   }
   void clear() {
     if (shown) fprintf(stderr, "\r\033[K");
+    shown = false, last = 0;
+  }
+  void before_rows() {
+    if (shares) clear();
   }
 };
 
 } // namespace
 
-bool run_survey(const Plan &plan, const RunSink &sink, std::string *error) {
-  const uint64_t runs = run_count(plan);
-  const Blocks blocks = blocks_for(runs, plan.jobs);
-  const int jobs = int(std::min<uint64_t>(uint64_t(plan.jobs), blocks.count()));
-  Plan share = plan;
-  share.jobs = jobs;
-
-  // 1. Start the workers, each with the write end of its own pipe.
-  std::vector<pid_t> pid;
-  std::vector<int> fd;
-  fflush(nullptr);
-  for (int w = 0; w < jobs; w++) {
-    int p[2];
-    if (pipe(p) != 0) {
-      *error = "cannot make a pipe for a worker";
-      break;
-    }
-    fcntl(p[0], F_SETPIPE_SZ, 1 << 20); // room to run ahead; the default will do too
-    pid_t child = fork();
-    if (child == 0) {
-      for (int r : fd) close(r);
-      close(p[0]);
-      work(share, blocks, w, p[1]);
-    }
-    close(p[1]);
-    if (child < 0) {
-      close(p[0]);
-      *error = "cannot start a worker";
-      break;
-    }
-    pid.push_back(child);
-    fd.push_back(p[0]);
+Workers start_workers(const Plan &plan, std::string *why) {
+  const Blocks blocks = blocks_for(plan);
+  const int wanted = int(std::min<uint64_t>(uint64_t(plan.jobs), blocks.count()));
+  // Every worker must know how many share the blocks: when one cannot start, the others stop
+  // and as many as did start begin again.
+  for (int n = wanted; n > 1;) {
+    std::string reason;
+    Workers workers = try_workers(plan, n, &reason);
+    if (int(workers.pid.size()) == n) return workers;
+    if (why->empty())
+      *why = "only " + std::to_string(workers.pid.size()) + " of " + std::to_string(wanted) +
+             " workers could start (" + reason + ")";
+    n = int(workers.pid.size());
+    stop_workers(&workers);
   }
+  return Workers();
+}
 
-  // 2. Hand the results on block by block, in order.
+bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::string *error) {
+  const Blocks blocks = blocks_for(plan);
+  const size_t n = workers->pid.size();
+
+  // 1. Each block from its worker, or run here, handed on in order.
   Progress progress;
   std::vector<RunResult> in(blocks.size);
   int failed = -1;
-  for (uint64_t b = 0; error->empty() && b < blocks.count(); b++) {
-    int w = int(b % uint64_t(jobs));
-    if (!read_all(fd[size_t(w)], in.data(), blocks.length(b) * sizeof(RunResult))) {
-      failed = w;
+  bool stopped = false;
+  for (uint64_t b = 0; b < blocks.count() && failed < 0 && !stopped; b++) {
+    if (n == 0)
+      run_block(plan, blocks, b, in.data());
+    else if (!read_all(workers->fd[b % n], in.data(), blocks.length(b) * sizeof(RunResult))) {
+      failed = int(b % n);
       break;
     }
-    for (uint64_t k = 0, r = blocks.begin(b); k < blocks.length(b); k++, r++)
-      sink(triple_of(plan, r), seed_of(plan, r), in[k]);
-    progress.update(blocks.begin(b) + blocks.length(b), runs);
+    progress.before_rows();
+    stopped = !sink(blocks.begin(b), in.data(), blocks.length(b));
+    progress.update(blocks.begin(b) + blocks.length(b), blocks.runs);
   }
   progress.clear();
 
-  // 3. Reap the workers: after a failure, stop the others first.
+  // 2. Reap the workers: after a failure or a stop, end the others first.
+  error->clear();
   if (failed >= 0) {
-    std::string ended = wait_worker(pid[size_t(failed)]);
+    std::string ended = wait_worker(workers->pid[size_t(failed)]);
     *error = "worker " + std::to_string(failed + 1) + " " +
              (ended.empty() ? "stopped early" : ended) + "; the survey is incomplete";
   }
-  for (size_t w = 0; w < pid.size(); w++) {
+  for (size_t w = 0; w < n; w++) {
     if (int(w) == failed) continue;
-    if (!error->empty()) kill(pid[w], SIGKILL);
-    std::string ended = wait_worker(pid[w]);
-    if (error->empty() && !ended.empty()) *error = "worker " + std::to_string(w + 1) + " " + ended;
+    if (failed >= 0 || stopped) kill(workers->pid[w], SIGKILL);
+    std::string ended = wait_worker(workers->pid[w]);
+    if (!stopped && error->empty() && !ended.empty())
+      *error = "worker " + std::to_string(w + 1) + " " + ended;
   }
-  for (int r : fd) close(r);
-  return error->empty();
+  for (int fd : workers->fd) close(fd);
+  *workers = Workers();
+  return !stopped && error->empty();
 }

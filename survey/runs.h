@@ -1,11 +1,13 @@
 // Running the survey: one run is nuv's schedule for one seed, and the runs of a survey are
-// shared out over worker processes and handed back in order.
+// shared out over worker processes, or run in this one, and handed back in order.
 #ifndef NUV_SURVEY_RUNS_H
 #define NUV_SURVEY_RUNS_H
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <sys/types.h>
+#include <vector>
 
 #include "plan.h"
 #include "tour.h"
@@ -25,11 +27,27 @@ void set_coefficients(const double value[3]);
 // the state of nuv's cycle-49 table.
 RunResult run_one(uint32_t seed);
 
-// Called for every run, in triple order and seeds ascending within a triple.
-using RunSink = std::function<void(uint64_t triple, uint32_t seed, const RunResult &)>;
+// Run r of the survey: its triple (in triple_values' order) and its seed.
+uint64_t triple_of(const Plan &plan, uint64_t r);
+uint32_t seed_of(const Plan &plan, uint64_t r);
 
-// Runs the whole plan on plan.jobs workers. False with *error when a worker died or failed:
-// then the runs handed to the sink are not the whole survey.
-bool run_survey(const Plan &plan, const RunSink &sink, std::string *error);
+// The worker processes of a survey, each with the read end of its pipe; none runs the survey in
+// this process.
+struct Workers {
+  std::vector<pid_t> pid;
+  std::vector<int> fd;
+};
+
+// Starts plan.jobs workers, or as many as the system allows; none when fewer than two could
+// start (one worker is no faster than this process), or plan.jobs is 1. When fewer could start
+// than asked, *why says how many and the system's reason.
+Workers start_workers(const Plan &plan, std::string *why);
+
+// Given each block of results in the survey's order; false stops the survey.
+using BlockSink = std::function<bool(uint64_t first_run, const RunResult *run, uint64_t count)>;
+
+// Runs the whole plan on the workers and reaps them. False when the sink stopped it (*error
+// empty) or a worker died or failed (*error says which): then the sink has not had every run.
+bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::string *error);
 
 #endif

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "args.h"
+
 void Tally::add(const RunResult &run, const Optimum &optimum) {
   runs++;
   if (!run.valid) return;
@@ -16,23 +18,27 @@ void Tally::add(const RunResult &run, const Optimum &optimum) {
     best_ratio = ratio, best = canonical_tour(run.tour);
 }
 
+// The summary's columns, 78 wide: coefficients as typed, then the shares, ratios and best tour.
+static const char HEAD_FORMAT[] = "%5s %5s %5s %7s %7s %7s %10s  %-17s %6s\n";
+static const char ROW_FORMAT[] = "%5s %5s %5s %7llu %7.1f %7.1f %10s  %-17s %6s\n";
+
 void print_summary_head(const Optimum &optimum) {
-  printf("optimal tour %s, length %.6f\n", tour_text(optimum.tour).c_str(), optimum.length);
-  printf("%8s %8s %8s %8s %8s %9s %10s  %-17s %8s\n", "Acoef", "Bcoef", "Dcoef", "runs", "valid %",
-         "optimal %", "mean ratio", "best tour", "ratio");
+  printf("optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
+  printf(HEAD_FORMAT, "Acoef", "Bcoef", "Dcoef", "runs", "valid %", "optim %", "mean ratio",
+         "best tour", "ratio");
 }
 
 void print_summary_row(const double coef[3], const Tally &tally) {
   char mean[32] = "-", ratio[32] = "-";
-  std::string best = "-";
+  TourText best = {"-"};
   if (tally.valid > 0) {
     snprintf(mean, sizeof mean, "%.4f", tally.ratio_sum / double(tally.valid));
     snprintf(ratio, sizeof ratio, "%.4f", tally.best_ratio);
     best = tour_text(tally.best);
   }
-  printf("%8g %8g %8g %8llu %8.1f %9.1f %10s  %-17s %8s\n", coef[0], coef[1], coef[2],
-         (unsigned long long)tally.runs, tally.valid_percent(), tally.optimal_percent(), mean,
-         best.c_str(), ratio);
+  printf(ROW_FORMAT, shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
+         shortest(coef[2]).c_str(), (unsigned long long)tally.runs, tally.valid_percent(),
+         tally.optimal_percent(), mean, best.s, ratio);
 }
 
 void print_csv_head() {
@@ -41,9 +47,10 @@ void print_csv_head() {
 
 void print_csv_row(const double coef[3], uint32_t seed, const RunResult &run,
                    const Optimum &optimum) {
-  printf("%g,%g,%g,%u,%d,", coef[0], coef[1], coef[2], seed, run.valid ? 1 : 0);
+  printf("%s,%s,%s,%u,%d,", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
+         shortest(coef[2]).c_str(), seed, run.valid ? 1 : 0);
   if (run.valid) {
-    printf("%s,%.6f,%.6f,", tour_text(run.tour).c_str(), run.length, run.length / optimum.length);
+    printf("%s,%.6f,%.6f,", tour_text(run.tour).s, run.length, run.length / optimum.length);
   } else {
     printf(",,,");
   }

@@ -30,7 +30,7 @@ Ran run(const std::string &command) {
   char errpath[] = "/tmp/nuv-test-err-XXXXXX";
   close(mkstemp(errpath));
   Ran r{-1, "", ""};
-  if (FILE *p = popen((command + " 2>" + errpath).c_str(), "r")) {
+  if (FILE *p = popen(("{ " + command + "\n} 2>" + errpath).c_str(), "r")) {
     char buf[65536];
     for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
     r.status = status_of(pclose(p));

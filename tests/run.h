@@ -11,7 +11,8 @@ struct Ran {
   std::string out, err;
 };
 
-// `command` is a shell command line; its standard error is captured apart from its output.
+// `command` is a shell command line, compound or not; its standard error, all of it, is captured
+// apart from its output.
 Ran run(const std::string &command);
 
 // Splits text into lines, without their newlines.

@@ -105,10 +105,59 @@ TEST(Survey, BadInputGetsStatusTwoAndOneLineBeforeAnyRun) {
   EXPECT_EQ(help.out.rfind("Usage: nuv-survey ", 0), 0u);
 }
 
-TEST(Survey, AFullOutputFailsWithStatusOne) {
-  Ran r = survey("--seeds 1:5 1 1 1 >/dev/full");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("cannot write standard output"), std::string::npos) << r.err;
+TEST(Survey, AFailingOutputStopsTheSurveyAtOnce) {
+  // Two million runs take minutes; a failed write stops them within the first blocks.
+  const std::string big = std::string(SURVEY) + " --seeds 1:2000000 --csv 1 1 1";
+  Ran full = run("timeout 60 " + big + " >/dev/full");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "nuv-survey: cannot write standard output: No space left on device\n");
+  Ran ignored = run("trap '' PIPE; timeout 60 " + big + " | head -n 3");
+  EXPECT_EQ(ignored.out, survey("--seeds 1:2 --csv 1 1 1").out);
+  EXPECT_EQ(ignored.err, "nuv-survey: cannot write standard output: Broken pipe\n");
+  // With SIGPIPE as it comes, the tool dies by it, as Unix tools do.
+  EXPECT_EQ(run("(timeout 60 " + big + "; echo $? >&2) | head -n 1 >/dev/null").err, "141\n");
+}
+
+// The survey with only standard input, output and error open, and at most `fds` descriptors.
+Ran survey_with_fds(int fds, const std::string &args) {
+  return run("bash -c 'for f in /proc/$$/fd/*; do n=${f##*/}; [ $n -gt 2 ] && eval \"exec $n>&-\"; "
+             "done; ulimit -n " +
+             std::to_string(fds) + "; exec " + SURVEY + " " + args + "' 2>&1");
+}
+
+TEST(Survey, RunsWithTheWorkersThatCanStartAndWithNoneForOneJob) {
+  const std::string plan = " --seeds 1:60 --csv 1 1 0.5:1.5:0.5";
+  const std::string alone = survey("--jobs 1" + plan).out;
+  // Each worker holds a pipe's read end: six descriptors hold two workers, five one, and the
+  // survey then runs in its own process.
+  const std::string two = "nuv-survey: only 2 of 3 workers could start (Too many open files); "
+                          "running with 2\n";
+  EXPECT_TRUE(survey_with_fds(6, "--jobs 3" + plan).out == two + alone);
+  const std::string none = "nuv-survey: only 1 of 3 workers could start (Too many open files); "
+                           "running in this process\n";
+  EXPECT_TRUE(survey_with_fds(5, "--jobs 3" + plan).out == none + alone);
+  // One job makes no pipe at all: four descriptors leave no room for one.
+  EXPECT_TRUE(survey_with_fds(4, "--jobs 1" + plan).out == alone);
+}
+
+TEST(Survey, TheSummaryFitsEightyColumnsAndAProgressLineNeverJoinsIt) {
+  // On a terminal, through script(1): what each line shows once the terminal has drawn it
+  // (its text after the last carriage return) is a row, never the progress line.
+  Ran r = run("script -qfec '" + std::string(SURVEY) +
+              " --jobs 2 --seeds 1:5000 1 1 0.5:1.5:0.5' /dev/null");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> shown;
+  for (std::string line : lines_of(r.out)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back(); // the terminal's line ending
+    line = line.substr(line.rfind('\r') == std::string::npos ? 0 : line.rfind('\r') + 1);
+    if (line.rfind("\033[K", 0) == 0) line = line.substr(3);
+    if (!line.empty()) shown.push_back(line);
+  }
+  ASSERT_EQ(shown.size(), 5u) << r.out;
+  for (const std::string &line : shown) {
+    EXPECT_EQ(line.find("runs/s"), std::string::npos) << line;
+    EXPECT_LE(line.size(), 80u) << line;
+  }
 }
 
 TEST(Survey, AKilledWorkerFailsTheSurveyWithStatusOne) {

@@ -11,6 +11,10 @@
 
 namespace {
 
+std::string text(const Tour &t) {
+  return tour_text(t).s;
+}
+
 // A tour from its printed form, "2-3-4-...".
 Tour tour_of(const std::string &text) {
   Tour t;
@@ -26,7 +30,7 @@ TEST(Decode, ReadsOneUnitAboveOneHalfPerRowAndColumn) {
   for (int j = 0; j < NCITY; j++) state[t.city[j]][j] = 0.51;
   Tour got;
   ASSERT_TRUE(decode_tour(state, &got));
-  EXPECT_EQ(tour_text(got), "2-3-4-5-8-1-6-7-9");
+  EXPECT_EQ(text(got), "2-3-4-5-8-1-6-7-9");
   state[1][8] = 0.9; // city 2 on twice, and position 9 holds two cities
   EXPECT_FALSE(decode_tour(state, &got));
   state[1][8] = 0.5;
@@ -42,16 +46,16 @@ TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
     Tour r;
     for (int j = 0; j < NCITY; j++)
       r.city[j] = turn < NCITY ? t.city[(j + turn) % NCITY] : t.city[(NCITY + turn - j) % NCITY];
-    EXPECT_EQ(tour_text(canonical_tour(r)), "1-8-7-6-5-4-3-2-9") << tour_text(r);
+    EXPECT_EQ(text(canonical_tour(r)), "1-8-7-6-5-4-3-2-9") << text(r);
     EXPECT_NEAR(tour_length(r), length, 1e-12);
   }
-  EXPECT_EQ(tour_text(canonical_tour(tour_of("1-2-3-4-5-6-7-8-9"))), "1-2-3-4-5-6-7-8-9");
+  EXPECT_EQ(text(canonical_tour(tour_of("1-2-3-4-5-6-7-8-9"))), "1-2-3-4-5-6-7-8-9");
 }
 
 TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
   const Optimum o = find_optimum();
   EXPECT_NEAR(o.length, 6 + 6 * std::sqrt(5.0), 1e-12);
-  EXPECT_EQ(tour_text(o.tour), "1-4-3-2-9-8-7-6-5");
+  EXPECT_EQ(text(o.tour), "1-4-3-2-9-8-7-6-5");
   Tally tally;
   auto add = [&](const char *tour, bool valid) {
     const Tour t = tour_of(tour);
@@ -67,7 +71,7 @@ TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
   EXPECT_DOUBLE_EQ(tally.optimal_percent(), 40.0);
   const double plain_ratio = (8 + 4 * std::sqrt(5.0) + std::sqrt(10.0)) / (6 + 6 * std::sqrt(5.0));
   EXPECT_NEAR(tally.ratio_sum / double(tally.valid), (plain_ratio + 2.0) / 3, 1e-12);
-  EXPECT_EQ(tour_text(tally.best), "1-4-3-2-9-8-7-6-5");
+  EXPECT_EQ(text(tally.best), "1-4-3-2-9-8-7-6-5");
   EXPECT_NEAR(tally.best_ratio, 1.0, 1e-12);
 }
 
@@ -124,8 +128,8 @@ TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
       {{"1", "x", "1"}, "Bcoef 'x'"},
       {{"1", "1", "inf"}, "Dcoef 'inf'"},
       {{"1", "1", "1e999"}, "'1e999'"},
-      {{"1", "1", "0:1:0"}, "step 0"},
-      {{"2:1:1", "1", "1"}, "FROM 2 is above TO 1"},
+      {{"1", "1", "0:1:0"}, "step '0' is not above 0"},
+      {{"2:1:1", "1", "1"}, "FROM '2' is above TO '1'"},
       {{"1", "0:1", "1"}, "FROM:TO:STEP"},
       {{"1", "0:2e6:1", "1"}, "more than a million"},
       {{"--seeds", "-1:3", "1", "1", "1"}, "seeds '-1:3'"},
@@ -136,6 +140,15 @@ TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
       {{"--fast", "1", "1", "1"}, "unknown option '--fast'"},
       {{"--svg", "x.svg", "0:1:1", "0:1:1", "0:1:1"}, "not all three"},
       {{"--seeds", "0:4294967295", "1:100000:1", "1:100000:1", "1"}, "too many runs"},
+      // Values that overflow, that the step cannot tell apart, one value too many.
+      {{"1", "1", "1.7966931348623157e+308:1.7976931348623157e308:1.0000005000002501e+305"},
+       "the values overflow"},
+      {{"1", "1e16:10000000000000010:1", "1"}, "too small to give distinct values"},
+      {{"0:999999.9999995:1", "1", "1"}, "more than a million values"},
+      {{"-1e308:1e308:1e300", "1", "1"}, "more than a million values"},
+      // Every message stays on one line, its arguments escaped.
+      {{"1", "1", "2\n\x1b[31m"}, "Dcoef '2\\n\\x1b[31m'"},
+      {{"--svg", "h.svg", "1", "0:1000:1", "0:1:1"}, "Bcoef has 1001 values"},
   };
   for (const auto &[args, message] : bad) {
     Plan plan;
@@ -148,6 +161,19 @@ TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
   EXPECT_EQ(read({"--seeds", "0:4294967295", "-1", "-.5", "1e-3"}, &plan, &error), PLAN_OK)
       << error;
   EXPECT_EQ(seed_count(plan), 4294967296u);
+  // Leading zeros, the exact million, and subnormals alike, whether typed or in hexadecimal.
+  ASSERT_EQ(read({"--seeds", "000000000000000000001:0002", "0:999999:1", "1e-310", "0x1p-1074"},
+                 &plan, &error),
+            PLAN_OK)
+      << error;
+  EXPECT_EQ(seed_count(plan), 2u);
+  EXPECT_EQ(plan.coef[0].size(), 1000000u);
+  EXPECT_EQ(plan.coef[1][0], 1e-310);
+  // A value that rounds to zero, or a typed -0, is zero, never negative zero.
+  ASSERT_EQ(read({"-0.9:0.3:0.3", "-0", "1"}, &plan, &error), PLAN_OK);
+  EXPECT_EQ(plan.coef[0].size(), 5u);
+  EXPECT_FALSE(std::signbit(plan.coef[0][3]));
+  EXPECT_FALSE(std::signbit(plan.coef[1][0]));
   EXPECT_EQ(read({"1", "--help"}, &plan, &error), PLAN_HELP);
 }
 

@@ -56,6 +56,24 @@ TEST_F(Svg, OneTripleIsAMapOfNineCitiesAndTwoTours) {
   EXPECT_EQ(count(file, "polygon", "best"), 0);
 }
 
+// The value of an attribute of the one element of a class.
+std::string attribute(const std::string &file, const std::string &cls, const std::string &name) {
+  return run("xmllint --xpath 'string(//*[@class=\"" + cls + "\"]/@" + name + ")' " + file).out;
+}
+
+TEST_F(Svg, AMirrorImageOfTheOptimumIsDrawnAsOptimal) {
+  // The best tour here is 1-8-7-6-5-4-3-2-9, the mirror image of the listed optimum.
+  const std::string file = dir + "/m.svg";
+  ASSERT_EQ(survey("--svg " + file + " --seeds 1:200 0.5 1 2.5").status, 0);
+  EXPECT_EQ(attribute(file, "optimal", "points"), attribute(file, "best", "points"));
+  EXPECT_EQ(run("grep -c 'best tour 1-8-7-6-5-4-3-2-9 is optimal' " + file).out, "1\n");
+  // One run is one run, and the picture says what made it.
+  ASSERT_EQ(survey("--svg " + file + " --seeds 5:5 1 1 1").status, 0);
+  EXPECT_EQ(run("grep -c ': 1 run, ' " + file).out, "1\n");
+  EXPECT_EQ(run("xmllint --xpath 'string(//*[local-name()=\"desc\"])' " + file).out,
+            "nuv-survey " NUV_VERSION ": " SURVEY " --svg " + file + " --seeds 5:5 1 1 1\n");
+}
+
 TEST_F(Svg, RangingCoefficientsAreAHeatmapThatAgreesWithTheSummary) {
   const std::string file = dir + "/heat.svg";
   Ran r = survey("--svg " + file + " --seeds 1:30 1 0.5:1:0.5 1:2:0.5");
@@ -79,6 +97,13 @@ TEST_F(Svg, RangingCoefficientsAreAHeatmapThatAgreesWithTheSummary) {
   ASSERT_EQ(survey("--svg " + file + " --seeds 1:10 1 1 0.5:1.5:0.5").status, 0);
   EXPECT_EQ(count(file, "rect", "cell"), 3);
   EXPECT_EQ(run("xmllint --xpath '//*[@class=\"axis\"]/text()' " + file).out, "Dcoef\nAcoef\n");
+  // The fixed coefficient as typed, and a picture at least as wide as its title.
+  ASSERT_EQ(survey("--svg " + file + " --seeds 1:2 0.125 0.5:1:0.5 1:2:1").status, 0);
+  EXPECT_EQ(run("grep -c 'cell); Acoef = 0.125<' " + file).out, "1\n");
+  const std::string title =
+      run("xmllint --xpath 'string(//*[local-name()=\"text\"][1])' " + file).out;
+  const std::string width = run("xmllint --xpath 'string(/*/@width)' " + file).out;
+  EXPECT_GE(std::stod(width), 110 + 8.0 * double(title.size())); // half the 16 px font a letter
 }
 
 TEST_F(Svg, RefusalsComeBeforeAnyRunAndLeaveNothing) {
@@ -89,7 +114,7 @@ TEST_F(Svg, RefusalsComeBeforeAnyRunAndLeaveNothing) {
     Ran r = survey("--svg " + path + " 1 1 1");
     EXPECT_EQ(r.status, 1) << path;
     EXPECT_EQ(r.out, "") << path;
-    EXPECT_NE(r.err.find("cannot write " + path), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("cannot write '" + path + "'"), std::string::npos) << r.err;
   }
   EXPECT_EQ(files(), "");
 }

@@ -1,9 +1,8 @@
 // Tours through the nine cities: reading one off a network state, its length in the city
-// coordinates, its canonical form as a cycle, and the optimum found by exhaustive search.
-#ifndef NUV_SURVEY_TOUR_H
-#define NUV_SURVEY_TOUR_H
-
-#include <string>
+// coordinates, its canonical form as a cycle, its text, the optimum and every tour's rank.
+// Plain C++ on the model's data, with nothing allocated: it builds for WebAssembly too.
+#ifndef NUV_MEASURES_TOUR_H
+#define NUV_MEASURES_TOUR_H
 
 #include "network.h"
 
@@ -14,6 +13,10 @@ struct Tour {
 
 // A unit is on when its output is above this.
 constexpr double ON_ABOVE = 0.5;
+
+// Two lengths are the same when they differ by at most this, relative: mirror images of one
+// cycle differ only in the last bits.
+constexpr double OPTIMAL_SLACK = 1e-9;
 
 // Decoding: true when every row and every column of the state has exactly one unit on; the
 // tour is then written to *tour.
@@ -27,17 +30,24 @@ double tour_length(const Tour &tour);
 Tour canonical_tour(const Tour &tour);
 
 // City numbers from 1, in position order, joined by '-': "1-8-7-6-5-4-3-2-9".
-std::string tour_text(const Tour &tour);
+struct TourText {
+  char s[2 * NCITY];
+};
+TourText tour_text(const Tour &tour);
+
+// The distinct closed tours: city 1 first, each cycle once whichever way round.
+enum { NTOUR = 20160 };
 
 struct Optimum {
   Tour tour; // canonical; the first in lexicographic order among the shortest
   double length;
 };
 
-// The shortest closed tour: city 1 fixed, the other 8! orders tried.
+// The shortest closed tour, from the table of all tours (built on first use).
 Optimum find_optimum();
 
-// A run is optimal when its ratio to the optimum is 1 within this.
-constexpr double OPTIMAL_SLACK = 1e-9;
+// 1 + the number of distinct tours shorter than length by more than the slack: the optimum and
+// its mirror image have rank 1. Between 1 and NTOUR.
+int tour_rank(double length);
 
 #endif

@@ -1,0 +1,80 @@
+// The tools' argument reading and quoting. Every function here is pure: it reads its text and
+// answers, and the tool reports.
+#include "args.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+bool read_number(const std::string &text, double *value) {
+  if (text.empty() || isspace((unsigned char)text[0])) return false;
+  char *end;
+  *value = strtod(text.c_str(), &end);
+  // strtod's ERANGE also flags underflow, a finite value: only the value decides.
+  return *end == '\0' && std::isfinite(*value);
+}
+
+bool read_whole(const std::string &text, uint64_t max, uint64_t *value) {
+  if (text.empty() || max > UINT64_MAX / 10 - 9) return false;
+  *value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    *value = *value * 10 + uint64_t(c - '0');
+    if (*value > max) return false;
+  }
+  return true;
+}
+
+std::string quoted(const std::string &text) {
+  std::string q = "'";
+  for (unsigned char c : text) {
+    if (c == '\'' || c == '\\')
+      q += '\\', q += char(c);
+    else if (c == '\n')
+      q += "\\n";
+    else if (c == '\t')
+      q += "\\t";
+    else if (c < 0x20 || c == 0x7f) {
+      char hex[8];
+      snprintf(hex, sizeof hex, "\\x%02x", c);
+      q += hex;
+    } else
+      q += char(c);
+  }
+  return q + "'";
+}
+
+std::string shortest(double value) {
+  if (value == 0) return "0";
+  char text[32];
+  for (int digits = 1; digits <= 17; digits++) {
+    snprintf(text, sizeof text, "%.*g", digits, value);
+    if (strtod(text, nullptr) == value) break;
+  }
+  return text;
+}
+
+bool is_option(const std::string &arg) {
+  return arg.size() > 1 && arg[0] == '-' && !isdigit((unsigned char)arg[1]) && arg[1] != '.';
+}
+
+std::string command_line(int argc, char **argv) {
+  std::string line;
+  for (int a = 0; a < argc; a++) {
+    std::string word = argv[a];
+    bool plain =
+        !word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyz"
+                                                "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                "0123456789+-_.,:/=@%") == std::string::npos;
+    if (a) line += ' ';
+    if (plain) {
+      line += word;
+      continue;
+    }
+    line += '\'';
+    for (char c : word) line += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    line += '\'';
+  }
+  return line;
+}

@@ -1,0 +1,127 @@
+// SVG pieces shared by the tools' pictures. Nothing here knows of a survey or a trace.
+#include "svg.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+const char FOUND_STYLE[] = "stroke=\"#7fb0e0\" stroke-width=\"5\"";
+const char OPTIMAL_STYLE[] = "stroke=\"#333333\" stroke-width=\"1.5\" stroke-dasharray=\"6 4\"";
+
+std::string fmt(const char *format, ...) {
+  va_list ap, again;
+  va_start(ap, format);
+  va_copy(again, ap);
+  std::string out(size_t(vsnprintf(nullptr, 0, format, ap)) + 1, '\0');
+  vsnprintf(out.data(), out.size(), format, again);
+  va_end(again);
+  va_end(ap);
+  out.pop_back();
+  return out;
+}
+
+std::string xml_escape(const std::string &text) {
+  std::string out;
+  for (unsigned char c : text) {
+    switch (c) {
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case '"':
+      out += "&quot;";
+      break;
+    case '\'':
+      out += "&apos;";
+      break;
+    default:
+      if (c < 0x20 && c != '\t' && c != '\n')
+        out += "\xef\xbf\xbd"; // no control character is allowed in XML 1.0
+      else
+        out += char(c);
+    }
+  }
+  return out;
+}
+
+std::string svg_open(int width, int height, const std::string &description) {
+  return fmt("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"%d\" height=\"%d\" "
+             "viewBox=\"0 0 %d %d\" font-family=\"sans-serif\">\n",
+             width, height, width, height) +
+         "<desc>" + xml_escape(description) + "</desc>\n" +
+         "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+}
+
+std::string svg_text(double x, double y, int size, const char *anchor, const std::string &s,
+                     const char *extra) {
+  return fmt("<text x=\"%.1f\" y=\"%.1f\" font-size=\"%d\" text-anchor=\"%s\"%s>", x, y, size,
+             anchor, extra) +
+         xml_escape(s) + "</text>\n";
+}
+
+double text_width(const std::string &s, int size) {
+  return 0.6 * size * double(s.size()); // a generous average for sans-serif
+}
+
+std::string scale_colour(double t) {
+  static const int stop[3][3] = {{0x44, 0x01, 0x54}, {0x21, 0x91, 0x8c}, {0xfd, 0xe7, 0x25}};
+  t = std::clamp(t * 2, 0.0, 2.0);
+  int k = t >= 1.0 ? 1 : 0;
+  double f = t - k;
+  int c[3];
+  for (int n = 0; n < 3; n++)
+    c[n] = int(std::lround(stop[k][n] + (stop[k + 1][n] - stop[k][n]) * f));
+  return fmt("#%02x%02x%02x", c[0], c[1], c[2]);
+}
+
+std::string scale_legend(double x, double y, double height, const std::string &low,
+                         const std::string &high, const std::string &title) {
+  std::string s = "<defs><linearGradient id=\"scale\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";
+  for (int p = 0; p <= 100; p += 25)
+    s += fmt("<stop offset=\"%d%%\" stop-color=\"%s\"/>", p, scale_colour(p / 100.0).c_str());
+  s += "</linearGradient></defs>\n";
+  s += fmt("<rect class=\"legend\" x=\"%.1f\" y=\"%.1f\" width=\"16\" height=\"%.1f\" "
+           "fill=\"url(#scale)\" stroke=\"#888888\"/>\n",
+           x, y, height);
+  s += svg_text(x + 22, y + height + 4, 11, "start", low);
+  s += svg_text(x + 22, y + 4, 11, "start", high);
+  return s + svg_text(x, y - 8, 11, "start", title);
+}
+
+namespace {
+
+double map_x(const MapFrame &m, double x) {
+  return m.left + (x - 1) * m.unit;
+}
+double map_y(const MapFrame &m, double y) {
+  return m.top + (7 - y) * m.unit;
+}
+
+} // namespace
+
+std::string map_cities(const MapFrame &m) {
+  std::string s;
+  for (int i = 0; i < NCITY; i++) {
+    double x = map_x(m, cityxy[i][0]), y = map_y(m, cityxy[i][1]);
+    s += fmt("<circle class=\"city\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"#d04030\"/>\n", x, y,
+             m.unit / 10);
+    s += svg_text(x + m.unit / 7, y - m.unit / 7, int(m.unit / 5), "start", fmt("%d", i + 1));
+  }
+  return s;
+}
+
+std::string map_tour(const MapFrame &m, const Tour &tour, const char *cls, const char *style) {
+  std::string points;
+  for (int j = 0; j < NCITY; j++)
+    points += fmt("%s%.1f,%.1f", j ? " " : "", map_x(m, cityxy[tour.city[j]][0]),
+                  map_y(m, cityxy[tour.city[j]][1]));
+  return fmt("<polygon class=\"%s\" points=\"%s\" fill=\"none\" %s/>\n", cls, points.c_str(),
+             style);
+}

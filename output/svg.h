@@ -1,0 +1,50 @@
+// Pieces of plain SVG 1.1 pictures that every tool draws with: printf into a string, text
+// escaped for XML, the document's head, text and its width, one colour scale, and the map of
+// the nine cities with tours on it.
+#ifndef NUV_OUTPUT_SVG_H
+#define NUV_OUTPUT_SVG_H
+
+#include <string>
+
+#include "tour.h"
+
+// printf into a string.
+std::string fmt(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// Text with &, <, >, " and ' escaped, and bytes XML 1.0 cannot hold as U+FFFD.
+std::string xml_escape(const std::string &text);
+
+// The document's head with a white background, and a <desc> that says what made it.
+std::string svg_open(int width, int height, const std::string &description);
+
+// A text element; s is escaped here.
+std::string svg_text(double x, double y, int size, const char *anchor, const std::string &s,
+                     const char *extra = "");
+
+// About how wide a line of text is, in px, at a font size: for sizing a picture to its text.
+double text_width(const std::string &s, int size);
+
+// A colour on a scale from dark violet (0) through teal to yellow (1); t is clamped to it.
+std::string scale_colour(double t);
+
+// A vertical legend of the colour scale: x, y of its top, its height, the labels at 0 and 1
+// and a title above it.
+std::string scale_legend(double x, double y, double height, const std::string &low,
+                         const std::string &high, const std::string &title);
+
+// The cities' plane on a picture: x 1 ... 5 and y 1 ... 7, y upward, `unit` px a unit, the
+// plane's (1, 7) corner at (left, top).
+struct MapFrame {
+  double left, top, unit;
+};
+
+// The nine cities as numbered marks.
+std::string map_cities(const MapFrame &m);
+
+// A closed tour as a polygon of class cls with the given stroke attributes.
+std::string map_tour(const MapFrame &m, const Tour &tour, const char *cls, const char *style);
+
+// The styles of the two tours a map shows: the tour found, solid, and the optimum, dashed.
+extern const char FOUND_STYLE[], OPTIMAL_STYLE[];
+
+#endif

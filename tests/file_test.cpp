@@ -1,0 +1,100 @@
+// Writing a file whole: what each kind of path becomes, and what a failure leaves. In process
+// for the rules, through nuv-survey for the paths a user gives it.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "file.h"
+#include "run.h"
+
+namespace {
+
+class File : public ::testing::Test {
+protected:
+  std::string dir;
+  void SetUp() override {
+    char tmpl[] = "/tmp/nuv-file-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = tmpl;
+  }
+  void TearDown() override { run("rm -rf " + dir); }
+
+  std::string contents(const std::string &path) { return run("cat " + path).out; }
+  std::string files() { return run("ls -A " + dir).out; }
+};
+
+mode_t mode_of(const std::string &path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
+}
+
+TEST_F(File, ARegularFileIsReplacedWholeAndKeepsItsPermissions) {
+  const std::string path = dir + "/x.svg";
+  std::string error;
+  ASSERT_TRUE(write_whole(path, "new\n", &error)) << error;
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(mode_of(path) & 0777, 0666 & ~mask);
+  ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+  ASSERT_TRUE(write_whole(path, "again\n", &error)) << error;
+  EXPECT_EQ(contents(path), "again\n");
+  EXPECT_EQ(mode_of(path) & 07777, 0600u);
+  // Any name the folder takes: 255 bytes, the longest a name can be.
+  const std::string longest = dir + "/" + std::string(251, 'n') + ".svg";
+  EXPECT_TRUE(check_writable(longest, &error) && write_whole(longest, "x", &error)) << error;
+  EXPECT_EQ(files(), std::string(251, 'n') + ".svg\nx.svg\n");
+}
+
+TEST_F(File, ALinkIsFollowedAndStaysALink) {
+  ASSERT_EQ(run("mkdir " + dir + "/real && echo old >" + dir + "/real/x.svg && ln -s real/x.svg " +
+                dir + "/link.svg && ln -s nowhere " + dir + "/dangling.svg")
+                .status,
+            0);
+  std::string error;
+  ASSERT_TRUE(write_whole(dir + "/link.svg", "new\n", &error)) << error;
+  EXPECT_TRUE(S_ISLNK(mode_of(dir + "/link.svg")));
+  EXPECT_EQ(contents(dir + "/real/x.svg"), "new\n");
+  EXPECT_EQ(run("ls -A " + dir + "/real").out, "x.svg\n");
+  // A dangling link or a folder is refused before any run, naming the path.
+  for (const char *name : {"/dangling.svg", "/real"}) {
+    Ran r = run(std::string(SURVEY) + " --svg " + dir + name + " --seeds 1:2 1 1 1");
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.rfind("nuv-survey: cannot write '" + dir + name + "': it is a ", 0), 0u)
+        << r.err;
+  }
+  EXPECT_EQ(run("readlink " + dir + "/dangling.svg").out, "nowhere\n");
+}
+
+TEST_F(File, ADeviceOrFifoIsWrittenIntoAndNeverReplaced) {
+  const std::string fifo = dir + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string read_back;
+  std::thread reader([&] { read_back = contents(fifo); });
+  std::string error;
+  EXPECT_TRUE(write_whole(fifo, "through the fifo\n", &error)) << error;
+  reader.join();
+  EXPECT_EQ(read_back, "through the fifo\n");
+  EXPECT_TRUE(S_ISFIFO(mode_of(fifo)));
+  EXPECT_TRUE(write_whole("/dev/null", "gone\n", &error)) << error;
+  EXPECT_TRUE(S_ISCHR(mode_of("/dev/null")));
+  // The survey's picture down a pipeline, after its summary.
+  Ran r = run(std::string(SURVEY) + " --seeds 1:3 --svg /dev/stdout 1 1 1 | cat");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("optimal tour 1-4-3-2-9-8-7-6-5", 0), 0u);
+  EXPECT_NE(r.out.find("<svg "), std::string::npos);
+  EXPECT_EQ(r.out.substr(r.out.size() - 7), "</svg>\n");
+}
+
+TEST_F(File, AFileSizeLimitFailsTheWriteAndLeavesNothing) {
+  Ran r = run("ulimit -f 1; exec " + std::string(SURVEY) + " --svg " + dir +
+              "/x.svg --seeds 1:20 1 0:2:0.1 0:2:0.1 >/dev/null");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("x.svg': File too large"), std::string::npos) << r.err;
+  EXPECT_EQ(files(), "");
+}
+
+} // namespace
