@@ -3,9 +3,11 @@
 #include "args.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 bool read_number(const std::string &text, double *value) {
   if (text.empty() || isspace((unsigned char)text[0])) return false;
@@ -77,4 +79,10 @@ std::string command_line(int argc, char **argv) {
     line += '\'';
   }
   return line;
+}
+
+bool stdout_ok(std::string *error) {
+  if (fflush(stdout) == 0 && !ferror(stdout)) return true;
+  *error = std::string("cannot write standard output: ") + strerror(errno);
+  return false;
 }

@@ -24,6 +24,9 @@ std::string shortest(double value);
 // single quotes. For saying in a picture what made it.
 std::string command_line(int argc, char **argv);
 
+// Everything written so far has reached standard output; *error says why not.
+bool stdout_ok(std::string *error);
+
 // An option rather than a number such as -1 or -.5.
 bool is_option(const std::string &arg);
 

@@ -8,7 +8,6 @@
 static const double RAW_SCALE = 0.1;     /* applied to each raw distance, cancelled by scaling */
 static const double DISTANCE_SUM = 10.0; /* what the scaled distances add up to */
 static const double RAND_DIVISOR = 2147483647.0; /* maps rand() onto [0, 1] */
-static const double U0 = 0.5; /* the activation's width: output (tanh(u/U0)+1)/2 */
 
 const double cityxy[NCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}, {5.0, 3.0},
                                  {4.0, 1.0}, {2.0, 1.0}, {1.0, 3.0}, {1.0, 5.0}};
@@ -52,9 +51,10 @@ void update_state(void) {
     }
 }
 
-/* The energy of the current state: half of each coefficient times its sum of products.
- * Each unordered pair in a row or column counts twice; the column sum runs position-major. */
-double energy(void) {
+/* The energy's row, column and tour-length terms of the current state: half of each
+ * coefficient times its sum of products. Each unordered pair in a row or column counts twice;
+ * the column sum runs position-major. */
+void energy_terms(double term[3]) {
   double ea = 0.0, eb = 0.0, ed = 0.0;
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++)
@@ -70,8 +70,14 @@ double energy(void) {
       for (int k = 0; k < NCITY; k++)
         ed += distance[i][k] * unitout[i][j] * (unitout[k][n] + unitout[k][p]);
     }
-  ea = (Acoef * 0.5) * ea;
-  eb = (Bcoef * 0.5) * eb;
-  ed = (Dcoef * 0.5) * ed;
-  return ea + eb + ed;
+  term[0] = (Acoef * 0.5) * ea;
+  term[1] = (Bcoef * 0.5) * eb;
+  term[2] = (Dcoef * 0.5) * ed;
+}
+
+/* The energy of the current state: its three terms added, row, column, tour length. */
+double energy(void) {
+  double term[3];
+  energy_terms(term);
+  return term[0] + term[1] + term[2];
 }

@@ -5,8 +5,9 @@
 #ifndef NUV_NETWORK_H
 #define NUV_NETWORK_H
 
-enum { NCITY = 9 };   /* cities, and tour positions */
-enum { NSWEEP = 50 }; /* sweeps in one run */
+enum { NCITY = 9 };           /* cities, and tour positions */
+enum { NSWEEP = 50 };         /* sweeps in one run */
+static const double U0 = 0.5; /* the activation's width: output (tanh(u / U0) + 1) / 2 */
 
 /* Problem data and state, program-wide. */
 extern const double cityxy[NCITY][2];
@@ -26,5 +27,6 @@ static inline int next(int j) {
 void initialize(void);
 void update_state(void);
 double energy(void);
+void energy_terms(double term[3]); /* row, column and tour-length terms, in energy's order */
 
 #endif

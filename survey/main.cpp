@@ -1,9 +1,7 @@
 // nuv-survey: runs the nuv network over many seeds and coefficient triples, decodes the final
 // states and rates their tours against the optimum. main reads as the survey's steps; the runs
 // and workers are in runs.cpp, the rows in tally.cpp, the pictures in pictures.cpp.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,13 +19,6 @@ static int fail(int status, const std::string &message) {
   return status;
 }
 
-// Everything written so far has reached standard output; *error says why not.
-static bool output_ok(std::string *error) {
-  if (fflush(stdout) == 0 && !ferror(stdout)) return true;
-  *error = std::string("cannot write standard output: ") + strerror(errno);
-  return false;
-}
-
 int main(int argc, char **argv) {
   // 1. The plan: anything that cannot be read is refused before any run.
   Plan plan;
@@ -35,10 +26,10 @@ int main(int argc, char **argv) {
   switch (read_plan(argc, argv, &plan, &error)) {
   case PLAN_HELP:
     fputs(USAGE, stdout);
-    return output_ok(&error) ? 0 : fail(1, error);
+    return stdout_ok(&error) ? 0 : fail(1, error);
   case PLAN_VERSION:
     puts("nuv-survey " NUV_VERSION);
-    return output_ok(&error) ? 0 : fail(1, error);
+    return stdout_ok(&error) ? 0 : fail(1, error);
   case PLAN_BAD:
     return fail(2, error + " (see nuv-survey --help)");
   case PLAN_OK:
@@ -81,7 +72,7 @@ int main(int argc, char **argv) {
       if (!plan.csv) print_summary_row(coef, tally);
       if (!plan.svg.empty()) tallies.push_back(tally);
     }
-    return output_ok(&output_error);
+    return stdout_ok(&output_error);
   };
   if (!run_survey(plan, &workers, sink, &error))
     return fail(1, error.empty() ? output_error : error);
@@ -91,5 +82,5 @@ int main(int argc, char **argv) {
   if (!plan.svg.empty() &&
       !write_whole(plan.svg, survey_svg(plan, tallies, optimum, made_by), &error))
     return fail(1, error);
-  return output_ok(&error) ? 0 : fail(1, error);
+  return stdout_ok(&error) ? 0 : fail(1, error);
 }

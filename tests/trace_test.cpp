@@ -1,0 +1,135 @@
+// nuv-trace against nuv and nuv-survey: the same energies and the same final tour, L never
+// rising over many runs, the film's shape, and the refusals.
+#include <cmath>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run.h"
+#include "trace.h"
+
+namespace {
+
+std::vector<std::string> fields_of(const std::string &row) {
+  std::vector<std::string> f;
+  std::stringstream in(row);
+  for (std::string x; std::getline(in, x, ',');) f.push_back(x);
+  if (!row.empty() && row.back() == ',') f.push_back("");
+  return f;
+}
+
+// Random command lines: coefficients in -1 ... 5 with three decimals, seeds over 32 bits.
+std::vector<std::string> command_lines(int count, unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> coef(-1, 5);
+  std::vector<std::string> lines;
+  for (int n = 0; n < count; n++) {
+    char line[96];
+    snprintf(line, sizeof line, "%.3f %.3f %.3f %u", coef(random), coef(random), coef(random),
+             unsigned(random()));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(Trace, EveryCycleHasNuvsEnergyAndItsTermsAddUpToIt) {
+  for (const std::string &args : command_lines(50, 1)) {
+    auto nuv = lines_of(run(std::string(NUV) + " " + args).out);
+    auto trace = lines_of(run(std::string(TRACE) + " " + args).out);
+    ASSERT_EQ(nuv.size(), 599u);
+    ASSERT_EQ(trace.size(), 2 + 50u);
+    for (int c = 1; c < 50; c++) {
+      std::istringstream row(trace[size_t(2 + c)]);
+      int cycle, sweeps;
+      std::string e;
+      row >> cycle >> sweeps >> e;
+      EXPECT_EQ(cycle, c);
+      EXPECT_EQ(sweeps, c + 1);
+      EXPECT_EQ(" Energy = " + e, nuv[size_t(12 * c + 10)]) << args << " cycle " << c;
+    }
+  }
+}
+
+TEST(Trace, LNeverRisesThoughTheEnergyDoes) {
+  // 500 runs in process, coefficients from -3 to 5, negative ones included.
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> coef(-3, 5);
+  static Cycle cycles[NSWEEP];
+  int e_rose = 0;
+  double largest_rise = -INFINITY;
+  for (int n = 0; n < 500; n++) {
+    const double c[3] = {coef(random), coef(random), coef(random)};
+    trace_run(c, uint32_t(random()), cycles);
+    bool rose = false;
+    for (int k = 1; k < NSWEEP; k++) {
+      const double rise = cycles[k].l - cycles[k - 1].l;
+      largest_rise = std::max(largest_rise, rise / (std::fabs(cycles[k - 1].l) + 1));
+      EXPECT_LE(rise, 1e-9 * (std::fabs(cycles[k - 1].l) + 1)) << n << " cycle " << k;
+      rose = rose || (k > 1 && cycles[k].e > cycles[k - 1].e);
+      // The terms are the energy's own, added as energy() adds them.
+      EXPECT_EQ(cycles[k].term[0] + cycles[k].term[1] + cycles[k].term[2], cycles[k].e);
+    }
+    e_rose += rose;
+  }
+  EXPECT_GT(e_rose, 50);
+  RecordProperty("runs in which E rose", e_rose);
+  RecordProperty("largest relative rise of L", testing::PrintToString(largest_rise));
+  // And the energy is what the model's energy() gives for the last state.
+  EXPECT_EQ(cycles[NSWEEP - 1].e, energy());
+}
+
+TEST(Trace, TheLastTourIsTheSurveysAndTheCsvIsWhole) {
+  Ran survey = run(std::string(SURVEY) + " --csv --seeds 1:25 1 1 1.5");
+  auto rows = lines_of(survey.out);
+  ASSERT_EQ(rows.size(), 26u);
+  int tours = 0;
+  for (size_t k = 1; k < rows.size(); k++) {
+    auto s = fields_of(rows[k]);
+    auto t = lines_of(run(std::string(TRACE) + " --csv 1 1 1.5 " + s[3]).out);
+    ASSERT_EQ(t.size(), 51u);
+    EXPECT_EQ(t[0], "cycle,sweeps,E,EA,EB,ED,L,on,change,outcome,tour,length,ratio,rank");
+    auto last = fields_of(t[50]);
+    ASSERT_EQ(last.size(), 14u) << t[50];
+    EXPECT_EQ(last[10], s[5]) << rows[k];
+    EXPECT_EQ(last[9] == "tour", s[4] == "1");
+    tours += s[4] == "1";
+    EXPECT_EQ(fields_of(t[1])[8], ""); // no change before cycle 0
+  }
+  EXPECT_GT(tours, 10);
+}
+
+TEST(Trace, TheFilmHasFiftyGridsOfEightyOneCells) {
+  char dir[] = "/tmp/nuv-trace-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string file = std::string(dir) + "/film.svg";
+  Ran r = run(std::string(TRACE) + " 1 1 1 5 --svg " + file);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(run("xmllint --noout " + file).status, 0);
+  auto count = [&](const std::string &xpath) {
+    return run("xmllint --xpath 'count(" + xpath + ")' " + file).out;
+  };
+  EXPECT_EQ(count("//*[@class=\"grid\"]"), "50\n");
+  EXPECT_EQ(count("//*[@class=\"grid\"][count(*[@class=\"cell\"]) = 81]"), "50\n");
+  EXPECT_EQ(count("//*[@class=\"curve\"]"), "5\n");
+  EXPECT_EQ(count("//*[@class=\"found\"]"), "1\n");
+  EXPECT_EQ(count("//*[@class=\"city\"]"), "9\n");
+  run(std::string("rm -rf ") + dir);
+}
+
+TEST(Trace, RefusesWhatItCannotReadWithStatusTwo) {
+  for (const char *args : {"1 1 1", "1 1 1 -1", "1 1 1 4294967296", "1 1 1 2.5", "1 x 1 5",
+                           "1 1 inf 5", "1 1 1 5 6", "--svg", "--fast 1 1 1 5"}) {
+    Ran r = run(std::string(TRACE) + " " + args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(lines_of(r.err).size(), 1u) << r.err;
+  }
+  EXPECT_EQ(run(std::string(TRACE) + " 1 1 1 5 --csv").out,
+            run(std::string(TRACE) + " --csv -- 1 1 1 5").out);
+  EXPECT_EQ(run(std::string(TRACE) + " --version").out, "nuv-trace " NUV_VERSION "\n");
+}
+
+} // namespace

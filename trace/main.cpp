@@ -1,0 +1,110 @@
+// nuv-trace: one run of the nuv network, cycle by cycle: the energy and its three terms, the
+// function L that never rises, the units on and the tour as it forms, as a table, a CSV or a
+// picture. main reads as the tool's steps; the run is in run.cpp, the text in report.cpp.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "args.h"
+#include "file.h"
+#include "report.h"
+#include "trace.h"
+
+static const char USAGE[] =
+    "Usage: nuv-trace [--csv] [--svg FILE] Acoef Bcoef Dcoef seed\n"
+    "Runs the nuv network as nuv does and measures every cycle: the energy E and its row,\n"
+    "column and tour-length terms, the function L that no update raises, the units on, the\n"
+    "largest change, the outcome and the tour with its length, ratio and rank.\n"
+    "  Acoef Bcoef Dcoef   finite numbers\n"
+    "  seed                a whole number in 0 ... 4294967295\n"
+    "  --csv               the same rows as CSV, in full precision\n"
+    "  --svg FILE          also draw the run: the film of its states, the curves, the tour\n"
+    "  --version           the version\n";
+
+struct Options {
+  double coef[3];
+  uint32_t seed;
+  bool csv = false;
+  std::string svg;
+};
+
+// The one place messages are reported: a line on stderr, and the status to exit with.
+static int fail(int status, const std::string &message) {
+  fprintf(stderr, "nuv-trace: %s\n", message.c_str());
+  return status;
+}
+
+enum Read { READ_OK, READ_HELP, READ_VERSION, READ_BAD };
+
+// Options anywhere among the four numbers; "--" ends the options.
+static Read read_options(int argc, char **argv, Options *o, std::string *error) {
+  static const char *const NAME[3] = {"Acoef", "Bcoef", "Dcoef"};
+  std::vector<std::string> number;
+  bool options = true, has_empty_svg = false;
+  for (int a = 1; a < argc && error->empty(); a++) {
+    std::string arg = argv[a];
+    if (!options || !is_option(arg))
+      number.push_back(arg);
+    else if (arg == "--help" || arg == "-h")
+      return READ_HELP;
+    else if (arg == "--version")
+      return READ_VERSION;
+    else if (arg == "--")
+      options = false;
+    else if (arg == "--csv")
+      o->csv = true;
+    else if (arg.rfind("--svg=", 0) == 0)
+      o->svg = arg.substr(6), has_empty_svg = o->svg.empty();
+    else if (arg == "--svg" && a + 1 < argc)
+      o->svg = argv[++a];
+    else
+      *error = arg == "--svg" ? "--svg needs a value" : "unknown option " + quoted(arg);
+  }
+  if (error->empty() && number.size() != 4)
+    *error = number.size() < 4
+                 ? "missing " + std::string(number.size() < 3 ? NAME[number.size()] : "seed")
+                 : "unexpected argument " + quoted(number[4]);
+  for (int c = 0; c < 3 && error->empty(); c++)
+    if (!read_number(number[size_t(c)], &o->coef[c]))
+      *error = std::string(NAME[c]) + " " + quoted(number[size_t(c)]) + " is not a finite number";
+  uint64_t seed = 0;
+  if (error->empty() && !read_whole(number[3], UINT32_MAX, &seed))
+    *error = "seed " + quoted(number[3]) + " is not a whole number in 0 ... 4294967295";
+  if (error->empty() && o->svg.empty() && has_empty_svg) *error = "--svg needs a file name";
+  o->seed = uint32_t(seed);
+  return error->empty() ? READ_OK : READ_BAD;
+}
+
+int main(int argc, char **argv) {
+  // 1. The command line, all of it checked before the run.
+  Options o;
+  std::string error;
+  switch (read_options(argc, argv, &o, &error)) {
+  case READ_HELP:
+    fputs(USAGE, stdout);
+    return stdout_ok(&error) ? 0 : fail(1, error);
+  case READ_VERSION:
+    puts("nuv-trace " NUV_VERSION);
+    return stdout_ok(&error) ? 0 : fail(1, error);
+  case READ_BAD:
+    return fail(2, error + " (see nuv-trace --help)");
+  case READ_OK:
+    break;
+  }
+  if (!o.svg.empty() && !check_writable(o.svg, &error)) return fail(1, error);
+
+  // 2. The run, every cycle measured.
+  static Cycle cycles[NSWEEP];
+  trace_run(o.coef, o.seed, cycles);
+
+  // 3. The rows, and the picture.
+  if (o.csv)
+    print_trace_csv(cycles);
+  else
+    print_trace_table(o.coef, o.seed, cycles);
+  if (!stdout_ok(&error)) return fail(1, error);
+  const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv);
+  if (!o.svg.empty() && !write_whole(o.svg, trace_svg(o.coef, o.seed, cycles, made_by), &error))
+    return fail(1, error);
+  return 0;
+}

@@ -1,0 +1,38 @@
+// A traced run: nuv's schedule of sweeps, with every table's state measured.
+#include "trace.h"
+
+#include <stdlib.h>
+
+void measure_cycle(int c, int sweeps, const Cycle *before, Cycle *out) {
+  out->cycle = c;
+  out->sweeps = sweeps;
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) out->state[i][j] = unitout[i][j];
+  energy_terms(out->term);
+  out->e = out->term[0] + out->term[1] + out->term[2];
+  out->l = lyapunov(out->term);
+  out->on = units_on(out->state);
+  out->change = before ? largest_change(before->state, out->state) : 0.0;
+  out->outcome = outcome_of(out->state);
+  out->length = out->ratio = 0.0;
+  out->rank = 0;
+  if (decode_tour(out->state, &out->tour)) {
+    out->length = tour_length(out->tour);
+    out->ratio = out->length / find_optimum().length;
+    out->rank = tour_rank(out->length);
+  }
+}
+
+void trace_run(const double coef[3], uint32_t seed, Cycle cycles[NSWEEP]) {
+  Acoef = coef[0];
+  Bcoef = coef[1];
+  Dcoef = coef[2];
+  srand(seed);
+  initialize();
+  measure_cycle(0, 0, nullptr, &cycles[0]);
+  update_state(); // unprinted, as in nuv
+  for (int c = 1; c < NSWEEP; c++) {
+    update_state();
+    measure_cycle(c, c + 1, &cycles[c - 1], &cycles[c]);
+  }
+}
