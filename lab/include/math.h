@@ -1,0 +1,31 @@
+/* The mathematics the model and its measures use, for the WebAssembly build, which has no C
+ * library: sqrt, fabs and fmax from the instruction set, tanh and log from the browser. */
+#ifndef NUV_LAB_MATH_H
+#define NUV_LAB_MATH_H
+
+#define NUV_IMPORT(name) __attribute__((import_module("env"), import_name(#name)))
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The browser's Math.tanh and Math.log. */
+NUV_IMPORT(tanh) double tanh(double x);
+NUV_IMPORT(log) double log(double x);
+
+/* f64.sqrt, correctly rounded as the C library's is; f64.abs. */
+static inline double sqrt(double x) {
+  return __builtin_sqrt(x);
+}
+static inline double fabs(double x) {
+  return __builtin_fabs(x);
+}
+/* C's fmax: a NaN loses to a number. */
+static inline double fmax(double a, double b) {
+  return a != a ? b : b != b ? a : a > b ? a : b;
+}
+
+#ifdef __cplusplus
+}
+#endif
+#endif
