@@ -1,13 +1,14 @@
-// The WebAssembly module's transcripts against nuv's, byte for byte, for 240 command lines:
+// The WebAssembly module's transcripts against nuv's, byte for byte, for 240 command lines (or
+// COUNT):
 // random coefficients in -1 ... 5 and seeds over all 32 bits, all-zero and saturating ones.
 // Also printf's formats against values worked out by hand.
-//   usage: node transcripts.js NUV_WASM NUV_BINARY      (exit 77: skipped, no module)
+//   usage: node transcripts.js NUV_WASM NUV_BINARY [COUNT]   (exit 77: skipped, no module)
 'use strict';
 const fs = require('fs');
 const { execFileSync } = require('child_process');
 const Nuv = require('../nuv.js');
 
-const [wasmPath, nuvPath] = process.argv.slice(2);
+const [wasmPath, nuvPath, count = '240'] = process.argv.slice(2);
 if (!fs.existsSync(wasmPath)) {
   console.log('skipped: no WebAssembly module at ' + wasmPath);
   process.exit(77);
@@ -23,7 +24,7 @@ function random() {
 function commandLines() {
   const lines = [['0', '0', '0', '7'], ['5', '5', '5', '1'], ['0', '0', '0', '0'],
     ['1', '1', '1', '5'], ['-1', '-1', '-1', '4294967295'], ['5', '5', '5', '2147483648']];
-  while (lines.length < 240) {
+  while (lines.length < Number(count)) {
     const coef = () => (-1 + 6 * random()).toFixed(1 + Math.floor(random() * 5));
     lines.push([coef(), coef(), coef(), String(Math.floor(random() * 4294967296))]);
   }
