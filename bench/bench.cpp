@@ -1,13 +1,22 @@
-// nuv-bench: what a survey run costs against the bare loop of initialize plus 50 sweeps, and
-// what decoding a final state costs. Not a test; run it by hand: build/nuv-bench.
+// nuv-bench: what a run costs, one network at a time (the bare loop of initialize plus 50
+// sweeps) and NLANE at a time in a batch, over the same seeds; what the survey adds to a run;
+// and the tours' table, decoding and rank. Not a test; run it by hand: build/nuv-bench.
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
+#include "batch.h"
 #include "network.h"
 #include "runs.h"
 #include "tour.h"
 
 static const double COEF[3] = {1, 1, 1};
+
+// The table of all 20,160 tours' lengths, sorted, with the optimum: built once per process, so
+// this must run first, and once.
+static void BM_TourTable(benchmark::State &state) {
+  for (auto _ : state) benchmark::DoNotOptimize(find_optimum());
+}
+BENCHMARK(BM_TourTable)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The floor: seeding, set-up and the sweeps, nothing else.
 static void BM_BareLoop(benchmark::State &state) {
@@ -19,9 +28,23 @@ static void BM_BareLoop(benchmark::State &state) {
     for (int s = 0; s < NSWEEP; s++) update_state();
     benchmark::DoNotOptimize(unitout[0][0]);
   }
+  state.SetItemsProcessed(int64_t(state.iterations()));
 }
 BENCHMARK(BM_BareLoop);
 BENCHMARK(BM_BareLoop)->Iterations(20000); // seeds 1 to 20000, for bench/instructions.sh
+
+// The same runs, NLANE seeds at a time in the batch's lanes: its time per run.
+static void BM_BatchLoop(benchmark::State &state) {
+  static Batch batch;
+  uint32_t seed = 1;
+  for (auto _ : state) {
+    for (int l = 0; l < NLANE; l++) batch_start(&batch, l, COEF, seed++);
+    batch_sweeps(&batch);
+    benchmark::DoNotOptimize(batch.state[0][0]);
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * NLANE);
+}
+BENCHMARK(BM_BatchLoop);
 
 // One survey run: the same, then the energy and the decoding.
 static void BM_SurveyRun(benchmark::State &state) {
@@ -43,10 +66,11 @@ static void BM_Decode(benchmark::State &state) {
 }
 BENCHMARK(BM_Decode);
 
-// The optimum, found once per survey.
-static void BM_Optimum(benchmark::State &state) {
-  for (auto _ : state) benchmark::DoNotOptimize(find_optimum());
+// A valid run's rank among all tours, from the sorted table.
+static void BM_Rank(benchmark::State &state) {
+  double length = find_optimum().length;
+  for (auto _ : state) benchmark::DoNotOptimize(tour_rank(length *= 1.0000001));
 }
-BENCHMARK(BM_Optimum)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rank);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,8 @@
-/* The network model's data and its three operations. Start at update_state, the dynamics;
- * initialize builds the distances and the random start, energy measures a state. */
+/* The network model's data and its three operations. Start at update_state, the dynamics, whose
+ * arithmetic is sweep_units in sweep.h; initialize builds the distances and the random start,
+ * energy measures a state. */
 #include "network.h"
+#include "sweep.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -32,23 +34,14 @@ void initialize(void) {
     for (int j = 0; j < NCITY; j++) unitout[i][j] = rand() / RAND_DIVISOR;
 }
 
-/* One sweep over the units in row-major order, in place: later units of the same sweep see
- * the new values of earlier ones. The row and column terms leave the unit out by
- * subtraction; every unit's input also carries the constant Acoef + Bcoef. */
+/* One network's activation: the C library's tanh. */
+static double activate(double x) {
+  return tanh(x);
+}
+
+/* One sweep of the program's network: see sweep_units. */
 void update_state(void) {
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++) {
-      double rowsum = 0.0, colsum = 0.0, toursum = 0.0;
-      for (int k = 0; k < NCITY; k++) rowsum += unitout[i][k];
-      double row = -Acoef * (rowsum - unitout[i][j]);
-      for (int k = 0; k < NCITY; k++) colsum += unitout[k][j];
-      double column = -Bcoef * (colsum - unitout[i][j]);
-      int p = prev(j), n = next(j);
-      for (int k = 0; k < NCITY; k++) toursum += (unitout[k][n] + unitout[k][p]) * distance[i][k];
-      double tour = -Dcoef * toursum;
-      double u = row + column + tour + Acoef + Bcoef;
-      unitout[i][j] = (tanh(u / U0) + 1) * 0.5;
-    }
+  sweep_units(unitout, Acoef, Bcoef, Dcoef, distance, activate);
 }
 
 /* The energy's row, column and tour-length terms of the current state: half of each

@@ -14,21 +14,27 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "batch.h"
+
 void set_coefficients(const double value[3]) {
   Acoef = value[0];
   Bcoef = value[1];
   Dcoef = value[2];
 }
 
-RunResult run_one(uint32_t seed) {
-  srand(seed);
-  initialize();
-  for (int s = 0; s < NSWEEP; s++) update_state();
+RunResult measure_run() {
   RunResult r;
   r.energy = energy();
   r.valid = decode_tour(unitout, &r.tour);
   r.length = r.valid ? tour_length(r.tour) : 0.0;
   return r;
+}
+
+RunResult run_one(uint32_t seed) {
+  srand(seed);
+  initialize();
+  for (int s = 0; s < NSWEEP; s++) update_state();
+  return measure_run();
 }
 
 uint64_t triple_of(const Plan &plan, uint64_t r) {
@@ -49,19 +55,33 @@ struct Blocks {
   uint64_t length(uint64_t b) const { return std::min(size, runs - b * size); }
 };
 
-// Blocks small enough that every worker gets several, and few enough to check the output often.
+// Blocks small enough that every worker gets several, and few enough to check the output often;
+// never smaller than a batch.
 Blocks blocks_for(const Plan &plan) {
   uint64_t runs = run_count(plan);
-  return {runs, std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), 1, MAX_BLOCK)};
+  return {runs, std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), NLANE, MAX_BLOCK)};
 }
 
-// The runs of block b, into out.
+// The runs of block b, into out, NLANE at a time in a batch's lanes.
 void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *out) {
-  for (uint64_t k = 0, r = blocks.begin(b); k < blocks.length(b); k++, r++) {
-    double value[3];
-    triple_values(plan, triple_of(plan, r), value);
-    set_coefficients(value);
-    out[k] = run_one(seed_of(plan, r));
+  static Batch batch;
+  for (uint64_t k = 0; k < blocks.length(b); k += NLANE) {
+    const int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
+    for (int l = 0; l < NLANE; l++) {
+      const uint64_t r = blocks.begin(b) + k + uint64_t(l);
+      double value[3];
+      if (l >= n) {
+        batch_idle(&batch, l);
+        continue;
+      }
+      triple_values(plan, triple_of(plan, r), value);
+      batch_start(&batch, l, value, seed_of(plan, r));
+    }
+    batch_sweeps(&batch);
+    for (int l = 0; l < n; l++) {
+      batch_take(&batch, l);
+      out[k + uint64_t(l)] = measure_run();
+    }
   }
 }
 

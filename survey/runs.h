@@ -23,8 +23,11 @@ struct RunResult {
 // Sets the model's coefficients for the runs that follow.
 void set_coefficients(const double value[3]);
 
+// The model's current state measured and decoded as a run's final state.
+RunResult measure_run();
+
 // Seeds, sets up and sweeps the network as nuv does, then measures and decodes the final state:
-// the state of nuv's cycle-49 table.
+// the state of nuv's cycle-49 table. One run alone; the survey runs its runs in batches.
 RunResult run_one(uint32_t seed);
 
 // Run r of the survey: its triple (in triple_values' order) and its seed.
