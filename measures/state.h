@@ -15,6 +15,9 @@ Outcome outcome_of(const double state[NCITY][NCITY]);
 // "tour", "missing", "doubled" or "mixed".
 const char *outcome_name(Outcome outcome);
 
+// A run has settled when no unit moved by more than this over its last sweep.
+constexpr double SETTLED_WITHIN = 0.01;
+
 // The units whose output is above ON_ABOVE.
 int units_on(const double state[NCITY][NCITY]);
 

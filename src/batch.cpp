@@ -3,6 +3,7 @@
 
 #include <math.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "sweep.h"
 
@@ -32,14 +33,19 @@ __attribute__((always_inline)) static inline lanes activate(lanes x) {
 /* Built for AVX2 too, chosen at run time where the processor has it: wider vectors, the same
  * operations, so the same results. */
 __attribute__((target_clones("avx512f", "avx2", "default"))) void batch_sweeps(Batch *batch) {
-  for (int s = 0; s < NSWEEP; s++)
+  for (int s = 0; s < NSWEEP; s++) {
+    if (s == NSWEEP - 1) memcpy(batch->before, batch->state, sizeof batch->state);
     sweep_units(batch->state, batch->a, batch->b, batch->d, distance, activate);
+  }
 }
 
-void batch_take(const Batch *batch, int l) {
+void batch_take(const Batch *batch, int l, double before[NCITY][NCITY]) {
   Acoef = batch->a[l];
   Bcoef = batch->b[l];
   Dcoef = batch->d[l];
   for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++) unitout[i][j] = batch->state[i][j][l];
+    for (int j = 0; j < NCITY; j++) {
+      unitout[i][j] = batch->state[i][j][l];
+      before[i][j] = batch->before[i][j][l];
+    }
 }

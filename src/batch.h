@@ -13,7 +13,8 @@ typedef double lanes __attribute__((vector_size(NLANE * sizeof(double))));
 
 struct Batch {
   lanes state[NCITY][NCITY];
-  lanes a, b, d; /* each lane's Acoef, Bcoef, Dcoef */
+  lanes before[NCITY][NCITY]; /* the state before the last sweep */
+  lanes a, b, d;              /* each lane's Acoef, Bcoef, Dcoef */
 };
 
 /* Lane l as nuv starts its run: its coefficients, srand(seed), initialize. */
@@ -22,10 +23,11 @@ void batch_start(Batch *batch, int l, const double coef[3], uint32_t seed);
 /* Lane l idle: all zero, which every sweep keeps finite. */
 void batch_idle(Batch *batch, int l);
 
-/* A run's NSWEEP sweeps, on every lane. */
+/* A run's NSWEEP sweeps, on every lane, keeping the state before the last one. */
 void batch_sweeps(Batch *batch);
 
-/* Lane l's coefficients and state into the program's model, where it can be measured. */
-void batch_take(const Batch *batch, int l);
+/* Lane l's coefficients and state into the program's model, where it can be measured, and its
+ * state before the last sweep into before. */
+void batch_take(const Batch *batch, int l, double before[NCITY][NCITY]);
 
 #endif

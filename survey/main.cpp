@@ -49,27 +49,38 @@ int main(int argc, char **argv) {
 
   // 4. The optimum, and the head of the output.
   const Optimum optimum = find_optimum();
-  if (plan.csv)
+  if (plan.tours)
+    print_outcomes_head(optimum, plan.csv);
+  else if (plan.csv)
     print_csv_head();
   else
     print_summary_head(optimum);
 
-  // 5. The runs, block by block in order: a CSV row each, or a summary row per triple; the
-  // picture keeps each triple's tally. Output that fails stops the survey at once.
+  // 5. The runs, block by block in order: a CSV row each, or a summary row or the outcome rows
+  // per triple; the picture keeps each triple's tally. Output that fails stops the survey at
+  // once.
   double coef[3];
   uint64_t current = UINT64_MAX;
   Tally tally;
+  Outcomes outcomes;
   std::vector<Tally> tallies;
   std::string output_error;
   const BlockSink sink = [&](uint64_t first, const RunResult *run, uint64_t count) {
     for (uint64_t k = 0; k < count; k++) {
       const uint64_t triple = triple_of(plan, first + k);
       const uint32_t seed = seed_of(plan, first + k);
-      if (triple != current) current = triple, triple_values(plan, triple, coef), tally = Tally();
-      if (plan.csv) print_csv_row(coef, seed, run[k], optimum);
+      if (triple != current) {
+        current = triple, triple_values(plan, triple, coef);
+        tally = Tally(), outcomes = Outcomes();
+      }
+      if (plan.csv && !plan.tours) print_csv_row(coef, seed, run[k], optimum);
       tally.add(run[k], optimum);
+      if (plan.tours) outcomes.add(run[k]);
       if (seed != plan.last_seed) continue;
-      if (!plan.csv) print_summary_row(coef, tally);
+      if (plan.tours)
+        print_outcome_rows(coef, outcomes, optimum, plan.csv);
+      else if (!plan.csv)
+        print_summary_row(coef, tally);
       if (!plan.svg.empty()) tallies.push_back(tally);
     }
     return stdout_ok(&output_error);

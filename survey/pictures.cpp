@@ -46,17 +46,49 @@ std::string map_svg(const double coef[3], const Tally &tally, const Optimum &opt
   return s + "</svg>\n";
 }
 
+// What a heatmap shows for each measure: its colour's title and legend, and its cell's number.
+struct HeatLegend {
+  const char *colour, *number, *legend;
+};
+const HeatLegend HEAT[4] = {
+    {"Valid tours, % of runs (colour)", "optimal tours, % (in each cell)", "valid %"},
+    {"Optimal tours, % of runs (colour)", "valid tours, % (in each cell)", "optimal %"},
+    {"Mean ratio of the valid tours to the optimum (colour)", "valid tours, % (in each cell)",
+     "mean ratio"},
+    {"Settled runs, % (colour)", "valid tours, % (in each cell)", "settled %"}};
+
+// Where a cell's tally stands on the colour scale, 0 to 1, or a NaN when there is nothing to
+// show (a mean ratio without a valid run). worst is the largest mean ratio of the map.
+double heat_of(Heat heat, const Tally &t, double worst) {
+  switch (heat) {
+  case HEAT_VALID:
+    return t.valid_percent() / 100;
+  case HEAT_OPTIMAL:
+    return t.optimal_percent() / 100;
+  case HEAT_SETTLED:
+    return t.settled_percent() / 100;
+  case HEAT_RATIO:
+    break;
+  }
+  if (t.valid == 0) return std::nan("");
+  return (worst - t.ratio_sum / double(t.valid)) / (worst - 1); // the optimum at the top
+}
+
 // across and up are the coefficients on the two axes; other is the one fixed in the title.
 std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int across, int up,
                         const std::string &description) {
   const int other = 3 - across - up;
   const size_t nx = plan.coef[across].size(), ny = plan.coef[up].size();
   const double cw = 56, ch = 32, left = 110, top = 70;
-  const std::string title = "Valid tours, % of runs (colour); optimal tours, % (in each cell); " +
-                            std::string(COEF_NAME[other]) + " = " + shortest(plan.coef[other][0]);
+  const HeatLegend &legend = HEAT[plan.heat];
+  const std::string title = std::string(legend.colour) + "; " + legend.number + "; " +
+                            COEF_NAME[other] + " = " + shortest(plan.coef[other][0]);
   const double grid_width = left + cw * double(nx) + 130;
   const int width = int(std::ceil(std::max(grid_width, left + text_width(title, 16) + 20)));
   const int height = int(top + ch * double(ny) + 90);
+  double worst = 1.0001; // the largest mean ratio, the bottom of the ratio scale
+  for (const Tally &t : tallies)
+    if (t.valid) worst = std::max(worst, t.ratio_sum / double(t.valid));
 
   std::string s = svg_open(width, height, description);
   s += svg_text(left, 28, 16, "start", title);
@@ -66,16 +98,22 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
   for (size_t y = 0; y < ny; y++)
     for (size_t x = 0; x < nx; x++) {
       const Tally &t = tallies[y * step[up] + x * step[across]];
-      double px = left + cw * double(x), py = top + ch * double(ny - 1 - y);
+      const double px = left + cw * double(x), py = top + ch * double(ny - 1 - y);
+      const double heat = heat_of(plan.heat, t, worst);
+      const bool empty = std::isnan(heat);
+      std::string about = fmt(": %.1f%% valid, %.1f%% optimal, %.1f%% settled", t.valid_percent(),
+                              t.optimal_percent(), t.settled_percent());
+      if (t.valid) about += fmt(", mean ratio %.4f", t.ratio_sum / double(t.valid));
       s += fmt("<rect class=\"cell\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
-               "fill=\"%s\"><title>",
-               px, py, cw, ch, scale_colour(t.valid_percent() / 100).c_str()) +
+               "fill=\"%s\"%s><title>",
+               px, py, cw, ch, empty ? "white" : scale_colour(heat).c_str(),
+               empty ? " stroke=\"#bbbbbb\"" : "") +
            COEF_NAME[up] + " " + shortest(plan.coef[up][y]) + ", " + COEF_NAME[across] + " " +
-           shortest(plan.coef[across][x]) +
-           fmt(": %.1f%% valid, %.1f%% optimal</title></rect>\n", t.valid_percent(),
-               t.optimal_percent());
-      s += svg_text(px + cw / 2, py + ch / 2 + 4, 11, "middle", fmt("%.1f", t.optimal_percent()),
-                    t.valid_percent() < 60 ? " fill=\"white\"" : "");
+           shortest(plan.coef[across][x]) + xml_escape(about) + "</title></rect>\n";
+      const double number = plan.heat == HEAT_VALID ? t.optimal_percent() : t.valid_percent();
+      s +=
+          svg_text(px + cw / 2, py + ch / 2 + 4, 11, "middle", empty ? "none" : fmt("%.1f", number),
+                   !empty && heat < 0.6 ? " fill=\"white\"" : "");
     }
   const double bottom = top + ch * double(ny);
   for (size_t x = 0; x < nx; x++)
@@ -90,8 +128,9 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
            "transform=\"rotate(-90 %.1f %.1f)\">%s</text>\n",
            left - 60, top + ch * double(ny) / 2, left - 60, top + ch * double(ny) / 2,
            COEF_NAME[up]);
-  s += scale_legend(left + cw * double(nx) + 30, top, std::max(100.0, ch * double(ny)), "0%",
-                    "100%", "valid %");
+  const bool ratio = plan.heat == HEAT_RATIO;
+  s += scale_legend(left + cw * double(nx) + 30, top, std::max(100.0, ch * double(ny)),
+                    ratio ? fmt("%.3f", worst) : "0%", ratio ? "1.000" : "100%", legend.legend);
   return s + "</svg>\n";
 }
 

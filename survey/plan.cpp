@@ -11,17 +11,22 @@
 #include "args.h"
 
 const char *const COEF_NAME[3] = {"Acoef", "Bcoef", "Dcoef"};
+const char *const HEAT_NAME[4] = {"valid", "optimal", "ratio", "settled"};
 
 const char USAGE[] =
-    "Usage: nuv-survey [--seeds FIRST:LAST] [--jobs N] [--csv] [--svg FILE] Acoef Bcoef Dcoef\n"
+    "Usage: nuv-survey [--seeds FIRST:LAST] [--jobs N] [--csv] [--tours] [--svg FILE]\n"
+    "                  [--heat MEASURE] Acoef Bcoef Dcoef\n"
     "Runs the nuv network for every seed and coefficient triple, decodes the final states\n"
-    "and rates their tours against the optimal tour.\n"
+    "and rates their tours against the optimal tour and among all tours.\n"
     "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n"
     "  --seeds FIRST:LAST  inclusive seeds in 0 ... 4294967295 (default 1:1000)\n"
     "  --jobs N            worker processes, 1 ... 256 (default: the online processors)\n"
     "  --csv               one row per run instead of the summary\n"
+    "  --tours             a row per distinct tour or failure of each triple, commonest first\n"
+    "                      (with --csv, as CSV)\n"
     "  --svg FILE          also draw the survey: a tour map for one triple, a heatmap for one\n"
     "                      or two ranging coefficients (FILE may be /dev/stdout)\n"
+    "  --heat MEASURE      the heatmap's colour: valid (default), optimal, ratio or settled\n"
     "  --version           the version\n";
 
 static const size_t MAX_VALUES = 1000000;   // values in one range
@@ -125,6 +130,13 @@ static void read_option(const std::string &name, const std::string &value, Plan 
       plan->jobs = int(jobs);
     else
       *error = "--jobs " + quoted(value) + " is not a whole number in 1 ... 256";
+  } else if (name == "--heat") {
+    int h = 0;
+    while (h < 4 && value != HEAT_NAME[h]) h++;
+    if (h < 4)
+      plan->heat = Heat(h);
+    else
+      *error = "--heat " + quoted(value) + " is not valid, optimal, ratio or settled";
   } else if (value.empty()) {
     *error = "--svg needs a file name";
   } else {
@@ -147,7 +159,7 @@ static void check_picture(const Plan &plan, std::string *error) {
 
 PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   std::vector<std::string> coef;
-  bool options = true;
+  bool options = true, heat_given = false;
   error->clear();
   for (int a = 1; a < argc && error->empty(); a++) {
     std::string arg = argv[a];
@@ -157,13 +169,16 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
     }
     size_t eq = arg.find('=');
     std::string name = arg.substr(0, eq);
-    bool valued = name == "--seeds" || name == "--jobs" || name == "--svg";
+    bool valued = name == "--seeds" || name == "--jobs" || name == "--svg" || name == "--heat";
+    heat_given = heat_given || name == "--heat";
     if (arg == "--help" || arg == "-h") return PLAN_HELP;
     if (arg == "--version") return PLAN_VERSION;
     if (arg == "--")
       options = false;
     else if (arg == "--csv")
       plan->csv = true;
+    else if (arg == "--tours")
+      plan->tours = true;
     else if (!valued)
       *error = "unknown option " + quoted(arg);
     else if (eq != std::string::npos)
@@ -181,6 +196,7 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
       *error = std::string(COEF_NAME[c]) + " " + quoted(coef[c]) + ": " + *error;
   if (error->empty() && run_count(*plan) == 0) *error = "too many runs to count";
   if (error->empty() && !plan->svg.empty()) check_picture(*plan, error);
+  if (error->empty() && plan->svg.empty() && heat_given) *error = "--heat needs --svg";
   if (plan->jobs == 0) plan->jobs = online_processors();
   return error->empty() ? PLAN_OK : PLAN_BAD;
 }

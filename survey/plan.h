@@ -7,12 +7,18 @@
 #include <string>
 #include <vector>
 
+// What a heatmap's colour shows.
+enum Heat { HEAT_VALID, HEAT_OPTIMAL, HEAT_RATIO, HEAT_SETTLED };
+extern const char *const HEAT_NAME[4]; // "valid", "optimal", "ratio", "settled"
+
 struct Plan {
   std::vector<double> coef[3]; // values of Acoef, Bcoef, Dcoef, each ascending
   uint32_t first_seed = 1, last_seed = 1000;
   int jobs = 0; // worker processes
   bool csv = false;
-  std::string svg; // picture to write, or empty
+  bool tours = false; // a row per distinct outcome instead of the summary
+  std::string svg;    // picture to write, or empty
+  Heat heat = HEAT_VALID;
 };
 
 extern const char *const COEF_NAME[3]; // "Acoef", "Bcoef", "Dcoef"

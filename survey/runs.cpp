@@ -22,19 +22,29 @@ void set_coefficients(const double value[3]) {
   Dcoef = value[2];
 }
 
-RunResult measure_run() {
+RunResult measure_run(const double before[NCITY][NCITY]) {
   RunResult r;
   r.energy = energy();
-  r.valid = decode_tour(unitout, &r.tour);
-  r.length = r.valid ? tour_length(r.tour) : 0.0;
+  r.outcome = outcome_of(unitout);
+  r.settled = largest_change(before, unitout) <= SETTLED_WITHIN;
+  r.length = 0.0;
+  r.rank = 0;
+  if (decode_tour(unitout, &r.tour)) {
+    r.length = tour_length(r.tour);
+    r.rank = tour_rank(r.length);
+  }
   return r;
 }
 
 RunResult run_one(uint32_t seed) {
+  double before[NCITY][NCITY];
   srand(seed);
   initialize();
-  for (int s = 0; s < NSWEEP; s++) update_state();
-  return measure_run();
+  for (int s = 0; s < NSWEEP; s++) {
+    if (s == NSWEEP - 1) memcpy(before, unitout, sizeof unitout);
+    update_state();
+  }
+  return measure_run(before);
 }
 
 uint64_t triple_of(const Plan &plan, uint64_t r) {
@@ -79,8 +89,9 @@ void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *ou
     }
     batch_sweeps(&batch);
     for (int l = 0; l < n; l++) {
-      batch_take(&batch, l);
-      out[k + uint64_t(l)] = measure_run();
+      double before[NCITY][NCITY];
+      batch_take(&batch, l, before);
+      out[k + uint64_t(l)] = measure_run(before);
     }
   }
 }

@@ -10,21 +10,28 @@
 #include <vector>
 
 #include "plan.h"
+#include "state.h"
 #include "tour.h"
 
-// What one run leaves: its final energy and, if it is one, its tour and the tour's length.
+// What one run leaves: its final energy and outcome, whether it had settled, and for a valid
+// tour the tour, its length and its rank.
 struct RunResult {
   double energy;
-  Tour tour;
-  bool valid;
+  Outcome outcome;
+  bool settled;
+  Tour tour;     // when valid
   double length; // 0 when not valid
+  int rank;      // 0 when not valid
+
+  bool valid() const { return outcome == OUTCOME_TOUR; }
 };
 
 // Sets the model's coefficients for the runs that follow.
 void set_coefficients(const double value[3]);
 
-// The model's current state measured and decoded as a run's final state.
-RunResult measure_run();
+// The model's current state measured and decoded as a run's final state; before is the state
+// before the last sweep.
+RunResult measure_run(const double before[NCITY][NCITY]);
 
 // Seeds, sets up and sweeps the network as nuv does, then measures and decodes the final state:
 // the state of nuv's cycle-49 table. One run alone; the survey runs its runs in batches.

@@ -1,26 +1,33 @@
-// What the survey writes: per coefficient triple, running aggregates and a summary row; per
-// run, a CSV row.
+// What the survey writes: per coefficient triple, running aggregates and a summary row, or a row
+// per distinct outcome; per run, a CSV row.
 #ifndef NUV_SURVEY_TALLY_H
 #define NUV_SURVEY_TALLY_H
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "runs.h"
 #include "tour.h"
 
 // The aggregates of one triple's runs; they do not grow with the runs.
 struct Tally {
-  uint64_t runs = 0, valid = 0, optimal = 0;
+  uint64_t runs = 0, valid = 0, optimal = 0, settled = 0;
   double ratio_sum = 0.0;  // over the valid runs
   double best_ratio = 0.0; // of best, when valid > 0
   Tour best;               // canonical: the first run of the lowest ratio, within the slack
 
   void add(const RunResult &run, const Optimum &optimum);
-  double valid_percent() const { return runs ? 100.0 * double(valid) / double(runs) : 0.0; }
-  double optimal_percent() const { return runs ? 100.0 * double(optimal) / double(runs) : 0.0; }
+  double valid_percent() const { return percent(valid); }
+  double optimal_percent() const { return percent(optimal); }
+  double settled_percent() const { return percent(settled); }
+  double percent(uint64_t count) const { return runs ? 100.0 * double(count) / double(runs) : 0.0; }
 };
 
-// The summary: the optimum line and the column header, then a row for each triple.
+// The 95 % Wilson score interval of a share of count in runs, in percent: *low ... *high.
+void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high);
+
+// The summary: the optimum line and the column header, then a row for each triple, each share
+// with the larger distance from it to the ends of its interval.
 void print_summary_head(const Optimum &optimum);
 void print_summary_row(const double coef[3], const Tally &tally);
 
@@ -28,5 +35,21 @@ void print_summary_row(const double coef[3], const Tally &tally);
 void print_csv_head();
 void print_csv_row(const double coef[3], uint32_t seed, const RunResult &run,
                    const Optimum &optimum);
+
+// The distinct outcomes of one triple's runs: each tour found, in canonical form, and each way
+// of failing, with their runs. At most one entry per distinct tour, whatever the runs.
+struct Outcomes {
+  std::unordered_map<uint32_t, uint64_t> tours; // a canonical tour's cities in base 9: runs
+  uint64_t failed[4] = {0, 0, 0, 0};            // runs by outcome; failed[OUTCOME_TOUR] is 0
+  uint64_t runs = 0;
+
+  void add(const RunResult &run);
+};
+
+// --tours: a row per distinct outcome of each triple, most common first, ties by rank, then by
+// text; as a table after the optimum line, or as CSV.
+void print_outcomes_head(const Optimum &optimum, bool csv);
+void print_outcome_rows(const double coef[3], const Outcomes &outcomes, const Optimum &optimum,
+                        bool csv);
 
 #endif

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,11 +48,10 @@ TEST(Survey, AgreesWithTheLastTableAndEnergyOfNuv) {
   ASSERT_EQ(r.status, 0) << r.err;
   auto rows = lines_of(r.out);
   ASSERT_EQ(rows.size(), 1 + 11 * 12u);
-  EXPECT_EQ(rows[0], "Acoef,Bcoef,Dcoef,seed,valid,tour,length,ratio,energy");
   int compared = 0, valid = 0;
   for (size_t k = 1; k < rows.size(); k++) {
     auto f = fields_of(rows[k]);
-    ASSERT_EQ(f.size(), 9u) << rows[k];
+    ASSERT_EQ(f.size(), 12u) << rows[k];
     if (f[2] != "1.2" && f[2] != "0.5") continue;
     auto transcript = lines_of(run(std::string(NUV) + " 1 1 " + f[2] + " " + f[3]).out);
     ASSERT_EQ(transcript.size(), 599u);
@@ -65,6 +65,61 @@ TEST(Survey, AgreesWithTheLastTableAndEnergyOfNuv) {
   }
   EXPECT_GE(compared, 20);
   EXPECT_GE(valid, 5);
+}
+
+TEST(Survey, ToursCountEveryRunOnceAndAgreeWithTheCsv) {
+  const std::string plan = "--seeds 1:300 1 1 1.5:2:0.5";
+  Ran tours = survey("--tours --csv " + plan), csv = survey("--csv " + plan);
+  ASSERT_EQ(tours.status, 0) << tours.err;
+  auto rows = lines_of(tours.out);
+  EXPECT_EQ(rows[0], "Acoef,Bcoef,Dcoef,outcome,tour,rank,ratio,runs,percent");
+  // Each (D, outcome, tour) of the CSV counted by hand, against the rows of --tours.
+  std::map<std::string, int> counted, listed;
+  for (const auto &row : lines_of(csv.out)) {
+    auto f = fields_of(row);
+    if (f[0] == "Acoef") continue;
+    std::string tour = f[5];
+    if (!tour.empty()) { // rotate and turn to the canonical form: city 1 first, smaller second
+      std::vector<std::string> c;
+      for (size_t k = 0; k < tour.size(); k += 2) c.push_back(tour.substr(k, 1));
+      size_t at = size_t(std::find(c.begin(), c.end(), "1") - c.begin());
+      bool forward = c[(at + 1) % 9] < c[(at + 8) % 9];
+      tour = "";
+      for (size_t k = 0; k < 9; k++) tour += (k ? "-" : "") + c[(at + (forward ? k : 9 - k)) % 9];
+    }
+    counted[f[2] + "," + f[10] + "," + tour]++;
+  }
+  std::map<std::string, int> per_triple;
+  for (size_t k = 1; k < rows.size(); k++) {
+    auto f = fields_of(rows[k]);
+    ASSERT_EQ(f.size(), 9u) << rows[k];
+    listed[f[2] + "," + f[3] + "," + f[4]] += std::stoi(f[7]);
+    per_triple[f[2]] += std::stoi(f[7]);
+    EXPECT_NEAR(std::stod(f[8]), 100.0 * std::stoi(f[7]) / 300, 0.006) << rows[k];
+    if (k > 1 && fields_of(rows[k - 1])[2] == f[2]) { // most runs first within a triple
+      EXPECT_GE(std::stoi(fields_of(rows[k - 1])[7]), std::stoi(f[7]));
+    }
+  }
+  EXPECT_EQ(listed, counted);
+  EXPECT_EQ(per_triple, (std::map<std::string, int>{{"1.5", 300}, {"2", 300}}));
+}
+
+TEST(Survey, RankOutcomeAndSettledAreTheTracersForTheSameRun) {
+  Ran r = survey("--csv --seeds 1:40 1 1 1");
+  auto rows = lines_of(r.out);
+  EXPECT_EQ(rows[0], "Acoef,Bcoef,Dcoef,seed,valid,tour,length,ratio,energy,rank,outcome,settled");
+  int settled = 0;
+  for (size_t k = 1; k < rows.size(); k++) {
+    auto f = fields_of(rows[k]);
+    ASSERT_EQ(f.size(), 12u) << rows[k];
+    auto last = fields_of(lines_of(run(std::string(TRACE) + " --csv 1 1 1 " + f[3]).out)[50]);
+    EXPECT_EQ(f[9], last[13]) << rows[k]; // the rank, empty when no tour
+    EXPECT_EQ(f[10], last[9]) << rows[k]; // the outcome
+    EXPECT_EQ(f[11], std::stod(last[8]) <= 0.01 ? "1" : "0") << rows[k];
+    settled += f[11] == "1";
+  }
+  EXPECT_GT(settled, 0);
+  EXPECT_LT(settled, 40);
 }
 
 TEST(Survey, NoTourIsShorterThanTheOptimum) {
@@ -157,7 +212,9 @@ TEST(Survey, TheSummaryFitsEightyColumnsAndAProgressLineNeverJoinsIt) {
   ASSERT_EQ(shown.size(), 5u) << r.out;
   for (const std::string &line : shown) {
     EXPECT_EQ(line.find("runs/s"), std::string::npos) << line;
-    EXPECT_LE(line.size(), 80u) << line;
+    EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xc0) != 0x80; }),
+              80)
+        << line; // characters, not bytes: "±" is two
   }
 }
 

@@ -59,7 +59,8 @@ TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
   Tally tally;
   auto add = [&](const char *tour, bool valid) {
     const Tour t = tour_of(tour);
-    tally.add({0.0, t, valid, valid ? tour_length(t) : 0.0}, o);
+    tally.add(
+        {0.0, valid ? OUTCOME_TOUR : OUTCOME_MISSING, true, t, valid ? tour_length(t) : 0.0, 0}, o);
   };
   add("1-2-3-4-5-6-7-8-9", true);
   add("1-2-3-4-5-6-7-8-9", false);
@@ -73,6 +74,24 @@ TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
   EXPECT_NEAR(tally.ratio_sum / double(tally.valid), (plain_ratio + 2.0) / 3, 1e-12);
   EXPECT_EQ(text(tally.best), "1-4-3-2-9-8-7-6-5");
   EXPECT_NEAR(tally.best_ratio, 1.0, 1e-12);
+}
+
+TEST(Tally, WilsonIntervalsWorkedOutByHand) {
+  // n = 10, z^2 = 3.8415: 0 of 10 gives 0 ... 27.75 %, 5 of 10 gives 50 -+ 26.34 %, and 10 of 10
+  // mirrors 0 of 10; 766 of 1,000 gives 73.88 ... 79.12 %.
+  double low, high;
+  wilson_interval(0, 10, &low, &high);
+  EXPECT_EQ(low, 0.0);
+  EXPECT_NEAR(high, 27.753, 1e-3);
+  wilson_interval(5, 10, &low, &high);
+  EXPECT_NEAR(low, 23.659, 1e-3);
+  EXPECT_NEAR(high, 76.341, 1e-3);
+  wilson_interval(10, 10, &low, &high);
+  EXPECT_NEAR(low, 72.247, 1e-3);
+  EXPECT_NEAR(high, 100.0, 1e-9);
+  wilson_interval(766, 1000, &low, &high);
+  EXPECT_NEAR(low, 73.88, 5e-3);
+  EXPECT_NEAR(high, 79.12, 5e-3);
 }
 
 // Reads a command line of survey arguments into a plan.
@@ -149,6 +168,8 @@ TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
       // Every message stays on one line, its arguments escaped.
       {{"1", "1", "2\n\x1b[31m"}, "Dcoef '2\\n\\x1b[31m'"},
       {{"--svg", "h.svg", "1", "0:1000:1", "0:1:1"}, "Bcoef has 1001 values"},
+      {{"--heat", "ratio", "1", "1", "0:1:1"}, "--heat needs --svg"},
+      {{"--svg", "h.svg", "--heat=hot", "1", "1", "0:1:1"}, "--heat 'hot' is not valid"},
   };
   for (const auto &[args, message] : bad) {
     Plan plan;

@@ -87,11 +87,11 @@ TEST_F(Svg, RangingCoefficientsAreAHeatmapThatAgreesWithTheSummary) {
   ASSERT_EQ(rows.size(), 2 + 6u);
   for (size_t k = 2; k < rows.size(); k++) {
     std::istringstream row(rows[k]);
-    std::string a, b, d, runs, valid, optimal;
-    row >> a >> b >> d >> runs >> valid >> optimal;
+    std::string a, b, d, runs, valid, valid_pm, optimal;
+    row >> a >> b >> d >> runs >> valid >> valid_pm >> optimal;
     std::string title =
-        "Bcoef " + b + ", Dcoef " + d + ": " + valid + "% valid, " + optimal + "% optimal";
-    EXPECT_EQ(run("grep -c '<title>" + title + "</title>' " + file).out, "1\n") << title;
+        "Bcoef " + b + ", Dcoef " + d + ": " + valid + "% valid, " + optimal + "% optimal,";
+    EXPECT_EQ(run("grep -c '<title>" + title + "' " + file).out, "1\n") << title;
   }
   // One coefficient ranging: a single row, the first fixed one upward.
   ASSERT_EQ(survey("--svg " + file + " --seeds 1:10 1 1 0.5:1.5:0.5").status, 0);
@@ -104,6 +104,26 @@ TEST_F(Svg, RangingCoefficientsAreAHeatmapThatAgreesWithTheSummary) {
       run("xmllint --xpath 'string(//*[local-name()=\"text\"][1])' " + file).out;
   const std::string width = run("xmllint --xpath 'string(/*/@width)' " + file).out;
   EXPECT_GE(std::stod(width), 110 + 8.0 * double(title.size())); // half the 16 px font a letter
+}
+
+TEST_F(Svg, TheHeatmapShowsTheMeasureAskedFor) {
+  // A cell whose runs end on no tour has no mean ratio, and says so: as many as the summary's
+  // rows with no mean.
+  const std::string file = dir + "/ratio.svg";
+  Ran r = survey("--svg " + file + " --heat ratio --seeds 1:20 0:1:1 0:1:1 1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  int no_mean = 0;
+  for (const std::string &row : lines_of(r.out))
+    no_mean += row.find(" -  -  ") != std::string::npos;
+  EXPECT_GE(no_mean, 1);
+  const std::string white = "count(//*[local-name()=\"rect\"][@fill=\"white\"][@class=\"cell\"])";
+  EXPECT_EQ(run("xmllint --xpath '" + white + "' " + file).out, std::to_string(no_mean) + "\n");
+  EXPECT_EQ(run("grep -c '>none<' " + file).out, std::to_string(no_mean) + "\n");
+  EXPECT_EQ(run("grep -c '>mean ratio<' " + file).out, "1\n");
+  for (const char *measure : {"optimal", "settled"}) {
+    ASSERT_EQ(survey("--svg " + file + " --heat " + measure + " --seeds 1:20 1 1 1:2:1").status, 0);
+    EXPECT_EQ(run("grep -c '>" + std::string(measure) + " %<' " + file).out, "1\n") << measure;
+  }
 }
 
 TEST_F(Svg, RefusalsComeBeforeAnyRunAndLeaveNothing) {
