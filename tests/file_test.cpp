@@ -8,22 +8,14 @@
 #include <unistd.h>
 
 #include "file.h"
+#include "folder.h"
 #include "run.h"
 
 namespace {
 
-class File : public ::testing::Test {
+class File : public InFolder {
 protected:
-  std::string dir;
-  void SetUp() override {
-    char tmpl[] = "/tmp/nuv-file-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override { run("rm -rf " + dir); }
-
   std::string contents(const std::string &path) { return run("cat " + path).out; }
-  std::string files() { return run("ls -A " + dir).out; }
 };
 
 mode_t mode_of(const std::string &path) {

@@ -47,6 +47,14 @@ std::vector<std::string> lines_of(const std::string &text) {
   return lines;
 }
 
+std::vector<std::string> fields_of(const std::string &row) {
+  std::vector<std::string> f;
+  std::stringstream in(row);
+  for (std::string x; std::getline(in, x, ',');) f.push_back(x);
+  if (!row.empty() && row.back() == ',') f.push_back("");
+  return f;
+}
+
 std::vector<pid_t> children_of(pid_t parent) {
   std::vector<pid_t> kids;
   DIR *proc = opendir("/proc");

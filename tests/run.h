@@ -18,6 +18,9 @@ Ran run(const std::string &command);
 // Splits text into lines, without their newlines.
 std::vector<std::string> lines_of(const std::string &text);
 
+// Splits a CSV row at its commas; a trailing comma gives a last, empty field.
+std::vector<std::string> fields_of(const std::string &row);
+
 // The processes whose parent is `parent`, from /proc.
 std::vector<pid_t> children_of(pid_t parent);
 

@@ -16,14 +16,6 @@ Ran survey(const std::string &args) {
   return run(std::string(SURVEY) + " " + args);
 }
 
-std::vector<std::string> fields_of(const std::string &row) {
-  std::vector<std::string> f;
-  std::stringstream in(row);
-  for (std::string x; std::getline(in, x, ',');) f.push_back(x);
-  if (!row.empty() && row.back() == ',') f.push_back("");
-  return f;
-}
-
 // The tour in the last table of a nuv run as a person reads it: the city above 0.50 in each
 // column. "" when that is no tour; "?" when a value shows as 0.50 and the table cannot tell.
 std::string tour_in_last_table(const std::vector<std::string> &transcript) {

@@ -8,23 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "folder.h"
 #include "run.h"
 
 namespace {
 
-class Svg : public ::testing::Test {
+class Svg : public InFolder {
 protected:
-  std::string dir;
-  void SetUp() override {
-    char tmpl[] = "/tmp/nuv-svg-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override { run("rm -rf " + dir); }
-
   Ran survey(const std::string &args) { return run(std::string(SURVEY) + " " + args); }
-  // Everything in the folder, hidden temporary files included.
-  std::string files() { return run("ls -A " + dir).out; }
 };
 
 // The number of elements of a kind, optionally of a class, in a picture, by a real XML parser.

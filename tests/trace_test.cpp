@@ -13,14 +13,6 @@
 
 namespace {
 
-std::vector<std::string> fields_of(const std::string &row) {
-  std::vector<std::string> f;
-  std::stringstream in(row);
-  for (std::string x; std::getline(in, x, ',');) f.push_back(x);
-  if (!row.empty() && row.back() == ',') f.push_back("");
-  return f;
-}
-
 // Random command lines: coefficients in -1 ... 5 with three decimals, seeds over 32 bits.
 std::vector<std::string> command_lines(int count, unsigned seed) {
   std::mt19937 random(seed);
