@@ -43,7 +43,8 @@ std::string map_svg(const double coef[3], const Tally &tally, const Optimum &opt
                                : fmt("dashed: optimal tour %s, length %.4f; solid: best tour found",
                                      tour_text(optimum.tour).s, optimum.length),
                " fill=\"#555555\"");
-  return s + "</svg>\n";
+  s += "</svg>\n";
+  return s;
 }
 
 // What a heatmap shows for each measure: its colour's title and legend, and its cell's number.
@@ -74,6 +75,8 @@ double heat_of(Heat heat, const Tally &t, double worst) {
   return (worst - t.ratio_sum / double(t.valid)) / (worst - 1); // the optimum at the top
 }
 
+const size_t CELL_BYTES = 320; // a cell's rectangle, title and number, at most, about
+
 // across and up are the coefficients on the two axes; other is the one fixed in the title.
 std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int across, int up,
                         const std::string &description) {
@@ -91,6 +94,7 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
     if (t.valid) worst = std::max(worst, t.ratio_sum / double(t.valid));
 
   std::string s = svg_open(width, height, description);
+  s.reserve(s.size() + nx * ny * CELL_BYTES + 8192); // grown once: a few hundred bytes a cell
   s += svg_text(left, 28, 16, "start", title);
   s += svg_text(left, 48, 12, "start", plural(seed_count(plan), "seed", "seeds") + " per cell",
                 " fill=\"#555555\"");
@@ -131,7 +135,8 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
   const bool ratio = plan.heat == HEAT_RATIO;
   s += scale_legend(left + cw * double(nx) + 30, top, std::max(100.0, ch * double(ny)),
                     ratio ? fmt("%.3f", worst) : "0%", ratio ? "1.000" : "100%", legend.legend);
-  return s + "</svg>\n";
+  s += "</svg>\n";
+  return s;
 }
 
 } // namespace

@@ -23,12 +23,10 @@ void set_coefficients(const double value[3]) {
 }
 
 RunResult measure_run(const double before[NCITY][NCITY]) {
-  RunResult r;
+  RunResult r = {}; // every byte set: results travel through pipes whole
   r.energy = energy();
   r.outcome = outcome_of(unitout);
   r.settled = largest_change(before, unitout) <= SETTLED_WITHIN;
-  r.length = 0.0;
-  r.rank = 0;
   if (decode_tour(unitout, &r.tour)) {
     r.length = tour_length(r.tour);
     r.rank = tour_rank(r.length);

@@ -34,7 +34,8 @@ std::string film(const Cycle cycles[NSWEEP]) {
       }
     s += "</g>\n";
   }
-  return s + scale_legend(FILM_LEFT + PITCH_X * 10 + 10, FILM_TOP, 200, "0", "1", "output");
+  s += scale_legend(FILM_LEFT + PITCH_X * 10 + 10, FILM_TOP, 200, "0", "1", "output");
+  return s;
 }
 
 // The curves of E, EA, EB, ED and L over cycles 1 to 49, on one scale: the energy lines nuv
@@ -119,7 +120,8 @@ std::string map(const Cycle cycles[NSWEEP]) {
   s += map_cities(frame);
   const double x = frame.left + 2 * frame.unit, y = frame.top + 6 * frame.unit;
   s += svg_text(x, y + 40, 12, "middle", caption);
-  return s + svg_text(x, y + 58, 12, "middle", detail, " fill=\"#555555\"");
+  s += svg_text(x, y + 58, 12, "middle", detail, " fill=\"#555555\"");
+  return s;
 }
 
 } // namespace
@@ -130,5 +132,9 @@ std::string trace_svg(const double coef[3], uint32_t seed, const Cycle cycles[NS
   s += svg_text(FILM_LEFT, 28, 16, "start",
                 "nuv " + shortest(coef[0]) + " " + shortest(coef[1]) + " " + shortest(coef[2]) +
                     " " + std::to_string(seed) + ": the state at every cycle");
-  return s + film(cycles) + curves(cycles) + map(cycles) + "</svg>\n";
+  s += film(cycles);
+  s += curves(cycles);
+  s += map(cycles);
+  s += "</svg>\n";
+  return s;
 }
