@@ -88,21 +88,36 @@ void sort_ascending(double *a, int n) {
   }
 }
 
-// The orders from city 1 whose second city is below their last are the canonical ones: each
-// cycle once. The optimum is the first of them, in lexicographic order, within the slack.
+// The canonical orders from city 1 (second city below the last), in lexicographic order: each
+// cycle once.
+Tour first_order() {
+  Tour t;
+  for (int j = 0; j < NCITY; j++) t.city[j] = j;
+  return t;
+}
+bool next_canonical(Tour *t) {
+  while (next_order(t))
+    if (t->city[1] < t->city[NCITY - 1]) return true;
+  return false;
+}
+
+// The lengths in enumeration order first, so that the optimum, the first order within the slack
+// of the shortest, is found without measuring again; then sorted for the ranks.
 const Table &built_table() {
   if (table.built) return table;
-  Tour t;
+  Tour t = first_order();
   int n = 0;
-  for (int j = 0; j < NCITY; j++) t.city[j] = j;
-  do
-    if (t.city[1] < t.city[NCITY - 1]) table.length[n++] = tour_length(t);
-  while (next_order(&t));
+  do table.length[n++] = tour_length(t);
+  while (next_canonical(&t));
+  double shortest = table.length[0];
+  for (int k = 1; k < n; k++)
+    if (table.length[k] < shortest) shortest = table.length[k];
+  int first = 0;
+  while (table.length[first] > shortest * (1 + OPTIMAL_SLACK)) first++;
+  t = first_order();
+  for (int k = 0; k < first; k++) next_canonical(&t);
+  table.optimum = {t, shortest};
   sort_ascending(table.length, n);
-  for (int j = 0; j < NCITY; j++) t.city[j] = j;
-  while (t.city[1] > t.city[NCITY - 1] || tour_length(t) > table.length[0] * (1 + OPTIMAL_SLACK))
-    next_order(&t);
-  table.optimum = {t, table.length[0]};
   table.built = true;
   return table;
 }
