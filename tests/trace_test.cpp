@@ -112,8 +112,9 @@ TEST(Trace, TheFilmHasFiftyGridsOfEightyOneCells) {
 }
 
 TEST(Trace, RefusesWhatItCannotReadWithStatusTwo) {
-  for (const char *args : {"1 1 1", "1 1 1 -1", "1 1 1 4294967296", "1 1 1 2.5", "1 x 1 5",
-                           "1 1 inf 5", "1 1 1 5 6", "--svg", "--fast 1 1 1 5"}) {
+  for (const char *args :
+       {"1 1 1", "1 1 1 -1", "1 1 1 4294967296", "1 1 1 2.5", "1 x 1 5", "1 1 inf 5", "1 1 1 5 6",
+        "--svg", "--svg '' 1 1 1 5", "--svg= 1 1 1 5", "--fast 1 1 1 5"}) {
     Ran r = run(std::string(TRACE) + " " + args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(r.out, "");

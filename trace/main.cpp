@@ -40,7 +40,7 @@ enum Read { READ_OK, READ_HELP, READ_VERSION, READ_BAD };
 static Read read_options(int argc, char **argv, Options *o, std::string *error) {
   static const char *const NAME[3] = {"Acoef", "Bcoef", "Dcoef"};
   std::vector<std::string> number;
-  bool options = true, has_empty_svg = false;
+  bool options = true, svg_given = false;
   for (int a = 1; a < argc && error->empty(); a++) {
     std::string arg = argv[a];
     if (!options || !is_option(arg))
@@ -54,9 +54,9 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
     else if (arg == "--csv")
       o->csv = true;
     else if (arg.rfind("--svg=", 0) == 0)
-      o->svg = arg.substr(6), has_empty_svg = o->svg.empty();
+      o->svg = arg.substr(6), svg_given = true;
     else if (arg == "--svg" && a + 1 < argc)
-      o->svg = argv[++a];
+      o->svg = argv[++a], svg_given = true;
     else
       *error = arg == "--svg" ? "--svg needs a value" : "unknown option " + quoted(arg);
   }
@@ -70,7 +70,7 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
   uint64_t seed = 0;
   if (error->empty() && !read_whole(number[3], UINT32_MAX, &seed))
     *error = "seed " + quoted(number[3]) + " is not a whole number in 0 ... 4294967295";
-  if (error->empty() && o->svg.empty() && has_empty_svg) *error = "--svg needs a file name";
+  if (error->empty() && svg_given && o->svg.empty()) *error = "--svg needs a file name";
   o->seed = uint32_t(seed);
   return error->empty() ? READ_OK : READ_BAD;
 }
