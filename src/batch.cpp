@@ -25,7 +25,7 @@ void batch_idle(Batch *batch, int l) {
 
 /* The C library's tanh on each lane. */
 __attribute__((always_inline)) static inline lanes activate(lanes x) {
-  lanes y;
+  lanes y = x; // each lane overwritten below
   for (int l = 0; l < NLANE; l++) y[l] = tanh(x[l]);
   return y;
 }
