@@ -26,12 +26,6 @@ EXPORT(initialize) void initialize_model() {
 EXPORT(update_state) void update_model() {
   update_state();
 }
-EXPORT(energy) double energy_of_model() {
-  return energy();
-}
-EXPORT(unitout) double *unitout_address() {
-  return &unitout[0][0];
-}
 EXPORT(cityxy) const double *cityxy_address() {
   return &cityxy[0][0];
 }

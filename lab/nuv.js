@@ -137,21 +137,14 @@
       return text;
     }
 
-    // The cities' coordinates and the optimal tour, as the module holds them.
-    function cities() {
-      const v = view();
-      const at = wasm.cityxy();
-      const xy = [];
-      for (let i = 0; i < NCITY; i++) xy.push([v.getFloat64(at + 16 * i, true), v.getFloat64(at + 16 * i + 8, true)]);
-      return xy;
-    }
-    function optimum() {
-      const tour = [];
-      for (let j = 0; j < NCITY; j++) tour.push(wasm.optimal_city(j));
-      return { tour, length: wasm.optimal_length() };
-    }
+    // The cities' coordinates and the optimal tour, as the module holds them: fixed, read once.
+    const xy = [];
+    for (let i = 0, at = wasm.cityxy(); i < NCITY; i++)
+      xy.push([view().getFloat64(at + 16 * i, true), view().getFloat64(at + 16 * i + 8, true)]);
+    const best = { tour: [], length: wasm.optimal_length() };
+    for (let j = 0; j < NCITY; j++) best.tour.push(wasm.optimal_city(j));
 
-    return { run, cycle, tableText, transcript, cities, optimum };
+    return { run, cycle, tableText, transcript, cities: () => xy, optimum: () => best };
   }
 
   const api = { NCITY, NSWEEP, load, fixed, fixedBits };

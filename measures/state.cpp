@@ -54,7 +54,7 @@ static double x_ln_x(double x) {
 // So L's one minimum along the unit is where G'(v) = u: the very output the sweep writes. Each
 // update moves one unit to the minimum of L along it, whatever the coefficients' signs, and L
 // never rises; E, which leaves out the constant input and G, can.
-double lyapunov(const double term[3]) {
+double lyapunov(double e) {
   double sum = 0.0, g = 0.0;
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++) {
@@ -62,6 +62,5 @@ double lyapunov(const double term[3]) {
       sum += v;
       g += (U0 / 2) * (x_ln_x(2 * v) / 2 + x_ln_x(2 - 2 * v) / 2);
     }
-  double e = term[0] + term[1] + term[2];
   return e - (Acoef + Bcoef) * sum + g;
 }

@@ -25,8 +25,7 @@ int units_on(const double state[NCITY][NCITY]);
 double largest_change(const double a[NCITY][NCITY], const double b[NCITY][NCITY]);
 
 // L = E - (Acoef + Bcoef) * sum of v + sum of G(v) over the current state, with
-// G(v) = (U0 / 2) * (v ln(2v) + (1 - v) ln(2 - 2v)) and 0 ln 0 = 0. E is the energy's three
-// terms as energy_terms gives them, added as energy adds them.
-double lyapunov(const double term[3]);
+// G(v) = (U0 / 2) * (v ln(2v) + (1 - v) ln(2 - 2v)) and 0 ln 0 = 0; e is the state's energy.
+double lyapunov(double e);
 
 #endif

@@ -5,17 +5,13 @@
 
 #include <math.h>
 
+#include "state.h"
+
 bool decode_tour(const double state[NCITY][NCITY], Tour *tour) {
-  int in_row[NCITY] = {0}, in_column[NCITY] = {0};
+  if (outcome_of(state) != OUTCOME_TOUR) return false;
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++)
-      if (state[i][j] > ON_ABOVE) {
-        in_row[i]++;
-        in_column[j]++;
-        tour->city[j] = i;
-      }
-  for (int k = 0; k < NCITY; k++)
-    if (in_row[k] != 1 || in_column[k] != 1) return false;
+      if (state[i][j] > ON_ABOVE) tour->city[j] = i;
   return true;
 }
 

@@ -30,8 +30,8 @@ __attribute__((always_inline)) static inline lanes activate(lanes x) {
   return y;
 }
 
-/* Built for AVX2 too, chosen at run time where the processor has it: wider vectors, the same
- * operations, so the same results. */
+/* Built for AVX-512, AVX2 and the baseline, the best the processor has chosen at start-up: wider
+ * vectors, the same operations, so the same results. */
 __attribute__((target_clones("avx512f", "avx2", "default"))) void batch_sweeps(Batch *batch) {
   for (int s = 0; s < NSWEEP; s++) {
     if (s == NSWEEP - 1) memcpy(batch->before, batch->state, sizeof batch->state);

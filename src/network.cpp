@@ -44,10 +44,10 @@ void update_state(void) {
   sweep_units(unitout, Acoef, Bcoef, Dcoef, distance, activate);
 }
 
-/* The energy's row, column and tour-length terms of the current state: half of each
- * coefficient times its sum of products. Each unordered pair in a row or column counts twice;
- * the column sum runs position-major. */
-void energy_terms(double term[3]) {
+/* The energy's row, column and tour-length terms of the current state, and their sum, the
+ * energy: half of each coefficient times its sum of products. Each unordered pair in a row or
+ * column counts twice; the column sum runs position-major. */
+double energy_terms(double term[3]) {
   double ea = 0.0, eb = 0.0, ed = 0.0;
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++)
@@ -66,11 +66,11 @@ void energy_terms(double term[3]) {
   term[0] = (Acoef * 0.5) * ea;
   term[1] = (Bcoef * 0.5) * eb;
   term[2] = (Dcoef * 0.5) * ed;
+  return term[0] + term[1] + term[2];
 }
 
-/* The energy of the current state: its three terms added, row, column, tour length. */
+/* The energy of the current state. */
 double energy(void) {
   double term[3];
-  energy_terms(term);
-  return term[0] + term[1] + term[2];
+  return energy_terms(term);
 }

@@ -27,6 +27,6 @@ static inline int next(int j) {
 void initialize(void);
 void update_state(void);
 double energy(void);
-void energy_terms(double term[3]); /* row, column and tour-length terms, in energy's order */
+double energy_terms(double term[3]); /* the energy, and its row, column and tour terms */
 
 #endif

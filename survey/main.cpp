@@ -13,8 +13,9 @@
 #include "tally.h"
 #include "tour.h"
 
-// The one place messages are reported: a line on stderr, and the status to exit with.
-static int fail(int status, const std::string &message) {
+// The one place messages are reported: a line on stderr, and the status to exit with (0 for a
+// notice).
+static int report(int status, const std::string &message) {
   fprintf(stderr, "nuv-survey: %s\n", message.c_str());
   return status;
 }
@@ -26,26 +27,26 @@ int main(int argc, char **argv) {
   switch (read_plan(argc, argv, &plan, &error)) {
   case PLAN_HELP:
     fputs(USAGE, stdout);
-    return stdout_ok(&error) ? 0 : fail(1, error);
+    return stdout_ok(&error) ? 0 : report(1, error);
   case PLAN_VERSION:
     puts("nuv-survey " NUV_VERSION);
-    return stdout_ok(&error) ? 0 : fail(1, error);
+    return stdout_ok(&error) ? 0 : report(1, error);
   case PLAN_BAD:
-    return fail(2, error + " (see nuv-survey --help)");
+    return report(2, error + " (see nuv-survey --help)");
   case PLAN_OK:
     break;
   }
 
   // 2. The picture's file can be written, or nothing runs.
-  if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return fail(1, error);
+  if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
 
   // 3. The workers, as many as can start.
   std::string why;
   Workers workers = start_workers(plan, &why);
   if (!why.empty())
-    fail(0, why + "; running " +
-                (workers.pid.empty() ? "in this process"
-                                     : "with " + std::to_string(workers.pid.size())));
+    report(0, why + "; running " +
+                  (workers.pid.empty() ? "in this process"
+                                       : "with " + std::to_string(workers.pid.size())));
 
   // 4. The optimum, and the head of the output.
   const Optimum optimum = find_optimum();
@@ -86,12 +87,12 @@ int main(int argc, char **argv) {
     return stdout_ok(&output_error);
   };
   if (!run_survey(plan, &workers, sink, &error))
-    return fail(1, error.empty() ? output_error : error);
+    return report(1, error.empty() ? output_error : error);
 
   // 6. The picture, whole, and everything written, or a failure.
   const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv);
   if (!plan.svg.empty() &&
       !write_whole(plan.svg, survey_svg(plan, tallies, optimum, made_by), &error))
-    return fail(1, error);
-  return stdout_ok(&error) ? 0 : fail(1, error);
+    return report(1, error);
+  return stdout_ok(&error) ? 0 : report(1, error);
 }

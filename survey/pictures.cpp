@@ -72,7 +72,7 @@ double heat_of(Heat heat, const Tally &t, double worst) {
     break;
   }
   if (t.valid == 0) return std::nan("");
-  return (worst - t.ratio_sum / double(t.valid)) / (worst - 1); // the optimum at the top
+  return (worst - t.mean_ratio()) / (worst - 1); // the optimum at the top
 }
 
 const size_t CELL_BYTES = 320; // a cell's rectangle, title and number, at most, about
@@ -91,7 +91,7 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
   const int height = int(top + ch * double(ny) + 90);
   double worst = 1.0001; // the largest mean ratio, the bottom of the ratio scale
   for (const Tally &t : tallies)
-    if (t.valid) worst = std::max(worst, t.ratio_sum / double(t.valid));
+    if (t.valid) worst = std::max(worst, t.mean_ratio());
 
   std::string s = svg_open(width, height, description);
   s.reserve(s.size() + nx * ny * CELL_BYTES + 8192); // grown once: a few hundred bytes a cell
@@ -107,7 +107,7 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
       const bool empty = std::isnan(heat);
       std::string about = fmt(": %.1f%% valid, %.1f%% optimal, %.1f%% settled", t.valid_percent(),
                               t.optimal_percent(), t.settled_percent());
-      if (t.valid) about += fmt(", mean ratio %.4f", t.ratio_sum / double(t.valid));
+      if (t.valid) about += fmt(", mean ratio %.4f", t.mean_ratio());
       s += fmt("<rect class=\"cell\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
                "fill=\"%s\"%s><title>",
                px, py, cw, ch, empty ? "white" : scale_colour(heat).c_str(),

@@ -59,7 +59,7 @@ void print_summary_row(const double coef[3], const Tally &tally) {
   char mean[32] = "-", ratio[32] = "-";
   TourText best = {"-"};
   if (tally.valid > 0) {
-    snprintf(mean, sizeof mean, "%.4f", tally.ratio_sum / double(tally.valid));
+    snprintf(mean, sizeof mean, "%.4f", tally.mean_ratio());
     snprintf(ratio, sizeof ratio, "%.4f", tally.best_ratio);
     best = tour_text(tally.best);
   }

@@ -20,6 +20,7 @@ struct Tally {
   double valid_percent() const { return percent(valid); }
   double optimal_percent() const { return percent(optimal); }
   double settled_percent() const { return percent(settled); }
+  double mean_ratio() const { return ratio_sum / double(valid); } // when valid > 0
   double percent(uint64_t count) const { return runs ? 100.0 * double(count) / double(runs) : 0.0; }
 };
 

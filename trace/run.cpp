@@ -8,9 +8,8 @@ void measure_cycle(int c, int sweeps, const Cycle *before, Cycle *out) {
   out->sweeps = sweeps;
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++) out->state[i][j] = unitout[i][j];
-  energy_terms(out->term);
-  out->e = out->term[0] + out->term[1] + out->term[2];
-  out->l = lyapunov(out->term);
+  out->e = energy_terms(out->term);
+  out->l = lyapunov(out->e);
   out->on = units_on(out->state);
   out->change = before ? largest_change(before->state, out->state) : 0.0;
   out->outcome = outcome_of(out->state);
