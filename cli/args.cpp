@@ -28,35 +28,6 @@ bool read_whole(const std::string &text, uint64_t max, uint64_t *value) {
   return true;
 }
 
-std::string quoted(const std::string &text) {
-  std::string q = "'";
-  for (unsigned char c : text) {
-    if (c == '\'' || c == '\\')
-      q += '\\', q += char(c);
-    else if (c == '\n')
-      q += "\\n";
-    else if (c == '\t')
-      q += "\\t";
-    else if (c < 0x20 || c == 0x7f) {
-      char hex[8];
-      snprintf(hex, sizeof hex, "\\x%02x", c);
-      q += hex;
-    } else
-      q += char(c);
-  }
-  return q + "'";
-}
-
-std::string shortest(double value) {
-  if (value == 0) return "0";
-  char text[32];
-  for (int digits = 1; digits <= 17; digits++) {
-    snprintf(text, sizeof text, "%.*g", digits, value);
-    if (strtod(text, nullptr) == value) break;
-  }
-  return text;
-}
-
 bool is_option(const std::string &arg) {
   return arg.size() > 1 && arg[0] == '-' && !isdigit((unsigned char)arg[1]) && arg[1] != '.';
 }
@@ -79,10 +50,4 @@ std::string command_line(int argc, char **argv) {
     line += '\'';
   }
   return line;
-}
-
-bool stdout_ok(std::string *error) {
-  if (fflush(stdout) == 0 && !ferror(stdout)) return true;
-  *error = std::string("cannot write standard output: ") + strerror(errno);
-  return false;
 }

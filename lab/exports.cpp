@@ -1,5 +1,5 @@
-// What the page's JavaScript calls: the model's own operations and data, the tracer's measures
-// of each cycle, and where they lie in memory. The page drives the run; all arithmetic is here.
+// What the page's JavaScript calls: nuv's run with every cycle measured, the model's data, and
+// where the measures lie in memory. All arithmetic is here; the script only reads and draws.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -12,28 +12,15 @@ namespace {
 Cycle cycles[NSWEEP];
 } // namespace
 
-EXPORT(set_coefficients) void set_coefficients(double a, double b, double d) {
-  Acoef = a;
-  Bcoef = b;
-  Dcoef = d;
-}
-EXPORT(seed) void seed(uint32_t s) {
-  srand(s);
-}
-EXPORT(initialize) void initialize_model() {
-  initialize();
-}
-EXPORT(update_state) void update_model() {
-  update_state();
+// nuv's run for the coefficients and seed, every cycle measured.
+EXPORT(run) void run(double a, double b, double d, uint32_t seed) {
+  const double coef[3] = {a, b, d};
+  trace_run(coef, seed, cycles);
 }
 EXPORT(cityxy) const double *cityxy_address() {
   return &cityxy[0][0];
 }
 
-// Measures the current state as cycle c, after `sweeps` sweeps.
-EXPORT(measure) void measure(int c, int sweeps) {
-  measure_cycle(c, sweeps, c > 0 ? &cycles[c - 1] : nullptr, &cycles[c]);
-}
 EXPORT(cycle) const Cycle *cycle_address(int c) {
   return &cycles[c];
 }

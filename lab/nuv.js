@@ -1,4 +1,4 @@
-// nuv.js: the nuv network compiled to WebAssembly, driven as nuv's main drives it, and its
+// nuv.js: the nuv network compiled to WebAssembly, run by the module's own schedule, and its
 // tables as text exactly as nuv prints them. Used by the page (a global `Nuv`) and by Node
 // (require). Start at load; the arithmetic is all in the module, the text all here.
 (function (root) {
@@ -63,18 +63,9 @@
       .forEach((name, k) => { field[name] = wasm.cycle_layout(k); });
     const view = () => new DataView(wasm.memory.buffer);
 
-    // nuv's run: coefficients, the only seeding, set-up shown as cycle 0, one sweep unprinted,
-    // then a sweep before each of cycles 1 to 49. Each cycle is measured as it is reached.
+    // nuv's run for the coefficients and seed, every cycle measured by the module.
     function run(a, b, d, seed) {
-      wasm.set_coefficients(a, b, d);
-      wasm.seed(seed >>> 0);
-      wasm.initialize();
-      wasm.measure(0, 0);
-      wasm.update_state();
-      for (let c = 1; c < NSWEEP; c++) {
-        wasm.update_state();
-        wasm.measure(c, c + 1);
-      }
+      wasm.run(a, b, d, seed >>> 0);
     }
 
     // What the module measured at cycle c; `bits` keeps the energy and the state as stored.

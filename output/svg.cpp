@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "text.h"
+
 const char FOUND_STYLE[] = "stroke=\"#7fb0e0\" stroke-width=\"5\"";
 const char OPTIMAL_STYLE[] = "stroke=\"#333333\" stroke-width=\"1.5\" stroke-dasharray=\"6 4\"";
 
@@ -22,8 +24,15 @@ std::string fmt(const char *format, ...) {
 }
 
 std::string xml_escape(const std::string &text) {
+  static const char REPLACEMENT[] = "\xef\xbf\xbd"; // U+FFFD
   std::string out;
-  for (unsigned char c : text) {
+  for (size_t at = 0; at < text.size();) {
+    uint32_t c;
+    const size_t length = utf8_char(text, at, &c);
+    if (length == 0) {
+      out += REPLACEMENT, at++;
+      continue;
+    }
     switch (c) {
     case '&':
       out += "&amp;";
@@ -41,11 +50,14 @@ std::string xml_escape(const std::string &text) {
       out += "&apos;";
       break;
     default:
-      if (c < 0x20 && c != '\t' && c != '\n')
-        out += "\xef\xbf\xbd"; // no control character is allowed in XML 1.0
+      // XML 1.0 holds no C0 control but tab and newline, nor U+FFFE or U+FFFF; the others would
+      // only steer or reorder the text.
+      if ((is_control(c) && c != '\t' && c != '\n') || c == 0xfffe || c == 0xffff)
+        out += REPLACEMENT;
       else
-        out += char(c);
+        out.append(text, at, length);
     }
+    at += length;
   }
   return out;
 }

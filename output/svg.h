@@ -11,7 +11,8 @@
 // printf into a string.
 std::string fmt(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
-// Text with &, <, >, " and ' escaped, and bytes XML 1.0 cannot hold as U+FFFD.
+// Text with &, <, >, " and ' escaped, and as U+FFFD every byte that is not valid UTF-8, every
+// character XML 1.0 cannot hold and every control (C1 and the bidirectional ones too).
 std::string xml_escape(const std::string &text);
 
 // The document's head with a white background, and a <desc> that says what made it.

@@ -5,11 +5,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "schedule.h"
 #include "sweep.h"
 
 void batch_start(Batch *batch, int l, const double coef[3], uint32_t seed) {
-  srand(seed);
-  initialize();
+  start_run(coef, seed);
   batch->a[l] = coef[0];
   batch->b[l] = coef[1];
   batch->d[l] = coef[2];
@@ -24,7 +24,7 @@ void batch_idle(Batch *batch, int l) {
 }
 
 /* The C library's tanh on each lane. */
-__attribute__((always_inline)) static inline lanes activate(lanes x) {
+__attribute__((always_inline)) static inline lanes activate(const lanes &x) {
   lanes y = x; // each lane overwritten below
   for (int l = 0; l < NLANE; l++) y[l] = tanh(x[l]);
   return y;
@@ -33,16 +33,19 @@ __attribute__((always_inline)) static inline lanes activate(lanes x) {
 /* Built for AVX-512, AVX2 and the baseline, the best the processor has chosen at start-up: wider
  * vectors, the same operations, so the same results. */
 __attribute__((target_clones("avx512f", "avx2", "default"))) void batch_sweeps(Batch *batch) {
-  for (int s = 0; s < NSWEEP; s++) {
-    if (s == NSWEEP - 1) memcpy(batch->before, batch->state, sizeof batch->state);
-    sweep_units(batch->state, batch->a, batch->b, batch->d, distance, activate);
-  }
+  const lanes a = batch->a, b = batch->b, d = batch->d; // apart from the state it writes
+  run_cycles(
+      [ batch, &a, &b, &d ]() __attribute__((always_inline)) {
+        sweep_units(batch->state, a, b, d, distance, activate);
+      },
+      [batch](int c) __attribute__((always_inline)) {
+        if (c == NSWEEP - 2) memcpy(batch->before, batch->state, sizeof batch->state);
+      });
 }
 
 void batch_take(const Batch *batch, int l, double before[NCITY][NCITY]) {
-  Acoef = batch->a[l];
-  Bcoef = batch->b[l];
-  Dcoef = batch->d[l];
+  const double coef[3] = {batch->a[l], batch->b[l], batch->d[l]};
+  set_coefficients(coef);
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++) {
       unitout[i][j] = batch->state[i][j][l];

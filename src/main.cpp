@@ -2,7 +2,7 @@
  * up and prints its state for cycle 0, then runs the sweeps and prints each later cycle's
  * table with its energy. main below reads as the run's steps. */
 #include <errno.h>
-#include <stdint.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -16,13 +16,6 @@ static double arg_value(const char *text) {
   return strtod(text, NULL);
 }
 
-/* The seed for srand: the value truncated toward zero to 64 bits, its low 32 bits kept.
- * Out of the 64-bit range, infinities and NaN give 0, never an undefined conversion. */
-static unsigned seed_of(double value) {
-  if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0)) return 0;
-  return (unsigned)(uint32_t)(uint64_t)(int64_t)value;
-}
-
 /* The exit status once all is printed: 0, or 1 with a line on stderr if stdout failed. */
 static int finish_output(void) {
   if (fflush(stdout) == 0 && !ferror(stdout)) return 0;
@@ -31,26 +24,29 @@ static int finish_output(void) {
 }
 
 int main(int argc, char **argv) {
-  /* 1. A short command line gets the usage message, and nothing else. */
+  /* 1. Output over a file-size limit is a write error, reported, not a silent SIGXFSZ. */
+  signal(SIGXFSZ, SIG_IGN);
+
+  /* 2. A short command line gets the usage message, and nothing else. */
   if (argc < 5) {
     printf(" Usage: nuv Acoef Bcoef Dcoef seed\n");
     return finish_output();
   }
 
-  /* 2. The coefficients, in order, then the only seeding of the run. */
+  /* 3. The coefficients, in order, then the only seeding of the run. */
   Acoef = arg_value(argv[1]);
   Bcoef = arg_value(argv[2]);
   Dcoef = arg_value(argv[3]);
-  srand(seed_of(arg_value(argv[4])));
+  srand(seed_from_number(arg_value(argv[4])));
 
-  /* 3. Distances and the random start, shown as cycle 0. */
+  /* 4. Distances and the random start, shown as cycle 0. */
   initialize();
   display_state(0);
 
-  /* 4. One sweep unprinted, so each later table shows the state one sweep on. */
+  /* 5. One sweep unprinted, so each later table shows the state one sweep on. */
   update_state();
 
-  /* 5. Cycles 1 to 49: a sweep, its table, its energy. */
+  /* 6. Cycles 1 to 49: a sweep, its table, its energy. */
   for (int cycle = 1; cycle < NSWEEP; cycle++) {
     update_state();
     display_state(cycle);

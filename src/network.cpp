@@ -5,6 +5,7 @@
 #include "sweep.h"
 
 #include <math.h>
+#include <stdint.h>
 #include <stdlib.h>
 
 static const double RAW_SCALE = 0.1;     /* applied to each raw distance, cancelled by scaling */
@@ -16,6 +17,24 @@ const double cityxy[NCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0},
 double Acoef, Bcoef, Dcoef;
 double unitout[NCITY][NCITY];
 double distance[NCITY][NCITY];
+
+void set_coefficients(const double coef[3]) {
+  Acoef = coef[0];
+  Bcoef = coef[1];
+  Dcoef = coef[2];
+}
+
+/* Never an undefined conversion: the range is checked before the value is truncated. */
+unsigned seed_from_number(double value) {
+  if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0)) return 0;
+  return (unsigned)(uint32_t)(uint64_t)(int64_t)value;
+}
+
+void start_run(const double coef[3], unsigned seed) {
+  set_coefficients(coef);
+  srand(seed);
+  initialize();
+}
 
 /* Distances scaled to sum to DISTANCE_SUM, then a start of 81 draws in row-major order.
  * The coefficients play no part here. */

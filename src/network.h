@@ -23,6 +23,16 @@ static inline int next(int j) {
   return j == NCITY - 1 ? 0 : j + 1;
 }
 
+/* The coefficients of the runs that follow: Acoef, Bcoef, Dcoef from coef[0], [1], [2]. */
+void set_coefficients(const double coef[3]);
+
+/* The seed nuv gives srand for a number typed as its seed: truncated toward zero to 64 bits,
+ * the low 32 bits kept; beyond the signed 64-bit range, an infinity or a NaN give 0. */
+unsigned seed_from_number(double value);
+
+/* A run's start: its coefficients, the only seeding, then initialize. */
+void start_run(const double coef[3], unsigned seed);
+
 /* Set-up, dynamics, measure. */
 void initialize(void);
 void update_state(void);

@@ -12,9 +12,9 @@
  * a + b. activate(x) is tanh(x), taken per lane. Always inlined, so that each caller compiles
  * it for its own instruction set. */
 template <typename V, typename Activate>
-__attribute__((always_inline)) static inline void sweep_units(V state[NCITY][NCITY], V a, V b, V d,
-                                                              const double dist[NCITY][NCITY],
-                                                              Activate activate) {
+__attribute__((always_inline)) static inline void
+sweep_units(V state[NCITY][NCITY], const V &a, const V &b, const V &d,
+            const double dist[NCITY][NCITY], Activate activate) {
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++) {
       V rowsum = V(), colsum = V(), toursum = V();

@@ -10,17 +10,13 @@
 #include "pictures.h"
 #include "plan.h"
 #include "runs.h"
+#include "stream.h"
 #include "tally.h"
 #include "tour.h"
 
-// The one place messages are reported: a line on stderr, and the status to exit with (0 for a
-// notice).
-static int report(int status, const std::string &message) {
-  fprintf(stderr, "nuv-survey: %s\n", message.c_str());
-  return status;
-}
-
 int main(int argc, char **argv) {
+  start_output("nuv-survey");
+
   // 1. The plan: anything that cannot be read is refused before any run.
   Plan plan;
   std::string error;
@@ -68,8 +64,8 @@ int main(int argc, char **argv) {
   std::string output_error;
   const BlockSink sink = [&](uint64_t first, const RunResult *run, uint64_t count) {
     for (uint64_t k = 0; k < count; k++) {
-      const uint64_t triple = triple_of(plan, first + k);
-      const uint32_t seed = seed_of(plan, first + k);
+      const uint64_t triple = run_triple(plan, first + k);
+      const uint32_t seed = run_seed(plan, first + k);
       if (triple != current) {
         current = triple, triple_values(plan, triple, coef);
         tally = Tally(), outcomes = Outcomes();

@@ -15,12 +15,7 @@
 #include <unistd.h>
 
 #include "batch.h"
-
-void set_coefficients(const double value[3]) {
-  Acoef = value[0];
-  Bcoef = value[1];
-  Dcoef = value[2];
-}
+#include "file.h"
 
 RunResult measure_run(const double before[NCITY][NCITY]) {
   RunResult r = {}; // every byte set: results travel through pipes whole
@@ -34,21 +29,10 @@ RunResult measure_run(const double before[NCITY][NCITY]) {
   return r;
 }
 
-RunResult run_one(uint32_t seed) {
-  double before[NCITY][NCITY];
-  srand(seed);
-  initialize();
-  for (int s = 0; s < NSWEEP; s++) {
-    if (s == NSWEEP - 1) memcpy(before, unitout, sizeof unitout);
-    update_state();
-  }
-  return measure_run(before);
-}
-
-uint64_t triple_of(const Plan &plan, uint64_t r) {
+uint64_t run_triple(const Plan &plan, uint64_t r) {
   return r / seed_count(plan);
 }
-uint32_t seed_of(const Plan &plan, uint64_t r) {
+uint32_t run_seed(const Plan &plan, uint64_t r) {
   return uint32_t(plan.first_seed + r % seed_count(plan));
 }
 
@@ -82,8 +66,8 @@ void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *ou
         batch_idle(&batch, l);
         continue;
       }
-      triple_values(plan, triple_of(plan, r), value);
-      batch_start(&batch, l, value, seed_of(plan, r));
+      triple_values(plan, run_triple(plan, r), value);
+      batch_start(&batch, l, value, run_seed(plan, r));
     }
     batch_sweeps(&batch);
     for (int l = 0; l < n; l++) {
@@ -92,16 +76,6 @@ void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *ou
       out[k + uint64_t(l)] = measure_run(before);
     }
   }
-}
-
-bool write_all(int fd, const void *data, size_t size) {
-  for (const char *p = static_cast<const char *>(data); size > 0;) {
-    ssize_t n = write(fd, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n, size -= size_t(n);
-  }
-  return true;
 }
 
 // Reads exactly size bytes; false at an early end of file or an error.
@@ -121,7 +95,7 @@ bool read_all(int fd, void *data, size_t size) {
   std::vector<RunResult> out(blocks.size);
   for (uint64_t b = uint64_t(w); b < blocks.count(); b += uint64_t(n)) {
     run_block(plan, blocks, b, out.data());
-    if (!write_all(fd, out.data(), blocks.length(b) * sizeof(RunResult))) _exit(1);
+    if (write_all(fd, out.data(), blocks.length(b) * sizeof(RunResult)) != 0) _exit(1);
   }
   _exit(0);
 }

@@ -26,20 +26,13 @@ struct RunResult {
   bool valid() const { return outcome == OUTCOME_TOUR; }
 };
 
-// Sets the model's coefficients for the runs that follow.
-void set_coefficients(const double value[3]);
-
 // The model's current state measured and decoded as a run's final state; before is the state
 // before the last sweep.
 RunResult measure_run(const double before[NCITY][NCITY]);
 
-// Seeds, sets up and sweeps the network as nuv does, then measures and decodes the final state:
-// the state of nuv's cycle-49 table. One run alone; the survey runs its runs in batches.
-RunResult run_one(uint32_t seed);
-
 // Run r of the survey: its triple (in triple_values' order) and its seed.
-uint64_t triple_of(const Plan &plan, uint64_t r);
-uint32_t seed_of(const Plan &plan, uint64_t r);
+uint64_t run_triple(const Plan &plan, uint64_t r);
+uint32_t run_seed(const Plan &plan, uint64_t r);
 
 // The worker processes of a survey, each with the read end of its pipe; none runs the survey in
 // this process.

@@ -6,19 +6,16 @@
 
 #include "batch.h"
 #include "network.h"
+#include "schedule.h"
 
 namespace {
 
 // The final state of nuv's run for coef and seed, in the program's model, and the state before
 // its last sweep.
 void scalar_run(const double coef[3], uint32_t seed, double before[NCITY][NCITY]) {
-  Acoef = coef[0], Bcoef = coef[1], Dcoef = coef[2];
-  srand(seed);
-  initialize();
-  for (int s = 0; s < NSWEEP; s++) {
-    if (s == NSWEEP - 1) memcpy(before, unitout, sizeof unitout);
-    update_state();
-  }
+  run_network(coef, seed, [&](int c) {
+    if (c == NSWEEP - 2) memcpy(before, unitout, sizeof unitout);
+  });
 }
 
 TEST(Batch, EveryLaneEndsInTheStateOfTheScalarSweeps) {

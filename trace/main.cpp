@@ -8,6 +8,7 @@
 #include "args.h"
 #include "file.h"
 #include "report.h"
+#include "stream.h"
 #include "trace.h"
 
 static const char USAGE[] =
@@ -27,12 +28,6 @@ struct Options {
   bool csv = false;
   std::string svg;
 };
-
-// The one place messages are reported: a line on stderr, and the status to exit with.
-static int fail(int status, const std::string &message) {
-  fprintf(stderr, "nuv-trace: %s\n", message.c_str());
-  return status;
-}
 
 enum Read { READ_OK, READ_HELP, READ_VERSION, READ_BAD };
 
@@ -76,22 +71,24 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
 }
 
 int main(int argc, char **argv) {
+  start_output("nuv-trace");
+
   // 1. The command line, all of it checked before the run.
   Options o;
   std::string error;
   switch (read_options(argc, argv, &o, &error)) {
   case READ_HELP:
     fputs(USAGE, stdout);
-    return stdout_ok(&error) ? 0 : fail(1, error);
+    return stdout_ok(&error) ? 0 : report(1, error);
   case READ_VERSION:
     puts("nuv-trace " NUV_VERSION);
-    return stdout_ok(&error) ? 0 : fail(1, error);
+    return stdout_ok(&error) ? 0 : report(1, error);
   case READ_BAD:
-    return fail(2, error + " (see nuv-trace --help)");
+    return report(2, error + " (see nuv-trace --help)");
   case READ_OK:
     break;
   }
-  if (!o.svg.empty() && !check_writable(o.svg, &error)) return fail(1, error);
+  if (!o.svg.empty() && !check_writable(o.svg, &error)) return report(1, error);
 
   // 2. The run, every cycle measured.
   static Cycle cycles[NSWEEP];
@@ -102,9 +99,9 @@ int main(int argc, char **argv) {
     print_trace_csv(cycles);
   else
     print_trace_table(o.coef, o.seed, cycles);
-  if (!stdout_ok(&error)) return fail(1, error);
+  if (!stdout_ok(&error)) return report(1, error);
   const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv);
   if (!o.svg.empty() && !write_whole(o.svg, trace_svg(o.coef, o.seed, cycles, made_by), &error))
-    return fail(1, error);
+    return report(1, error);
   return 0;
 }

@@ -1,7 +1,7 @@
 // A traced run: nuv's schedule of sweeps, with every table's state measured.
 #include "trace.h"
 
-#include <stdlib.h>
+#include "schedule.h"
 
 void measure_cycle(int c, int sweeps, const Cycle *before, Cycle *out) {
   out->cycle = c;
@@ -23,15 +23,7 @@ void measure_cycle(int c, int sweeps, const Cycle *before, Cycle *out) {
 }
 
 void trace_run(const double coef[3], uint32_t seed, Cycle cycles[NSWEEP]) {
-  Acoef = coef[0];
-  Bcoef = coef[1];
-  Dcoef = coef[2];
-  srand(seed);
-  initialize();
-  measure_cycle(0, 0, nullptr, &cycles[0]);
-  update_state(); // unprinted, as in nuv
-  for (int c = 1; c < NSWEEP; c++) {
-    update_state();
-    measure_cycle(c, c + 1, &cycles[c - 1], &cycles[c]);
-  }
+  run_network(coef, seed, [cycles](int c) {
+    measure_cycle(c, sweeps_at(c), c > 0 ? &cycles[c - 1] : nullptr, &cycles[c]);
+  });
 }

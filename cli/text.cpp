@@ -1,0 +1,97 @@
+// Text for people. Start at shortest; quoted and the XML escaping of pictures read UTF-8 through
+// utf8_char.
+#include "text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The fewest significant digits, 1 to 17, with which %.*e reads back as value.
+int fewest_digits(double value) {
+  char text[40];
+  int digits = 1;
+  for (; digits < 17; digits++) {
+    snprintf(text, sizeof text, "%.*e", digits - 1, value);
+    if (strtod(text, nullptr) == value) break;
+  }
+  return digits;
+}
+
+} // namespace
+
+std::string shortest(double value) {
+  if (value == 0) return "0";
+  const int digits = fewest_digits(value);
+  char exponent_form[40];
+  snprintf(exponent_form, sizeof exponent_form, "%.*e", digits - 1, value);
+  const int exponent = atoi(strchr(exponent_form, 'e') + 1);
+  // The same digits in plain notation: as many decimals as the last digit needs.
+  const int decimals = digits - 1 - exponent > 0 ? digits - 1 - exponent : 0;
+  const int plain_size = snprintf(nullptr, 0, "%.*f", decimals, value);
+  const double magnitude = value < 0 ? -value : value;
+  if (plain_size > int(strlen(exponent_form)) && !(magnitude >= 1e-4 && magnitude < 1))
+    return exponent_form;
+  std::string plain(size_t(plain_size) + 1, '\0');
+  snprintf(plain.data(), plain.size(), "%.*f", decimals, value);
+  plain.pop_back();
+  return plain;
+}
+
+size_t utf8_char(const std::string &text, size_t at, uint32_t *code) {
+  const unsigned char c = (unsigned char)text[at];
+  if (c < 0x80) return *code = c, 1;
+  // The lead byte gives the length and the smallest code point that needs it.
+  size_t length;
+  uint32_t least;
+  if (c >= 0xc2 && c <= 0xdf)
+    length = 2, least = 0x80, *code = c & 0x1fu;
+  else if (c >= 0xe0 && c <= 0xef)
+    length = 3, least = 0x800, *code = c & 0x0fu;
+  else if (c >= 0xf0 && c <= 0xf4)
+    length = 4, least = 0x10000, *code = c & 0x07u;
+  else
+    return 0;
+  if (at + length > text.size()) return 0;
+  for (size_t k = 1; k < length; k++) {
+    const unsigned char more = (unsigned char)text[at + k];
+    if ((more & 0xc0) != 0x80) return 0;
+    *code = *code << 6 | (more & 0x3fu);
+  }
+  if (*code < least || *code > 0x10ffff || (*code >= 0xd800 && *code <= 0xdfff)) return 0;
+  return length;
+}
+
+bool is_control(uint32_t code) {
+  return code < 0x20 || (code >= 0x7f && code <= 0x9f) || (code >= 0x202a && code <= 0x202e) ||
+         (code >= 0x2066 && code <= 0x2069);
+}
+
+std::string quoted(const std::string &text) {
+  std::string q = "'";
+  for (size_t at = 0; at < text.size();) {
+    uint32_t code;
+    const size_t length = utf8_char(text, at, &code);
+    char escape[16];
+    if (length == 0) {
+      snprintf(escape, sizeof escape, "\\x%02x", (unsigned char)text[at]);
+      q += escape, at++;
+      continue;
+    }
+    if (code == '\'' || code == '\\')
+      q += '\\', q += char(code);
+    else if (code == '\n')
+      q += "\\n";
+    else if (code == '\t')
+      q += "\\t";
+    else if (is_control(code) && code < 0x80)
+      snprintf(escape, sizeof escape, "\\x%02x", code), q += escape;
+    else if (is_control(code))
+      snprintf(escape, sizeof escape, "\\u%04x", code), q += escape;
+    else
+      q.append(text, at, length);
+    at += length;
+  }
+  return q + "'";
+}

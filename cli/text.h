@@ -1,0 +1,30 @@
+// Text the tools write for people: a number as the shortest text that reads back to it, an
+// argument quoted so that a message stays one harmless line, and UTF-8 read one character at a
+// time.
+#ifndef NUV_CLI_TEXT_H
+#define NUV_CLI_TEXT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The shortest text that reads back as the same double, in plain decimal notation whenever
+// that is no longer than the exponent form, or the value lies from 0.0001 up to 1 as %g writes
+// it: "10", "1000", "0.0001", "0.30000000000000004", "1e+300", "5e-324". Zero is "0", never "-0".
+std::string shortest(double value);
+
+// The text in single quotes, escaped so that a message naming it stays one line and sends no
+// control to a terminal: quotes and backslashes, C0 and C1 controls, the bidirectional
+// controls and every byte that is not part of valid UTF-8 (\n, \x1b, \u202e, \xe9).
+std::string quoted(const std::string &text);
+
+// The character of valid UTF-8 at text[at]: its code point in *code and its length in bytes,
+// or 0 for a byte that does not begin one (overlong forms, surrogates and values past
+// U+10FFFF included).
+size_t utf8_char(const std::string &text, size_t at, uint32_t *code);
+
+// A character that would steer a terminal or reorder a line: C0, DEL, C1, the bidirectional
+// embeddings, overrides and isolates.
+bool is_control(uint32_t code);
+
+#endif
