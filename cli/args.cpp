@@ -2,6 +2,8 @@
 // answers, and the tool reports.
 #include "args.h"
 
+#include "network.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -15,6 +17,15 @@ bool read_number(const std::string &text, double *value) {
   *value = strtod(text.c_str(), &end);
   // strtod's ERANGE also flags underflow, a finite value: only the value decides.
   return *end == '\0' && std::isfinite(*value);
+}
+
+bool read_seed(const std::string &text, uint32_t *seed) {
+  if (text.empty() || isspace((unsigned char)text[0])) return false;
+  char *end;
+  const double value = strtod(text.c_str(), &end);
+  if (*end != '\0') return false;
+  *seed = seed_from_number(value);
+  return true;
 }
 
 bool read_whole(const std::string &text, uint64_t max, uint64_t *value) {

@@ -16,17 +16,19 @@ const char *const HEAT_NAME[4] = {"valid", "optimal", "ratio", "settled"};
 const char USAGE[] =
     "Usage: nuv-survey [--seeds FIRST:LAST] [--jobs N] [--csv] [--tours] [--svg FILE]\n"
     "                  [--heat MEASURE] Acoef Bcoef Dcoef\n"
-    "Runs the nuv network for every seed and coefficient triple, decodes the final states\n"
-    "and rates their tours against the optimal tour and among all tours.\n"
+    "Runs the nuv network for every seed and coefficient triple, decodes the final\n"
+    "states and rates their tours against the optimal tour and among all tours.\n"
     "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n"
     "  --seeds FIRST:LAST  inclusive seeds in 0 ... 4294967295 (default 1:1000)\n"
-    "  --jobs N            worker processes, 1 ... 256 (default: the online processors)\n"
+    "  --jobs N            worker processes, 1 ... 256 (default: online processors)\n"
     "  --csv               one row per run instead of the summary\n"
-    "  --tours             a row per distinct tour or failure of each triple, commonest first\n"
-    "                      (with --csv, as CSV)\n"
-    "  --svg FILE          also draw the survey: a tour map for one triple, a heatmap for one\n"
-    "                      or two ranging coefficients (FILE may be /dev/stdout)\n"
-    "  --heat MEASURE      the heatmap's colour: valid (default), optimal, ratio or settled\n"
+    "  --tours             a row per distinct tour or failure of each triple, the\n"
+    "                      commonest first (with --csv, as CSV)\n"
+    "  --svg FILE          also draw the survey: a map for one triple, a chart for\n"
+    "                      one ranging coefficient, a heatmap for two (FILE may\n"
+    "                      be /dev/stdout)\n"
+    "  --heat MEASURE      what the picture shows: valid (default), optimal, ratio or\n"
+    "                      settled\n"
     "  --version           the version\n";
 
 static const size_t MAX_VALUES = 1000000;   // values in one range

@@ -31,16 +31,24 @@ void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high) {
   *high = 100 * std::min(1.0, centre + half);
 }
 
-// " 76.6 ±2.7": a share and the larger of its distances to the ends of its interval, right
-// aligned in SHARE_WIDTH columns (the "±" is one column, two bytes).
-static const int SHARE_WIDTH = 10;
-static std::string share_text(uint64_t count, uint64_t runs) {
+std::string share_text(uint64_t count, uint64_t runs) {
   double low, high, share = 100.0 * double(count) / double(runs);
   wilson_interval(count, runs, &low, &high);
+  // As printed: the share and the larger distance, each to a tenth.
+  const double shown = std::round(share * 10),
+               far = std::round(std::max(share - low, high - share) * 10);
+  const char *sign = shown - far < 0 ? "+" : shown + far > 1000 ? "\u2212" : "\u00b1";
   char text[48];
-  int columns =
-      snprintf(text, sizeof text, "%.1f \u00b1%.1f", share, std::max(share - low, high - share)) -
-      1;
+  snprintf(text, sizeof text, "%.1f %s%.1f", share, sign, far / 10);
+  return text;
+}
+
+// A share's text right aligned in SHARE_WIDTH columns (each sign is one column).
+static const int SHARE_WIDTH = 10;
+static std::string share_column(uint64_t count, uint64_t runs) {
+  const std::string text = share_text(count, runs);
+  int columns = 0;
+  for (unsigned char c : text) columns += (c & 0xc0) != 0x80;
   return std::string(size_t(std::max(0, SHARE_WIDTH - columns)), ' ') + text;
 }
 
@@ -65,8 +73,8 @@ void print_summary_row(const double coef[3], const Tally &tally) {
   }
   printf(ROW_FORMAT, shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
          shortest(coef[2]).c_str(), (unsigned long long)tally.runs,
-         share_text(tally.valid, tally.runs).c_str(), share_text(tally.optimal, tally.runs).c_str(),
-         mean, best.s, ratio);
+         share_column(tally.valid, tally.runs).c_str(),
+         share_column(tally.optimal, tally.runs).c_str(), mean, best.s, ratio);
 }
 
 void print_csv_head() {

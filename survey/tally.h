@@ -4,6 +4,7 @@
 #define NUV_SURVEY_TALLY_H
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 
 #include "runs.h"
@@ -26,6 +27,12 @@ struct Tally {
 
 // The 95 % Wilson score interval of a share of count in runs, in percent: *low ... *high.
 void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high);
+
+// "76.6 ±2.7": a share of count in runs, in percent, and the larger distance from it to the ends
+// of its interval, both to a tenth; "+d" when that interval is lopsided near 0 (it reaches d
+// above the share and less far below, never under 0), "−d" near 100: never a text that reads
+// as leaving 0 ... 100.
+std::string share_text(uint64_t count, uint64_t runs);
 
 // The summary: the optimum line and the column header, then a row for each triple, each share
 // with the larger distance from it to the ends of its interval.

@@ -12,20 +12,21 @@
 #include "trace.h"
 
 static const char USAGE[] =
-    "Usage: nuv-trace [--csv] [--svg FILE] Acoef Bcoef Dcoef seed\n"
-    "Runs the nuv network as nuv does and measures every cycle: the energy E and its row,\n"
-    "column and tour-length terms, the function L that no update raises, the units on, the\n"
-    "largest change, the outcome and the tour with its length, ratio and rank.\n"
+    "Usage: nuv-trace [--wide | --csv] [--svg FILE] Acoef Bcoef Dcoef seed\n"
+    "Runs the nuv network as nuv does and measures every cycle: the energy E and its\n"
+    "row, column and tour-length terms, the function L that no update raises, the\n"
+    "units on, the largest change, the outcome and the tour, its ratio and rank.\n"
     "  Acoef Bcoef Dcoef   finite numbers\n"
-    "  seed                a whole number in 0 ... 4294967295\n"
-    "  --csv               the same rows as CSV, in full precision\n"
-    "  --svg FILE          also draw the run: the film of its states, the curves, the tour\n"
+    "  seed                a number, read as nuv reads it (-1 is 4294967295)\n"
+    "  --wide              every column: the sweeps, the terms, the tour's length\n"
+    "  --csv               every column as CSV, in full precision\n"
+    "  --svg FILE          also draw the run: the film of its states, curves, tour\n"
     "  --version           the version\n";
 
 struct Options {
   double coef[3];
-  uint32_t seed;
-  bool csv = false;
+  Seed seed;
+  bool csv = false, wide = false;
   std::string svg;
 };
 
@@ -48,6 +49,8 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
       options = false;
     else if (arg == "--csv")
       o->csv = true;
+    else if (arg == "--wide")
+      o->wide = true;
     else if (arg.rfind("--svg=", 0) == 0)
       o->svg = arg.substr(6), svg_given = true;
     else if (arg == "--svg" && a + 1 < argc)
@@ -62,11 +65,10 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
   for (int c = 0; c < 3 && error->empty(); c++)
     if (!read_number(number[size_t(c)], &o->coef[c]))
       *error = std::string(NAME[c]) + " " + quoted(number[size_t(c)]) + " is not a finite number";
-  uint64_t seed = 0;
-  if (error->empty() && !read_whole(number[3], UINT32_MAX, &seed))
-    *error = "seed " + quoted(number[3]) + " is not a whole number in 0 ... 4294967295";
+  if (error->empty() && !read_seed(number[3], &o->seed.value))
+    *error = "seed " + quoted(number[3]) + " is not a number";
+  if (error->empty()) o->seed.text = number[3];
   if (error->empty() && svg_given && o->svg.empty()) *error = "--svg needs a file name";
-  o->seed = uint32_t(seed);
   return error->empty() ? READ_OK : READ_BAD;
 }
 
@@ -92,16 +94,17 @@ int main(int argc, char **argv) {
 
   // 2. The run, every cycle measured.
   static Cycle cycles[NSWEEP];
-  trace_run(o.coef, o.seed, cycles);
+  trace_run(o.coef, o.seed.value, cycles);
 
   // 3. The rows, and the picture.
   if (o.csv)
     print_trace_csv(cycles);
   else
-    print_trace_table(o.coef, o.seed, cycles);
+    print_trace_table(o.coef, o.seed, cycles, o.wide);
   if (!stdout_ok(&error)) return report(1, error);
   const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv);
-  if (!o.svg.empty() && !write_whole(o.svg, trace_svg(o.coef, o.seed, cycles, made_by), &error))
+  if (!o.svg.empty() &&
+      !write_whole(o.svg, trace_svg(o.coef, o.seed.value, cycles, made_by), &error))
     return report(1, error);
   return 0;
 }
