@@ -33,7 +33,8 @@ const char USAGE[] =
 
 static const size_t MAX_VALUES = 1000000;   // values in one range
 static const double RANGE_SLACK = 1e-6;     // in steps: a range still takes TO this close
-static const size_t MAX_CELLS_ACROSS = 200; // a heatmap's values along one axis
+static const size_t MAX_CELLS_ACROSS = 200; // a picture's values along one axis
+static const uint64_t MAX_RUNS = uint64_t(1) << 62; // run indices, blocks and counts never wrap
 
 // Decimal places that a number's text shows ("0.25" 2, "1e-3" 3, "2.5e1" 0), or -1 for a text
 // whose decimals do not say (hexadecimal).
@@ -57,9 +58,17 @@ static double range_value(double from, double step, size_t k, int places) {
   return strtod(text.c_str(), nullptr);
 }
 
-// One coefficient: a number, or FROM:TO:STEP whose values are finite and strictly ascending.
-// Every value has +0.0 added, so that none is negative zero.
-static bool read_coef(const std::string &text, std::vector<double> *values, std::string *error) {
+// A coefficient as typed: one number, or FROM:TO:STEP with its count of values, not yet
+// expanded.
+struct Range {
+  double from, to, step;
+  size_t count;
+  int places; // the decimals its values are rounded to, or -1
+};
+
+// One coefficient's text: a finite number, or FROM:TO:STEP ascending with at most MAX_VALUES
+// values. Every value has +0.0 added, so that none is negative zero.
+static bool read_range(const std::string &text, Range *range, std::string *error) {
   std::vector<std::string> part;
   for (size_t at = 0;; at++) {
     size_t colon = text.find(':', at);
@@ -74,7 +83,7 @@ static bool read_coef(const std::string &text, std::vector<double> *values, std:
       return false;
     }
   if (part.size() == 1) {
-    values->assign(1, v[0] + 0.0);
+    *range = {v[0] + 0.0, v[0] + 0.0, 1, 1, -1};
     return true;
   }
   const double steps = (v[1] - v[0]) / v[2]; // +inf when TO - FROM overflows
@@ -87,16 +96,22 @@ static bool read_coef(const std::string &text, std::vector<double> *values, std:
   else if (!(steps + RANGE_SLACK < double(MAX_VALUES)))
     *error = "more than a million values";
   if (!error->empty()) return false;
-  const size_t n = size_t(steps + RANGE_SLACK) + 1;
   int from_places = decimals_of(part[0]), step_places = decimals_of(part[2]);
   int places = from_places < 0 || step_places < 0 ? -1 : std::max(from_places, step_places);
+  *range = {v[0], v[1], v[2], size_t(steps + RANGE_SLACK) + 1, places};
+  return true;
+}
+
+// A range's values, finite and strictly ascending.
+static bool expand(const Range &range, std::vector<double> *values, std::string *error) {
   values->clear();
-  for (size_t k = 0; k < n && error->empty(); k++) {
-    double value = range_value(v[0], v[2], k, places) + 0.0;
+  if (range.count == 1) return values->push_back(range.from), true;
+  for (size_t k = 0; k < range.count && error->empty(); k++) {
+    double value = range_value(range.from, range.step, k, range.places) + 0.0;
     if (!std::isfinite(value))
       *error = "the values overflow";
     else if (k > 0 && !(value > values->back()))
-      *error = "the step " + quoted(part[2]) + " is too small to give distinct values";
+      *error = "the step " + shortest(range.step) + " is too small to give distinct values";
     else
       values->push_back(value);
   }
@@ -148,15 +163,33 @@ static void read_option(const std::string &name, const std::string &value, Plan 
 
 // A picture the survey can draw: not all three coefficients ranging, and no more values along
 // a heatmap's axis than MAX_CELLS_ACROSS.
-static void check_picture(const Plan &plan, std::string *error) {
+static void check_picture(const Range range[3], std::string *error) {
   int ranging = 0;
-  for (int c = 0; c < 3; c++) ranging += plan.coef[c].size() > 1;
+  for (int c = 0; c < 3; c++) ranging += range[c].count > 1;
   if (ranging == 3) *error = "--svg draws one triple or two ranging coefficients, not all three";
   for (int c = 0; c < 3 && error->empty(); c++)
-    if (plan.coef[c].size() > MAX_CELLS_ACROSS)
-      *error = "--svg: " + std::string(COEF_NAME[c]) + " has " +
-               std::to_string(plan.coef[c].size()) + " values, more than the " +
-               std::to_string(MAX_CELLS_ACROSS) + " a heatmap can show; use a coarser step";
+    if (range[c].count > MAX_CELLS_ACROSS)
+      *error = "--svg: " + std::string(COEF_NAME[c]) + " has " + std::to_string(range[c].count) +
+               " values, more than the " + std::to_string(MAX_CELLS_ACROSS) +
+               " a picture can show; use a coarser step";
+}
+
+// The decimal text of a count that may exceed 64 bits.
+__extension__ typedef unsigned __int128 wide_count;
+static std::string count_text(wide_count n) {
+  std::string digits;
+  do digits.insert(digits.begin(), char('0' + int(n % 10)));
+  while ((n /= 10) != 0);
+  return digits;
+}
+
+// The plan's runs fit the survey's run index, with room for its last block.
+static void check_runs(const Plan &plan, const Range range[3], std::string *error) {
+  wide_count runs = wide_count(seed_count(plan));
+  for (int c = 0; c < 3; c++) runs *= range[c].count; // at most 2^32 * 10^18: no overflow
+  if (runs > MAX_RUNS)
+    *error = "the plan has " + count_text(runs) + " runs, more than the " +
+             count_text(MAX_RUNS) + " a survey can count";
 }
 
 PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
@@ -193,12 +226,19 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   if (error->empty() && coef.size() < 3)
     *error = std::string("missing coefficient ") + COEF_NAME[coef.size()];
   if (error->empty() && coef.size() > 3) *error = "unexpected argument " + quoted(coef[3]);
+  // The shape of the plan first, its values last: nothing large is expanded to be refused.
+  Range range[3];
   for (int c = 0; c < 3 && error->empty(); c++)
-    if (!read_coef(coef[c], &plan->coef[c], error))
+    if (!read_range(coef[c], &range[c], error))
       *error = std::string(COEF_NAME[c]) + " " + quoted(coef[c]) + ": " + *error;
-  if (error->empty() && run_count(*plan) == 0) *error = "too many runs to count";
-  if (error->empty() && !plan->svg.empty()) check_picture(*plan, error);
+  if (error->empty() && !plan->svg.empty()) check_picture(range, error);
   if (error->empty() && plan->svg.empty() && heat_given) *error = "--heat needs --svg";
+  if (error->empty() && heat_given && range[0].count * range[1].count * range[2].count == 1)
+    *error = "--heat colours a chart or heatmap; with one triple the picture is a map";
+  if (error->empty()) check_runs(*plan, range, error);
+  for (int c = 0; c < 3 && error->empty(); c++)
+    if (!expand(range[c], &plan->coef[c], error))
+      *error = std::string(COEF_NAME[c]) + " " + quoted(coef[c]) + ": " + *error;
   if (plan->jobs == 0) plan->jobs = online_processors();
   return error->empty() ? PLAN_OK : PLAN_BAD;
 }
@@ -212,8 +252,7 @@ uint64_t seed_count(const Plan &plan) {
 }
 
 uint64_t run_count(const Plan &plan) {
-  uint64_t runs;
-  return __builtin_mul_overflow(triple_count(plan), seed_count(plan), &runs) ? 0 : runs;
+  return triple_count(plan) * seed_count(plan); // checked when the plan was read
 }
 
 void triple_values(const Plan &plan, uint64_t t, double value[3]) {

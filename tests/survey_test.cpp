@@ -158,7 +158,14 @@ TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
       {{"1", "1", "1", "--jobs"}, "--jobs needs a value"},
       {{"--fast", "1", "1", "1"}, "unknown option '--fast'"},
       {{"--svg", "x.svg", "0:1:1", "0:1:1", "0:1:1"}, "not all three"},
-      {{"--seeds", "0:4294967295", "1:100000:1", "1:100000:1", "1"}, "too many runs"},
+      // Run counts that would wrap: 2^32 * 10^10, and 4294967292 * 858650 * 5002 = 2^64 - 16.
+      {{"--seeds", "0:4294967295", "1:100000:1", "1:100000:1", "1"},
+       "the plan has 42949672960000000000 runs"},
+      {{"--seeds", "0:4294967291", "0:858649:1", "0:5001:1", "1"},
+       "the plan has 18446744073709551600 runs"},
+      // The shape is refused before a million values are expanded three times over.
+      {{"--svg", "x.svg", "0:999999:1", "0:999999:1", "0:999999:1"}, "not all three"},
+      {{"--svg", "x.svg", "--heat", "ratio", "1", "1", "1"}, "with one triple"},
       // Values that overflow, that the step cannot tell apart, one value too many.
       {{"1", "1", "1.7966931348623157e+308:1.7976931348623157e308:1.0000005000002501e+305"},
        "the values overflow"},
