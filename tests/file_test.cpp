@@ -1,11 +1,16 @@
 // Writing a file whole: what each kind of path becomes, and what a failure leaves. In process
 // for the rules, through nuv-survey for the paths a user gives it.
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "file.h"
 #include "folder.h"
@@ -79,6 +84,86 @@ TEST_F(File, ADeviceOrFifoIsWrittenIntoAndNeverReplaced) {
   EXPECT_EQ(r.out.rfind("optimal tour 1-4-3-2-9-8-7-6-5", 0), 0u);
   EXPECT_NE(r.out.find("<svg "), std::string::npos);
   EXPECT_EQ(r.out.substr(r.out.size() - 7), "</svg>\n");
+}
+
+TEST_F(File, ThePictureFollowsTheTextWhenItIsStandardOutputsFile) {
+  // Standard output redirected to a file, and the picture sent to the same file: the text stays,
+  // the picture comes after it, whether the file was truncated or appended to.
+  const std::string out = dir + "/out.txt";
+  Ran r = run(std::string(TRACE) + " --svg /dev/stdout 1 1 1 5 >" + out);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string text = run(std::string(TRACE) + " 1 1 1 5").out;
+  const std::string both = contents(out);
+  EXPECT_EQ(both.substr(0, text.size()), text);
+  EXPECT_EQ(both.substr(text.size(), 5), "<?xml");
+  ASSERT_EQ(run("echo kept >" + dir + "/log").status, 0);
+  r = run(std::string(SURVEY) + " --seeds 1:5 --svg " + dir + "/log 1 1 2 >>" + dir + "/log");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto lines = lines_of(contents(dir + "/log"));
+  ASSERT_GT(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "kept");
+  EXPECT_EQ(lines[1].rfind("optimal tour", 0), 0u);
+  EXPECT_EQ(lines.back(), "</svg>");
+  EXPECT_EQ(files(), "log\nout.txt\n");
+}
+
+// Starts argv with every signal at its default, as a shell's foreground job has them.
+pid_t start(const std::vector<std::string> &argv) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    std::vector<char *> args;
+    for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+TEST_F(File, ASignalEndsAToolWaitingOnAFifo) {
+  // No reader ever comes: the tool waits to open the FIFO, and a signal must still end it, by
+  // that signal, leaving the FIFO as it was and no temporary file.
+  const std::string fifo = dir + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const auto &argv : {std::vector<std::string>{TRACE, "--svg", fifo, "1", "1", "1", "5"},
+                             {SURVEY, "--seeds", "1:20", "--svg", fifo, "1", "1", "1"}}) {
+      pid_t pid = start(argv);
+      ASSERT_GT(pid, 0);
+      usleep(200000); // most likely waiting by now; a signal before that ends it all the same
+      kill(pid, sig);
+      int status;
+      ASSERT_EQ(waitpid(pid, &status, 0), pid);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << argv[0] << " " << sig;
+    }
+  }
+  EXPECT_TRUE(S_ISFIFO(mode_of(fifo)));
+  EXPECT_EQ(files(), "fifo\n");
+}
+
+TEST_F(File, ASocketIsRefusedBeforeAnyRun) {
+  const std::string path = dir + "/socket";
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address = {};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  path.copy(address.sun_path, path.size());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+  Ran traced = run(std::string(TRACE) + " --svg " + path + " 1 1 1 5");
+  EXPECT_EQ(traced.status, 1);
+  EXPECT_EQ(traced.out, "");
+  EXPECT_EQ(traced.err, "nuv-trace: cannot write '" + path + "': it is a socket\n");
+  Ran r = run(std::string(SURVEY) + " --seeds 1:2 --svg " + path + " 1 1 1");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "nuv-survey: cannot write '" + path + "': it is a socket\n");
+  close(fd);
 }
 
 TEST_F(File, AFileSizeLimitFailsTheWriteAndLeavesNothing) {

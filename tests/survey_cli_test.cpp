@@ -163,6 +163,23 @@ TEST(Survey, AFailingOutputStopsTheSurveyAtOnce) {
   EXPECT_EQ(ignored.err, "nuv-survey: cannot write standard output: Broken pipe\n");
   // With SIGPIPE as it comes, the tool dies by it, as Unix tools do.
   EXPECT_EQ(run("(timeout 60 " + big + "; echo $? >&2) | head -n 1 >/dev/null").err, "141\n");
+  // A summary writes nothing until its triple ends, hours away here: a reader that has gone is
+  // noticed all the same, long before the timeout (status 124).
+  const std::string quiet = std::string(SURVEY) + " --seeds 1:100000000 1 1 1";
+  Ran gone = run("trap '' PIPE; (timeout 60 " + quiet + "; echo $? >&2) | head -n 1");
+  EXPECT_EQ(gone.out, "optimal tour 1-4-3-2-9-8-7-6-5, length 19.416408\n");
+  EXPECT_EQ(gone.err, "nuv-survey: cannot write standard output: Broken pipe\n1\n");
+  EXPECT_EQ(run("(timeout 60 " + quiet + "; echo $? >&2) | head -n 1 >/dev/null").err, "141\n");
+  // Over a file-size limit: an error with its message, never a silent SIGXFSZ.
+  for (const std::string &tool :
+       {std::string(SURVEY) + " --csv --seeds 1:100000 1 1 1",
+        std::string(TRACE) + " --csv 1 1 1 5", std::string(NUV) + " 1 1 1 5"}) {
+    Ran said =
+        run("ulimit -f 1; f=/tmp/nuv-test-limit.$$; " + tool + " > $f; s=$?; rm -f $f; exit $s");
+    EXPECT_EQ(said.status, 1) << tool;
+    EXPECT_NE(said.err.find(": cannot write standard output: File too large\n"), std::string::npos)
+        << tool << ": " << said.err;
+  }
 }
 
 // The survey with only standard input, output and error open, and at most `fds` descriptors.
