@@ -78,12 +78,52 @@ std::string svg_text(double x, double y, int size, const char *anchor, const std
          xml_escape(s) + "</text>\n";
 }
 
+std::string svg_wrapped(double x, double y, int size, const char *anchor, const std::string &s,
+                        double width, int *lines, const char *extra) {
+  std::string out, line;
+  *lines = 0;
+  auto flush = [&] {
+    out += svg_text(x, y + 1.3 * size * *lines, size, anchor, line, extra);
+    ++*lines, line.clear();
+  };
+  for (size_t at = 0; at <= s.size();) {
+    size_t blank = s.find(' ', at);
+    if (blank == std::string::npos) blank = s.size();
+    const std::string word = s.substr(at, blank - at);
+    if (!line.empty() && text_width(line + " " + word, size) > width) flush();
+    line += (line.empty() ? "" : " ") + word;
+    at = blank + 1;
+  }
+  if (!line.empty() || *lines == 0) flush();
+  return out;
+}
+
+const char FEW_PATTERN[] =
+    "<defs><pattern id=\"few\" width=\"6\" height=\"6\" patternUnits=\"userSpaceOnUse\">"
+    "<path d=\"M0,6 L6,0\" stroke=\"#ffffff\" stroke-width=\"1.2\" opacity=\"0.8\"/>"
+    "</pattern></defs>\n";
+
+std::vector<Tick> nice_ticks(double lo, double hi, int about) {
+  const double rough = (hi - lo) / about;
+  double step = std::pow(10.0, std::floor(std::log10(rough)));
+  for (double f : {2.0, 5.0, 10.0})
+    if (step < rough) step = std::pow(10.0, std::floor(std::log10(rough))) * f;
+  const int decimals = std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
+  std::vector<Tick> ticks;
+  for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9; k++) {
+    const double v = k * step == 0 ? 0.0 : k * step;
+    ticks.push_back({v, fmt("%.*f", decimals, v)});
+  }
+  return ticks;
+}
+
 double text_width(const std::string &s, int size) {
   return 0.6 * size * double(s.size()); // a generous average for sans-serif
 }
 
 std::string scale_colour(double t) {
   static const int stop[3][3] = {{0x44, 0x01, 0x54}, {0x21, 0x91, 0x8c}, {0xfd, 0xe7, 0x25}};
+  if (std::isnan(t)) return "#ffffff";
   t = std::clamp(t * 2, 0.0, 2.0);
   int k = t >= 1.0 ? 1 : 0;
   double f = t - k;
@@ -93,8 +133,8 @@ std::string scale_colour(double t) {
   return fmt("#%02x%02x%02x", c[0], c[1], c[2]);
 }
 
-std::string scale_legend(double x, double y, double height, const std::string &low,
-                         const std::string &high, const std::string &title) {
+std::string scale_legend(double x, double y, double height, const std::vector<Tick> &ticks,
+                         const std::string &title) {
   std::string s = "<defs><linearGradient id=\"scale\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";
   for (int p = 0; p <= 100; p += 25)
     s += fmt("<stop offset=\"%d%%\" stop-color=\"%s\"/>", p, scale_colour(p / 100.0).c_str());
@@ -102,8 +142,12 @@ std::string scale_legend(double x, double y, double height, const std::string &l
   s += fmt("<rect class=\"legend\" x=\"%.1f\" y=\"%.1f\" width=\"16\" height=\"%.1f\" "
            "fill=\"url(#scale)\" stroke=\"#888888\"/>\n",
            x, y, height);
-  s += svg_text(x + 22, y + height + 4, 11, "start", low);
-  s += svg_text(x + 22, y + 4, 11, "start", high);
+  for (const Tick &t : ticks) {
+    const double at = y + height * (1 - t.at);
+    s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#555555\"/>", x + 16,
+             at, x + 20, at);
+    s += svg_text(x + 23, at + 4, 11, "start", t.label);
+  }
   return s + svg_text(x, y - 8, 11, "start", title);
 }
 

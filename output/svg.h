@@ -5,6 +5,7 @@
 #define NUV_OUTPUT_SVG_H
 
 #include <string>
+#include <vector>
 
 #include "tour.h"
 
@@ -25,13 +26,34 @@ std::string svg_text(double x, double y, int size, const char *anchor, const std
 // About how wide a line of text is, in px, at a font size: for sizing a picture to its text.
 double text_width(const std::string &s, int size);
 
-// A colour on a scale from dark violet (0) through teal to yellow (1); t is clamped to it.
+// Lines of text within about width px, broken at blanks, the first at (x, y), each `size` * 1.3
+// below the one before; *lines says how many.
+std::string svg_wrapped(double x, double y, int size, const char *anchor, const std::string &s,
+                        double width, int *lines, const char *extra = "");
+
+// A colour on a scale from dark violet (0) through teal to yellow (1); t is clamped to it. A
+// NaN has no colour on the scale: it is white, and the caller marks it.
 std::string scale_colour(double t);
 
-// A vertical legend of the colour scale: x, y of its top, its height, the labels at 0 and 1
-// and a title above it.
-std::string scale_legend(double x, double y, double height, const std::string &low,
-                         const std::string &high, const std::string &title);
+// A mark on a scale or an axis: where it stands (0 to 1 along the colour scale, or a value
+// along an axis) and its label.
+struct Tick {
+  double at;
+  std::string label;
+};
+
+// A vertical legend of the colour scale: x, y of its top, its height, its ticks (0 at the
+// bottom, 1 at the top) and a title above it.
+std::string scale_legend(double x, double y, double height, const std::vector<Tick> &ticks,
+                         const std::string &title);
+
+// Round values from lo to hi for an axis, about `about` of them, 1, 2 or 5 times a power of
+// ten apart, each labelled with the decimals its step needs. lo < hi, both finite.
+std::vector<Tick> nice_ticks(double lo, double hi, int about);
+
+// The hatching that marks a cell whose value rests on too few runs: define once, then fill a
+// rect with url(#few).
+extern const char FEW_PATTERN[];
 
 // The cities' plane on a picture: x 1 ... 5 and y 1 ... 7, y upward, `unit` px a unit, the
 // plane's (1, 7) corner at (left, top).

@@ -1,5 +1,6 @@
-// Drawing a survey. The map draws the cities in their own plane, y upward; the heatmap puts the
-// outer ranging coefficient upward and the inner one across. Start at survey_svg.
+// Drawing a survey: for one triple a map, for one ranging coefficient a chart of the measure
+// against it, for two a heatmap with the outer coefficient upward and the inner one across.
+// Start at survey_svg; what each measure shows is in measure_value and its neighbours.
 #include "pictures.h"
 
 #include <algorithm>
@@ -10,6 +11,11 @@
 
 namespace {
 
+const double MAX_WIDTH = 1600, MAX_HEIGHT = 1200; // a picture that fits a slide
+const uint64_t FEW_VALID = 10;                    // a mean ratio over fewer valid runs is marked
+const double WIDE_INTERVAL = 20.0; // a share whose 95 % interval is wider, in points, is marked
+const double RATIO_WORST = 1.5;    // the ratio scale: 1 at its top, this or more at its bottom
+
 std::string plural(uint64_t n, const char *one, const char *many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -19,138 +25,286 @@ std::string plural(uint64_t n, const char *one, const char *many) {
 std::string map_svg(const double coef[3], const Tally &tally, const Optimum &optimum,
                     const std::string &description) {
   const MapFrame frame = {120, 70, 70};
-  const bool best_is_optimal = tally.valid > 0 && tally.optimal > 0;
-  std::string s = svg_open(520, 640, description);
-  s += svg_text(260, 32, 16, "middle", "Best tour of the survey and the optimal tour");
-  if (tally.valid > 0) s += map_tour(frame, tally.best, "best", FOUND_STYLE);
-  s += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal", OPTIMAL_STYLE);
-  s += map_cities(frame);
+  const bool found = tally.valid > 0, best_is_optimal = found && tally.optimal > 0;
+  std::string body =
+      svg_text(260, 32, 16, "middle", "Best tour of the survey and the optimal tour");
+  if (found) body += map_tour(frame, tally.best, "best", FOUND_STYLE);
+  body += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal", OPTIMAL_STYLE);
+  body += map_cities(frame);
+  int lines;
+  double y = 560;
+  body += svg_wrapped(
+      260, y, 13, "middle",
+      "Acoef " + shortest(coef[0]) + ", Bcoef " + shortest(coef[1]) + ", Dcoef " +
+          shortest(coef[2]) + ": " + plural(tally.runs, "run", "runs") +
+          fmt(", %.1f%% valid, %.1f%% optimal", tally.valid_percent(), tally.optimal_percent()),
+      480, &lines);
+  y += 20 * lines;
   std::string best = "no valid tour";
   if (best_is_optimal)
     best = fmt("best tour %s is optimal (ratio 1)", tour_text(tally.best).s);
-  else if (tally.valid > 0)
+  else if (found)
     best = fmt("best ratio %.4f (%s)", tally.best_ratio, tour_text(tally.best).s);
-  s += svg_text(
-      260, 560, 13, "middle",
-      "Acoef " + shortest(coef[0]) + ", Bcoef " + shortest(coef[1]) + ", Dcoef " +
-          shortest(coef[2]) + ": " + plural(tally.runs, "run", "runs") +
-          fmt(", %.1f%% valid, %.1f%% optimal", tally.valid_percent(), tally.optimal_percent()));
-  s += svg_text(260, 580, 13, "middle", best);
-  s +=
-      svg_text(260, 610, 12, "middle",
-               best_is_optimal ? fmt("dashed: optimal tour, length %.4f; solid: best tour found",
-                                     optimum.length)
-                               : fmt("dashed: optimal tour %s, length %.4f; solid: best tour found",
-                                     tour_text(optimum.tour).s, optimum.length),
-               " fill=\"#555555\"");
-  s += "</svg>\n";
-  return s;
+  body += svg_text(260, y, 13, "middle", best);
+  const std::string optimal =
+      best_is_optimal
+          ? fmt("dashed: optimal tour, length %.4f", optimum.length)
+          : fmt("dashed: optimal tour %s, length %.4f", tour_text(optimum.tour).s, optimum.length);
+  body += svg_text(260, y + 28, 12, "middle", optimal + (found ? "; solid: best tour found" : ""),
+                   " fill=\"#555555\"");
+  return svg_open(520, int(y + 50), description) + body + "</svg>\n";
 }
 
-// What a heatmap shows for each measure: its colour's title and legend, and its cell's number.
-struct HeatLegend {
-  const char *colour, *number, *legend;
+// What a picture shows for each measure: its title, what each cell's number is, the legend.
+struct Measure {
+  const char *title, *number, *legend;
 };
-const HeatLegend HEAT[4] = {
-    {"Valid tours, % of runs (colour)", "optimal tours, % (in each cell)", "valid %"},
-    {"Optimal tours, % of runs (colour)", "valid tours, % (in each cell)", "optimal %"},
-    {"Mean ratio of the valid tours to the optimum (colour)", "valid tours, % (in each cell)",
-     "mean ratio"},
-    {"Settled runs, % (colour)", "valid tours, % (in each cell)", "settled %"}};
+const Measure MEASURE[4] = {
+    {"Valid tours, % of runs", "optimal tours, % (in each cell)", "valid %"},
+    {"Optimal tours, % of runs", "valid tours, % (in each cell)", "optimal %"},
+    {"Mean ratio of the valid tours to the optimum", "valid tours, % (in each cell)", "mean ratio"},
+    {"Settled runs, %", "valid tours, % (in each cell)", "settled %"}};
 
-// Where a cell's tally stands on the colour scale, 0 to 1, or a NaN when there is nothing to
-// show (a mean ratio without a valid run). worst is the largest mean ratio of the map.
-double heat_of(Heat heat, const Tally &t, double worst) {
-  switch (heat) {
-  case HEAT_VALID:
-    return t.valid_percent() / 100;
-  case HEAT_OPTIMAL:
-    return t.optimal_percent() / 100;
-  case HEAT_SETTLED:
-    return t.settled_percent() / 100;
-  case HEAT_RATIO:
-    break;
-  }
-  if (t.valid == 0) return std::nan("");
-  return (worst - t.mean_ratio()) / (worst - 1); // the optimum at the top
+// The runs a share measure counts.
+uint64_t counted(Heat heat, const Tally &t) {
+  return heat == HEAT_VALID ? t.valid : heat == HEAT_OPTIMAL ? t.optimal : t.settled;
 }
 
-const size_t CELL_BYTES = 320; // a cell's rectangle, title and number, at most, about
+// The measure of a tally: a share in percent, or the mean ratio; a NaN when there is none (a
+// mean ratio without a valid run).
+double measure_value(Heat heat, const Tally &t) {
+  if (heat != HEAT_RATIO) return t.percent(counted(heat, t));
+  return t.valid ? t.mean_ratio() : std::nan("");
+}
+
+// A share's 95 % interval in percent; a mean ratio has none (low = high = its value).
+void measure_interval(Heat heat, const Tally &t, double *low, double *high) {
+  if (heat != HEAT_RATIO) return wilson_interval(counted(heat, t), t.runs, low, high);
+  *low = *high = measure_value(heat, t);
+}
+
+// Whether the measure rests on too few runs to mean much: a mean ratio over fewer than
+// FEW_VALID valid runs, or a share whose interval is wider than WIDE_INTERVAL points.
+bool rests_on_few(Heat heat, const Tally &t) {
+  if (heat == HEAT_RATIO) return t.valid > 0 && t.valid < FEW_VALID;
+  double low, high;
+  measure_interval(heat, t, &low, &high);
+  return high - low > WIDE_INTERVAL;
+}
+
+std::string few_note(Heat heat) {
+  return heat == HEAT_RATIO
+             ? fmt("hatched: a mean over fewer than %d valid runs", int(FEW_VALID))
+             : fmt("hatched: a share whose 95%% interval is wider than %.0f points", WIDE_INTERVAL);
+}
+
+// Where a measure stands on the colour scale, 0 to 1: a share over 0 ... 100 %, a mean ratio
+// from RATIO_WORST or more (0) to 1 (1), the same scale for every survey. NaN for none.
+double scale_position(Heat heat, double value) {
+  if (heat != HEAT_RATIO) return value / 100;
+  return std::clamp((RATIO_WORST - value) / (RATIO_WORST - 1), 0.0, 1.0);
+}
+
+std::vector<Tick> legend_ticks(Heat heat) {
+  if (heat != HEAT_RATIO)
+    return {{0, "0%"}, {0.25, "25%"}, {0.5, "50%"}, {0.75, "75%"}, {1, "100%"}};
+  std::vector<Tick> ticks;
+  for (int k = 0; k <= 5; k++)
+    ticks.push_back(
+        {1 - k / 5.0, k == 5 ? fmt("%.1f or more", RATIO_WORST) : fmt("%.1f", 1 + k / 10.0)});
+  return ticks;
+}
+
+// A cell's or point's tooltip: its coefficients and every measure of its runs.
+std::string about(const std::string &where, const Tally &t) {
+  std::string s = where + fmt(": %.1f%% valid, %.1f%% optimal, %.1f%% settled", t.valid_percent(),
+                              t.optimal_percent(), t.settled_percent());
+  if (t.valid) s += fmt(", mean ratio %.4f", t.mean_ratio());
+  return s + ", " + plural(t.runs, "run", "runs");
+}
+
+// The labels of an axis, every `every`-th drawn, so that none runs into the next.
+size_t label_every(const std::vector<double> &values, double pitch, bool across) {
+  double widest = 0;
+  for (double v : values) widest = std::max(widest, text_width(shortest(v), 11));
+  const double needs = across ? widest + 8 : 14;
+  return size_t(std::max(1.0, std::ceil(needs / pitch)));
+}
 
 // across and up are the coefficients on the two axes; other is the one fixed in the title.
 std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int across, int up,
                         const std::string &description) {
   const int other = 3 - across - up;
-  const size_t nx = plan.coef[across].size(), ny = plan.coef[up].size();
-  const double cw = 56, ch = 32, left = 110, top = 70;
-  const HeatLegend &legend = HEAT[plan.heat];
-  const std::string title = std::string(legend.colour) + "; " + legend.number + "; " +
-                            COEF_NAME[other] + " = " + shortest(plan.coef[other][0]);
-  const double grid_width = left + cw * double(nx) + 130;
-  const int width = int(std::ceil(std::max(grid_width, left + text_width(title, 16) + 20)));
-  const int height = int(top + ch * double(ny) + 90);
-  double worst = 1.0001; // the largest mean ratio, the bottom of the ratio scale
-  for (const Tally &t : tallies)
-    if (t.valid) worst = std::max(worst, t.mean_ratio());
+  const std::vector<double> &xs = plan.coef[across], &ys = plan.coef[up];
+  const size_t nx = xs.size(), ny = ys.size();
+  // Cells shrink to keep the picture within MAX_WIDTH x MAX_HEIGHT; numbers go when they no
+  // longer fit in a cell, tick labels are thinned to those that fit.
+  const double cw = std::clamp((MAX_WIDTH - 300) / double(nx), 4.0, 56.0);
+  const double ch = std::clamp((MAX_HEIGHT - 300) / double(ny), 4.0, 32.0);
+  const bool numbers = cw >= 34 && ch >= 14;
+  const size_t x_every = label_every(xs, cw, true), y_every = label_every(ys, ch, false);
+  double widest_y = 0;
+  for (double v : ys) widest_y = std::max(widest_y, text_width(shortest(v), 11));
+  const double left = 48 + widest_y, top = 90;
+  const Measure &m = MEASURE[plan.heat];
+  const std::string title = std::string(m.title) + " (colour)" + (numbers ? "; " : "") +
+                            (numbers ? m.number : "") + "; " + COEF_NAME[other] + " = " +
+                            shortest(plan.coef[other][0]);
+  const double grid_width = left + cw * double(nx) + 150;
+  int title_lines;
+  std::string head = svg_wrapped(left, 28, 16, "start", title,
+                                 std::max(grid_width - left - 20, 600.0), &title_lines);
+  const double shift = 20.8 * (title_lines - 1);
+  const int width = int(std::ceil(std::max(grid_width, 640.0)));
+  const int height = int(top + shift + ch * double(ny) + 110);
 
-  std::string s = svg_open(width, height, description);
-  s.reserve(s.size() + nx * ny * CELL_BYTES + 8192); // grown once: a few hundred bytes a cell
-  s += svg_text(left, 28, 16, "start", title);
-  s += svg_text(left, 48, 12, "start", plural(seed_count(plan), "seed", "seeds") + " per cell",
-                " fill=\"#555555\"");
-  size_t step[3] = {plan.coef[1].size() * plan.coef[2].size(), plan.coef[2].size(), 1};
+  std::string s = svg_open(width, height, description) + FEW_PATTERN + head;
+  bool any_few = false, any_none = false;
+  std::string cells;
+  cells.reserve(nx * ny * 320); // grown once: a few hundred bytes a cell
+  const size_t step[3] = {plan.coef[1].size() * plan.coef[2].size(), plan.coef[2].size(), 1};
+  const double y0 = top + shift;
   for (size_t y = 0; y < ny; y++)
     for (size_t x = 0; x < nx; x++) {
       const Tally &t = tallies[y * step[up] + x * step[across]];
-      const double px = left + cw * double(x), py = top + ch * double(ny - 1 - y);
-      const double heat = heat_of(plan.heat, t, worst);
-      const bool empty = std::isnan(heat);
-      std::string about = fmt(": %.1f%% valid, %.1f%% optimal, %.1f%% settled", t.valid_percent(),
-                              t.optimal_percent(), t.settled_percent());
-      if (t.valid) about += fmt(", mean ratio %.4f", t.mean_ratio());
-      s += fmt("<rect class=\"cell\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
-               "fill=\"%s\"%s><title>",
-               px, py, cw, ch, empty ? "white" : scale_colour(heat).c_str(),
-               empty ? " stroke=\"#bbbbbb\"" : "") +
-           COEF_NAME[up] + " " + shortest(plan.coef[up][y]) + ", " + COEF_NAME[across] + " " +
-           shortest(plan.coef[across][x]) + xml_escape(about) + "</title></rect>\n";
+      const double px = left + cw * double(x), py = y0 + ch * double(ny - 1 - y);
+      const double value = measure_value(plan.heat, t), at = scale_position(plan.heat, value);
+      const bool none = std::isnan(value), few = !none && rests_on_few(plan.heat, t);
+      any_few = any_few || few, any_none = any_none || none;
+      cells += fmt("<rect class=\"cell\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
+                   "fill=\"%s\"%s><title>",
+                   px, py, cw, ch, none ? "white" : scale_colour(at).c_str(),
+                   none ? " stroke=\"#bbbbbb\"" : "") +
+               xml_escape(about(std::string(COEF_NAME[up]) + " " + shortest(ys[y]) + ", " +
+                                    COEF_NAME[across] + " " + shortest(xs[x]),
+                                t)) +
+               "</title></rect>\n";
+      if (few)
+        cells += fmt("<rect class=\"few\" x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" "
+                     "fill=\"url(#few)\"/>\n",
+                     px, py, cw, ch);
       const double number = plan.heat == HEAT_VALID ? t.optimal_percent() : t.valid_percent();
-      s +=
-          svg_text(px + cw / 2, py + ch / 2 + 4, 11, "middle", empty ? "none" : fmt("%.1f", number),
-                   !empty && heat < 0.6 ? " fill=\"white\"" : "");
+      if (numbers)
+        cells += svg_text(px + cw / 2, py + ch / 2 + 4, 11, "middle",
+                          none ? "none" : fmt("%.1f", number),
+                          !none && at < 0.6 ? " fill=\"white\"" : "");
     }
-  const double bottom = top + ch * double(ny);
-  for (size_t x = 0; x < nx; x++)
-    s += svg_text(left + cw * (double(x) + 0.5), bottom + 16, 11, "middle",
-                  shortest(plan.coef[across][x]));
-  for (size_t y = 0; y < ny; y++)
-    s += svg_text(left - 8, top + ch * (double(ny - 1 - y) + 0.5) + 4, 11, "end",
-                  shortest(plan.coef[up][y]));
+  s += cells;
+  const double bottom = y0 + ch * double(ny);
+  for (size_t x = 0; x < nx; x += x_every)
+    s += svg_text(left + cw * (double(x) + 0.5), bottom + 16, 11, "middle", shortest(xs[x]));
+  for (size_t y = 0; y < ny; y += y_every)
+    s += svg_text(left - 8, y0 + ch * (double(ny - 1 - y) + 0.5) + 4, 11, "end", shortest(ys[y]));
   s += svg_text(left + cw * double(nx) / 2, bottom + 40, 13, "middle", COEF_NAME[across],
                 " class=\"axis\"");
+  const double title_x = left - 20 - widest_y, mid = y0 + ch * double(ny) / 2;
   s += fmt("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\" font-size=\"13\" text-anchor=\"middle\" "
            "transform=\"rotate(-90 %.1f %.1f)\">%s</text>\n",
-           left - 60, top + ch * double(ny) / 2, left - 60, top + ch * double(ny) / 2,
-           COEF_NAME[up]);
+           title_x, mid, title_x, mid, COEF_NAME[up]);
+  std::string note = plural(seed_count(plan), "seed", "seeds") + " per cell";
+  if (any_none) note += "; white: no valid run, so no mean ratio";
+  if (any_few) note += "; " + few_note(plan.heat);
+  s += svg_wrapped(left, bottom + 64, 12, "start", note, double(width) - left - 20, &title_lines,
+                   " fill=\"#555555\"");
+  s += scale_legend(left + cw * double(nx) + 30, y0, std::max(120.0, ch * double(ny)),
+                    legend_ticks(plan.heat), m.legend);
+  return s + "</svg>\n";
+}
+
+// One coefficient ranging: the measure against it, a point per value with its 95 % interval
+// as an error bar; a point that rests on few runs is hollow, a value with none is a gap.
+std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int across,
+                      const std::string &description) {
+  const std::vector<double> &xs = plan.coef[across];
+  const double left = 90, top = 80, w = 640, h = 320;
   const bool ratio = plan.heat == HEAT_RATIO;
-  s += scale_legend(left + cw * double(nx) + 30, top, std::max(100.0, ch * double(ny)),
-                    ratio ? fmt("%.3f", worst) : "0%", ratio ? "1.000" : "100%", legend.legend);
-  s += "</svg>\n";
-  return s;
+  double lo = ratio ? 1 : 0, hi = ratio ? RATIO_WORST : 100;
+  for (const Tally &t : tallies)
+    if (ratio && t.valid) hi = std::max(hi, t.mean_ratio());
+  const double x_lo = xs.front(), x_hi = xs.back();
+  auto px = [&](double v) { return left + w * ((v - x_lo) / (x_hi - x_lo)); };
+  auto py = [&](double v) { return top + h * ((hi - v) / (hi - lo)); };
+
+  std::string fixed;
+  for (int c = 0; c < 3; c++)
+    if (c != across)
+      fixed +=
+          std::string(fixed.empty() ? "" : ", ") + COEF_NAME[c] + " = " + shortest(plan.coef[c][0]);
+  int lines;
+  std::string s = svg_wrapped(left, 30, 16, "start",
+                              std::string(MEASURE[plan.heat].title) + " against " +
+                                  COEF_NAME[across] + "; " + fixed,
+                              w, &lines);
+  const double shift = 20.8 * (lines - 1);
+  s += fmt("<g transform=\"translate(0 %.1f)\">\n", shift);
+  s += fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
+           "stroke=\"#888888\"/>\n",
+           left, top, w, h);
+  for (const Tick &t : nice_ticks(lo, hi, 5)) {
+    s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#dddddd\"/>\n", left,
+             py(t.at), left + w, py(t.at));
+    s += svg_text(left - 6, py(t.at) + 4, 11, "end", t.label + (ratio ? "" : "%"));
+  }
+  for (const Tick &t : nice_ticks(x_lo, x_hi, 6))
+    s += svg_text(px(t.at), top + h + 16, 11, "middle", t.label);
+  s += svg_text(left + w / 2, top + h + 38, 13, "middle", COEF_NAME[across], " class=\"axis\"");
+  s += fmt("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\" font-size=\"13\" text-anchor=\"middle\" "
+           "transform=\"rotate(-90 %.1f %.1f)\">%s</text>\n",
+           left - 56, top + h / 2, left - 56, top + h / 2, MEASURE[plan.heat].legend);
+  std::string line, points;
+  bool any_few = false, any_none = false;
+  for (size_t k = 0; k < xs.size(); k++) {
+    const Tally &t = tallies[k];
+    const double value = measure_value(plan.heat, t);
+    if (std::isnan(value)) {
+      if (!line.empty())
+        s += "<polyline class=\"line\" points=\"" + line +
+             "\" fill=\"none\" stroke=\"#3060c0\" stroke-width=\"1.5\"/>\n";
+      line.clear(), any_none = true;
+      continue;
+    }
+    double low, high;
+    measure_interval(plan.heat, t, &low, &high);
+    const bool few = rests_on_few(plan.heat, t);
+    any_few = any_few || few;
+    line += fmt("%s%.1f,%.1f", line.empty() ? "" : " ", px(xs[k]), py(value));
+    if (high > low)
+      points += fmt("<line class=\"bar\" x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" "
+                    "stroke=\"#3060c0\"/>\n",
+                    px(xs[k]), py(low), px(xs[k]), py(high));
+    points += fmt("<circle class=\"point\" cx=\"%.1f\" cy=\"%.1f\" r=\"3.5\" fill=\"%s\" "
+                  "stroke=\"#3060c0\"><title>",
+                  px(xs[k]), py(value), few ? "white" : "#3060c0") +
+              xml_escape(about(std::string(COEF_NAME[across]) + " " + shortest(xs[k]), t)) +
+              "</title></circle>\n";
+  }
+  if (!line.empty())
+    s += "<polyline class=\"line\" points=\"" + line +
+         "\" fill=\"none\" stroke=\"#3060c0\" stroke-width=\"1.5\"/>\n";
+  s += points;
+  std::string note = plural(seed_count(plan), "seed", "seeds") + " per point";
+  if (!ratio) note += "; bars: 95% Wilson intervals";
+  if (any_few)
+    note += ratio ? fmt("; hollow: a mean over fewer than %d valid runs", int(FEW_VALID))
+                  : fmt("; hollow: an interval wider than %.0f points", WIDE_INTERVAL);
+  if (any_none) note += "; gaps: no valid run, so no mean ratio";
+  s += svg_wrapped(left, top + h + 62, 12, "start", note, w, &lines, " fill=\"#555555\"");
+  s += "</g>\n";
+  return svg_open(int(left + w + 40), int(top + h + 80 + 16 * lines + shift), description) + s +
+         "</svg>\n";
 }
 
 } // namespace
 
 std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies, const Optimum &optimum,
                        const std::string &description) {
-  // The outer ranging coefficient goes up, the inner one across; with one ranging, the first
-  // fixed one stands on the upward axis with its single value.
-  std::vector<int> ranging, fixed;
-  for (int c = 0; c < 3; c++) (plan.coef[c].size() > 1 ? ranging : fixed).push_back(c);
+  std::vector<int> ranging;
+  for (int c = 0; c < 3; c++)
+    if (plan.coef[c].size() > 1) ranging.push_back(c);
   if (ranging.empty()) {
     double coef[3] = {plan.coef[0][0], plan.coef[1][0], plan.coef[2][0]};
     return map_svg(coef, tallies[0], optimum, description);
   }
-  return heatmap_svg(plan, tallies, ranging.back(), ranging.size() == 2 ? ranging[0] : fixed[0],
-                     description);
+  if (ranging.size() == 1) return chart_svg(plan, tallies, ranging[0], description);
+  return heatmap_svg(plan, tallies, ranging[1], ranging[0], description);
 }

@@ -154,6 +154,26 @@ TEST(Trace, TheFilmHasFiftyGridsOfEightyOneCells) {
   run(std::string("rm -rf ") + dir);
 }
 
+TEST(Trace, TheFilmDrawsNoCoordinateThatIsNotFinite) {
+  // Coefficients at the ends of the doubles overflow the energy (-1e308) or make every output
+  // a NaN after the first sweep (inf - inf): gaps, marked and said, never a NaN coordinate.
+  char dir[] = "/tmp/nuv-trace-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string file = std::string(dir) + "/film.svg";
+  for (const char *args : {"-1 2 -1e308 5", "1.7976931348623157e308 -1.7976931348623157e308 1 7"}) {
+    ASSERT_EQ(run(std::string(TRACE) + " --svg " + file + " " + args).status, 0) << args;
+    EXPECT_EQ(run("xmllint --noout " + file).status, 0);
+    // Every attribute value is free of nan and inf; only the caption's text may name them.
+    EXPECT_EQ(run("grep -o '=\"[^\"]*\"' " + file + " | grep -ci 'nan\\|inf'").out, "0\n") << args;
+    EXPECT_EQ(run("grep -c 'left out: the gaps in the curves' " + file).out, "1\n") << args;
+  }
+  // The second: the start is drawn, and each of the 49 later states is 81 crossed gaps.
+  EXPECT_EQ(run("grep -o 'class=\"gap\"' " + file + " | wc -l").out,
+            std::to_string(49 * 81) + "\n");
+  EXPECT_EQ(run("grep -c '3969 unit outputs over the run are not a number' " + file).out, "1\n");
+  run(std::string("rm -rf ") + dir);
+}
+
 TEST(Trace, RefusesWhatItCannotReadWithStatusTwo) {
   for (const char *args :
        {"1 1 1", "1 1 1 x", "1 1 1 ''", "1 1 1 ' 5'", "1 1 1 5x", "1 x 1 5", "1 1 inf 5",

@@ -7,6 +7,7 @@
 
 #include "args.h"
 #include "file.h"
+#include "film.h"
 #include "report.h"
 #include "stream.h"
 #include "trace.h"

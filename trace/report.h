@@ -1,4 +1,4 @@
-// What nuv-trace writes: the table for a terminal, the CSV, and the picture of the run.
+// What nuv-trace writes as text: the table for a terminal and the CSV; the picture is film.h's.
 #ifndef NUV_TRACE_REPORT_H
 #define NUV_TRACE_REPORT_H
 
@@ -19,10 +19,5 @@ void print_trace_table(const double coef[3], const Seed &seed, const Cycle cycle
 
 // The CSV header and a row per cycle, real values in full precision.
 void print_trace_csv(const Cycle cycles[NSWEEP]);
-
-// The picture: the film of the 50 states, the curves of E, its terms and L, and the map of the
-// last tour the run formed. description says what made it.
-std::string trace_svg(const double coef[3], uint32_t seed, const Cycle cycles[NSWEEP],
-                      const std::string &description);
 
 #endif
