@@ -1,14 +1,16 @@
 // The lab page in a real browser, Debian's Chromium driven by Playwright: loaded from file://
-// with a fragment, its #table is nuv's own text for that cycle; a slider moved from the keyboard
-// and the step buttons change it as nuv would; bad input shows a message and keeps the run; no
-// console errors; a screenshot; and the page is one file under 100 KB.
-//   usage: node browser.js NUV_LAB_HTML NUV_BINARY SCREENSHOT_PNG   (exit 77: skipped)
+// with a fragment, its #table is nuv's own text for that cycle and its status line nuv-trace's
+// tour, ratio and rank; a slider moved from the keyboard and the step buttons change it as nuv
+// would; a bad value, typed or in a link, is named and runs nothing, so that the view, the
+// command and the address agree; extreme values draw no coordinate that is not finite; nothing
+// overflows a phone's 360 pixels; no console errors; a screenshot; one file under 100 KB.
+//   usage: node browser.js NUV_LAB_HTML NUV_BINARY NUV_TRACE SCREENSHOT_PNG   (exit 77: skipped)
 'use strict';
 const fs = require('fs');
 const path = require('path');
 const { execFileSync } = require('child_process');
 
-const [pagePath, nuvPath, screenshotPath] = process.argv.slice(2);
+const [pagePath, nuvPath, tracePath, screenshotPath] = process.argv.slice(2);
 const CHROMIUM = '/usr/bin/chromium';
 function skip(why) {
   console.log('skipped: ' + why);
@@ -35,6 +37,13 @@ function nuvCycle(args, cycle) {
   const lines = execFileSync(nuvPath, args).toString().split('\n');
   const start = cycle === 0 ? 0 : 11 + 12 * (cycle - 1);
   return lines.slice(start, start + (cycle === 0 ? 11 : 12)).join('\n') + '\n';
+}
+
+// nuv-trace's row for one cycle, column by column (the --wide table).
+function traceRow(args, cycle) {
+  const lines = execFileSync(tracePath, ['--wide', ...args]).toString().split('\n');
+  const [, , , , , , , , , outcome, length, ratio, rank, tour] = lines[2 + cycle].trim().split(/\s+/);
+  return { outcome, length, ratio, rank, tour };
 }
 
 (async () => {
@@ -82,18 +91,88 @@ function nuvCycle(args, cycle) {
   await page.click('#forward');
   check((await table()) === nuvCycle(['1', '1', '1.05', '5'], 21), 'step forward shows cycle 21');
 
-  // 3. Bad input: a message beside the field, and the last good run stays on screen.
+  // 3. Bad input: a message beside the field, and no run, so that nothing on screen, in the
+  // command or in the address says otherwise; the good value runs again.
   const before = await table();
   for (const [field, text] of [['A', 'abc'], ['B', ''], ['D', '1e999'], ['seed', '4294967296'], ['seed', '-3']]) {
     await page.fill('#' + field, text);
     const message = await page.textContent(`#${field}-msg`);
     check(message.length > 0, `a message for ${field} = '${text}'`);
-    check((await table()) === before, `the run stays for ${field} = '${text}'`);
+    check((await table()) === '' && (await page.textContent('#command')) === '', `no run for ${field} = '${text}'`);
+    check((await page.textContent('#status')).startsWith('No run: '), `the status says why for ${field} = '${text}'`);
+    check((await page.evaluate(() => location.hash)).includes(`${field}=${encodeURIComponent(text)}&`), `the address keeps ${field} = '${text}'`);
     await page.fill('#' + field, field === 'seed' ? '5' : field === 'D' ? '1.05' : '1');
   }
   check((await page.textContent('#A-msg')) === '', 'the message goes when the input is good');
+  check((await table()) === before, 'the good values run again');
 
-  // 4. A screenshot; nothing fetched from anywhere, nothing in the console.
+  // 4. Links with bad values: the fields show them, each is named, nothing runs.
+  async function openRaw(fragment) {
+    await page.goto('about:blank');
+    await page.goto(url + fragment);
+    await page.waitForFunction(() => document.getElementById('status').textContent.length > 0);
+  }
+  await openRaw('#A=2&B=x&D=1&seed=7');
+  check((await page.inputValue('#A')) === '2' && (await page.inputValue('#B')) === 'x' &&
+    (await page.inputValue('#seed')) === '7', 'a bad link\'s values stand in the fields');
+  check((await page.textContent('#B-msg')).length > 0 && (await page.textContent('#A-msg')) === '', 'the bad value is named');
+  check((await table()) === '' && (await page.textContent('#command')) === '', 'a bad link runs nothing');
+  check((await page.evaluate(() => location.hash)).startsWith('#A=2&B=x&D=1&seed=7'), 'the address keeps the link');
+  await openRaw('#A=abc&seed=99999999999&cycle=70');
+  for (const field of ['A', 'seed', 'cycle'])
+    check((await page.textContent(`#${field}-msg`)).length > 0, `the link's ${field} is named as bad`);
+  check((await table()) === '', 'nothing runs for A=abc');
+  for (const cycle of ['0x10', '', '%20', '-1', '4.0', '50']) {
+    await openRaw(`#A=1&B=1&D=1&seed=5&cycle=${cycle}`);
+    check((await page.textContent('#cycle-msg')).length > 0, `cycle=${cycle} is named as bad`);
+    check((await table()) === nuvCycle(['1', '1', '1', '5'], 49), `cycle=${cycle} shows the last cycle, and says so`);
+  }
+  await open('1', '1', '1', '5', 7);
+  check((await page.textContent('#cycle-msg')) === '', 'cycle=7 is a cycle');
+
+  // 5. A typed value beyond a slider's range moves the slider to it.
+  await page.fill('#D', '8');
+  await page.waitForFunction(() => document.getElementById('command').textContent === 'nuv 1 1 8 5');
+  check((await page.inputValue('#D-range')) === '8', 'the slider follows D = 8');
+
+  // 6. The status line is nuv-trace's tour, length, ratio and rank for the cycle shown.
+  for (const [a, b, d, seed, cycle] of [['1', '1', '1', '5', 49], ['1', '1', '2', '130', 45], ['0.5', '1', '2.5', '3', 49]]) {
+    await open(a, b, d, seed, cycle);
+    const t = traceRow([a, b, d, seed], cycle);
+    const status = await page.textContent('#status');
+    if (t.outcome === 'tour')
+      check(status.endsWith(`valid tour ${t.tour}, length ${t.length}, ratio ${t.ratio}, rank ${t.rank} of 20160`), `status ${status} against nuv-trace`);
+    else check(status.includes(`not a tour (${t.outcome}`), `status ${status} against nuv-trace's ${t.outcome}`);
+  }
+
+  // 7. Coefficients at the ends of the doubles: gaps, never a coordinate that is not finite.
+  for (const fragment of ['#A=1e308&B=1e308&D=1e308&seed=5&cycle=49', '#A=-1e308&B=1e308&D=-1e308&seed=9&cycle=30']) {
+    await openRaw(fragment);
+    const broken = await page.evaluate(() => [...document.querySelectorAll('svg *')].flatMap((e) =>
+      [...e.attributes].filter((a) => /NaN|Infinity/.test(a.value)).map((a) => `${e.tagName} ${a.name}=${a.value}`)));
+    check(broken.length === 0, `no coordinate that is not finite for ${fragment}: ${broken.slice(0, 3).join(', ')}`);
+  }
+
+  // 8. Playing announces the status once, when it stops; copying says what it did.
+  await open('1', '1', '1', '5', 49);
+  await page.click('#play');
+  check((await page.getAttribute('#status', 'aria-live')) === 'off', 'quiet while playing');
+  await page.click('#play');
+  check((await page.getAttribute('#status', 'aria-live')) === 'polite', 'announced at pause');
+  await page.click('#copy');
+  await page.waitForFunction(() => document.getElementById('copied').textContent.length > 0);
+  check(true, 'the copy button answers');
+
+  // 9. At a phone's width nothing overflows.
+  for (const width of [360, 400]) {
+    await page.setViewportSize({ width, height: 800 });
+    await open('1', '1', '1', '5', 49);
+    const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+    check(wide <= width, `the page is ${wide} px wide at a width of ${width}`);
+  }
+  await page.setViewportSize({ width: 1150, height: 1000 });
+
+  // 10. A screenshot; nothing fetched from anywhere, nothing in the console.
   await open('1', '1', '1', '5', 49);
   await page.screenshot({ path: screenshotPath, fullPage: true });
   check(fs.statSync(screenshotPath).size > 20000, 'a screenshot with something in it');
