@@ -4,7 +4,6 @@
 
 #include <math.h>
 
-#include "tour.h"
 
 Outcome outcome_of(const double state[NCITY][NCITY]) {
   int in_row[NCITY] = {0}, in_column[NCITY] = {0};

@@ -6,6 +6,9 @@
 
 #include "network.h"
 
+// A unit is on when its output is above this: exactly one half is off.
+constexpr double ON_ABOVE = 0.5;
+
 // A valid tour, or which way the units on (above ON_ABOVE) fail to make one: some row or column
 // with none on, some with two or more, or both.
 enum Outcome { OUTCOME_TOUR, OUTCOME_MISSING, OUTCOME_DOUBLED, OUTCOME_MIXED };

@@ -5,14 +5,12 @@
 #define NUV_MEASURES_TOUR_H
 
 #include "network.h"
+#include "state.h"
 
 // city[j] is the city (from 0) visited at tour position j.
 struct Tour {
   int city[NCITY];
 };
-
-// A unit is on when its output is above this.
-constexpr double ON_ABOVE = 0.5;
 
 // Two lengths are the same when they differ by at most this, relative: mirror images of one
 // cycle differ only in the last bits.

@@ -1,5 +1,6 @@
 // The measures against values worked out by hand: ranks among all tours, outcomes of states
 // built by hand, and the function L along single units.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -27,9 +28,24 @@ TEST(Rank, CountsTheDistinctToursShorterByMoreThanTheSlack) {
   for (const char *t : {"1-2-3-4-5-6-7-8-9", "1-5-4-3-2-9-8-7-6", "1-3-2-9-8-7-6-5-4"})
     EXPECT_EQ(tour_rank(tour_length(tour_of(t))), 3) << t;
   EXPECT_EQ(tour_rank(second * (1 + 1e-6)), 7);
-  // There are 8! / 2 tours: every one ranks at most 20,160, and a longer length one more.
-  const double longest = 42.06551850567226;
+  // Every order of the nine cities from city 1, measured here on its own: 8! orders, each
+  // closed tour twice (once each way round), so 20,160 tours; the longest ranks at most 20,160
+  // and anything longer one more.
+  const double xy[9][2] = {{3, 4}, {2, 7}, {4, 7}, {5, 5}, {5, 3}, {4, 1}, {2, 1}, {1, 3}, {1, 5}};
+  int order[9] = {0, 1, 2, 3, 4, 5, 6, 7, 8}, orders = 0;
+  double longest = 0, shortest = 1e9;
+  do {
+    double length = 0;
+    for (int k = 0; k < 9; k++)
+      length += std::hypot(xy[order[k]][0] - xy[order[(k + 1) % 9]][0],
+                           xy[order[k]][1] - xy[order[(k + 1) % 9]][1]);
+    longest = std::max(longest, length), shortest = std::min(shortest, length);
+    orders++;
+  } while (std::next_permutation(order + 1, order + 9));
+  EXPECT_EQ(orders / 2, NTOUR);
+  EXPECT_NEAR(shortest, 6 + 6 * std::sqrt(5.0), 1e-12);
   EXPECT_LE(tour_rank(longest), NTOUR);
+  EXPECT_GT(tour_rank(longest * (1 - 1e-6)), NTOUR - 10);
   EXPECT_EQ(tour_rank(longest * 1.001), NTOUR + 1);
   // Rank 1 exactly when a tour's ratio to the optimum is 1 within the slack.
   std::mt19937 random(7);
@@ -54,6 +70,16 @@ TEST(Outcome, NamesHowTheUnitsOnFailToMakeATour) {
   EXPECT_STREQ(outcome_name(outcome_of(state)), "doubled");
   state[1][0] = 0.1; // and position 1 now has none
   EXPECT_STREQ(outcome_name(outcome_of(state)), "mixed");
+  // A unit at exactly one half is off: beside a tour it spoils nothing, and decodes as nothing.
+  state[1][0] = 0.9, state[1][4] = 0.5;
+  Tour decoded;
+  ASSERT_TRUE(decode_tour(state, &decoded));
+  EXPECT_EQ(decoded.city[0], 1);
+  EXPECT_EQ(decoded.city[4], t.city[4]);
+  EXPECT_EQ(units_on(state), 9);
+  state[1][4] = std::nextafter(0.5, 1.0); // the least above one half is on
+  EXPECT_FALSE(decode_tour(state, &decoded));
+  EXPECT_EQ(units_on(state), 10);
   double none[NCITY][NCITY] = {};
   EXPECT_STREQ(outcome_name(outcome_of(none)), "missing");
   EXPECT_EQ(largest_change(none, state), 0.9);

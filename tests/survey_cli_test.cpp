@@ -67,6 +67,7 @@ TEST(Survey, ToursCountEveryRunOnceAndAgreeWithTheCsv) {
   EXPECT_EQ(rows[0], "Acoef,Bcoef,Dcoef,outcome,tour,rank,ratio,runs,percent");
   // Each (D, outcome, tour) of the CSV counted by hand, against the rows of --tours.
   std::map<std::string, int> counted, listed;
+  std::map<std::string, std::string> rank_of;
   for (const auto &row : lines_of(csv.out)) {
     auto f = fields_of(row);
     if (f[0] == "Acoef") continue;
@@ -80,6 +81,7 @@ TEST(Survey, ToursCountEveryRunOnceAndAgreeWithTheCsv) {
       for (size_t k = 0; k < 9; k++) tour += (k ? "-" : "") + c[(at + (forward ? k : 9 - k)) % 9];
     }
     counted[f[2] + "," + f[10] + "," + tour]++;
+    rank_of[tour] = f[9];
   }
   std::map<std::string, int> per_triple;
   for (size_t k = 1; k < rows.size(); k++) {
@@ -94,6 +96,59 @@ TEST(Survey, ToursCountEveryRunOnceAndAgreeWithTheCsv) {
   }
   EXPECT_EQ(listed, counted);
   EXPECT_EQ(per_triple, (std::map<std::string, int>{{"1.5", 300}, {"2", 300}}));
+  // The order within a triple: most runs first; among equal counts, tours by rank before the
+  // failures, then by text. Sorted here from the CSV's own counts and ranks.
+  struct Row {
+    std::string d, outcome, tour;
+    int runs, rank;
+  };
+  std::vector<Row> expected;
+  for (const auto &[key, runs] : counted) {
+    auto f = fields_of(key);
+    expected.push_back({f[0], f[1], f[2], runs, f[2].empty() ? 1 << 30 : std::stoi(rank_of[f[2]])});
+  }
+  std::stable_sort(expected.begin(), expected.end(), [](const Row &a, const Row &b) {
+    if (a.d != b.d) return std::stod(a.d) < std::stod(b.d);
+    if (a.runs != b.runs) return a.runs > b.runs;
+    if (a.rank != b.rank) return a.rank < b.rank;
+    return a.tour < b.tour;
+  });
+  int ties = 0;
+  ASSERT_EQ(expected.size() + 1, rows.size());
+  for (size_t k = 0; k < expected.size(); k++) {
+    auto f = fields_of(rows[k + 1]);
+    EXPECT_EQ(f[2] + "," + f[3] + "," + f[4],
+              expected[k].d + "," + expected[k].outcome + "," + expected[k].tour)
+        << "row " << k + 1;
+    ties += k > 0 && expected[k].runs == expected[k - 1].runs && expected[k].d == expected[k - 1].d;
+  }
+  EXPECT_GT(ties, 10); // the order among equal counts is put to the test
+}
+
+TEST(Survey, TheSummaryAveragesTheValidRunsAndWritesCoefficientsInFull) {
+  // A 17-digit coefficient is written whole wherever it is written; the mean ratio is over the
+  // valid runs only, worked out here from the CSV's ratios.
+  const std::string plan = " --seeds 1:200 1 1 0.30000000000000004:0.30000000000000004:1";
+  Ran summary = survey(plan), csv = survey("--csv" + plan), tours = survey("--tours --csv" + plan);
+  double sum = 0;
+  int valid = 0, runs = 0;
+  for (const auto &row : lines_of(csv.out))
+    if (auto f = fields_of(row); f[0] != "Acoef") {
+      runs++;
+      EXPECT_EQ(f[2], "0.30000000000000004");
+      if (f[4] == "1") sum += std::stod(f[7]), valid++;
+    }
+  ASSERT_EQ(runs, 200);
+  ASSERT_GT(valid, 0);
+  ASSERT_LT(valid, 200);
+  std::istringstream row(lines_of(summary.out)[2]);
+  std::string a, b, d, count, share, interval, optimal, optimal_interval;
+  double mean;
+  row >> a >> b >> d >> count >> share >> interval >> optimal >> optimal_interval >> mean;
+  EXPECT_EQ(d, "0.30000000000000004");
+  EXPECT_NEAR(mean, sum / valid, 0.00006); // four decimals, from six-decimal ratios
+  EXPECT_GT(std::fabs(mean - sum / runs), 0.01);
+  EXPECT_EQ(fields_of(lines_of(tours.out)[1])[2], "0.30000000000000004");
 }
 
 TEST(Survey, RankOutcomeAndSettledAreTheTracersForTheSameRun) {

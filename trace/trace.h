@@ -1,5 +1,5 @@
 // One run of the nuv network, measured cycle by cycle: the rows nuv-trace prints and draws.
-// trace_run is plain C++ with nothing allocated, so the browser page builds it too; the text
+// trace_run is plain C++ with nothing allocated, so it builds for WebAssembly too; the text
 // and the picture of a trace are in report.cpp and film.cpp.
 #ifndef NUV_TRACE_TRACE_H
 #define NUV_TRACE_TRACE_H
