@@ -117,6 +117,31 @@ std::vector<Tick> nice_ticks(double lo, double hi, int about) {
   return ticks;
 }
 
+double plot_y(double top, double h, double lo, double hi, double v) {
+  return top + h * ((hi / 2 - v / 2) / (hi / 2 - lo / 2));
+}
+
+std::string plot_frame(double left, double top, double w, double h, double lo, double hi, int size,
+                       const std::string &unit) {
+  std::string s = fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
+                      "stroke=\"#888888\"/>\n",
+                      left, top, w, h);
+  for (const Tick &t : nice_ticks(lo, hi, 6)) {
+    const double y = plot_y(top, h, lo, hi, t.at);
+    s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#dddddd\"/>\n", left,
+             y, left + w, y);
+    s += svg_text(left - 6, y + 4, size, "end", t.label + unit);
+  }
+  return s;
+}
+
+std::string svg_upward_text(double x, double y, int size, const std::string &s) {
+  return fmt("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\" font-size=\"%d\" text-anchor=\"middle\" "
+             "transform=\"rotate(-90 %.1f %.1f)\">",
+             x, y, size, x, y) +
+         xml_escape(s) + "</text>\n";
+}
+
 double text_width(const std::string &s, int size) {
   return 0.6 * size * double(s.size()); // a generous average for sans-serif
 }

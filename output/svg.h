@@ -51,6 +51,18 @@ std::string scale_legend(double x, double y, double height, const std::vector<Ti
 // ten apart, each labelled with the decimals its step needs. lo < hi, both finite.
 std::vector<Tick> nice_ticks(double lo, double hi, int about);
 
+// Where value v stands in a plot of height h from top, lo at its bottom and hi at its top;
+// computed on halves, so that the span of the largest doubles stays finite.
+double plot_y(double top, double h, double lo, double hi, double v);
+
+// A plot's frame: its box, and a grid line and a label (with unit after it) at each round value
+// from lo to hi.
+std::string plot_frame(double left, double top, double w, double h, double lo, double hi,
+                       int size, const std::string &unit);
+
+// A text turned to read upward, centred on (x, y): an axis's title.
+std::string svg_upward_text(double x, double y, int size, const std::string &s);
+
 // The hatching that marks a cell whose value rests on too few runs: define once, then fill a
 // rect with url(#few).
 extern const char FEW_PATTERN[];

@@ -198,9 +198,7 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
   s += svg_text(left + cw * double(nx) / 2, bottom + 40, 13, "middle", COEF_NAME[across],
                 " class=\"axis\"");
   const double title_x = left - 20 - widest_y, mid = y0 + ch * double(ny) / 2;
-  s += fmt("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\" font-size=\"13\" text-anchor=\"middle\" "
-           "transform=\"rotate(-90 %.1f %.1f)\">%s</text>\n",
-           title_x, mid, title_x, mid, COEF_NAME[up]);
+  s += svg_upward_text(title_x, mid, 13, COEF_NAME[up]);
   std::string note = plural(seed_count(plan), "seed", "seeds") + " per cell";
   if (any_none) note += "; white: no valid run, so no mean ratio";
   if (any_few) note += "; " + few_note(plan.heat);
@@ -223,7 +221,7 @@ std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int a
     if (ratio && t.valid) hi = std::max(hi, t.mean_ratio());
   const double x_lo = xs.front(), x_hi = xs.back();
   auto px = [&](double v) { return left + w * ((v - x_lo) / (x_hi - x_lo)); };
-  auto py = [&](double v) { return top + h * ((hi - v) / (hi - lo)); };
+  auto py = [&](double v) { return plot_y(top, h, lo, hi, v); };
 
   std::string fixed;
   for (int c = 0; c < 3; c++)
@@ -237,20 +235,11 @@ std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int a
                               w, &lines);
   const double shift = 20.8 * (lines - 1);
   s += fmt("<g transform=\"translate(0 %.1f)\">\n", shift);
-  s += fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
-           "stroke=\"#888888\"/>\n",
-           left, top, w, h);
-  for (const Tick &t : nice_ticks(lo, hi, 5)) {
-    s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#dddddd\"/>\n", left,
-             py(t.at), left + w, py(t.at));
-    s += svg_text(left - 6, py(t.at) + 4, 11, "end", t.label + (ratio ? "" : "%"));
-  }
+  s += plot_frame(left, top, w, h, lo, hi, 11, ratio ? "" : "%");
   for (const Tick &t : nice_ticks(x_lo, x_hi, 6))
     s += svg_text(px(t.at), top + h + 16, 11, "middle", t.label);
   s += svg_text(left + w / 2, top + h + 38, 13, "middle", COEF_NAME[across], " class=\"axis\"");
-  s += fmt("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\" font-size=\"13\" text-anchor=\"middle\" "
-           "transform=\"rotate(-90 %.1f %.1f)\">%s</text>\n",
-           left - 56, top + h / 2, left - 56, top + h / 2, MEASURE[plan.heat].legend);
+  s += svg_upward_text(left - 56, top + h / 2, 13, MEASURE[plan.heat].legend);
   std::string line, points;
   bool any_few = false, any_none = false;
   for (size_t k = 0; k < xs.size(); k++) {

@@ -90,27 +90,18 @@ std::string curves(const Cycle cycles[NSWEEP]) {
     }
   if (hi == lo) hi = lo + 1;
   auto px = [&](int c) { return left + w * (c - 1) / (NSWEEP - 2); };
-  auto py = [&](double v) { return top + h * ((hi / 2 - v / 2) / (hi / 2 - lo / 2)); };
+  auto py = [&](double v) { return plot_y(top, h, lo, hi, v); };
 
   std::string s = svg_text(left, top - 30, 15, "start", "The energy E, its terms and L");
   s += svg_text(
       left, top - 12, 12, "start",
       fmt("from cycle 1 on; at the random start E = %.4g, L = %.4g", cycles[0].e, cycles[0].l),
       " fill=\"#555555\"");
-  s += fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
-           "stroke=\"#888888\"/>\n",
-           left, top, w, h);
-  for (const Tick &t : nice_ticks(lo, hi, 6)) {
-    s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#dddddd\"/>\n", left,
-             py(t.at), left + w, py(t.at));
-    s += svg_text(left - 6, py(t.at) + 4, 12, "end", t.label);
-  }
+  s += plot_frame(left, top, w, h, lo, hi, 12, "");
   for (int c = 1; c < NSWEEP; c += c == 1 ? 9 : 10)
     s += svg_text(px(c), top + h + 18, 12, "middle", fmt("%d", c));
   s += svg_text(left + w / 2, top + h + 38, 13, "middle", "cycle", " class=\"axis\"");
-  s += fmt("<text class=\"axis\" x=\"%.1f\" y=\"%.1f\" font-size=\"13\" text-anchor=\"middle\" "
-           "transform=\"rotate(-90 %.1f %.1f)\">E, EA, EB, ED and L</text>\n",
-           left - 70, top + h / 2, left - 70, top + h / 2);
+  s += svg_upward_text(left - 70, top + h / 2, 13, "E, EA, EB, ED and L");
   for (size_t n = 0; n < sizeof curve / sizeof *curve; n++) {
     const Curve &k = curve[n];
     // One polyline per run of finite values: a value that is not finite leaves a gap.
