@@ -52,7 +52,7 @@
   // Instantiates the module from its bytes; resolves to a model.
   async function load(bytes) {
     const { instance } = await WebAssembly.instantiate(bytes, {
-      env: { tanh: Math.tanh, log: Math.log },
+      env: { tanh: Math.tanh, atanh: Math.atanh, log: Math.log },
     });
     return model(instance.exports);
   }

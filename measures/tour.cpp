@@ -1,26 +1,23 @@
-// Tours: decoding a network state, tour lengths, the canonical cycle, and the table of every
-// distinct tour's length, sorted, from which the optimum and the ranks are read. Start at
-// decode_tour; the table is built once per process, on first use.
+// Tours: decoding a network state, tour lengths, the canonical cycle, and the optimum with every
+// tour's rank. Start at prepare_tours: up to RANK_CITIES cities it lists every distinct tour's
+// length, sorted, from which the optimum and the ranks are read; up to EXACT_CITIES Held and
+// Karp's recursion gives the optimum; beyond, a published optimum or the best local search.
 #include "tour.h"
 
 #include <math.h>
+#include <stdint.h>
 
-#include "state.h"
-
-bool decode_tour(const double state[NCITY][NCITY], Tour *tour) {
+bool decode_tour(const double state[][MAXCITY], Tour *tour) {
   if (outcome_of(state) != OUTCOME_TOUR) return false;
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++)
+  for (int i = 0; i < family.n; i++)
+    for (int j = 0; j < family.n; j++)
       if (state[i][j] > ON_ABOVE) tour->city[j] = i;
   return true;
 }
 
 double tour_length(const Tour &tour) {
   double length = 0.0;
-  for (int j = 0; j < NCITY; j++) {
-    const double *a = cityxy[tour.city[j]], *b = cityxy[tour.city[next(j)]];
-    length += sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]));
-  }
+  for (int j = 0; j < family.n; j++) length += citydistance[tour.city[j]][tour.city[next(j)]];
   return length;
 }
 
@@ -29,41 +26,50 @@ Tour canonical_tour(const Tour &tour) {
   while (tour.city[start] != 0) start++;
   bool forward = tour.city[next(start)] < tour.city[prev(start)];
   Tour c;
-  for (int j = 0, at = start; j < NCITY; j++, at = forward ? next(at) : prev(at))
+  for (int j = 0, at = start; j < family.n; j++, at = forward ? next(at) : prev(at))
     c.city[j] = tour.city[at];
   return c;
 }
 
 TourText tour_text(const Tour &tour) {
   TourText t;
-  for (int j = 0; j < NCITY; j++) {
-    t.s[2 * j] = char('1' + tour.city[j]);
-    t.s[2 * j + 1] = j + 1 < NCITY ? '-' : '\0';
+  char *at = t.s;
+  for (int j = 0; j < family.n; j++) {
+    if (j > 0) *at++ = '-';
+    int city = tour.city[j] + 1;
+    if (city >= 100) *at++ = char('0' + city / 100);
+    if (city >= 10) *at++ = char('0' + city / 10 % 10);
+    *at++ = char('0' + city % 10);
   }
+  *at = '\0';
   return t;
 }
 
 namespace {
 
-// The next order of city[1 .. NCITY-1] in lexicographic order; false after the last.
+// (RANK_CITIES - 1)! / 2: every distinct tour of ten cities.
+enum { MAXTOUR = 181440 };
+
+struct Tables {
+  double length[MAXTOUR]; // every distinct tour's length, ascending
+  int count;              // how many, or 0 when tours are not ranked
+  Optimum optimum;
+  bool built;
+} tables;
+
+// The next order of city[1 .. n-1] in lexicographic order; false after the last.
 bool next_order(Tour *t) {
-  int *c = t->city, k = NCITY - 2;
+  const int n = family.n;
+  int *c = t->city, k = n - 2;
   while (k >= 1 && c[k] >= c[k + 1]) k--;
   if (k < 1) return false;
-  int l = NCITY - 1;
+  int l = n - 1;
   while (c[l] <= c[k]) l--;
   int swap = c[k];
   c[k] = c[l], c[l] = swap;
-  for (int a = k + 1, b = NCITY - 1; a < b; a++, b--) swap = c[a], c[a] = c[b], c[b] = swap;
+  for (int a = k + 1, b = n - 1; a < b; a++, b--) swap = c[a], c[a] = c[b], c[b] = swap;
   return true;
 }
-
-// Every distinct tour's length, ascending, and the first canonical tour of the shortest.
-struct Table {
-  double length[NTOUR];
-  Optimum optimum;
-  bool built;
-} table;
 
 void sift_down(double *a, int root, int n) {
   for (int child; (child = 2 * root + 1) < n; root = child) {
@@ -74,7 +80,7 @@ void sift_down(double *a, int root, int n) {
   }
 }
 
-// Heapsort: no library, and 20,160 values take well under a millisecond.
+// Heapsort: no library, and 181,440 values take a few milliseconds.
 void sort_ascending(double *a, int n) {
   for (int root = n / 2 - 1; root >= 0; root--) sift_down(a, root, n);
   for (int end = n - 1; end > 0; end--) {
@@ -88,49 +94,221 @@ void sort_ascending(double *a, int n) {
 // cycle once.
 Tour first_order() {
   Tour t;
-  for (int j = 0; j < NCITY; j++) t.city[j] = j;
+  for (int j = 0; j < family.n; j++) t.city[j] = j;
   return t;
 }
 bool next_canonical(Tour *t) {
   while (next_order(t))
-    if (t->city[1] < t->city[NCITY - 1]) return true;
+    if (t->city[1] < t->city[family.n - 1]) return true;
   return false;
 }
 
-// The lengths in enumeration order first, so that the optimum, the first order within the slack
-// of the shortest, is found without measuring again; then sorted for the ranks.
-const Table &built_table() {
-  if (table.built) return table;
+// Every tour's length in enumeration order first, so that the optimum, the first order within
+// the slack of the shortest, is found without measuring again; then sorted for the ranks.
+void list_every_tour() {
   Tour t = first_order();
   int n = 0;
-  do table.length[n++] = tour_length(t);
+  do tables.length[n++] = tour_length(t);
   while (next_canonical(&t));
-  double shortest = table.length[0];
+  double shortest = tables.length[0];
   for (int k = 1; k < n; k++)
-    if (table.length[k] < shortest) shortest = table.length[k];
+    if (tables.length[k] < shortest) shortest = tables.length[k];
   int first = 0;
-  while (table.length[first] > shortest * (1 + OPTIMAL_SLACK)) first++;
+  while (tables.length[first] > shortest * (1 + OPTIMAL_SLACK)) first++;
   t = first_order();
   for (int k = 0; k < first; k++) next_canonical(&t);
-  table.optimum = {t, shortest};
-  sort_ascending(table.length, n);
-  table.built = true;
-  return table;
+  tables.optimum = {t, shortest, true};
+  sort_ascending(tables.length, n);
+  tables.count = n;
+}
+
+// Held and Karp: path[set][k] is the shortest path from city 1 through the cities of set
+// (bit k - 1 for city k) ending at city k. 2^16 x 16 doubles for seventeen cities.
+double path[1 << (EXACT_CITIES - 1)][EXACT_CITIES - 1];
+
+void held_karp() {
+  const int n = family.n, m = n - 1;
+  const unsigned full = (1u << m) - 1;
+  for (unsigned set = 1; set <= full; set++)
+    for (int k = 1; k <= m; k++) {
+      const unsigned bit = 1u << (k - 1);
+      if (!(set & bit)) continue;
+      if (set == bit) {
+        path[set][k - 1] = citydistance[0][k];
+        continue;
+      }
+      double best = INFINITY;
+      for (int j = 1; j <= m; j++)
+        if (j != k && (set & (1u << (j - 1))))
+          best = fmin(best, path[set & ~bit][j - 1] + citydistance[j][k]);
+      path[set][k - 1] = best;
+    }
+  int last = 1;
+  for (int k = 2; k <= m; k++)
+    if (path[full][k - 1] + citydistance[k][0] < path[full][last - 1] + citydistance[last][0])
+      last = k;
+  // Back from the end: the city before k is the one whose path gives k's, exactly.
+  Tour t;
+  t.city[0] = 0;
+  unsigned set = full;
+  for (int at = n - 1, k = last; at >= 1; at--) {
+    t.city[at] = k;
+    const unsigned rest = set & ~(1u << (k - 1));
+    int before = 0;
+    for (int j = 1; j <= m && rest; j++)
+      if ((rest & (1u << (j - 1))) && path[rest][j - 1] + citydistance[j][k] == path[set][k - 1])
+        before = j;
+    set = rest, k = before;
+  }
+  const Tour c = canonical_tour(t);
+  tables.optimum = {c, tour_length(c), true};
+}
+
+// 2-opt and Or-opt until neither shortens the tour: reverse a stretch, or move a stretch of one
+// to three cities elsewhere, either way round.
+void local_search(Tour *t) {
+  const int n = family.n;
+  int *c = t->city;
+  auto d = [](int a, int b) { return citydistance[a][b]; };
+  const double tiny = 1e-12 * (1 + tour_length(*t));
+  for (bool better = true; better;) {
+    better = false;
+    for (int i = 0; i < n - 1; i++)
+      for (int j = i + 2; j < n; j++) {
+        if (i == 0 && j == n - 1) continue;
+        const int a = c[i], b = c[i + 1], e = c[j], f = c[(j + 1) % n];
+        if (d(a, e) + d(b, f) < d(a, b) + d(e, f) - tiny) {
+          for (int x = i + 1, y = j; x < y; x++, y--) {
+            int swap = c[x];
+            c[x] = c[y], c[y] = swap;
+          }
+          better = true;
+        }
+      }
+    for (int len = 1; len <= 3 && !better; len++)
+      for (int s = 0; s + len < n && !better; s++) {
+        // The stretch c[s .. s + len - 1], between c[s - 1] and c[s + len] (cyclically).
+        const int before = c[(s + n - 1) % n], first = c[s], last = c[s + len - 1],
+                  after = c[(s + len) % n];
+        const double removed = d(before, first) + d(last, after) - d(before, after);
+        int rest[MAXCITY], stretch[3], r = 0;
+        for (int k = 0; k < n; k++)
+          if (k < s || k >= s + len) rest[r++] = c[k];
+        for (int k = 0; k < len; k++) stretch[k] = c[s + k];
+        for (int g = 0; g < r && !better; g++) {
+          const int p = rest[g], q = rest[(g + 1) % r];
+          if (p == before && q == after) continue;
+          for (int turn = 0; turn < 2 && !better; turn++) {
+            const int head = turn ? last : first, tail = turn ? first : last;
+            if (d(p, head) + d(tail, q) - d(p, q) < removed - tiny) {
+              int k = 0;
+              for (int x = 0; x <= g; x++) c[k++] = rest[x];
+              for (int x = 0; x < len; x++) c[k++] = stretch[turn ? len - 1 - x : x];
+              for (int x = g + 1; x < r; x++) c[k++] = rest[x];
+              better = true;
+            }
+          }
+        }
+      }
+  }
+}
+
+// The best tour local search finds from the nearest-neighbour tours out of five cities and
+// from five shuffled orders (a fixed generator of its own, so the same on every machine).
+void best_known() {
+  const int n = family.n;
+  uint32_t random = 12345;
+  Tour best = first_order();
+  double best_length = INFINITY;
+  for (int start = 0; start < 10; start++) {
+    Tour t;
+    if (start < 5) {
+      bool used[MAXCITY] = {false};
+      t.city[0] = start * n / 5;
+      used[t.city[0]] = true;
+      for (int j = 1; j < n; j++) {
+        int near = -1;
+        for (int k = 0; k < n; k++)
+          if (!used[k] &&
+              (near < 0 || citydistance[t.city[j - 1]][k] < citydistance[t.city[j - 1]][near]))
+            near = k;
+        t.city[j] = near, used[near] = true;
+      }
+    } else {
+      t = first_order();
+      for (int j = n - 1; j > 0; j--) {
+        random = random * 1103515245u + 12345u;
+        int k = int((random >> 8) % uint32_t(j + 1)), swap = t.city[j];
+        t.city[j] = t.city[k], t.city[k] = swap;
+      }
+    }
+    local_search(&t);
+    const Tour c = canonical_tour(t);
+    const double length = tour_length(c);
+    if (length < best_length) best = c, best_length = length;
+  }
+  tables.optimum = {best, best_length, false};
+}
+
+// The shipped TSPLIB instances beyond EXACT_CITIES with their published optima, recognised by
+// their size and the sum of their distances over the pairs of cities.
+struct Published {
+  int n;
+  double pair_sum, optimum;
+};
+const Published PUBLISHED[] = {
+    {22, 0, 7013}, {48, 0, 10628}, {51, 0, 426}, {52, 0, 7542}, {70, 0, 675}, {100, 0, 21282},
+};
+
+void find_published() {
+  double pair_sum = 0.0;
+  for (int i = 0; i < family.n; i++)
+    for (int k = i + 1; k < family.n; k++) pair_sum += citydistance[i][k];
+  for (const Published &p : PUBLISHED)
+    if (p.n == family.n && p.pair_sum == pair_sum) {
+      tables.optimum.length = p.optimum;
+      tables.optimum.exact = true;
+    }
 }
 
 } // namespace
 
+void prepare_tours() {
+  build_distances();
+  tables.count = 0;
+  if (family.n <= RANK_CITIES) {
+    list_every_tour();
+  } else if (family.n <= EXACT_CITIES) {
+    held_karp();
+  } else {
+    best_known();
+    find_published();
+  }
+  tables.built = true;
+}
+
+int tour_count() {
+  if (!tables.built) prepare_tours();
+  return tables.count;
+}
+
 Optimum find_optimum() {
-  return built_table().optimum;
+  if (!tables.built) prepare_tours();
+  return tables.optimum;
+}
+
+const char *optimum_kind(const Optimum &optimum) {
+  return optimum.exact ? "optimal" : "best known";
 }
 
 int tour_rank(double length) {
-  const double *sorted = built_table().length;
+  if (!tables.built) prepare_tours();
+  if (tables.count == 0) return 0;
   const double below = length * (1 - OPTIMAL_SLACK);
-  int lo = 0, hi = NTOUR; // the first length not below `below`
+  int lo = 0, hi = tables.count; // the first length not below `below`
   while (lo < hi) {
     int mid = lo + (hi - lo) / 2;
-    if (sorted[mid] < below)
+    if (tables.length[mid] < below)
       lo = mid + 1;
     else
       hi = mid;

@@ -67,13 +67,16 @@ std::string svg_upward_text(double x, double y, int size, const std::string &s);
 // rect with url(#few).
 extern const char FEW_PATTERN[];
 
-// The cities' plane on a picture: x 1 ... 5 and y 1 ... 7, y upward, `unit` px a unit, the
-// plane's (1, 7) corner at (left, top).
+// The cities' plane on a picture, y upward: the box of the cities' coordinates, its corner
+// (x0, y1) at (left, top), `unit` px a unit of the coordinates.
 struct MapFrame {
-  double left, top, unit;
+  double left, top, unit, x0, y1;
 };
 
-// The nine cities as numbered marks.
+// The frame that fits the cities' box, either way round, into width x height px at (left, top).
+MapFrame map_frame(double left, double top, double width, double height);
+
+// The cities as numbered marks, smaller as they are more.
 std::string map_cities(const MapFrame &m);
 
 // A closed tour as a polygon of class cls with the given stroke attributes.

@@ -1,6 +1,6 @@
 /* The network model's data and its three operations. Start at update_state, the dynamics, whose
- * arithmetic is sweep_units in sweep.h; initialize builds the distances and the random start,
- * energy measures a state. */
+ * arithmetic is sweep_units in sweep.h; initialize builds the distances and the start, energy
+ * measures a state. With the family's defaults every operation is nuv's, bit for bit. */
 #include "network.h"
 #include "sweep.h"
 
@@ -8,15 +8,28 @@
 #include <stdint.h>
 #include <stdlib.h>
 
-static const double RAW_SCALE = 0.1;     /* applied to each raw distance, cancelled by scaling */
-static const double DISTANCE_SUM = 10.0; /* what the scaled distances add up to */
+static const double RAW_SCALE = 0.1;             /* applied to each raw coordinate distance */
 static const double RAND_DIVISOR = 2147483647.0; /* maps rand() onto [0, 1] */
 
-const double cityxy[NCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}, {5.0, 3.0},
-                                 {4.0, 1.0}, {2.0, 1.0}, {1.0, 3.0}, {1.0, 5.0}};
+const double nuvcity[NCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}, {5.0, 3.0},
+                                  {4.0, 1.0}, {2.0, 1.0}, {1.0, 3.0}, {1.0, 5.0}};
+static const Family NUV_FAMILY = {NCITY, false,         false,        0.0,  NCITY, true,  0.0,
+                                  0.5,   START_UNIFORM, RULE_INPLACE, 0.01, 1.0,   NSWEEP};
+Family family = NUV_FAMILY;
+double cityxy[MAXCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}, {5.0, 3.0},
+                             {4.0, 1.0}, {2.0, 1.0}, {1.0, 3.0}, {1.0, 5.0}};
+bool cityxy_known = true;
+double citydistance[MAXCITY][MAXCITY];
 double Acoef, Bcoef, Dcoef;
-double unitout[NCITY][NCITY];
-double distance[NCITY][NCITY];
+double unitout[MAXCITY][MAXCITY];
+double unitin[MAXCITY][MAXCITY];
+double distance[MAXCITY][MAXCITY];
+
+void reset_family(void) {
+  family = NUV_FAMILY;
+  cityxy_known = true;
+  for (int i = 0; i < NCITY; i++) cityxy[i][0] = nuvcity[i][0], cityxy[i][1] = nuvcity[i][1];
+}
 
 void set_coefficients(const double coef[3]) {
   Acoef = coef[0];
@@ -36,21 +49,8 @@ void start_run(const double coef[3], unsigned seed) {
   initialize();
 }
 
-/* Distances scaled to sum to DISTANCE_SUM, then a start of 81 draws in row-major order.
- * The coefficients play no part here. */
-void initialize(void) {
-  double total = 0.0;
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++) {
-      double dx = cityxy[i][0] - cityxy[j][0];
-      double dy = cityxy[i][1] - cityxy[j][1];
-      distance[i][j] = sqrt(dx * dx + dy * dy) * RAW_SCALE;
-      total += distance[i][j];
-    }
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++) distance[i][j] = distance[i][j] * DISTANCE_SUM / total;
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++) unitout[i][j] = rand() / RAND_DIVISOR;
+double bias_value(void) {
+  return family.bias_ab ? Acoef + Bcoef : family.bias;
 }
 
 /* One network's activation: the C library's tanh. */
@@ -58,38 +58,112 @@ static double activate(double x) {
   return tanh(x);
 }
 
-/* One sweep of the program's network: see sweep_units. */
-void update_state(void) {
-  sweep_units(unitout, Acoef, Bcoef, Dcoef, distance, activate);
+/* The distances the network works with: the instance's own (the cities' Euclidean distances
+ * when they are coordinates), taken 0.1 times for coordinates, then scaled so that the mean
+ * distance between two distinct cities is nuv's: they add up to 10 N (N - 1) / 72, exactly 10
+ * for nine cities. */
+void build_distances(void) {
+  const int n = family.n;
+  double total = 0.0;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      if (!family.matrix) {
+        double dx = cityxy[i][0] - cityxy[j][0];
+        double dy = cityxy[i][1] - cityxy[j][1];
+        citydistance[i][j] = sqrt(dx * dx + dy * dy);
+      }
+      distance[i][j] =
+          family.matrix || family.raw ? citydistance[i][j] : citydistance[i][j] * RAW_SCALE;
+      total += distance[i][j];
+    }
+  if (!family.raw) {
+    const double sum = 10.0 * n * (n - 1) / 72.0;
+    for (int i = 0; i < n; i++)
+      for (int j = 0; j < n; j++) distance[i][j] = distance[i][j] * sum / total;
+  }
 }
 
-/* The energy's row, column and tour-length terms of the current state, and their sum, the
- * energy: half of each coefficient times its sum of products. Each unordered pair in a row or
- * column counts twice; the column sum runs position-major. */
-double energy_terms(double term[3]) {
-  double ea = 0.0, eb = 0.0, ed = 0.0;
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++)
-      for (int k = 0; k < NCITY; k++)
-        if (k != j) ea += unitout[i][j] * unitout[i][k];
-  for (int j = 0; j < NCITY; j++)
-    for (int i = 0; i < NCITY; i++)
-      for (int k = 0; k < NCITY; k++)
-        if (k != i) eb += unitout[i][j] * unitout[k][j];
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++) {
-      int p = prev(j), n = next(j);
-      for (int k = 0; k < NCITY; k++)
-        ed += distance[i][k] * unitout[i][j] * (unitout[k][n] + unitout[k][p]);
+/* The distances, then N x N draws in row-major order start the state: uniform, or centred on
+ * u00 with a spread of a tenth of U0; the Euler rule keeps each unit's input u. The
+ * coefficients play no part here. */
+void initialize(void) {
+  const int n = family.n;
+  build_distances();
+  const double u00 = -0.5 * family.u0 * log(n - 1.0);
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      const double r = rand() / RAND_DIVISOR;
+      if (family.start == START_CENTRED) {
+        unitin[i][j] = u00 + 0.1 * family.u0 * (2 * r - 1);
+        unitout[i][j] = (activate(unitin[i][j] / family.u0) + 1.0) * 0.5;
+        continue;
+      }
+      unitout[i][j] = r;
+      if (family.rule == RULE_EULER) {
+        const double v = r == 0.0 ? 0x1p-53 : r == 1.0 ? 1 - 0x1p-53 : r;
+        unitin[i][j] = family.u0 * atanh(2 * v - 1);
+      }
     }
+}
+
+/* The weights of the program's network for a sweep. */
+static Weights<double> weights(void) {
+  return {Acoef,          Bcoef,       Dcoef,     family.c,  family.c != 0.0, family.target,
+          family.bias_ab, family.bias, family.u0, family.dt, family.tau};
+}
+
+/* One sweep of the program's network: see sweep_units. */
+void update_state(void) {
+  static double input[MAXCITY][MAXCITY];
+  const Weights<double> w = weights(); /* apart from the state it writes */
+  sweep_units(unitout, input, unitin, family.n, family.rule, w, distance, activate);
+}
+
+/* The energy's terms of the current state and their sum: half of each coefficient times its
+ * sum of products, each unordered pair in a row or column counted twice, the column sum
+ * position-major; with C not 0, (C / 2)(sum of outputs - n)^2 too, added last. */
+template <int N>
+static void energy_sums(int n, double *row, double *column, double *tour) {
+  if (N) n = N; /* nuv's nine as a constant: the loops unrolled as in a program for them alone */
+  double ea = 0.0, eb = 0.0, ed = 0.0;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++)
+      for (int k = 0; k < n; k++)
+        if (k != j) ea += unitout[i][j] * unitout[i][k];
+  for (int j = 0; j < n; j++)
+    for (int i = 0; i < n; i++)
+      for (int k = 0; k < n; k++)
+        if (k != i) eb += unitout[i][j] * unitout[k][j];
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
+      for (int k = 0; k < n; k++)
+        ed += distance[i][k] * unitout[i][j] * (unitout[k][nx] + unitout[k][p]);
+    }
+  *row = ea, *column = eb, *tour = ed;
+}
+
+double energy_terms(double term[4]) {
+  const int n = family.n;
+  double ea, eb, ed;
+  if (n == NCITY)
+    energy_sums<NCITY>(n, &ea, &eb, &ed);
+  else
+    energy_sums<0>(n, &ea, &eb, &ed);
   term[0] = (Acoef * 0.5) * ea;
   term[1] = (Bcoef * 0.5) * eb;
   term[2] = (Dcoef * 0.5) * ed;
-  return term[0] + term[1] + term[2];
+  term[3] = 0.0;
+  if (family.c == 0.0) return term[0] + term[1] + term[2];
+  double total = 0.0;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) total += unitout[i][j];
+  term[3] = (family.c * 0.5) * ((total - family.target) * (total - family.target));
+  return term[0] + term[1] + term[2] + term[3];
 }
 
 /* The energy of the current state. */
 double energy(void) {
-  double term[3];
+  double term[4];
   return energy_terms(term);
 }

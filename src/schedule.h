@@ -1,7 +1,7 @@
 /* The schedule of a run, written once: cycle 0 is the start, one sweep goes unprinted, then each
- * of cycles 1 ... NSWEEP - 1 follows one more sweep, so cycle c shows the state after c + 1
- * sweeps. run_cycles takes any sweep (one network or a batch); run_network is nuv's whole run of
- * the program's network. */
+ * of cycles 1 ... family.sweeps - 1 follows one more sweep, so cycle c shows the state after
+ * c + 1 sweeps. run_cycles takes any sweep (one network or a batch); run_network is a whole run
+ * of the program's network. */
 #ifndef NUV_SCHEDULE_H
 #define NUV_SCHEDULE_H
 
@@ -17,13 +17,13 @@ template <typename Sweep, typename AtCycle>
 __attribute__((always_inline)) static inline void run_cycles(Sweep sweep, AtCycle at_cycle) {
   at_cycle(0);
   sweep();
-  for (int c = 1; c < NSWEEP; c++) {
+  for (int c = 1; c < family.sweeps; c++) {
     sweep();
     at_cycle(c);
   }
 }
 
-/* nuv's run of the program's network for coef and seed, with at_cycle(c) at each cycle. */
+/* The run of the program's network for coef and seed, with at_cycle(c) at each cycle. */
 template <typename AtCycle>
 static inline void run_network(const double coef[3], unsigned seed, AtCycle at_cycle) {
   start_run(coef, seed);

@@ -1,33 +1,102 @@
-/* The arithmetic of one sweep, written once for any kind of value: a double for the one
- * network of nuv's program-wide state, or a vector of doubles for as many networks, one per
- * lane, each lane doing exactly the double's operations in the same order. */
+/* The arithmetic of one sweep, written once for every member of the family and any kind of
+ * value: a double for the one network of the program's state, or a vector of doubles for as
+ * many networks, one per lane, each lane doing exactly the double's operations in the same
+ * order. Start at sweep_units; unit_input is the input of one unit. */
 #ifndef NUV_SWEEP_H
 #define NUV_SWEEP_H
 
 #include "network.h"
 
-/* One sweep over the units in row-major order, in place: later units of the same sweep see the
- * new values of earlier ones. Each sum starts at zero and adds in index order; the row and
- * column terms leave the unit out by subtraction; every input also carries the constant
- * a + b. activate(x) is tanh(x), taken per lane. Always inlined, so that each caller compiles
- * it for its own instruction set. */
+/* What a sweep weighs: per network the coefficients and C, for all the family's settings. */
+template <typename V>
+struct Weights {
+  V a, b, d, c;
+  bool any_c;    /* some network's C is not 0: only then is there a global term */
+  double target; /* the global term's n */
+  bool bias_ab;  /* the bias is a then b, added as nuv adds them; else bias */
+  double bias, u0, dt, tau;
+};
+
+/* Whether a sweep is of nuv's own network: nine cities, no global term, the bias A + B and the
+ * width 0.5, in place. Its sweep is compiled with these as constants, so that nuv runs as fast
+ * as a program written for it alone; the arithmetic is the same. */
+static inline bool nuv_shape(int n, Rule rule, bool any_c, bool bias_ab, double u0) {
+  return n == NCITY && rule == RULE_INPLACE && !any_c && bias_ab && u0 == 0.5;
+}
+
+/* The input of unit (i, j) from the state it reads: the row, column and tour-length terms, the
+ * global term where C is not 0 (total the sum of all outputs), then the bias. Each sum starts
+ * at zero and adds in index order; the row and column terms leave the unit out by subtraction.
+ * NUV: nuv_shape holds, and n is NCITY. */
+template <bool NUV, typename V>
+__attribute__((always_inline)) static inline V
+unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
+           const double dist[][MAXCITY], const V &total) {
+  if (NUV) n = NCITY;
+  V rowsum = V(), colsum = V(), toursum = V();
+  for (int k = 0; k < n; k++) rowsum += state[i][k];
+  V row = -w.a * (rowsum - state[i][j]);
+  for (int k = 0; k < n; k++) colsum += state[k][j];
+  V column = -w.b * (colsum - state[i][j]);
+  const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
+  for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
+  V tour = -w.d * toursum;
+  V u = row + column + tour;
+  if (!NUV && w.any_c) u = w.c != 0 ? u + -w.c * (total - w.target) : u;
+  if (NUV || w.bias_ab) {
+    u = u + w.a;
+    u = u + w.b;
+  } else {
+    u = u + w.bias;
+  }
+  return u;
+}
+
+/* One sweep over the n x n units by the rule. In place: row-major order, each unit written at
+ * once, later units reading the new values (with a global term, the total follows each unit).
+ * Sync and Euler: every input from the state at the start of the sweep, into input, then every
+ * output written; Euler moves each kept input u by one step first. activate(x) is tanh(x),
+ * taken per lane. Always inlined, so that each caller compiles it for its own instruction set.
+ */
+template <bool NUV, typename V, typename Activate>
+__attribute__((always_inline)) static inline void
+sweep_shape(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Rule rule,
+            const Weights<V> &w, const double dist[][MAXCITY], Activate activate) {
+  if (NUV) n = NCITY, rule = RULE_INPLACE;
+  const double u0 = NUV ? 0.5 : w.u0;
+  V total = V();
+  if (w.any_c)
+    for (int i = 0; i < n; i++)
+      for (int j = 0; j < n; j++) total += state[i][j];
+  if (rule == RULE_INPLACE) {
+    for (int i = 0; i < n; i++)
+      for (int j = 0; j < n; j++) {
+        const V u = unit_input<NUV>(state, n, i, j, w, dist, total), old = state[i][j];
+        state[i][j] = (activate(u / u0) + 1.0) * 0.5;
+        if (!NUV && w.any_c) total = (total - old) + state[i][j];
+      }
+    return;
+  }
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) input[i][j] = unit_input<NUV>(state, n, i, j, w, dist, total);
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      V u = input[i][j];
+      if (rule == RULE_EULER)
+        u = kept[i][j] = kept[i][j] + w.dt * (input[i][j] - kept[i][j] / w.tau);
+      state[i][j] = (activate(u / u0) + 1.0) * 0.5;
+    }
+}
+
+/* One sweep: nuv's network by its constant shape, any other member by the general one. */
 template <typename V, typename Activate>
 __attribute__((always_inline)) static inline void
-sweep_units(V state[NCITY][NCITY], const V &a, const V &b, const V &d,
-            const double dist[NCITY][NCITY], Activate activate) {
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++) {
-      V rowsum = V(), colsum = V(), toursum = V();
-      for (int k = 0; k < NCITY; k++) rowsum += state[i][k];
-      V row = -a * (rowsum - state[i][j]);
-      for (int k = 0; k < NCITY; k++) colsum += state[k][j];
-      V column = -b * (colsum - state[i][j]);
-      int p = prev(j), n = next(j);
-      for (int k = 0; k < NCITY; k++) toursum += (state[k][n] + state[k][p]) * dist[i][k];
-      V tour = -d * toursum;
-      V u = row + column + tour + a + b;
-      state[i][j] = (activate(u / U0) + 1.0) * 0.5;
-    }
+sweep_units(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Rule rule,
+            const Weights<V> &w, const double dist[][MAXCITY], Activate activate) {
+  if (nuv_shape(n, rule, w.any_c, w.bias_ab, w.u0))
+    sweep_shape<true>(state, input, kept, n, rule, w, dist, activate);
+  else
+    sweep_shape<false>(state, input, kept, n, rule, w, dist, activate);
 }
 
 #endif

@@ -33,7 +33,8 @@ int main(int argc, char **argv) {
     break;
   }
 
-  // 2. The picture's file can be written, or nothing runs.
+  // 2. The network's cities, and the picture's file can be written, or nothing runs.
+  if (!set_up_network(&plan.network, &error)) return report(2, error);
   if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
 
   // 3. The workers, as many as can start.
@@ -44,19 +45,22 @@ int main(int argc, char **argv) {
                   (workers.pid.empty() ? "in this process"
                                        : "with " + std::to_string(workers.pid.size())));
 
-  // 4. The optimum, and the head of the output.
+  // 4. The optimum, and the head of the output: what network it is, unless nuv's.
   const Optimum optimum = find_optimum();
+  const Columns columns = columns_of(plan);
+  const std::string network = network_text(plan.network);
+  if (columns.motion) printf("%s%s\n", plan.csv ? "# " : "", network.c_str());
   if (plan.tours)
-    print_outcomes_head(optimum, plan.csv);
+    print_outcomes_head(optimum, plan.csv, columns);
   else if (plan.csv)
-    print_csv_head();
+    print_csv_head(columns);
   else
-    print_summary_head(optimum);
+    print_summary_head(optimum, columns);
 
   // 5. The runs, block by block in order: a CSV row each, or a summary row or the outcome rows
   // per triple; the picture keeps each triple's tally. Output that fails stops the survey at
   // once.
-  double coef[3];
+  double coef[NCOEF];
   uint64_t current = UINT64_MAX;
   Tally tally;
   Outcomes outcomes;
@@ -70,14 +74,14 @@ int main(int argc, char **argv) {
         current = triple, triple_values(plan, triple, coef);
         tally = Tally(), outcomes = Outcomes();
       }
-      if (plan.csv && !plan.tours) print_csv_row(coef, seed, run[k], optimum);
+      if (plan.csv && !plan.tours) print_csv_row(coef, seed, run[k], optimum, columns);
       tally.add(run[k], optimum);
       if (plan.tours) outcomes.add(run[k]);
       if (seed != plan.last_seed) continue;
       if (plan.tours)
-        print_outcome_rows(coef, outcomes, optimum, plan.csv);
+        print_outcome_rows(coef, outcomes, optimum, plan.csv, columns);
       else if (!plan.csv)
-        print_summary_row(coef, tally);
+        print_summary_row(coef, tally, columns);
       if (!plan.svg.empty()) tallies.push_back(tally);
     }
     return stdout_ok(&output_error);
@@ -86,7 +90,8 @@ int main(int argc, char **argv) {
     return report(1, error.empty() ? output_error : error);
 
   // 6. The picture, whole, and everything written, or a failure.
-  const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv);
+  const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv) +
+                              (columns.motion ? "; " + network : "");
   if (!plan.svg.empty() &&
       !write_whole(plan.svg, survey_svg(plan, tallies, optimum, made_by), &error))
     return report(1, error);

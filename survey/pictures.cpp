@@ -22,36 +22,45 @@ std::string plural(uint64_t n, const char *one, const char *many) {
 
 // The best tour solid; the dashed optimum is the best tour itself when that is optimal (a
 // mirror image of the listed optimum is as short), else the listed optimum.
-std::string map_svg(const double coef[3], const Tally &tally, const Optimum &optimum,
+std::string map_svg(const double coef[NCOEF], const Tally &tally, const Optimum &optimum,
                     const std::string &description) {
-  const MapFrame frame = {120, 70, 70};
+  const MapFrame frame = map_frame(120, 70, 280, 420);
   const bool found = tally.valid > 0, best_is_optimal = found && tally.optimal > 0;
+  const std::string kind = optimum_kind(optimum);
   std::string body =
-      svg_text(260, 32, 16, "middle", "Best tour of the survey and the optimal tour");
-  if (found) body += map_tour(frame, tally.best, "best", FOUND_STYLE);
-  body += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal", OPTIMAL_STYLE);
-  body += map_cities(frame);
+      svg_text(260, 32, 16, "middle", "Best tour of the survey and the " + kind + " tour");
+  if (cityxy_known) {
+    if (found) body += map_tour(frame, tally.best, "best", FOUND_STYLE);
+    body += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal", OPTIMAL_STYLE);
+    body += map_cities(frame);
+  } else {
+    body += svg_text(260, 280, 13, "middle", "the cities have no coordinates to draw",
+                     " fill=\"#555555\"");
+  }
   int lines;
   double y = 560;
   body += svg_wrapped(
       260, y, 13, "middle",
       "Acoef " + shortest(coef[0]) + ", Bcoef " + shortest(coef[1]) + ", Dcoef " +
-          shortest(coef[2]) + ": " + plural(tally.runs, "run", "runs") +
+          shortest(coef[2]) + (coef[3] != 0 ? ", C " + shortest(coef[3]) : "") + ": " +
+          plural(tally.runs, "run", "runs") +
           fmt(", %.1f%% valid, %.1f%% optimal", tally.valid_percent(), tally.optimal_percent()),
       480, &lines);
   y += 20 * lines;
   std::string best = "no valid tour";
   if (best_is_optimal)
-    best = fmt("best tour %s is optimal (ratio 1)", tour_text(tally.best).s);
+    best = fmt("best tour %s is %s (ratio 1)", tour_text(tally.best).s, kind.c_str());
   else if (found)
     best = fmt("best ratio %.4f (%s)", tally.best_ratio, tour_text(tally.best).s);
   body += svg_text(260, y, 13, "middle", best);
   const std::string optimal =
-      best_is_optimal
-          ? fmt("dashed: optimal tour, length %.4f", optimum.length)
-          : fmt("dashed: optimal tour %s, length %.4f", tour_text(optimum.tour).s, optimum.length);
-  body += svg_text(260, y + 28, 12, "middle", optimal + (found ? "; solid: best tour found" : ""),
-                   " fill=\"#555555\"");
+      best_is_optimal ? fmt("dashed: %s tour, length %.4f", kind.c_str(), optimum.length)
+                      : fmt("dashed: %s tour %s, length %.4f", kind.c_str(),
+                            tour_text(optimum.tour).s, optimum.length);
+  body +=
+      svg_wrapped(260, y + 28, 12, "middle", optimal + (found ? "; solid: best tour found" : ""),
+                  480, &lines, " fill=\"#555555\"");
+  y += 16 * (lines - 1);
   return svg_open(520, int(y + 50), description) + body + "</svg>\n";
 }
 
@@ -131,10 +140,27 @@ size_t label_every(const std::vector<double> &values, double pitch, bool across)
   return size_t(std::max(1.0, std::ceil(needs / pitch)));
 }
 
-// across and up are the coefficients on the two axes; other is the one fixed in the title.
+// The coefficients that do not range, as the title says them: "Acoef = 1", and C when chosen.
+std::string fixed_text(const Plan &plan) {
+  std::string s;
+  for (int c = 0; c < NCOEF; c++)
+    if (plan.coef[c].size() == 1 && (c < 3 || plan.network.c_given))
+      s += std::string(s.empty() ? "" : ", ") + COEF_NAME[c] + " = " + shortest(plan.coef[c][0]);
+  return s;
+}
+
+// The tally of value x of coefficient across and value y of up (none when up < 0), in the
+// survey's order.
+const Tally &tally_at(const Plan &plan, const std::vector<Tally> &tallies, int across, size_t x,
+                      int up, size_t y) {
+  size_t step[NCOEF], after = 1;
+  for (int c = NCOEF - 1; c >= 0; c--) step[c] = after, after *= plan.coef[c].size();
+  return tallies[x * step[across] + (up >= 0 ? y * step[up] : 0)];
+}
+
+// across and up are the coefficients on the two axes; the others are fixed in the title.
 std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int across, int up,
                         const std::string &description) {
-  const int other = 3 - across - up;
   const std::vector<double> &xs = plan.coef[across], &ys = plan.coef[up];
   const size_t nx = xs.size(), ny = ys.size();
   // Cells shrink to keep the picture within MAX_WIDTH x MAX_HEIGHT; numbers go when they no
@@ -148,8 +174,7 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
   const double left = 48 + widest_y, top = 90;
   const Measure &m = MEASURE[plan.heat];
   const std::string title = std::string(m.title) + " (colour)" + (numbers ? "; " : "") +
-                            (numbers ? m.number : "") + "; " + COEF_NAME[other] + " = " +
-                            shortest(plan.coef[other][0]);
+                            (numbers ? m.number : "") + "; " + fixed_text(plan);
   const double grid_width = left + cw * double(nx) + 150;
   int title_lines;
   std::string head = svg_wrapped(left, 28, 16, "start", title,
@@ -162,11 +187,10 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
   bool any_few = false, any_none = false;
   std::string cells;
   cells.reserve(nx * ny * 320); // grown once: a few hundred bytes a cell
-  const size_t step[3] = {plan.coef[1].size() * plan.coef[2].size(), plan.coef[2].size(), 1};
   const double y0 = top + shift;
   for (size_t y = 0; y < ny; y++)
     for (size_t x = 0; x < nx; x++) {
-      const Tally &t = tallies[y * step[up] + x * step[across]];
+      const Tally &t = tally_at(plan, tallies, across, x, up, y);
       const double px = left + cw * double(x), py = y0 + ch * double(ny - 1 - y);
       const double value = measure_value(plan.heat, t), at = scale_position(plan.heat, value);
       const bool none = std::isnan(value), few = !none && rests_on_few(plan.heat, t);
@@ -223,11 +247,7 @@ std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int a
   auto px = [&](double v) { return left + w * ((v - x_lo) / (x_hi - x_lo)); };
   auto py = [&](double v) { return plot_y(top, h, lo, hi, v); };
 
-  std::string fixed;
-  for (int c = 0; c < 3; c++)
-    if (c != across)
-      fixed +=
-          std::string(fixed.empty() ? "" : ", ") + COEF_NAME[c] + " = " + shortest(plan.coef[c][0]);
+  const std::string fixed = fixed_text(plan);
   int lines;
   std::string s = svg_wrapped(left, 30, 16, "start",
                               std::string(MEASURE[plan.heat].title) + " against " +
@@ -243,7 +263,7 @@ std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int a
   std::string line, points;
   bool any_few = false, any_none = false;
   for (size_t k = 0; k < xs.size(); k++) {
-    const Tally &t = tallies[k];
+    const Tally &t = tally_at(plan, tallies, across, k, -1, 0);
     const double value = measure_value(plan.heat, t);
     if (std::isnan(value)) {
       if (!line.empty())
@@ -288,10 +308,10 @@ std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int a
 std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies, const Optimum &optimum,
                        const std::string &description) {
   std::vector<int> ranging;
-  for (int c = 0; c < 3; c++)
+  for (int c = 0; c < NCOEF; c++)
     if (plan.coef[c].size() > 1) ranging.push_back(c);
   if (ranging.empty()) {
-    double coef[3] = {plan.coef[0][0], plan.coef[1][0], plan.coef[2][0]};
+    double coef[NCOEF] = {plan.coef[0][0], plan.coef[1][0], plan.coef[2][0], plan.coef[3][0]};
     return map_svg(coef, tallies[0], optimum, description);
   }
   if (ranging.size() == 1) return chart_svg(plan, tallies, ranging[0], description);

@@ -10,12 +10,12 @@
 
 #include "args.h"
 
-const char *const COEF_NAME[3] = {"Acoef", "Bcoef", "Dcoef"};
+const char *const COEF_NAME[NCOEF] = {"Acoef", "Bcoef", "Dcoef", "C"};
 const char *const HEAT_NAME[4] = {"valid", "optimal", "ratio", "settled"};
 
 const char USAGE[] =
     "Usage: nuv-survey [--seeds FIRST:LAST] [--jobs N] [--csv] [--tours] [--svg FILE]\n"
-    "                  [--heat MEASURE] Acoef Bcoef Dcoef\n"
+    "                  [--heat MEASURE] [NETWORK OPTIONS] Acoef Bcoef Dcoef\n"
     "Runs the nuv network for every seed and coefficient triple, decodes the final\n"
     "states and rates their tours against the optimal tour and among all tours.\n"
     "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n"
@@ -29,11 +29,23 @@ const char USAGE[] =
     "                      be /dev/stdout)\n"
     "  --heat MEASURE      what the picture shows: valid (default), optimal, ratio or\n"
     "                      settled\n"
-    "  --version           the version\n";
+    "  --version           the version\n"
+    "The network (nuv's by default):\n"
+    "  --cities FILE       a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
+    "                      cities from seed S (4 ... 100 cities)\n"
+    "  --rule RULE         inplace (default), sync or euler\n"
+    "  --C X               the global term's weight, or a range (default 0: none)\n"
+    "  --n X               its target (default: the number of cities)\n"
+    "  --bias A+B|X        each unit's bias (default A+B)\n"
+    "  --u0 X              the activation's width (default 0.5)\n"
+    "  --start START       uniform (default) or centred\n"
+    "  --dt X, --tau X     the Euler step and time constant (defaults 0.01, 1)\n"
+    "  --sweeps K          sweeps in a run (default 50; 1000 under euler)\n"
+    "  --distances D       scaled (default) or raw\n";
 
-static const size_t MAX_VALUES = 1000000;   // values in one range
-static const double RANGE_SLACK = 1e-6;     // in steps: a range still takes TO this close
-static const size_t MAX_CELLS_ACROSS = 200; // a picture's values along one axis
+static const size_t MAX_VALUES = 1000000;           // values in one range
+static const double RANGE_SLACK = 1e-6;             // in steps: a range still takes TO this close
+static const size_t MAX_CELLS_ACROSS = 200;         // a picture's values along one axis
 static const uint64_t MAX_RUNS = uint64_t(1) << 62; // run indices, blocks and counts never wrap
 
 // Decimal places that a number's text shows ("0.25" 2, "1e-3" 3, "2.5e1" 0), or -1 for a text
@@ -154,6 +166,8 @@ static void read_option(const std::string &name, const std::string &value, Plan 
       plan->heat = Heat(h);
     else
       *error = "--heat " + quoted(value) + " is not valid, optimal, ratio or settled";
+  } else if (is_network_option(name)) {
+    read_network_option(name, value, &plan->network, error);
   } else if (value.empty()) {
     *error = "--svg needs a file name";
   } else {
@@ -163,11 +177,13 @@ static void read_option(const std::string &name, const std::string &value, Plan 
 
 // A picture the survey can draw: not all three coefficients ranging, and no more values along
 // a heatmap's axis than MAX_CELLS_ACROSS.
-static void check_picture(const Range range[3], std::string *error) {
+static void check_picture(const Range range[NCOEF], std::string *error) {
   int ranging = 0;
-  for (int c = 0; c < 3; c++) ranging += range[c].count > 1;
-  if (ranging == 3) *error = "--svg draws one triple or two ranging coefficients, not all three";
-  for (int c = 0; c < 3 && error->empty(); c++)
+  for (int c = 0; c < NCOEF; c++) ranging += range[c].count > 1;
+  if (ranging > 2)
+    *error = "--svg draws one triple, or one or two ranging coefficients, not " +
+             std::string(ranging == 3 ? "three" : "four");
+  for (int c = 0; c < NCOEF && error->empty(); c++)
     if (range[c].count > MAX_CELLS_ACROSS)
       *error = "--svg: " + std::string(COEF_NAME[c]) + " has " + std::to_string(range[c].count) +
                " values, more than the " + std::to_string(MAX_CELLS_ACROSS) +
@@ -184,12 +200,12 @@ static std::string count_text(wide_count n) {
 }
 
 // The plan's runs fit the survey's run index, with room for its last block.
-static void check_runs(const Plan &plan, const Range range[3], std::string *error) {
+static void check_runs(const Plan &plan, const Range range[NCOEF], std::string *error) {
   wide_count runs = wide_count(seed_count(plan));
-  for (int c = 0; c < 3; c++) runs *= range[c].count; // at most 2^32 * 10^18: no overflow
+  for (int c = 0; c < NCOEF; c++) runs *= range[c].count; // at most 2^32 * 10^24: no overflow
   if (runs > MAX_RUNS)
-    *error = "the plan has " + count_text(runs) + " runs, more than the " +
-             count_text(MAX_RUNS) + " a survey can count";
+    *error = "the plan has " + count_text(runs) + " runs, more than the " + count_text(MAX_RUNS) +
+             " a survey can count";
 }
 
 PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
@@ -204,7 +220,8 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
     }
     size_t eq = arg.find('=');
     std::string name = arg.substr(0, eq);
-    bool valued = name == "--seeds" || name == "--jobs" || name == "--svg" || name == "--heat";
+    bool valued = name == "--seeds" || name == "--jobs" || name == "--svg" || name == "--heat" ||
+                  is_network_option(name);
     heat_given = heat_given || name == "--heat";
     if (arg == "--help" || arg == "-h") return PLAN_HELP;
     if (arg == "--version") return PLAN_VERSION;
@@ -227,24 +244,29 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
     *error = std::string("missing coefficient ") + COEF_NAME[coef.size()];
   if (error->empty() && coef.size() > 3) *error = "unexpected argument " + quoted(coef[3]);
   // The shape of the plan first, its values last: nothing large is expanded to be refused.
-  Range range[3];
-  for (int c = 0; c < 3 && error->empty(); c++)
-    if (!read_range(coef[c], &range[c], error))
-      *error = std::string(COEF_NAME[c]) + " " + quoted(coef[c]) + ": " + *error;
+  if (error->empty()) coef.push_back(plan->network.c);
+  Range range[NCOEF];
+  for (int c = 0; c < NCOEF && error->empty(); c++)
+    if (!read_range(coef[size_t(c)], &range[c], error))
+      *error = std::string(c == 3 ? "--C" : COEF_NAME[c]) + " " + quoted(coef[size_t(c)]) + ": " +
+               *error;
   if (error->empty() && !plan->svg.empty()) check_picture(range, error);
   if (error->empty() && plan->svg.empty() && heat_given) *error = "--heat needs --svg";
-  if (error->empty() && heat_given && range[0].count * range[1].count * range[2].count == 1)
+  if (error->empty() && heat_given &&
+      range[0].count * range[1].count * range[2].count * range[3].count == 1)
     *error = "--heat colours a chart or heatmap; with one triple the picture is a map";
   if (error->empty()) check_runs(*plan, range, error);
-  for (int c = 0; c < 3 && error->empty(); c++)
+  for (int c = 0; c < NCOEF && error->empty(); c++)
     if (!expand(range[c], &plan->coef[c], error))
-      *error = std::string(COEF_NAME[c]) + " " + quoted(coef[c]) + ": " + *error;
+      *error = std::string(c == 3 ? "--C" : COEF_NAME[c]) + " " + quoted(coef[size_t(c)]) + ": " +
+               *error;
   if (plan->jobs == 0) plan->jobs = online_processors();
   return error->empty() ? PLAN_OK : PLAN_BAD;
 }
 
 uint64_t triple_count(const Plan &plan) {
-  return uint64_t(plan.coef[0].size()) * plan.coef[1].size() * plan.coef[2].size();
+  return uint64_t(plan.coef[0].size()) * plan.coef[1].size() * plan.coef[2].size() *
+         plan.coef[3].size();
 }
 
 uint64_t seed_count(const Plan &plan) {
@@ -255,9 +277,10 @@ uint64_t run_count(const Plan &plan) {
   return triple_count(plan) * seed_count(plan); // checked when the plan was read
 }
 
-void triple_values(const Plan &plan, uint64_t t, double value[3]) {
-  size_t nb = plan.coef[1].size(), nd = plan.coef[2].size();
-  value[0] = plan.coef[0][t / (nb * nd)];
-  value[1] = plan.coef[1][t / nd % nb];
-  value[2] = plan.coef[2][t % nd];
+void triple_values(const Plan &plan, uint64_t t, double value[NCOEF]) {
+  for (int c = NCOEF - 1; c >= 0; c--) {
+    const size_t count = plan.coef[c].size();
+    value[c] = plan.coef[c][t % count];
+    t /= count;
+  }
 }

@@ -7,12 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "network_options.h"
+
 // What a heatmap's colour shows.
 enum Heat { HEAT_VALID, HEAT_OPTIMAL, HEAT_RATIO, HEAT_SETTLED };
 extern const char *const HEAT_NAME[4]; // "valid", "optimal", "ratio", "settled"
 
+// The coefficients a survey ranges over: Acoef, Bcoef, Dcoef and the global term's C.
+enum { NCOEF = 4 };
+
 struct Plan {
-  std::vector<double> coef[3]; // values of Acoef, Bcoef, Dcoef, each ascending
+  std::vector<double> coef[NCOEF]; // values of Acoef, Bcoef, Dcoef and C, each ascending
+  NetworkOptions network;          // the member of the family
   uint32_t first_seed = 1, last_seed = 1000;
   int jobs = 0; // worker processes
   bool csv = false;
@@ -21,7 +27,7 @@ struct Plan {
   Heat heat = HEAT_VALID;
 };
 
-extern const char *const COEF_NAME[3]; // "Acoef", "Bcoef", "Dcoef"
+extern const char *const COEF_NAME[NCOEF]; // "Acoef", "Bcoef", "Dcoef", "C"
 
 enum PlanResult { PLAN_OK, PLAN_HELP, PLAN_VERSION, PLAN_BAD };
 
@@ -31,12 +37,13 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error);
 // The usage text for --help.
 extern const char USAGE[];
 
-// Counting: triples in Acoef-outermost order, seeds per triple, and all runs.
+// Counting: coefficient sets ("triples", C with them) in Acoef-outermost order, seeds per
+// triple, and all runs.
 uint64_t triple_count(const Plan &plan);
 uint64_t seed_count(const Plan &plan);
 uint64_t run_count(const Plan &plan);
 
-// The coefficient values of triple t.
-void triple_values(const Plan &plan, uint64_t t, double value[3]);
+// The coefficient values of triple t: Acoef, Bcoef, Dcoef, C.
+void triple_values(const Plan &plan, uint64_t t, double value[NCOEF]);
 
 #endif

@@ -17,11 +17,13 @@
 #include "batch.h"
 #include "file.h"
 
-RunResult measure_run(const double before[NCITY][NCITY]) {
-  RunResult r = {}; // every byte set: results travel through pipes whole
+RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]) {
+  RunResult r;
+  memset(&r, 0, sizeof r); // every byte set: results travel through pipes whole
   r.energy = energy();
   r.outcome = outcome_of(unitout);
-  r.settled = largest_change(before, unitout) <= SETTLED_WITHIN;
+  r.motion = motion_of(before2, before, unitout);
+  r.settled = r.motion == MOTION_SETTLED;
   if (decode_tour(unitout, &r.tour)) {
     r.length = tour_length(r.tour);
     r.rank = tour_rank(r.length);
@@ -61,7 +63,7 @@ void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *ou
     const int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
     for (int l = 0; l < NLANE; l++) {
       const uint64_t r = blocks.begin(b) + k + uint64_t(l);
-      double value[3];
+      double value[NCOEF];
       if (l >= n) {
         batch_idle(&batch, l);
         continue;
@@ -71,9 +73,9 @@ void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *ou
     }
     batch_sweeps(&batch);
     for (int l = 0; l < n; l++) {
-      double before[NCITY][NCITY];
-      batch_take(&batch, l, before);
-      out[k + uint64_t(l)] = measure_run(before);
+      static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
+      batch_take(&batch, l, before, before2);
+      out[k + uint64_t(l)] = measure_run(before, before2);
     }
   }
 }

@@ -13,22 +13,23 @@
 #include "state.h"
 #include "tour.h"
 
-// What one run leaves: its final energy and outcome, whether it had settled, and for a valid
-// tour the tour, its length and its rank.
+// What one run leaves: its final energy, outcome and motion, and for a valid tour the tour, its
+// length and its rank.
 struct RunResult {
   double energy;
   Outcome outcome;
-  bool settled;
+  Motion motion;
+  bool settled;  // motion is MOTION_SETTLED
   Tour tour;     // when valid
   double length; // 0 when not valid
-  int rank;      // 0 when not valid
+  int rank;      // 0 when not valid, or when tours are not ranked
 
   bool valid() const { return outcome == OUTCOME_TOUR; }
 };
 
-// The model's current state measured and decoded as a run's final state; before is the state
-// before the last sweep.
-RunResult measure_run(const double before[NCITY][NCITY]);
+// The model's current state measured and decoded as a run's final state; before and before2
+// are the states before the last sweep and the one before it.
+RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]);
 
 // Run r of the survey: its triple (in triple_values' order) and its seed.
 uint64_t run_triple(const Plan &plan, uint64_t r);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "args.h"
+#include "svg.h"
 
 void Tally::add(const RunResult &run, const Optimum &optimum) {
   runs++;
@@ -52,18 +53,37 @@ static std::string share_column(uint64_t count, uint64_t runs) {
   return std::string(size_t(std::max(0, SHARE_WIDTH - columns)), ' ') + text;
 }
 
-// The summary's columns, 79 wide: coefficients as typed, the shares with their intervals, the
-// mean ratio of the valid runs, and the best tour with its ratio.
-static const char HEAD_FORMAT[] = "%5s %5s %5s %6s %10s %10s %6s  %-17s %6s\n";
-static const char ROW_FORMAT[] = "%5s %5s %5s %6llu %s %s %6s  %-17s %6s\n";
-
-void print_summary_head(const Optimum &optimum) {
-  printf("optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
-  printf(HEAD_FORMAT, "Acoef", "Bcoef", "Dcoef", "runs", "valid %", "optimal %", "mean",
-         "best tour", "ratio");
+Columns columns_of(const Plan &plan) {
+  return {plan.network.c_given, !is_nuv_network(plan.network)};
 }
 
-void print_summary_row(const double coef[3], const Tally &tally) {
+void print_optimum_line(const Optimum &optimum) {
+  const double found = tour_length(optimum.tour);
+  if (optimum.exact && found <= optimum.length * (1 + OPTIMAL_SLACK))
+    printf("optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
+  else if (optimum.exact)
+    printf("optimal length %.6f (published); best tour known here %s, length %.6f\n",
+           optimum.length, tour_text(optimum.tour).s, found);
+  else
+    printf("best known tour %s, length %.6f (2-opt and Or-opt from 10 starts; ratios are to "
+           "it)\n",
+           tour_text(optimum.tour).s, optimum.length);
+}
+
+// The coefficients as typed, right aligned in the summary's columns, C only when chosen.
+static std::string coefficient_columns(const double coef[4], Columns columns) {
+  std::string s = fmt("%5s %5s %5s", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
+                      shortest(coef[2]).c_str());
+  return columns.c ? s + fmt(" %5s", shortest(coef[3]).c_str()) : s;
+}
+
+void print_summary_head(const Optimum &optimum, Columns columns) {
+  print_optimum_line(optimum);
+  printf("%s%s %6s %10s %10s %6s  %-17s %6s\n", "Acoef Bcoef Dcoef", columns.c ? "     C" : "",
+         "runs", "valid %", optimum.exact ? "optimal %" : "best %", "mean", "best tour", "ratio");
+}
+
+void print_summary_row(const double coef[4], const Tally &tally, Columns columns) {
   char mean[32] = "-", ratio[32] = "-";
   TourText best = {"-"};
   if (tally.valid > 0) {
@@ -71,48 +91,41 @@ void print_summary_row(const double coef[3], const Tally &tally) {
     snprintf(ratio, sizeof ratio, "%.4f", tally.best_ratio);
     best = tour_text(tally.best);
   }
-  printf(ROW_FORMAT, shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
-         shortest(coef[2]).c_str(), (unsigned long long)tally.runs,
-         share_column(tally.valid, tally.runs).c_str(),
+  printf("%s %6llu %s %s %6s  %-17s %6s\n", coefficient_columns(coef, columns).c_str(),
+         (unsigned long long)tally.runs, share_column(tally.valid, tally.runs).c_str(),
          share_column(tally.optimal, tally.runs).c_str(), mean, best.s, ratio);
 }
 
-void print_csv_head() {
-  printf("Acoef,Bcoef,Dcoef,seed,valid,tour,length,ratio,energy,rank,outcome,settled\n");
+void print_csv_head(Columns columns) {
+  printf("Acoef,Bcoef,Dcoef,%sseed,valid,tour,length,ratio,energy,rank,outcome,settled%s\n",
+         columns.c ? "C," : "", columns.motion ? ",motion" : "");
 }
 
-void print_csv_row(const double coef[3], uint32_t seed, const RunResult &run,
-                   const Optimum &optimum) {
-  printf("%s,%s,%s,%u,%d,", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
-         shortest(coef[2]).c_str(), seed, run.valid() ? 1 : 0);
+void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
+                   const Optimum &optimum, Columns columns) {
+  printf("%s,%s,%s,", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
+         shortest(coef[2]).c_str());
+  if (columns.c) printf("%s,", shortest(coef[3]).c_str());
+  printf("%u,%d,", seed, run.valid() ? 1 : 0);
   if (run.valid())
     printf("%s,%.6f,%.6f,", tour_text(run.tour).s, run.length, run.length / optimum.length);
   else
     printf(",,,");
   printf("%f,", run.energy);
-  if (run.valid()) printf("%d", run.rank);
-  printf(",%s,%d\n", outcome_name(run.outcome), run.settled ? 1 : 0);
+  if (run.valid() && run.rank > 0) printf("%d", run.rank);
+  printf(",%s,%d", outcome_name(run.outcome), run.settled ? 1 : 0);
+  if (columns.motion) printf(",%s", motion_name(run.motion));
+  printf("\n");
 }
 
 namespace {
 
-uint32_t tour_key(const Tour &canonical) {
-  uint32_t key = 0;
-  for (int j = NCITY - 1; j >= 0; j--) key = key * NCITY + uint32_t(canonical.city[j]);
-  return key;
-}
-
-Tour tour_of_key(uint32_t key) {
-  Tour t;
-  for (int j = 0; j < NCITY; j++) t.city[j] = int(key % NCITY), key /= NCITY;
-  return t;
-}
-
-// One row of --tours: a tour, or a way of failing (rank 0).
+// One row of --tours: a tour, or a way of failing.
 struct OutcomeRow {
   Outcome outcome;
   Tour tour;
-  int rank;
+  double length; // of a tour
+  int rank;      // of a ranked tour, else 0
   double ratio;
   uint64_t runs;
   std::string text; // the tour, or "-"
@@ -122,55 +135,62 @@ struct OutcomeRow {
 
 void Outcomes::add(const RunResult &run) {
   runs++;
-  if (run.valid())
-    tours[tour_key(canonical_tour(run.tour))]++;
-  else
+  if (!run.valid()) {
     failed[run.outcome]++;
-}
-
-void print_outcomes_head(const Optimum &optimum, bool csv) {
-  if (csv) {
-    printf("Acoef,Bcoef,Dcoef,outcome,tour,rank,ratio,runs,percent\n");
     return;
   }
-  printf("optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
-  printf("%5s %5s %5s  %-7s  %-17s %5s %6s %7s %6s\n", "Acoef", "Bcoef", "Dcoef", "outcome", "tour",
-         "rank", "ratio", "runs", "%");
+  const Tour c = canonical_tour(run.tour);
+  Found &found = tours.try_emplace(tour_text(c).s, Found{c, 0}).first->second;
+  found.runs++;
 }
 
-void print_outcome_rows(const double coef[3], const Outcomes &outcomes, const Optimum &optimum,
-                        bool csv) {
+void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns) {
+  if (csv) {
+    printf("Acoef,Bcoef,Dcoef,%soutcome,tour,rank,ratio,runs,percent\n", columns.c ? "C," : "");
+    return;
+  }
+  print_optimum_line(optimum);
+  printf("%s%s  %-7s  %-17s %5s %6s %7s %6s\n", "Acoef Bcoef Dcoef", columns.c ? "     C" : "",
+         "outcome", "tour", "rank", "ratio", "runs", "%");
+}
+
+void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Optimum &optimum,
+                        bool csv, Columns columns) {
   std::vector<OutcomeRow> rows;
-  for (const auto &[key, runs] : outcomes.tours) {
-    const Tour t = tour_of_key(key);
-    const double length = tour_length(t);
-    rows.push_back(
-        {OUTCOME_TOUR, t, tour_rank(length), length / optimum.length, runs, tour_text(t).s});
+  for (const auto &[text, found] : outcomes.tours) {
+    const double length = tour_length(found.tour);
+    rows.push_back({OUTCOME_TOUR, found.tour, length, tour_rank(length), length / optimum.length,
+                    found.runs, text});
   }
   for (Outcome o : {OUTCOME_MISSING, OUTCOME_DOUBLED, OUTCOME_MIXED})
-    if (outcomes.failed[o]) rows.push_back({o, Tour(), 0, 0.0, outcomes.failed[o], "-"});
-  // Most runs first; then tours by rank, failures after them; then by text.
+    if (outcomes.failed[o]) rows.push_back({o, Tour(), 0.0, 0, 0.0, outcomes.failed[o], "-"});
+  // Most runs first; then tours, shortest (best ranked) first, before failures; then by text.
   std::sort(rows.begin(), rows.end(), [](const OutcomeRow &a, const OutcomeRow &b) {
     if (a.runs != b.runs) return a.runs > b.runs;
-    int ra = a.rank ? a.rank : NTOUR + 1, rb = b.rank ? b.rank : NTOUR + 1;
-    if (ra != rb) return ra < rb;
+    const bool ta = a.outcome == OUTCOME_TOUR, tb = b.outcome == OUTCOME_TOUR;
+    if (ta != tb) return ta;
+    if (ta && a.rank != b.rank) return a.rank < b.rank;
+    if (ta && a.rank == 0 && a.length != b.length) return a.length < b.length;
     return a.text < b.text;
   });
-  const std::string a = shortest(coef[0]), b = shortest(coef[1]), d = shortest(coef[2]);
+  std::string names = shortest(coef[0]) + "," + shortest(coef[1]) + "," + shortest(coef[2]);
+  if (columns.c) names += "," + shortest(coef[3]);
+  const std::string head = coefficient_columns(coef, columns);
   for (const OutcomeRow &r : rows) {
     const double percent = 100.0 * double(r.runs) / double(outcomes.runs);
     const char *name = outcome_name(r.outcome);
-    if (csv && r.rank)
-      printf("%s,%s,%s,%s,%s,%d,%.6f,%llu,%.2f\n", a.c_str(), b.c_str(), d.c_str(), name,
-             r.text.c_str(), r.rank, r.ratio, (unsigned long long)r.runs, percent);
+    const bool tour = r.outcome == OUTCOME_TOUR;
+    const std::string rank = tour && r.rank ? std::to_string(r.rank) : csv ? "" : "-";
+    if (csv && tour)
+      printf("%s,%s,%s,%s,%.6f,%llu,%.2f\n", names.c_str(), name, r.text.c_str(), rank.c_str(),
+             r.ratio, (unsigned long long)r.runs, percent);
     else if (csv)
-      printf("%s,%s,%s,%s,,,,%llu,%.2f\n", a.c_str(), b.c_str(), d.c_str(), name,
-             (unsigned long long)r.runs, percent);
-    else if (r.rank)
-      printf("%5s %5s %5s  %-7s  %-17s %5d %6.4f %7llu %6.1f\n", a.c_str(), b.c_str(), d.c_str(),
-             name, r.text.c_str(), r.rank, r.ratio, (unsigned long long)r.runs, percent);
+      printf("%s,%s,,,,%llu,%.2f\n", names.c_str(), name, (unsigned long long)r.runs, percent);
+    else if (tour)
+      printf("%s  %-7s  %-17s %5s %6.4f %7llu %6.1f\n", head.c_str(), name, r.text.c_str(),
+             rank.c_str(), r.ratio, (unsigned long long)r.runs, percent);
     else
-      printf("%5s %5s %5s  %-7s  %-17s %5s %6s %7llu %6.1f\n", a.c_str(), b.c_str(), d.c_str(),
-             name, "-", "-", "-", (unsigned long long)r.runs, percent);
+      printf("%s  %-7s  %-17s %5s %6s %7llu %6.1f\n", head.c_str(), name, "-", "-", "-",
+             (unsigned long long)r.runs, percent);
   }
 }

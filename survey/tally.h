@@ -34,30 +34,45 @@ void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high);
 // as leaving 0 ... 100.
 std::string share_text(uint64_t count, uint64_t runs);
 
+// What the rows show besides nuv's columns: C, when it was chosen, and the motion, for any
+// network but nuv's.
+struct Columns {
+  bool c, motion;
+};
+Columns columns_of(const Plan &plan);
+
+// The line that says what every ratio is to: "optimal tour T, length L", or the best known.
+void print_optimum_line(const Optimum &optimum);
+
 // The summary: the optimum line and the column header, then a row for each triple, each share
 // with the larger distance from it to the ends of its interval.
-void print_summary_head(const Optimum &optimum);
-void print_summary_row(const double coef[3], const Tally &tally);
+void print_summary_head(const Optimum &optimum, Columns columns);
+void print_summary_row(const double coef[4], const Tally &tally, Columns columns);
 
 // CSV: the header, then a row for each run.
-void print_csv_head();
-void print_csv_row(const double coef[3], uint32_t seed, const RunResult &run,
-                   const Optimum &optimum);
+void print_csv_head(Columns columns);
+void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
+                   const Optimum &optimum, Columns columns);
 
 // The distinct outcomes of one triple's runs: each tour found, in canonical form, and each way
 // of failing, with their runs. At most one entry per distinct tour, whatever the runs.
 struct Outcomes {
-  std::unordered_map<uint32_t, uint64_t> tours; // a canonical tour's cities in base 9: runs
+  struct Found {
+    Tour tour; // canonical
+    uint64_t runs;
+  };
+  std::unordered_map<std::string, Found> tours; // by the canonical tour's text
   uint64_t failed[4] = {0, 0, 0, 0};            // runs by outcome; failed[OUTCOME_TOUR] is 0
   uint64_t runs = 0;
 
   void add(const RunResult &run);
 };
 
-// --tours: a row per distinct outcome of each triple, most common first, ties by rank, then by
-// text; as a table after the optimum line, or as CSV.
-void print_outcomes_head(const Optimum &optimum, bool csv);
-void print_outcome_rows(const double coef[3], const Outcomes &outcomes, const Optimum &optimum,
-                        bool csv);
+// --tours: a row per distinct outcome of each triple, most common first; among as many runs,
+// tours before failures, tours by length (rank), then by text; as a table after the optimum
+// line, or as CSV.
+void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns);
+void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Optimum &optimum,
+                        bool csv, Columns columns);
 
 #endif

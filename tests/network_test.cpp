@@ -49,8 +49,8 @@ TEST(Network, SweepIsInPlaceWithTheWorkedInputs) {
   initialize();
   set(0, 0, 0, 0.3);
   update_state(); // every input 0
-  for (auto &row : unitout)
-    for (double u : row) EXPECT_EQ(u, 0.5);
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) EXPECT_EQ(unitout[i][j], 0.5);
   EXPECT_EQ(energy(), 0.0);
   // From all 0.5 with A = B = 1, unit (0,0) has input -4 - 4 + 1 + 1 = -6; unit (0,1) already
   // sees the new (0,0) in its row, so its input is -5.5, not the -6 of a sweep from a copy.
@@ -68,8 +68,8 @@ TEST(Network, SweepIsInPlaceWithTheWorkedInputs) {
   }
   set(1e6, 1e6, 1e6, 0.5); // saturated, never outside [0, 1]
   for (int s = 0; s < 3; s++) update_state();
-  for (auto &r : unitout)
-    for (double u : r) EXPECT_TRUE(u == 0.0 || u == 1.0) << u;
+  for (int i = 0; i < NCITY; i++)
+    for (int j = 0; j < NCITY; j++) EXPECT_TRUE(unitout[i][j] == 0.0 || unitout[i][j] == 1.0);
 }
 
 TEST(Network, EnergyOfStatesWhoseSumsCanBeCounted) {

@@ -23,7 +23,7 @@ Tour tour_of(const std::string &text) {
 }
 
 TEST(Decode, ReadsOneUnitAboveOneHalfPerRowAndColumn) {
-  double state[NCITY][NCITY];
+  double state[MAXCITY][MAXCITY];
   for (auto &row : state)
     for (double &u : row) u = 0.5; // exactly 0.5 is not on
   const Tour t = tour_of("2-3-4-5-8-1-6-7-9");
@@ -39,6 +39,7 @@ TEST(Decode, ReadsOneUnitAboveOneHalfPerRowAndColumn) {
 }
 
 TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
+  prepare_tours(); // the distances of nuv's cities, before any run
   const std::string cycle = "7-6-5-4-3-2-9-1-8";
   Tour t = tour_of(cycle);
   const double length = tour_length(t);
@@ -53,14 +54,16 @@ TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
 }
 
 TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
+  prepare_tours(); // the distances of nuv's cities, before any run
   const Optimum o = find_optimum();
   EXPECT_NEAR(o.length, 6 + 6 * std::sqrt(5.0), 1e-12);
   EXPECT_EQ(text(o.tour), "1-4-3-2-9-8-7-6-5");
   Tally tally;
   auto add = [&](const char *tour, bool valid) {
     const Tour t = tour_of(tour);
-    tally.add(
-        {0.0, valid ? OUTCOME_TOUR : OUTCOME_MISSING, true, t, valid ? tour_length(t) : 0.0, 0}, o);
+    tally.add({0.0, valid ? OUTCOME_TOUR : OUTCOME_MISSING, MOTION_SETTLED, true, t,
+               valid ? tour_length(t) : 0.0, 0},
+              o);
   };
   add("1-2-3-4-5-6-7-8-9", true);
   add("1-2-3-4-5-6-7-8-9", false);
@@ -157,14 +160,14 @@ TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
       {{"--jobs", "257", "1", "1", "1"}, "--jobs '257'"},
       {{"1", "1", "1", "--jobs"}, "--jobs needs a value"},
       {{"--fast", "1", "1", "1"}, "unknown option '--fast'"},
-      {{"--svg", "x.svg", "0:1:1", "0:1:1", "0:1:1"}, "not all three"},
+      {{"--svg", "x.svg", "0:1:1", "0:1:1", "0:1:1"}, "not three"},
       // Run counts that would wrap: 2^32 * 10^10, and 4294967292 * 858650 * 5002 = 2^64 - 16.
       {{"--seeds", "0:4294967295", "1:100000:1", "1:100000:1", "1"},
        "the plan has 42949672960000000000 runs"},
       {{"--seeds", "0:4294967291", "0:858649:1", "0:5001:1", "1"},
        "the plan has 18446744073709551600 runs"},
       // The shape is refused before a million values are expanded three times over.
-      {{"--svg", "x.svg", "0:999999:1", "0:999999:1", "0:999999:1"}, "not all three"},
+      {{"--svg", "x.svg", "0:999999:1", "0:999999:1", "0:999999:1"}, "not three"},
       {{"--svg", "x.svg", "--heat", "ratio", "1", "1", "1"}, "with one triple"},
       // Values that overflow, that the step cannot tell apart, one value too many.
       {{"1", "1", "1.7966931348623157e+308:1.7976931348623157e308:1.0000005000002501e+305"},

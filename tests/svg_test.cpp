@@ -218,7 +218,7 @@ TEST_F(Svg, TheHeatmapShowsTheMeasureAskedFor) {
 TEST_F(Svg, RefusalsComeBeforeAnyRunAndLeaveNothing) {
   Ran three = survey("--svg " + dir + "/x.svg 0:1:1 0:1:1 0:1:1");
   EXPECT_EQ(three.status, 2);
-  EXPECT_NE(three.err.find("not all three"), std::string::npos) << three.err;
+  EXPECT_NE(three.err.find("not three"), std::string::npos) << three.err;
   for (const std::string &path : {dir + "/no/such/folder/x.svg", dir}) {
     Ran r = survey("--svg " + path + " 1 1 1");
     EXPECT_EQ(r.status, 1) << path;

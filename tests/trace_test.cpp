@@ -81,7 +81,7 @@ TEST(Trace, LNeverRisesThoughTheEnergyDoes) {
   double largest_rise = -INFINITY;
   for (int n = 0; n < 500; n++) {
     const double c[3] = {coef(random), coef(random), coef(random)};
-    trace_run(c, uint32_t(random()), cycles);
+    trace_network(c, uint32_t(random()), [](const Cycle &y) { cycles[y.cycle] = y; });
     bool rose = false;
     for (int k = 1; k < NSWEEP; k++) {
       const double rise = cycles[k].l - cycles[k - 1].l;
@@ -105,7 +105,7 @@ TEST(Trace, MeasuresTheTermsOfAStateWorkedOutByHand) {
   for (auto &row : unitout)
     for (double &v : row) v = 0.5;
   Cycle y;
-  measure_cycle(0, 0, nullptr, &y);
+  measure_cycle(0, 0, nullptr, nullptr, nullptr, &y);
   EXPECT_DOUBLE_EQ(y.term[0], 162);
   EXPECT_DOUBLE_EQ(y.term[1], 243);
   EXPECT_NEAR(y.term[2], 90, 1e-12);

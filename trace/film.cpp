@@ -1,7 +1,7 @@
-// The picture of one run: a film of the 50 states, the curves of the energy, its terms and L,
-// the map of the last tour the run formed, and what each curve is. Start at trace_svg; each
-// panel has its function. A value that is not finite is never drawn as a coordinate: it is a
-// marked gap, and the caption says so.
+// The picture of one run: a film of its states (all 50 of nuv's, or 50 spread over a longer
+// run), the curves of the energy, its terms and L, the map of the last tour the run formed, and
+// what each curve is. Start at trace_svg; each panel has its function. A value that is not
+// finite is never drawn as a coordinate: it is a marked gap, and the caption says so.
 #include "film.h"
 
 #include <algorithm>
@@ -18,35 +18,50 @@ const int WIDTH = 1180, HEIGHT = 1230;
 const double FILM_LEFT = 40, FILM_TOP = 110, CELL = 9, PITCH_X = 106, PITCH_Y = 108;
 
 // A unit whose output is not a number: white, crossed.
-std::string gap_cell(double x, double y) {
-  return fmt("<rect class=\"cell\" x=\"%.0f\" y=\"%.0f\" width=\"9\" height=\"9\" fill=\"white\" "
-             "stroke=\"#999999\" stroke-width=\"0.5\"/><path class=\"gap\" d=\"M%.0f,%.0f l9,9 "
-             "m0,-9 l-9,9\" stroke=\"#999999\" stroke-width=\"0.8\"/>",
-             x, y, x, y);
+std::string gap_cell(double x, double y, double cell) {
+  return fmt(
+      "<rect class=\"cell\" x=\"%.1f\" y=\"%.1f\" width=\"%.2f\" height=\"%.2f\" "
+      "fill=\"white\" stroke=\"#999999\" stroke-width=\"0.5\"/><path class=\"gap\" "
+      "d=\"M%.1f,%.1f l%.2f,%.2f m0,%.2f l%.2f,%.2f\" stroke=\"#999999\" stroke-width=\"0.8\"/>",
+      x, y, cell, cell, x, y, cell, cell, -cell, -cell, cell);
 }
 
-std::string film(const Cycle cycles[NSWEEP]) {
+// Each grid is 81 px whatever the cities: cells of 81 / N px. Up to 30 cities every cell is
+// drawn and a dot marks a unit on; beyond, the grid's dark ground stands for the units at
+// about 0 and only the others are drawn.
+std::string film(const Film &f) {
+  const int n = family.n;
+  const double cell = 81.0 / n;
+  const bool every = n <= 30;
   std::string s = svg_text(FILM_LEFT, FILM_TOP - 34, 13, "start",
-                           "In each grid the rows are cities 1 to 9 (down), the columns tour "
-                           "positions 1 to 9 (across); a dot marks a unit above 0.5.",
+                           fmt("In each grid the rows are cities 1 to %d (down), the columns tour "
+                               "positions 1 to %d (across)",
+                               n, n) +
+                               (every ? "; a dot marks a unit above 0.5." : "."),
                            " fill=\"#555555\"");
   int gaps = 0;
-  for (int c = 0; c < NSWEEP; c++) {
-    const double gx = FILM_LEFT + PITCH_X * (c % 10), gy = FILM_TOP + PITCH_Y * (c / 10);
-    s += svg_text(gx, gy - 5, 12, "start", fmt("cycle %d", c));
+  for (size_t k = 0; k < f.frame.size(); k++) {
+    const double gx = FILM_LEFT + PITCH_X * double(k % 10),
+                 gy = FILM_TOP + PITCH_Y * double(k / 10);
+    s += svg_text(gx, gy - 5, 12, "start", fmt("cycle %d", f.frame_cycle[k]));
     s += "<g class=\"grid\">";
-    for (int i = 0; i < NCITY; i++)
-      for (int j = 0; j < NCITY; j++) {
-        const double v = cycles[c].state[i][j], x = gx + CELL * j, y = gy + CELL * i;
+    if (!every)
+      s += fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"81\" height=\"81\" fill=\"%s\"/>", gx, gy,
+               scale_colour(0).c_str());
+    for (int i = 0; i < n; i++)
+      for (int j = 0; j < n; j++) {
+        const double v = f.frame[k][size_t(i * n + j)], x = gx + cell * j, y = gy + cell * i;
         if (std::isnan(v)) {
-          s += gap_cell(x, y), gaps++;
+          s += gap_cell(x, y, cell), gaps++;
           continue;
         }
-        s += fmt("<rect class=\"cell\" x=\"%.0f\" y=\"%.0f\" width=\"9\" height=\"9\" "
+        if (!every && v < 0.02) continue;
+        s += fmt("<rect class=\"cell\" x=\"%.1f\" y=\"%.1f\" width=\"%.2f\" height=\"%.2f\" "
                  "fill=\"%s\"/>",
-                 x, y, scale_colour(v).c_str());
-        if (v > ON_ABOVE)
-          s += fmt("<circle class=\"on\" cx=\"%.1f\" cy=\"%.1f\" r=\"2\"/>", x + 4.5, y + 4.5);
+                 x, y, cell, cell, scale_colour(v).c_str());
+        if (every && v > ON_ABOVE)
+          s += fmt("<circle class=\"on\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>", x + cell / 2,
+                   y + cell / 2, cell * 0.22);
       }
     s += "</g>\n";
   }
@@ -62,26 +77,32 @@ std::string film(const Cycle cycles[NSWEEP]) {
 // The curves of E, EA, EB, ED and L over cycles 1 to 49, on one scale: the energy lines nuv
 // prints. The random start, far above them, would flatten them. Each curve has its own dash as
 // well as its colour, so that one curve lying on another still shows.
-std::string curves(const Cycle cycles[NSWEEP]) {
+std::string curves(const Film &f) {
   const double left = 100, top = 720, w = 600, h = 300;
+  using Point = Film::Point;
   struct Curve {
     const char *name, *colour, *dash;
-    double Cycle::*value;
+    double Point::*value;
     int term;
-  } const curve[] = {{"E", "#000000", "", &Cycle::e, -1},
-                     {"EA", "#d04030", " stroke-dasharray=\"8 4\"", nullptr, 0},
-                     {"EB", "#3060c0", " stroke-dasharray=\"2 3\"", nullptr, 1},
-                     {"ED", "#2a9d50", " stroke-dasharray=\"8 3 2 3\"", nullptr, 2},
-                     {"L", "#e08a00", " stroke-dasharray=\"14 4\"", &Cycle::l, -1}};
-  auto value = [&](const Curve &k, const Cycle &y) {
+  } const all[] = {{"E", "#000000", "", &Point::e, -1},
+                   {"EA", "#d04030", " stroke-dasharray=\"8 4\"", nullptr, 0},
+                   {"EB", "#3060c0", " stroke-dasharray=\"2 3\"", nullptr, 1},
+                   {"ED", "#2a9d50", " stroke-dasharray=\"8 3 2 3\"", nullptr, 2},
+                   {"EC", "#8a4fc0", " stroke-dasharray=\"4 2\"", nullptr, 3},
+                   {"L", "#e08a00", " stroke-dasharray=\"14 4\"", &Point::l, -1}};
+  std::vector<Curve> curve;
+  for (const Curve &k : all)
+    if (k.term != 3 || family.c != 0.0) curve.push_back(k);
+  auto value = [&](const Curve &k, const Point &y) {
     return k.value ? y.*k.value : y.term[k.term];
   };
+  const int last = std::max(2, f.cycles - 1);
   // The scale of the finite values; halves, so that the span of the largest doubles is finite.
   double lo = 0, hi = 0;
   int left_out = 0;
   for (const Curve &k : curve)
-    for (int c = 1; c < NSWEEP; c++) {
-      const double v = value(k, cycles[c]);
+    for (const Point &y : f.curve) {
+      const double v = value(k, y);
       if (!std::isfinite(v)) {
         left_out++;
         continue;
@@ -89,20 +110,21 @@ std::string curves(const Cycle cycles[NSWEEP]) {
       lo = std::min(lo, v), hi = std::max(hi, v);
     }
   if (hi == lo) hi = lo + 1;
-  auto px = [&](int c) { return left + w * (c - 1) / (NSWEEP - 2); };
+  auto px = [&](int c) { return left + w * double(c - 1) / double(last - 1); };
   auto py = [&](double v) { return plot_y(top, h, lo, hi, v); };
 
   std::string s = svg_text(left, top - 30, 15, "start", "The energy E, its terms and L");
-  s += svg_text(
-      left, top - 12, 12, "start",
-      fmt("from cycle 1 on; at the random start E = %.4g, L = %.4g", cycles[0].e, cycles[0].l),
-      " fill=\"#555555\"");
+  s +=
+      svg_text(left, top - 12, 12, "start",
+               fmt("from cycle 1 on; at the random start E = %.4g, L = %.4g", f.start.e, f.start.l),
+               " fill=\"#555555\"");
   s += plot_frame(left, top, w, h, lo, hi, 12, "");
-  for (int c = 1; c < NSWEEP; c += c == 1 ? 9 : 10)
-    s += svg_text(px(c), top + h + 18, 12, "middle", fmt("%d", c));
+  for (const Tick &t : nice_ticks(1, last, 6))
+    if (t.at >= 1) s += svg_text(px(int(t.at)), top + h + 18, 12, "middle", t.label);
   s += svg_text(left + w / 2, top + h + 38, 13, "middle", "cycle", " class=\"axis\"");
-  s += svg_upward_text(left - 70, top + h / 2, 13, "E, EA, EB, ED and L");
-  for (size_t n = 0; n < sizeof curve / sizeof *curve; n++) {
+  s += svg_upward_text(left - 70, top + h / 2, 13,
+                       family.c != 0.0 ? "E, its terms and L" : "E, EA, EB, ED and L");
+  for (size_t n = 0; n < curve.size(); n++) {
     const Curve &k = curve[n];
     // One polyline per run of finite values: a value that is not finite leaves a gap.
     std::string points;
@@ -113,19 +135,20 @@ std::string curves(const Cycle cycles[NSWEEP]) {
                  points.c_str(), k.colour, k.dash);
       points.clear();
     };
-    for (int c = 1; c < NSWEEP; c++) {
-      const double v = value(k, cycles[c]);
+    for (const Point &y : f.curve) {
+      const double v = value(k, y);
       if (!std::isfinite(v)) {
         flush();
         continue;
       }
-      points += fmt("%s%.1f,%.1f", points.empty() ? "" : " ", px(c), py(v));
+      points += fmt("%s%.1f,%.1f", points.empty() ? "" : " ", px(y.cycle), py(v));
     }
     flush();
     s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" "
              "stroke-width=\"2\"%s/>",
-             left + 90 * n, top + h + 60, left + 90 * n + 36, top + h + 60, k.colour, k.dash);
-    s += svg_text(left + 90 * n + 42, top + h + 64, 13, "start", k.name);
+             left + 90 * double(n), top + h + 60, left + 90 * double(n) + 36, top + h + 60,
+             k.colour, k.dash);
+    s += svg_text(left + 90 * double(n) + 42, top + h + 64, 13, "start", k.name);
   }
   if (left_out > 0)
     s +=
@@ -135,49 +158,73 @@ std::string curves(const Cycle cycles[NSWEEP]) {
   return s;
 }
 
-// The last tour the run formed, solid, and an optimal tour dashed; or the last outcome.
-std::string map(const Cycle cycles[NSWEEP]) {
-  const MapFrame frame = {830, 720, 55};
+// The last tour the run formed, solid, and the optimum's tour dashed; or the last outcome.
+std::string map(const Film &f) {
   const Optimum optimum = find_optimum();
-  int last = NSWEEP - 1;
-  while (last >= 0 && cycles[last].outcome != OUTCOME_TOUR) last--;
-  std::string s = svg_text(frame.left - 20, frame.top - 30, 15, "start", "The last tour formed");
+  const double left = 830, top = 720;
+  std::string s = svg_text(left - 20, top - 30, 15, "start", "The last tour formed");
   std::string caption, detail, legend;
-  if (last >= 0) {
-    const Cycle &y = cycles[last];
-    s += map_tour(frame, y.tour, "found", FOUND_STYLE);
-    s += map_tour(frame, y.rank == 1 ? y.tour : optimum.tour, "optimal", OPTIMAL_STYLE);
+  const char *kind = optimum_kind(optimum);
+  if (f.formed) {
+    const Cycle &y = f.last_tour;
+    const bool best = y.ratio <= 1 + OPTIMAL_SLACK;
     caption = fmt("cycle %d: %s", y.cycle, tour_text(y.tour).s);
-    detail = fmt("length %.4f, ratio %.4f, rank %d", y.length, y.ratio, y.rank);
-    legend = y.rank == 1 ? "solid: the tour formed, dashed: optimal (the same tour)"
-                         : "solid: the tour formed; dashed: an optimal tour";
+    detail = fmt("length %.4f, ratio %.4f", y.length, y.ratio) +
+             (y.rank ? fmt(", rank %d", y.rank) : std::string(", ratio to the ") + kind);
+    legend = best ? std::string("solid: the tour formed, dashed: ") + kind + " (the same tour)"
+                  : std::string("solid: the tour formed; dashed: the ") + kind + " tour";
   } else {
-    s += map_tour(frame, optimum.tour, "optimal", OPTIMAL_STYLE);
-    caption = "no tour: the last state is " + std::string(outcome_name(cycles[NSWEEP - 1].outcome));
-    legend = "dashed: an optimal tour";
+    caption = "no tour: the last state is " + std::string(outcome_name(f.last.outcome));
+    legend = std::string("dashed: the ") + kind + " tour";
   }
-  s += map_cities(frame);
-  const double x = frame.left + 2 * frame.unit, y = frame.top + 6 * frame.unit;
-  s += svg_text(x, y + 40, 13, "middle", caption);
-  if (!detail.empty()) s += svg_text(x, y + 58, 12, "middle", detail, " fill=\"#555555\"");
-  s += svg_text(x, y + 76, 12, "middle", legend, " fill=\"#555555\"");
+  if (cityxy_known) {
+    const MapFrame frame = map_frame(left, top, 220, 330);
+    if (f.formed) {
+      const Cycle &y = f.last_tour;
+      s += map_tour(frame, y.tour, "found", FOUND_STYLE);
+      s += map_tour(frame, y.ratio <= 1 + OPTIMAL_SLACK ? y.tour : optimum.tour, "optimal",
+                    OPTIMAL_STYLE);
+    } else {
+      s += map_tour(frame, optimum.tour, "optimal", OPTIMAL_STYLE);
+    }
+    s += map_cities(frame);
+  } else {
+    s += svg_text(left + 110, top + 160, 12, "middle", "the cities have no coordinates to draw",
+                  " fill=\"#555555\"");
+    legend.clear();
+  }
+  const double x = left + 110, y = top + 330;
+  int lines;
+  s += svg_wrapped(x, y + 40, 13, "middle", caption, 300, &lines);
+  const double below = y + 40 + 17 * lines;
+  if (!detail.empty()) s += svg_text(x, below, 12, "middle", detail, " fill=\"#555555\"");
+  if (!legend.empty()) s += svg_text(x, below + 18, 12, "middle", legend, " fill=\"#555555\"");
   return s;
 }
 
 // What the curves are, in a few lines under them.
 std::string legend() {
-  static const char *const line[] = {
-      "E is the energy as nuv prints it, EA + EB + ED. EA, the row term: Acoef / 2 times the "
-      "products of pairs of units in one city's row (a city at two positions). EB, the column "
-      "term: the same for one position's column (two cities at one position), weighed by Bcoef. "
-      "ED, the tour-length term: Dcoef / 2 times each unit times its city's distances to the "
-      "cities at the neighbouring positions.",
-      "L = E - (Acoef + Bcoef) * (sum of outputs) + the sum over units of G(v), with G(v) = "
-      "(U0 / 2)(v ln 2v + (1 - v) ln(2 - 2v)), U0 = 0.5. Each in-place update moves one unit to "
-      "the lowest L along it, so L never rises, while E can."};
+  const bool c = family.c != 0.0, proven = family.rule == RULE_INPLACE && !c;
+  const std::string line[] = {
+      std::string("E is the energy as nuv prints it, EA + EB + ED") + (c ? " + EC" : "") +
+          ". EA, the row term: Acoef / 2 times the products of pairs of units in one city's row "
+          "(a city at two positions). EB, the column term: the same for one position's column "
+          "(two cities at one position), weighed by Bcoef. ED, the tour-length term: Dcoef / 2 "
+          "times each unit times its city's distances to the cities at the neighbouring "
+          "positions." +
+          (c ? " EC, the global term: C / 2 times the square of the sum of all outputs less n."
+             : ""),
+      "L = E - I * (sum of outputs) + the sum over units of G(v), with I the bias (" +
+          std::string(family.bias_ab ? "Acoef + Bcoef" : "as chosen") +
+          ") and G(v) = (U0 / 2)(v ln 2v + (1 - v) ln(2 - 2v)), U0 = " + shortest(family.u0) +
+          (proven ? ". Each in-place update moves one unit to the lowest L along it, so L never "
+                    "rises, while E can."
+           : c    ? ". With a global term an update is not the lowest L along its unit, and L "
+                    "can rise."
+                  : ". Units updated all at once carry no guarantee: L can rise.")};
   std::string s;
   double y = 1150;
-  for (const char *text : line) {
+  for (const std::string &text : line) {
     int lines;
     s += svg_wrapped(FILM_LEFT, y, 12, "start", text, WIDTH - 2 * FILM_LEFT, &lines,
                      " fill=\"#333333\"");
@@ -188,18 +235,45 @@ std::string legend() {
 
 } // namespace
 
-std::string trace_svg(const double coef[3], uint32_t seed, const Cycle cycles[NSWEEP],
+Film film_for(int cycles) {
+  Film f;
+  f.cycles = cycles;
+  return f;
+}
+
+void film_add(Film *f, const Cycle &y) {
+  const int n = family.n, c = y.cycle, last = f->cycles - 1;
+  if (c == 0) f->start = y;
+  f->last = y;
+  if (y.outcome == OUTCOME_TOUR) f->formed = true, f->last_tour = y;
+  // FRAMES cycles spread evenly from the first to the last, all of them in a short run.
+  const int frames = std::min<int>(FRAMES, f->cycles);
+  const int next_frame = int(f->frame.size());
+  if (next_frame < frames &&
+      c == (frames == 1 ? 0 : int(std::lround(double(next_frame) * last / (frames - 1))))) {
+    f->frame_cycle.push_back(c);
+    std::vector<double> state(size_t(n) * size_t(n));
+    for (int i = 0; i < n; i++)
+      for (int j = 0; j < n; j++) state[size_t(i * n + j)] = unitout[i][j];
+    f->frame.push_back(std::move(state));
+  }
+  const int every = std::max(1, (f->cycles + CURVE_POINTS - 1) / CURVE_POINTS);
+  if (c >= 1 && (c % every == 0 || c == last || c == 1))
+    f->curve.push_back({c, y.e, {y.term[0], y.term[1], y.term[2], y.term[3]}, y.l});
+}
+
+std::string trace_svg(const Film &film_of_run, const std::string &title,
                       const std::string &description) {
   std::string s = svg_open(WIDTH, HEIGHT, description);
-  s += svg_text(FILM_LEFT, 34, 18, "start",
-                "nuv " + shortest(coef[0]) + " " + shortest(coef[1]) + " " + shortest(coef[2]) +
-                    " " + std::to_string(seed) + ": the state at every cycle");
+  int lines;
+  s += svg_wrapped(FILM_LEFT, 34, 18, "start", title + ": the state at every cycle", WIDTH - 80,
+                   &lines);
   s += svg_text(FILM_LEFT, 56, 12, "start",
                 "cycle 0 is the random start, cycle c the state after c + 1 sweeps",
                 " fill=\"#555555\"");
-  s += film(cycles);
-  s += curves(cycles);
-  s += map(cycles);
+  s += film(film_of_run);
+  s += curves(film_of_run);
+  s += map(film_of_run);
   s += legend();
   s += "</svg>\n";
   return s;

@@ -1,14 +1,37 @@
 // The picture of one traced run: the film of its states, the curves of its energy, its terms
-// and L, the map of the last tour it formed.
+// and L, the map of the last tour it formed. A Film gathers what the picture needs as the run
+// goes, whatever its length: at most FRAMES states and CURVE_POINTS points of each curve.
 #ifndef NUV_TRACE_FILM_H
 #define NUV_TRACE_FILM_H
 
 #include <string>
+#include <vector>
 
 #include "trace.h"
 
-// The picture as plain SVG 1.1; description says what made it, in its <desc>.
-std::string trace_svg(const double coef[3], uint32_t seed, const Cycle cycles[NSWEEP],
-                      const std::string &description);
+enum { FRAMES = 50, CURVE_POINTS = 1000 };
+
+struct Film {
+  struct Point {
+    int cycle;
+    double e, term[4], l;
+  };
+  int cycles = 0;                         // in the run
+  std::vector<int> frame_cycle;           // the cycles the film shows
+  std::vector<std::vector<double>> frame; // their states, N x N each
+  std::vector<Point> curve;               // the curves' points, from cycle 1 on
+  Cycle start = {}, last = {};            // cycle 0, and the last cycle
+  bool formed = false;                    // whether the run ever formed a tour
+  Cycle last_tour = {};                   // the last cycle that was one
+};
+
+// A film of a run of `cycles` cycles, empty.
+Film film_for(int cycles);
+
+// Adds cycle y, the model's state being that cycle's.
+void film_add(Film *film, const Cycle &y);
+
+// The picture as plain SVG 1.1; title says what ran, description what made it (in <desc>).
+std::string trace_svg(const Film &film, const std::string &title, const std::string &description);
 
 #endif

@@ -1,6 +1,7 @@
-// nuv-trace: one run of the nuv network, cycle by cycle: the energy and its three terms, the
-// function L that never rises, the units on and the tour as it forms, as a table, a CSV or a
-// picture. main reads as the tool's steps; the run is in run.cpp, the text in report.cpp.
+// nuv-trace: one run of a network of the family (nuv's by default), cycle by cycle: the energy
+// and its terms, the function L, the units on and the tour as it forms, as a table, a CSV or a
+// picture. main reads as the tool's steps; the run is in run.cpp, the text in report.cpp, the
+// picture in film.cpp.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,12 +9,13 @@
 #include "args.h"
 #include "file.h"
 #include "film.h"
+#include "network_options.h"
 #include "report.h"
 #include "stream.h"
 #include "trace.h"
 
 static const char USAGE[] =
-    "Usage: nuv-trace [--wide | --csv] [--svg FILE] Acoef Bcoef Dcoef seed\n"
+    "Usage: nuv-trace [--wide | --csv] [--svg FILE] [NETWORK OPTIONS] Acoef Bcoef Dcoef seed\n"
     "Runs the nuv network as nuv does and measures every cycle: the energy E and its\n"
     "row, column and tour-length terms, the function L that no update raises, the\n"
     "units on, the largest change, the outcome and the tour, its ratio and rank.\n"
@@ -22,42 +24,62 @@ static const char USAGE[] =
     "  --wide              every column: the sweeps, the terms, the tour's length\n"
     "  --csv               every column as CSV, in full precision\n"
     "  --svg FILE          also draw the run: the film of its states, curves, tour\n"
-    "  --version           the version\n";
+    "  --version           the version\n"
+    "The network (nuv's by default):\n"
+    "  --cities FILE       a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
+    "                      cities from seed S (4 ... 100 cities)\n"
+    "  --rule RULE         inplace (default), sync or euler\n"
+    "  --C X               the global term's weight (default 0: none)\n"
+    "  --n X               its target (default: the number of cities)\n"
+    "  --bias A+B|X        each unit's bias (default A+B)\n"
+    "  --u0 X              the activation's width (default 0.5)\n"
+    "  --start START       uniform (default) or centred\n"
+    "  --dt X, --tau X     the Euler step and time constant (defaults 0.01, 1)\n"
+    "  --sweeps K          sweeps in a run (default 50; 1000 under euler)\n"
+    "  --distances D       scaled (default) or raw\n";
 
 struct Options {
   double coef[3];
   Seed seed;
   bool csv = false, wide = false;
   std::string svg;
+  NetworkOptions network;
 };
 
 enum Read { READ_OK, READ_HELP, READ_VERSION, READ_BAD };
 
-// Options anywhere among the four numbers; "--" ends the options.
+// Options anywhere among the four numbers, as --name VALUE or --name=VALUE; "--" ends them.
 static Read read_options(int argc, char **argv, Options *o, std::string *error) {
   static const char *const NAME[3] = {"Acoef", "Bcoef", "Dcoef"};
   std::vector<std::string> number;
   bool options = true, svg_given = false;
   for (int a = 1; a < argc && error->empty(); a++) {
-    std::string arg = argv[a];
-    if (!options || !is_option(arg))
+    const std::string arg = argv[a];
+    const std::string name = arg.substr(0, arg.find('='));
+    const bool valued = name == "--svg" || is_network_option(name);
+    if (!options || !is_option(arg)) {
       number.push_back(arg);
-    else if (arg == "--help" || arg == "-h")
+    } else if (arg == "--help" || arg == "-h") {
       return READ_HELP;
-    else if (arg == "--version")
+    } else if (arg == "--version") {
       return READ_VERSION;
-    else if (arg == "--")
+    } else if (arg == "--") {
       options = false;
-    else if (arg == "--csv")
+    } else if (arg == "--csv") {
       o->csv = true;
-    else if (arg == "--wide")
+    } else if (arg == "--wide") {
       o->wide = true;
-    else if (arg.rfind("--svg=", 0) == 0)
-      o->svg = arg.substr(6), svg_given = true;
-    else if (arg == "--svg" && a + 1 < argc)
-      o->svg = argv[++a], svg_given = true;
-    else
-      *error = arg == "--svg" ? "--svg needs a value" : "unknown option " + quoted(arg);
+    } else if (!valued) {
+      *error = "unknown option " + quoted(arg);
+    } else if (name == arg && a + 1 >= argc) {
+      *error = name + " needs a value";
+    } else {
+      const std::string value = name == arg ? argv[++a] : arg.substr(name.size() + 1);
+      if (name == "--svg")
+        o->svg = value, svg_given = true;
+      else
+        read_network_option(name, value, &o->network, error);
+    }
   }
   if (error->empty() && number.size() != 4)
     *error = number.size() < 4
@@ -69,6 +91,8 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
   if (error->empty() && !read_seed(number[3], &o->seed.value))
     *error = "seed " + quoted(number[3]) + " is not a number";
   if (error->empty()) o->seed.text = number[3];
+  if (error->empty() && !read_number(o->network.c, &family.c))
+    *error = "--C " + quoted(o->network.c) + " is not a finite number";
   if (error->empty() && svg_given && o->svg.empty()) *error = "--svg needs a file name";
   return error->empty() ? READ_OK : READ_BAD;
 }
@@ -76,7 +100,7 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
 int main(int argc, char **argv) {
   start_output("nuv-trace");
 
-  // 1. The command line, all of it checked before the run.
+  // 1. The command line and the network, all of it checked before the run.
   Options o;
   std::string error;
   switch (read_options(argc, argv, &o, &error)) {
@@ -91,21 +115,37 @@ int main(int argc, char **argv) {
   case READ_OK:
     break;
   }
+  if (!set_up_network(&o.network, &error)) return report(2, error);
   if (!o.svg.empty() && !check_writable(o.svg, &error)) return report(1, error);
 
-  // 2. The run, every cycle measured.
-  static Cycle cycles[NSWEEP];
-  trace_run(o.coef, o.seed.value, cycles);
-
-  // 3. The rows, and the picture.
+  // 2. What ran, unless it is nuv's network, then the head of the rows.
+  const bool family_columns = !is_nuv_network(o.network);
+  const std::string network = network_text(o.network), title = run_title(o.coef, o.seed);
+  if (family_columns) {
+    const Optimum optimum = find_optimum();
+    printf("%s%s; ratios are to the %s tour, length %.6f\n", o.csv ? "# " : "", network.c_str(),
+           optimum_kind(optimum), optimum.length);
+  }
   if (o.csv)
-    print_trace_csv(cycles);
+    print_csv_head(family_columns);
   else
-    print_trace_table(o.coef, o.seed, cycles, o.wide);
+    print_table_head(title, o.wide, family_columns);
+
+  // 3. The run, each cycle written as it is reached and kept for the picture.
+  Film film = film_for(family.sweeps);
+  trace_network(o.coef, o.seed.value, [&](const Cycle &y) {
+    if (o.csv)
+      print_csv_row(y, family_columns);
+    else
+      print_table_row(y, o.wide, family_columns);
+    if (!o.svg.empty()) film_add(&film, y);
+  });
   if (!stdout_ok(&error)) return report(1, error);
-  const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv);
-  if (!o.svg.empty() &&
-      !write_whole(o.svg, trace_svg(o.coef, o.seed.value, cycles, made_by), &error))
+
+  // 4. The picture.
+  const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv) +
+                              (family_columns ? "; " + network : "");
+  if (!o.svg.empty() && !write_whole(o.svg, trace_svg(film, title, made_by), &error))
     return report(1, error);
   return 0;
 }

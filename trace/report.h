@@ -12,12 +12,18 @@ struct Seed {
   uint32_t value;
 };
 
-// The header line, the column heads and a row per cycle: within 80 columns, or with every
-// column (the sweeps, the energy's terms, the tour's length) when wide.
-void print_trace_table(const double coef[3], const Seed &seed, const Cycle cycles[NSWEEP],
-                       bool wide);
+// What the run is: "nuv A B D SEED" as nuv would be called, with the seed used when it is not
+// the text given.
+std::string run_title(const double coef[3], const Seed &seed);
 
-// The CSV header and a row per cycle, real values in full precision.
-void print_trace_csv(const Cycle cycles[NSWEEP]);
+// The table's header line and column heads: within 80 columns for nine cities, or with every
+// column (the sweeps, the energy's terms, the tour's length) when wide. motion adds the motion.
+void print_table_head(const std::string &title, bool wide, bool motion);
+void print_table_row(const Cycle &y, bool wide, bool motion);
+
+// The CSV header and a row per cycle, real values in full precision; motion and C's term EC
+// are columns for any network but nuv's.
+void print_csv_head(bool family_columns);
+void print_csv_row(const Cycle &y, bool family_columns);
 
 #endif

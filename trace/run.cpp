@@ -1,29 +1,24 @@
-// A traced run: nuv's schedule of sweeps, with every table's state measured.
+// A traced run: every cycle's state measured.
 #include "trace.h"
 
-#include "schedule.h"
+double recent[3][MAXCITY][MAXCITY];
 
-void measure_cycle(int c, int sweeps, const Cycle *before, Cycle *out) {
+void measure_cycle(int c, int sweeps, const double before[][MAXCITY], const double one[][MAXCITY],
+                   const double two[][MAXCITY], Cycle *out) {
   out->cycle = c;
   out->sweeps = sweeps;
-  for (int i = 0; i < NCITY; i++)
-    for (int j = 0; j < NCITY; j++) out->state[i][j] = unitout[i][j];
   out->e = energy_terms(out->term);
   out->l = lyapunov(out->e);
-  out->on = units_on(out->state);
-  out->change = before ? largest_change(before->state, out->state) : 0.0;
-  out->outcome = outcome_of(out->state);
+  out->on = units_on(unitout);
+  out->change = before ? largest_change(before, unitout) : 0.0;
+  out->outcome = outcome_of(unitout);
+  out->moved = one && two;
+  out->motion = out->moved ? motion_of(two, one, unitout) : MOTION_MOVING;
   out->length = out->ratio = 0.0;
   out->rank = 0;
-  if (decode_tour(out->state, &out->tour)) {
+  if (decode_tour(unitout, &out->tour)) {
     out->length = tour_length(out->tour);
     out->ratio = out->length / find_optimum().length;
     out->rank = tour_rank(out->length);
   }
-}
-
-void trace_run(const double coef[3], uint32_t seed, Cycle cycles[NSWEEP]) {
-  run_network(coef, seed, [cycles](int c) {
-    measure_cycle(c, sweeps_at(c), c > 0 ? &cycles[c - 1] : nullptr, &cycles[c]);
-  });
 }

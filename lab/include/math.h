@@ -1,5 +1,6 @@
 /* The mathematics the model and its measures use, for the WebAssembly build, which has no C
- * library: sqrt, fabs and fmax from the instruction set, tanh and log from the browser. */
+ * library: sqrt, fabs, fmin and fmax from the instruction set, tanh, atanh and log from the
+ * browser. */
 #ifndef NUV_LAB_MATH_H
 #define NUV_LAB_MATH_H
 
@@ -9,9 +10,12 @@
 extern "C" {
 #endif
 
-/* The browser's Math.tanh and Math.log. */
+/* The browser's Math.tanh, Math.atanh and Math.log. */
 NUV_IMPORT(tanh) double tanh(double x);
+NUV_IMPORT(atanh) double atanh(double x);
 NUV_IMPORT(log) double log(double x);
+
+#define INFINITY __builtin_inf()
 
 /* f64.sqrt, correctly rounded as the C library's is; f64.abs. */
 static inline double sqrt(double x) {
@@ -20,7 +24,10 @@ static inline double sqrt(double x) {
 static inline double fabs(double x) {
   return __builtin_fabs(x);
 }
-/* C's fmax: a NaN loses to a number. */
+/* C's fmin and fmax: a NaN loses to a number. */
+static inline double fmin(double a, double b) {
+  return a != a ? b : b != b ? a : a < b ? a : b;
+}
 static inline double fmax(double a, double b) {
   return a != a ? b : b != b ? a : a > b ? a : b;
 }

@@ -1,0 +1,123 @@
+// Reading the family's options into the model. Start at read_network_option.
+#include "network_options.h"
+
+#include <cmath>
+
+#include "args.h"
+#include "cities.h"
+#include "network.h"
+
+bool is_network_option(const std::string &name) {
+  for (const char *known : {"--cities", "--rule", "--C", "--n", "--bias", "--u0", "--start", "--dt",
+                            "--tau", "--sweeps", "--distances"})
+    if (name == known) return true;
+  return false;
+}
+
+namespace {
+
+bool bad(const std::string &name, const std::string &value, const std::string &why,
+         std::string *error) {
+  *error = name + " " + quoted(value) + " " + why;
+  return false;
+}
+
+// A finite number above 0, or any finite number.
+bool positive(const std::string &name, const std::string &value, double *v, std::string *error) {
+  if (read_number(value, v) && *v > 0) return true;
+  return bad(name, value, "is not a finite number above 0", error);
+}
+
+} // namespace
+
+bool read_network_option(const std::string &name, const std::string &value, NetworkOptions *o,
+                         std::string *error) {
+  double v;
+  uint64_t whole;
+  if (name == "--cities") {
+    if (value.empty()) return bad(name, value, "names no cities", error);
+    o->cities = value;
+    return true;
+  }
+  if (name == "--C") {
+    o->c = value, o->c_given = true;
+    return true;
+  }
+  if (name == "--rule") {
+    if (value == "inplace")
+      family.rule = RULE_INPLACE;
+    else if (value == "sync")
+      family.rule = RULE_SYNC;
+    else if (value == "euler")
+      family.rule = RULE_EULER;
+    else
+      return bad(name, value, "is not inplace, sync or euler", error);
+  } else if (name == "--n") {
+    if (!read_number(value, &v)) return bad(name, value, "is not a finite number", error);
+    family.target = v, o->n_given = true;
+  } else if (name == "--bias") {
+    if (value == "A+B")
+      family.bias_ab = true;
+    else if (read_number(value, &v))
+      family.bias_ab = false, family.bias = v;
+    else
+      return bad(name, value, "is not A+B or a finite number", error);
+  } else if (name == "--u0") {
+    if (!positive(name, value, &family.u0, error)) return false;
+  } else if (name == "--start") {
+    if (value == "uniform")
+      family.start = START_UNIFORM;
+    else if (value == "centred")
+      family.start = START_CENTRED;
+    else
+      return bad(name, value, "is not uniform or centred", error);
+  } else if (name == "--dt") {
+    if (!positive(name, value, &family.dt, error)) return false;
+  } else if (name == "--tau") {
+    if (!positive(name, value, &family.tau, error)) return false;
+  } else if (name == "--sweeps") {
+    if (!read_whole(value, 100000, &whole) || whole < 1)
+      return bad(name, value, "is not a whole number in 1 ... 100000", error);
+    family.sweeps = int(whole), o->sweeps_given = true;
+  } else if (name == "--distances") {
+    if (value == "scaled")
+      family.raw = false;
+    else if (value == "raw")
+      family.raw = true;
+    else
+      return bad(name, value, "is not scaled or raw", error);
+  }
+  o->settings += ", " + name.substr(2) + " " + value;
+  return true;
+}
+
+bool set_up_network(NetworkOptions *o, std::string *error) {
+  if (!o->cities.empty()) {
+    std::string name;
+    if (!load_cities(o->cities, &name, error)) return false;
+    o->name = name;
+  }
+  if (!o->n_given) family.target = family.n;
+  if (!o->sweeps_given) family.sweeps = family.rule == RULE_EULER ? 1000 : NSWEEP;
+  build_distances();
+  return true;
+}
+
+bool is_nuv_network(const NetworkOptions &o) {
+  return o.cities.empty() && o.settings.empty() && !o.c_given;
+}
+
+std::string network_text(const NetworkOptions &o) {
+  static const char *const RULE[] = {"inplace", "sync", "euler"};
+  std::string s =
+      "network: " + o.name + ", " + std::to_string(family.n) + " cities, rule " + RULE[family.rule];
+  if (o.c_given) s += ", C " + o.c;
+  for (size_t at = 0; at < o.settings.size();) { // every setting given but the rule
+    size_t end = o.settings.find(", ", at + 2);
+    const std::string one = o.settings.substr(at, end - at);
+    if (one.rfind(", rule ", 0) != 0) s += one;
+    at = end == std::string::npos ? o.settings.size() : end;
+  }
+  if (!o.sweeps_given) s += ", " + std::to_string(family.sweeps) + " sweeps";
+  return s;
+}
