@@ -1,0 +1,163 @@
+// The network family through its tools: for every member the survey's runs are the tracer's
+// (tour, energy, outcome, motion), nuv's network through the new options is nuv's, L never rises
+// where the argument says it cannot and does where it says nothing, and sync runs on nuv's
+// cities fall into period-2 cycles.
+#include <cmath>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cities.h"
+#include "run.h"
+#include "trace.h"
+
+namespace {
+
+// A CSV's rows as maps from its header's names, after any '#' lines.
+std::vector<std::map<std::string, std::string>> csv_rows(const std::string &text) {
+  std::vector<std::map<std::string, std::string>> rows;
+  std::vector<std::string> head;
+  for (const std::string &line : lines_of(text)) {
+    if (line.empty() || line[0] == '#') continue;
+    auto f = fields_of(line);
+    if (head.empty()) {
+      head = f;
+      continue;
+    }
+    std::map<std::string, std::string> row;
+    for (size_t k = 0; k < head.size() && k < f.size(); k++) row[head[k]] = f[k];
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST(Family, TheSurveysRunsAreTheTracersForEveryMember) {
+  const std::string tsp = std::string(SOURCE_DIR) + "/data/tsplib/burma14.tsp";
+  const char *const members[] = {"--rule sync",
+                                 "--rule euler --sweeps 200 --start centred",
+                                 "--C 0.5 --n 8",
+                                 "--cities random:12:7 --bias 1.5 --u0 0.3",
+                                 "--cities random:4:3 --rule sync",
+                                 "--rule euler --sweeps 100 --dt 0.05 --C 1 --cities "};
+  for (std::string member : members) {
+    if (member.back() == ' ') member += tsp;
+    Ran survey = run(std::string(SURVEY) + " --csv --seeds 1:12 " + member + " 1 1 1.5");
+    ASSERT_EQ(survey.status, 0) << member << survey.err;
+    EXPECT_EQ(survey.out.rfind("# network: ", 0), 0u) << member;
+    auto rows = csv_rows(survey.out);
+    ASSERT_EQ(rows.size(), 12u) << member;
+    int tours = 0;
+    for (auto &row : rows) {
+      auto trace =
+          csv_rows(run(std::string(TRACE) + " --csv " + member + " 1 1 1.5 " + row["seed"]).out);
+      ASSERT_FALSE(trace.empty()) << member;
+      auto &last = trace.back();
+      char energy[64];
+      snprintf(energy, sizeof energy, "%f", std::stod(last["E"]));
+      EXPECT_EQ(row["energy"], energy) << member << " seed " << row["seed"];
+      EXPECT_EQ(row["tour"], last["tour"]) << member;
+      EXPECT_EQ(row["outcome"], last["outcome"]) << member;
+      EXPECT_EQ(row["motion"], last["motion"]) << member;
+      EXPECT_EQ(row["settled"], last["motion"] == "settled" ? "1" : "0") << member;
+      tours += row["valid"] == "1";
+    }
+    RecordProperty(member, tours);
+  }
+}
+
+TEST(Family, NuvsNetworkChosenByItsOptionsIsNuvs) {
+  // Every default given by hand runs nuv's network: its energies, though the header says more.
+  const std::string given = "--rule inplace --C 0 --bias A+B --u0 0.5 --start uniform "
+                            "--sweeps 50 --distances scaled --n 9 ";
+  auto nuv = lines_of(run(std::string(NUV) + " 1.25 0.75 2 99").out);
+  auto trace = csv_rows(run(std::string(TRACE) + " --csv " + given + "1.25 0.75 2 99").out);
+  ASSERT_EQ(trace.size(), 50u);
+  for (int c = 1; c < 50; c++) {
+    char energy[64];
+    snprintf(energy, sizeof energy, " Energy = %f", std::stod(trace[size_t(c)]["E"]));
+    EXPECT_EQ(nuv[size_t(12 * c + 10)], energy) << c;
+  }
+  // And a file of nuv's nine cities is nuv's network too: the same energies, L and tours.
+  Ran cities = run("printf '3 4\\n2 7\\n4 7\\n5 5\\n5 3\\n4 1\\n2 1\\n1 3\\n1 5\\n' > "
+                   "/tmp/nuv-test-nine.$$ && " +
+                   std::string(TRACE) +
+                   " --csv --cities /tmp/nuv-test-nine.$$ 1 1 1 5; rm -f /tmp/nuv-test-nine.$$");
+  auto plain = csv_rows(run(std::string(TRACE) + " --csv 1 1 1 5").out),
+       other = csv_rows(cities.out);
+  ASSERT_EQ(other.size(), 50u);
+  for (size_t c = 0; c < 50; c++)
+    for (const char *column : {"E", "EA", "EB", "ED", "L", "tour", "rank"})
+      EXPECT_EQ(other[c][column], plain[c][column]) << c << " " << column;
+}
+
+// The largest rise of L over the cycles of a run, relative to |L| + 1.
+double largest_rise(const double coef[3], uint32_t seed) {
+  double previous = NAN, rise = -INFINITY;
+  trace_network(coef, seed, [&](const Cycle &y) {
+    if (y.cycle > 1) rise = std::max(rise, (y.l - previous) / (std::fabs(previous) + 1));
+    previous = y.l;
+  });
+  return rise;
+}
+
+TEST(Family, LNeverRisesInPlaceWithoutAGlobalTermAndCanOtherwise) {
+  std::mt19937 random(17);
+  std::uniform_real_distribution<double> coef(-1, 4);
+  std::string name, error;
+  reset_family();
+  ASSERT_TRUE(load_cities("random:12:5", &name, &error)) << error;
+  family.target = 12;
+  int risen[3] = {0, 0, 0};
+  for (int n = 0; n < 60; n++) {
+    const double c[3] = {coef(random), coef(random), coef(random)};
+    const uint32_t seed = uint32_t(random());
+    family.rule = RULE_INPLACE, family.c = 0;
+    EXPECT_LE(largest_rise(c, seed), 1e-12) << n; // the argument holds: never
+    family.c = 3;                                 // a global term well above U0
+    risen[0] += largest_rise(c, seed) > 1e-9;
+    family.rule = RULE_SYNC, family.c = 0;
+    risen[1] += largest_rise(c, seed) > 1e-9;
+    family.rule = RULE_EULER, family.sweeps = 300, family.dt = 0.2;
+    risen[2] += largest_rise(c, seed) > 1e-9;
+    family.sweeps = 50;
+  }
+  EXPECT_GT(risen[0], 0);
+  EXPECT_GT(risen[1], 0);
+  RecordProperty("in place with C = 3", risen[0]);
+  RecordProperty("sync", risen[1]);
+  RecordProperty("euler", risen[2]);
+  reset_family();
+}
+
+TEST(Family, SyncRunsOnNuvsCitiesCycleWithPeriodTwo) {
+  auto rows = csv_rows(run(std::string(SURVEY) + " --csv --rule sync --seeds 1:100 1 1 1").out);
+  ASSERT_EQ(rows.size(), 100u);
+  int cycling = 0;
+  for (auto &row : rows) cycling += row["motion"] == "cycling";
+  EXPECT_EQ(cycling, 100);
+  // The trace shows it: all units on, then none, and back.
+  auto trace = csv_rows(run(std::string(TRACE) + " --csv --rule sync 1 1 1 5").out);
+  ASSERT_EQ(trace.size(), 50u);
+  EXPECT_EQ(trace[48]["on"], "0");
+  EXPECT_EQ(trace[49]["on"], "81");
+  EXPECT_EQ(trace[49]["motion"], "cycling");
+}
+
+TEST(Family, BadNetworkValuesAreRefusedBeforeAnyRun) {
+  for (const char *bad :
+       {"--rule fast", "--dt 0", "--dt inf", "--tau -1", "--u0 0", "--sweeps 0", "--sweeps 100001",
+        "--n nan", "--bias x", "--start middle", "--distances long", "--C x", "--cities ''"}) {
+    for (const std::string &tool :
+         {std::string(TRACE) + " 1 1 1 5 ", std::string(SURVEY) + " 1 1 1 "}) {
+      Ran r = run(tool + bad);
+      EXPECT_EQ(r.status, 2) << tool << bad;
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(lines_of(r.err).size(), 1u) << r.err;
+    }
+  }
+}
+
+} // namespace
