@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "batch.h"
+#include "cities.h"
 #include "network.h"
 #include "runs.h"
 #include "schedule.h"
@@ -79,5 +80,41 @@ static void BM_Rank(benchmark::State &state) {
   for (auto _ : state) benchmark::DoNotOptimize(tour_rank(length *= 1.0000001));
 }
 BENCHMARK(BM_Rank);
+
+// eil51 under the Euler rule, 1,000 steps of 51 x 51 units: one network at a time, and NLANE
+// at a time in the batch. Each step is O(N^3): three sums of 51 terms for each of 2,601 units.
+static void eil51_euler() {
+  reset_family();
+  std::string name, error;
+  if (!load_cities(SOURCE_DIR "/data/tsplib/eil51.tsp", &name, &error)) abort();
+  family.rule = RULE_EULER, family.sweeps = 1000, family.target = family.n;
+  family.start = START_CENTRED;
+  build_distances();
+}
+static void BM_Eil51EulerScalar(benchmark::State &state) {
+  eil51_euler();
+  unsigned seed = 1;
+  for (auto _ : state) {
+    start_run(COEF, seed++);
+    for (int s = 0; s < family.sweeps; s++) update_state();
+    benchmark::DoNotOptimize(unitout[0][0]);
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()));
+  reset_family();
+}
+BENCHMARK(BM_Eil51EulerScalar)->Unit(benchmark::kMillisecond);
+static void BM_Eil51EulerBatch(benchmark::State &state) {
+  eil51_euler();
+  static Batch batch;
+  uint32_t seed = 1;
+  for (auto _ : state) {
+    for (int l = 0; l < NLANE; l++) batch_start(&batch, l, COEF, seed++);
+    batch_sweeps(&batch);
+    benchmark::DoNotOptimize(batch.state[0][0]);
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * NLANE);
+  reset_family();
+}
+BENCHMARK(BM_Eil51EulerBatch)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

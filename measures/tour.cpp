@@ -302,6 +302,11 @@ const char *optimum_kind(const Optimum &optimum) {
   return optimum.exact ? "optimal" : "best known";
 }
 
+const char *optimum_tour_kind(const Optimum &optimum) {
+  const bool optimal = tour_length(optimum.tour) <= optimum.length * (1 + OPTIMAL_SLACK);
+  return optimum.exact && optimal ? "optimal" : "best known";
+}
+
 int tour_rank(double length) {
   if (!tables.built) prepare_tours();
   if (tables.count == 0) return 0;

@@ -54,8 +54,12 @@ struct Optimum {
 // distances recognised), else the best tour that 2-opt and Or-opt find from several starts.
 Optimum find_optimum();
 
-// "optimal" or "best known".
+// "optimal" or "best known": what the ratios are to.
 const char *optimum_kind(const Optimum &optimum);
+
+// "optimal" or "best known": what the optimum's tour is (a published optimum's length may be
+// shorter than any tour found here).
+const char *optimum_tour_kind(const Optimum &optimum);
 
 // 1 + the number of distinct tours shorter than length by more than the slack: the optimum and
 // its mirror image have rank 1. Between 1 and tour_count() + 1; 0 when tours are not ranked.

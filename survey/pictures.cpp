@@ -26,7 +26,7 @@ std::string map_svg(const double coef[NCOEF], const Tally &tally, const Optimum 
                     const std::string &description) {
   const MapFrame frame = map_frame(120, 70, 280, 420);
   const bool found = tally.valid > 0, best_is_optimal = found && tally.optimal > 0;
-  const std::string kind = optimum_kind(optimum);
+  const std::string kind = optimum_kind(optimum), tour_kind = optimum_tour_kind(optimum);
   std::string body =
       svg_text(260, 32, 16, "middle", "Best tour of the survey and the " + kind + " tour");
   if (cityxy_known) {
@@ -55,8 +55,8 @@ std::string map_svg(const double coef[NCOEF], const Tally &tally, const Optimum 
   body += svg_text(260, y, 13, "middle", best);
   const std::string optimal =
       best_is_optimal ? fmt("dashed: %s tour, length %.4f", kind.c_str(), optimum.length)
-                      : fmt("dashed: %s tour %s, length %.4f", kind.c_str(),
-                            tour_text(optimum.tour).s, optimum.length);
+                      : fmt("dashed: %s tour %s, length %.4f", tour_kind.c_str(),
+                            tour_text(optimum.tour).s, tour_length(optimum.tour));
   body +=
       svg_wrapped(260, y + 28, 12, "middle", optimal + (found ? "; solid: best tour found" : ""),
                   480, &lines, " fill=\"#555555\"");

@@ -164,7 +164,7 @@ std::string map(const Film &f) {
   const double left = 830, top = 720;
   std::string s = svg_text(left - 20, top - 30, 15, "start", "The last tour formed");
   std::string caption, detail, legend;
-  const char *kind = optimum_kind(optimum);
+  const char *kind = optimum_kind(optimum), *tour_kind = optimum_tour_kind(optimum);
   if (f.formed) {
     const Cycle &y = f.last_tour;
     const bool best = y.ratio <= 1 + OPTIMAL_SLACK;
@@ -172,10 +172,10 @@ std::string map(const Film &f) {
     detail = fmt("length %.4f, ratio %.4f", y.length, y.ratio) +
              (y.rank ? fmt(", rank %d", y.rank) : std::string(", ratio to the ") + kind);
     legend = best ? std::string("solid: the tour formed, dashed: ") + kind + " (the same tour)"
-                  : std::string("solid: the tour formed; dashed: the ") + kind + " tour";
+                  : std::string("solid: the tour formed; dashed: the ") + tour_kind + " tour";
   } else {
     caption = "no tour: the last state is " + std::string(outcome_name(f.last.outcome));
-    legend = std::string("dashed: the ") + kind + " tour";
+    legend = std::string("dashed: the ") + tour_kind + " tour";
   }
   if (cityxy_known) {
     const MapFrame frame = map_frame(left, top, 220, 330);
@@ -203,7 +203,7 @@ std::string map(const Film &f) {
 }
 
 // What the curves are, in a few lines under them.
-std::string legend() {
+std::string legend(double y, double *bottom) {
   const bool c = family.c != 0.0, proven = family.rule == RULE_INPLACE && !c;
   const std::string line[] = {
       std::string("E is the energy as nuv prints it, EA + EB + ED") + (c ? " + EC" : "") +
@@ -223,13 +223,13 @@ std::string legend() {
                     "can rise."
                   : ". Units updated all at once carry no guarantee: L can rise.")};
   std::string s;
-  double y = 1150;
   for (const std::string &text : line) {
     int lines;
     s += svg_wrapped(FILM_LEFT, y, 12, "start", text, WIDTH - 2 * FILM_LEFT, &lines,
                      " fill=\"#333333\"");
     y += 16 * lines + 4;
   }
+  *bottom = y;
   return s;
 }
 
@@ -263,18 +263,18 @@ void film_add(Film *f, const Cycle &y) {
 }
 
 std::string trace_svg(const Film &film_of_run, const std::string &title,
-                      const std::string &description) {
-  std::string s = svg_open(WIDTH, HEIGHT, description);
-  int lines;
-  s += svg_wrapped(FILM_LEFT, 34, 18, "start", title + ": the state at every cycle", WIDTH - 80,
-                   &lines);
+                      const std::string &network, const std::string &description) {
+  std::string s;
+  s += svg_text(FILM_LEFT, 34, 18, "start", title + ": the state at every cycle");
   s += svg_text(FILM_LEFT, 56, 12, "start",
-                "cycle 0 is the random start, cycle c the state after c + 1 sweeps",
+                (network.empty() ? "" : network + "; ") +
+                    "cycle 0 is the random start, cycle c the state after c + 1 sweeps",
                 " fill=\"#555555\"");
   s += film(film_of_run);
   s += curves(film_of_run);
   s += map(film_of_run);
-  s += legend();
-  s += "</svg>\n";
-  return s;
+  double bottom;
+  s += legend(HEIGHT - 80, &bottom);
+  return svg_open(WIDTH, int(std::ceil(std::max(bottom, double(HEIGHT)))), description) + s +
+         "</svg>\n";
 }

@@ -31,7 +31,9 @@ Film film_for(int cycles);
 // Adds cycle y, the model's state being that cycle's.
 void film_add(Film *film, const Cycle &y);
 
-// The picture as plain SVG 1.1; title says what ran, description what made it (in <desc>).
-std::string trace_svg(const Film &film, const std::string &title, const std::string &description);
+// The picture as plain SVG 1.1; title says what ran, network which network (empty for nuv's),
+// description what made it (in <desc>).
+std::string trace_svg(const Film &film, const std::string &title, const std::string &network,
+                      const std::string &description);
 
 #endif

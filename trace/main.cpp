@@ -145,7 +145,7 @@ int main(int argc, char **argv) {
   // 4. The picture.
   const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv) +
                               (family_columns ? "; " + network : "");
-  if (!o.svg.empty() && !write_whole(o.svg, trace_svg(film, title, made_by), &error))
+  if (!o.svg.empty() && !write_whole(o.svg, trace_svg(film, title, family_columns ? network : "", made_by), &error))
     return report(1, error);
   return 0;
 }
