@@ -27,16 +27,24 @@ static inline bool nuv_shape(int n, Rule rule, bool any_c, bool bias_ab, double 
 /* The input of unit (i, j) from the state it reads: the row, column and tour-length terms, the
  * global term where C is not 0 (total the sum of all outputs), then the bias. Each sum starts
  * at zero and adds in index order; the row and column terms leave the unit out by subtraction.
- * NUV: nuv_shape holds, and n is NCITY. */
+ * NUV: nuv_shape holds, and n is NCITY. rows and columns, when given, hold each row's and
+ * column's sum: the very sums the loops here would make from a state that holds still while
+ * the inputs are taken. */
 template <bool NUV, typename V>
 __attribute__((always_inline)) static inline V
 unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
-           const double dist[][MAXCITY], const V &total) {
+           const double dist[][MAXCITY], const V &total, const V *rows, const V *columns) {
   if (NUV) n = NCITY;
   V rowsum = V(), colsum = V(), toursum = V();
-  for (int k = 0; k < n; k++) rowsum += state[i][k];
+  if (rows)
+    rowsum = rows[i];
+  else
+    for (int k = 0; k < n; k++) rowsum += state[i][k];
   V row = -w.a * (rowsum - state[i][j]);
-  for (int k = 0; k < n; k++) colsum += state[k][j];
+  if (columns)
+    colsum = columns[j];
+  else
+    for (int k = 0; k < n; k++) colsum += state[k][j];
   V column = -w.b * (colsum - state[i][j]);
   const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
   for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
@@ -71,14 +79,27 @@ sweep_shape(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Ru
   if (rule == RULE_INPLACE) {
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++) {
-        const V u = unit_input<NUV>(state, n, i, j, w, dist, total), old = state[i][j];
+        const V u = unit_input<NUV>(state, n, i, j, w, dist, total, (const V *)nullptr,
+                                    (const V *)nullptr),
+                old = state[i][j];
         state[i][j] = (activate(u / u0) + 1.0) * 0.5;
         if (!NUV && w.any_c) total = (total - old) + state[i][j];
       }
     return;
   }
+  // The state holds still while the inputs are taken: each row's and column's sum once.
+  V rows[MAXCITY], columns[MAXCITY];
+  for (int i = 0; i < n; i++) {
+    rows[i] = V();
+    for (int k = 0; k < n; k++) rows[i] += state[i][k];
+  }
+  for (int j = 0; j < n; j++) {
+    columns[j] = V();
+    for (int k = 0; k < n; k++) columns[j] += state[k][j];
+  }
   for (int i = 0; i < n; i++)
-    for (int j = 0; j < n; j++) input[i][j] = unit_input<NUV>(state, n, i, j, w, dist, total);
+    for (int j = 0; j < n; j++)
+      input[i][j] = unit_input<NUV>(state, n, i, j, w, dist, total, rows, columns);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       V u = input[i][j];
