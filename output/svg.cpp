@@ -80,19 +80,41 @@ std::string svg_text(double x, double y, int size, const char *anchor, const std
 
 std::string svg_wrapped(double x, double y, int size, const char *anchor, const std::string &s,
                         double width, int *lines, const char *extra) {
+  // The words, and a word too wide for a line (a long tour) in pieces ending at its hyphens.
+  std::vector<std::string> words;
+  for (size_t at = 0; at <= s.size();) {
+    size_t blank = s.find(' ', at);
+    if (blank == std::string::npos) blank = s.size();
+    std::string word = s.substr(at, blank - at);
+    while (text_width(word, size) > width && word.find('-') != std::string::npos) {
+      size_t cut = word.find('-');
+      for (size_t h; (h = word.find('-', cut + 1)) != std::string::npos &&
+                     text_width(word.substr(0, h + 1), size) <= width;)
+        cut = h;
+      words.push_back(word.substr(0, cut + 1) + "\x01"); // joined to what follows without a blank
+      word = word.substr(cut + 1);
+    }
+    words.push_back(word);
+    at = blank + 1;
+  }
   std::string out, line;
   *lines = 0;
   auto flush = [&] {
     out += svg_text(x, y + 1.3 * size * *lines, size, anchor, line, extra);
     ++*lines, line.clear();
   };
-  for (size_t at = 0; at <= s.size();) {
-    size_t blank = s.find(' ', at);
-    if (blank == std::string::npos) blank = s.size();
-    const std::string word = s.substr(at, blank - at);
-    if (!line.empty() && text_width(line + " " + word, size) > width) flush();
-    line += (line.empty() ? "" : " ") + word;
-    at = blank + 1;
+  bool glued = false;
+  for (std::string word : words) {
+    const bool glue_next = !word.empty() && word.back() == '\x01';
+    if (glue_next) word.pop_back();
+    const std::string joined = line + (line.empty() || glued ? "" : " ") + word;
+    if (!line.empty() && text_width(joined, size) > width) {
+      flush();
+      line = word;
+    } else {
+      line = joined;
+    }
+    glued = glue_next;
   }
   if (!line.empty() || *lines == 0) flush();
   return out;
@@ -195,8 +217,8 @@ MapFrame map_frame(double left, double top, double width, double height) {
   }
   // Halves, so that no span overflows; a box of no width or height takes the other's.
   const double across = x1 / 2 - x0 / 2, up = y1 / 2 - y0 / 2;
-  double unit = std::min(across > 0 ? width / 2 / across : INFINITY,
-                         up > 0 ? height / 2 / up : INFINITY);
+  double unit =
+      std::min(across > 0 ? width / 2 / across : INFINITY, up > 0 ? height / 2 / up : INFINITY);
   if (!std::isfinite(unit) || unit <= 0) unit = 1;
   return {left, top, unit, x0, y1};
 }
@@ -217,7 +239,8 @@ std::string map_cities(const MapFrame &m) {
     double x = map_x(m, cityxy[i][0]), y = map_y(m, cityxy[i][1]);
     s += fmt("<circle class=\"city\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"#d04030\"/>\n", x, y,
              size / 10);
-    s += svg_text(x + size / 7, y - size / 7, std::max(7, int(size / 5)), "start", fmt("%d", i + 1));
+    s +=
+        svg_text(x + size / 7, y - size / 7, std::max(7, int(size / 5)), "start", fmt("%d", i + 1));
   }
   return s;
 }

@@ -28,7 +28,7 @@ std::string map_svg(const double coef[NCOEF], const Tally &tally, const Optimum 
   const bool found = tally.valid > 0, best_is_optimal = found && tally.optimal > 0;
   const std::string kind = optimum_kind(optimum), tour_kind = optimum_tour_kind(optimum);
   std::string body =
-      svg_text(260, 32, 16, "middle", "Best tour of the survey and the " + kind + " tour");
+      svg_text(260, 32, 16, "middle", "Best tour of the survey and the " + tour_kind + " tour");
   if (cityxy_known) {
     if (found) body += map_tour(frame, tally.best, "best", FOUND_STYLE);
     body += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal", OPTIMAL_STYLE);
@@ -52,7 +52,8 @@ std::string map_svg(const double coef[NCOEF], const Tally &tally, const Optimum 
     best = fmt("best tour %s is %s (ratio 1)", tour_text(tally.best).s, kind.c_str());
   else if (found)
     best = fmt("best ratio %.4f (%s)", tally.best_ratio, tour_text(tally.best).s);
-  body += svg_text(260, y, 13, "middle", best);
+  body += svg_wrapped(260, y, 13, "middle", best, 480, &lines);
+  y += 17 * (lines - 1);
   const std::string optimal =
       best_is_optimal ? fmt("dashed: %s tour, length %.4f", kind.c_str(), optimum.length)
                       : fmt("dashed: %s tour %s, length %.4f", tour_kind.c_str(),
