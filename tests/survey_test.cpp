@@ -137,7 +137,7 @@ TEST(Plan, TriplesRunWithAcoefOutermost) {
   const std::vector<double> expected[] = {{1, -1, 6}, {1, 0, 5}, {2, 0, 7}};
   const uint64_t triple[] = {1, 3, 11};
   for (int k = 0; k < 3; k++) {
-    double v[3];
+    double v[NCOEF];
     triple_values(plan, triple[k], v);
     EXPECT_EQ(std::vector<double>(v, v + 3), expected[k]) << triple[k];
   }
