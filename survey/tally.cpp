@@ -83,17 +83,29 @@ void print_summary_head(const Optimum &optimum, Columns columns) {
          "runs", "valid %", optimum.exact ? "optimal %" : "best %", "mean", "best tour", "ratio");
 }
 
+// A tour's text cut to its column, at a hyphen, with "…" for the rest: the CSV and --tours keep
+// it whole.
+static std::string within_column(const std::string &text) {
+  const size_t COLUMN = 17;
+  if (text.size() <= COLUMN) return text;
+  const size_t cut = text.rfind('-', COLUMN - 2);
+  return text.substr(0, cut + 1) + "\u2026";
+}
+
 void print_summary_row(const double coef[4], const Tally &tally, Columns columns) {
   char mean[32] = "-", ratio[32] = "-";
-  TourText best = {"-"};
+  std::string best = "-";
   if (tally.valid > 0) {
     snprintf(mean, sizeof mean, "%.4f", tally.mean_ratio());
     snprintf(ratio, sizeof ratio, "%.4f", tally.best_ratio);
-    best = tour_text(tally.best);
+    best = within_column(tour_text(tally.best).s);
   }
-  printf("%s %6llu %s %s %6s  %-17s %6s\n", coefficient_columns(coef, columns).c_str(),
+  size_t shown = 0; // columns: "…" is three bytes and one column
+  for (unsigned char c : best) shown += (c & 0xc0) != 0x80;
+  best += std::string(shown < 17 ? 17 - shown : 0, ' ');
+  printf("%s %6llu %s %s %6s  %s %6s\n", coefficient_columns(coef, columns).c_str(),
          (unsigned long long)tally.runs, share_column(tally.valid, tally.runs).c_str(),
-         share_column(tally.optimal, tally.runs).c_str(), mean, best.s, ratio);
+         share_column(tally.optimal, tally.runs).c_str(), mean, best.c_str(), ratio);
 }
 
 void print_csv_head(Columns columns) {
