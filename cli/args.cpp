@@ -44,9 +44,37 @@ bool is_option(const std::string &arg) {
 }
 
 std::string command_line(int argc, char **argv) {
+  return shell_line(std::vector<std::string>(argv, argv + argc));
+}
+
+bool split_shell_line(const std::string &line, std::vector<std::string> *words) {
+  words->clear();
+  for (size_t at = 0; at < line.size();) {
+    if (line[at] == ' ') {
+      at++;
+      continue;
+    }
+    std::string word;
+    while (at < line.size() && line[at] != ' ') {
+      if (line[at] == '\\' && at + 1 < line.size()) {
+        word += line[at + 1], at += 2;
+      } else if (line[at] == '\'') {
+        const size_t end = line.find('\'', at + 1);
+        if (end == std::string::npos) return false;
+        word += line.substr(at + 1, end - at - 1), at = end + 1;
+      } else {
+        word += line[at++];
+      }
+    }
+    words->push_back(word);
+  }
+  return true;
+}
+
+std::string shell_line(const std::vector<std::string> &words) {
   std::string line;
-  for (int a = 0; a < argc; a++) {
-    std::string word = argv[a];
+  for (size_t a = 0; a < words.size(); a++) {
+    const std::string &word = words[a];
     bool plain =
         !word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyz"
                                                 "ABCDEFGHIJKLMNOPQRSTUVWXYZ"

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "text.h"
 
@@ -21,6 +22,11 @@ bool read_whole(const std::string &text, uint64_t max, uint64_t *value);
 // The command line as a shell reads it back: words with characters a shell would take apart in
 // single quotes. For saying in a picture what made it.
 std::string command_line(int argc, char **argv);
+
+// Words as a shell reads them back, quoted where they need it, and the words of such a line
+// again (single quotes and '\\'' as command_line writes them); false for a line it cannot read.
+std::string shell_line(const std::vector<std::string> &words);
+bool split_shell_line(const std::string &line, std::vector<std::string> *words);
 
 // An option rather than a number such as -1 or -.5.
 bool is_option(const std::string &arg);

@@ -1,7 +1,10 @@
-// nuv-survey: runs the nuv network over many seeds and coefficient triples, decodes the final
-// states and rates their tours against the optimum. main reads as the survey's steps; the runs
-// and workers are in runs.cpp, the rows in tally.cpp, the pictures in pictures.cpp.
+// nuv-survey: runs a network of the family (nuv's by default) over many seeds and coefficient
+// sets, decodes the final states and rates their tours against the optimum; or runs one shard of
+// such a survey into a file; or merges shards into what the whole survey prints. main reads as
+// the survey's steps; the runs and workers are in runs.cpp, the rows in tally.cpp, the pictures
+// in pictures.cpp, the shards in shards.cpp.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -10,14 +13,31 @@
 #include "pictures.h"
 #include "plan.h"
 #include "runs.h"
+#include "shards.h"
 #include "stream.h"
 #include "tally.h"
 #include "tour.h"
 
+// Reads a plan from its words (a shard's head), keeping the merge's own output options.
+static bool plan_of_words(const std::vector<std::string> &words, const Plan &merge, Plan *plan,
+                          std::string *error) {
+  std::vector<std::string> all = {"nuv-survey"};
+  all.insert(all.end(), words.begin(), words.end());
+  std::vector<char *> argv;
+  for (std::string &w : all) argv.push_back(w.data());
+  if (read_plan(int(argv.size()), argv.data(), plan, error) != PLAN_OK) {
+    *error = "the shards' plan: " + *error;
+    return false;
+  }
+  plan->csv = merge.csv, plan->tours = merge.tours, plan->svg = merge.svg, plan->heat = merge.heat;
+  return true;
+}
+
 int main(int argc, char **argv) {
   start_output("nuv-survey");
 
-  // 1. The plan: anything that cannot be read is refused before any run.
+  // 1. The plan: anything that cannot be read is refused before any run. A merge reads it from
+  // its shards, and checks that they hold every run of it once before anything is printed.
   Plan plan;
   std::string error;
   switch (read_plan(argc, argv, &plan, &error)) {
@@ -32,24 +52,47 @@ int main(int argc, char **argv) {
   case PLAN_OK:
     break;
   }
+  std::vector<Shard> shards;
+  if (plan.merge) {
+    Plan merged;
+    std::vector<std::string> words;
+    if (!check_shards(plan.files, plan.plan_text, &shards, &words, &error) ||
+        !plan_of_words(words, plan, &merged, &error))
+      return report(2, error);
+    if (!set_up_network(&merged.network, &error)) return report(2, error);
+    if (!check_tiling(merged, &shards, &error) || !read_shards(merged, shards, nullptr, &error))
+      return report(2, error);
+    plan = merged;
+  } else if (!set_up_network(&plan.network, &error)) {
+    return report(2, error);
+  }
 
-  // 2. The network's cities, and the picture's file can be written, or nothing runs.
-  if (!set_up_network(&plan.network, &error)) return report(2, error);
+  // 2. The files it will write can be written, or nothing runs.
   if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
+  if (!plan.output.empty() && !check_writable(plan.output, &error)) return report(1, error);
 
-  // 3. The workers, as many as can start.
+  // 3. The workers, as many as can start; none for a merge.
   std::string why;
-  Workers workers = start_workers(plan, &why);
+  Workers workers;
+  if (!plan.merge) workers = start_workers(plan, &why);
   if (!why.empty())
     report(0, why + "; running " +
                   (workers.pid.empty() ? "in this process"
                                        : "with " + std::to_string(workers.pid.size())));
 
-  // 4. The optimum, and the head of the output: what network it is, unless nuv's.
+  // 4. The optimum, and the head of the output: a shard's plan, else what network it is unless
+  // nuv's. A shard's rows go to memory, to be written whole.
   const Optimum optimum = find_optimum();
   const Columns columns = columns_of(plan);
   const std::string network = network_text(plan.network);
-  if (columns.motion) printf("%s%s\n", plan.csv ? "# " : "", network.c_str());
+  char *shard_text = nullptr;
+  size_t shard_size = 0;
+  if (plan.shards) {
+    plan.csv = true;
+    rows_out = open_memstream(&shard_text, &shard_size);
+  } else if (columns.motion) {
+    printf("%s%s\n", plan.csv ? "# " : "", network.c_str());
+  }
   if (plan.tours)
     print_outcomes_head(optimum, plan.csv, columns);
   else if (plan.csv)
@@ -84,12 +127,29 @@ int main(int argc, char **argv) {
         print_summary_row(coef, tally, columns);
       if (!plan.svg.empty()) tallies.push_back(tally);
     }
-    return stdout_ok(&output_error);
+    return plan.shards || stdout_ok(&output_error);
   };
-  if (!run_survey(plan, &workers, sink, &error))
+  if (plan.merge) {
+    if (!read_shards(plan, shards, &sink, &error))
+      return report(1, error.empty() ? output_error : error);
+  } else if (!run_survey(plan, &workers, sink, &error)) {
     return report(1, error.empty() ? output_error : error);
+  }
 
-  // 6. The picture, whole, and everything written, or a failure.
+  // 6. A shard's file, whole; the picture, whole; and everything written, or a failure.
+  if (plan.shards) {
+    fclose(rows_out);
+    rows_out = stdout;
+    std::string text(shard_text, shard_size);
+    free(shard_text);
+    const size_t header = text.find('\n') + 1;
+    text = shard_head(plan) + "\n" + text + shard_end(text.substr(header)) + "\n";
+    if (plan.output.empty()) {
+      fputs(text.c_str(), stdout);
+    } else if (!write_whole(plan.output, text, &error)) {
+      return report(1, error);
+    }
+  }
   const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv) +
                               (columns.motion ? "; " + network : "");
   if (!plan.svg.empty() &&

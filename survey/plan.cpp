@@ -166,6 +166,19 @@ static void read_option(const std::string &name, const std::string &value, Plan 
       plan->heat = Heat(h);
     else
       *error = "--heat " + quoted(value) + " is not valid, optimal, ratio or settled";
+  } else if (name == "--shard") {
+    const size_t slash = value.find('/');
+    uint64_t k, m;
+    if (slash == std::string::npos || !read_whole(value.substr(0, slash), 99999, &k) ||
+        !read_whole(value.substr(slash + 1), 100000, &m) || m < 1 || k >= m)
+      *error = "--shard " + quoted(value) + " is not K/M with 0 <= K < M <= 100000";
+    else
+      plan->shard = k, plan->shards = m;
+  } else if (name == "-o") {
+    if (value.empty()) *error = "-o needs a file name";
+    plan->output = value;
+  } else if (name == "--plan") {
+    plan->plan_text = value;
   } else if (is_network_option(name)) {
     read_network_option(name, value, &plan->network, error);
   } else if (value.empty()) {
@@ -209,7 +222,7 @@ static void check_runs(const Plan &plan, const Range range[NCOEF], std::string *
 }
 
 PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
-  std::vector<std::string> coef;
+  std::vector<std::string> coef, typed; // typed: the words that make the plan
   bool options = true, heat_given = false;
   error->clear();
   for (int a = 1; a < argc && error->empty(); a++) {
@@ -218,10 +231,15 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
       coef.push_back(arg);
       continue;
     }
+    const std::string option = arg.substr(0, arg.find('='));
+    if (option == "--seeds" || is_network_option(option)) {
+      typed.push_back(arg);
+      if (arg.find('=') == std::string::npos && a + 1 < argc) typed.push_back(argv[a + 1]);
+    }
     size_t eq = arg.find('=');
     std::string name = arg.substr(0, eq);
     bool valued = name == "--seeds" || name == "--jobs" || name == "--svg" || name == "--heat" ||
-                  is_network_option(name);
+                  name == "--shard" || name == "-o" || name == "--plan" || is_network_option(name);
     heat_given = heat_given || name == "--heat";
     if (arg == "--help" || arg == "-h") return PLAN_HELP;
     if (arg == "--version") return PLAN_VERSION;
@@ -231,6 +249,8 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
       plan->csv = true;
     else if (arg == "--tours")
       plan->tours = true;
+    else if (arg == "--merge")
+      plan->merge = true;
     else if (!valued)
       *error = "unknown option " + quoted(arg);
     else if (eq != std::string::npos)
@@ -240,6 +260,18 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
     else
       *error = name + " needs a value";
   }
+  if (error->empty() && plan->merge) {
+    plan->files = coef;
+    if (plan->files.empty()) *error = "--merge needs the shard files";
+    if (plan->shards) *error = "--merge and --shard do not go together";
+    return error->empty() ? PLAN_OK : PLAN_BAD;
+  }
+  if (error->empty() && plan->shards && (plan->tours || !plan->svg.empty() || heat_given))
+    *error = "a shard writes its runs as CSV rows: --tours, --svg and --heat are the merge's";
+  if (error->empty() && !plan->output.empty() && !plan->shards) *error = "-o goes with --shard";
+  typed.push_back("--");
+  for (const std::string &c : coef) typed.push_back(c);
+  plan->typed = shell_line(typed);
   if (error->empty() && coef.size() < 3)
     *error = std::string("missing coefficient ") + COEF_NAME[coef.size()];
   if (error->empty() && coef.size() > 3) *error = "unexpected argument " + quoted(coef[3]);
@@ -261,6 +293,12 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
       *error = std::string(c == 3 ? "--C" : COEF_NAME[c]) + " " + quoted(coef[size_t(c)]) + ": " +
                *error;
   if (plan->jobs == 0) plan->jobs = online_processors();
+  if (error->empty()) {
+    // A shard's share: contiguous runs, fixed by the plan and the run index alone.
+    const wide_count runs = run_count(*plan);
+    plan->first_run = plan->shards ? uint64_t(runs * plan->shard / plan->shards) : 0;
+    plan->end_run = plan->shards ? uint64_t(runs * (plan->shard + 1) / plan->shards) : uint64_t(runs);
+  }
   return error->empty() ? PLAN_OK : PLAN_BAD;
 }
 

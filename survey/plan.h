@@ -25,6 +25,13 @@ struct Plan {
   bool tours = false; // a row per distinct outcome instead of the summary
   std::string svg;    // picture to write, or empty
   Heat heat = HEAT_VALID;
+  uint64_t first_run = 0, end_run = 0; // the runs this process runs: a shard's, or all
+  uint64_t shard = 0, shards = 0;      // --shard K/M, when shards > 0
+  std::string output;                  // -o FILE: the shard's file
+  bool merge = false;                  // --merge: the arguments are shard files
+  std::vector<std::string> files;
+  std::string plan_text;               // --plan, for merging a whole survey's CSV
+  std::string typed;                   // the arguments that make the plan, as a shell reads them
 };
 
 extern const char *const COEF_NAME[NCOEF]; // "Acoef", "Bcoef", "Dcoef", "C"

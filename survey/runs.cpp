@@ -42,18 +42,20 @@ namespace {
 
 const uint64_t MAX_BLOCK = 256; // runs a worker does between two writes
 
+// The plan's runs from first on (a shard's share, or all), in blocks of size.
 struct Blocks {
-  uint64_t runs, size;
+  uint64_t first, runs, size;
   uint64_t count() const { return (runs + size - 1) / size; }
-  uint64_t begin(uint64_t b) const { return b * size; }
+  uint64_t begin(uint64_t b) const { return first + b * size; }
   uint64_t length(uint64_t b) const { return std::min(size, runs - b * size); }
 };
 
 // Blocks small enough that every worker gets several, and few enough to check the output often;
 // never smaller than a batch.
 Blocks blocks_for(const Plan &plan) {
-  uint64_t runs = run_count(plan);
-  return {runs, std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), NLANE, MAX_BLOCK)};
+  const uint64_t runs = plan.end_run - plan.first_run;
+  return {plan.first_run, runs,
+          std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), NLANE, MAX_BLOCK)};
 }
 
 // The runs of block b, into out, NLANE at a time in a batch's lanes.
@@ -217,7 +219,7 @@ bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::
     }
     progress.before_rows();
     stopped = !sink(blocks.begin(b), in.data(), blocks.length(b));
-    progress.update(blocks.begin(b) + blocks.length(b), blocks.runs);
+    progress.update(blocks.begin(b) - blocks.first + blocks.length(b), blocks.runs);
   }
   progress.clear();
 

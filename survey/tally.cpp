@@ -53,6 +53,8 @@ static std::string share_column(uint64_t count, uint64_t runs) {
   return std::string(size_t(std::max(0, SHARE_WIDTH - columns)), ' ') + text;
 }
 
+FILE *rows_out = stdout;
+
 Columns columns_of(const Plan &plan) {
   return {plan.network.c_given, !is_nuv_network(plan.network)};
 }
@@ -60,12 +62,12 @@ Columns columns_of(const Plan &plan) {
 void print_optimum_line(const Optimum &optimum) {
   const double found = tour_length(optimum.tour);
   if (optimum.exact && found <= optimum.length * (1 + OPTIMAL_SLACK))
-    printf("optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
+    fprintf(rows_out, "optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
   else if (optimum.exact)
-    printf("optimal length %.6f (published); best tour known here %s, length %.6f\n",
+    fprintf(rows_out, "optimal length %.6f (published); best tour known here %s, length %.6f\n",
            optimum.length, tour_text(optimum.tour).s, found);
   else
-    printf("best known tour %s, length %.6f (2-opt and Or-opt from 10 starts; ratios are to "
+    fprintf(rows_out, "best known tour %s, length %.6f (2-opt and Or-opt from 10 starts; ratios are to "
            "it)\n",
            tour_text(optimum.tour).s, optimum.length);
 }
@@ -79,7 +81,7 @@ static std::string coefficient_columns(const double coef[4], Columns columns) {
 
 void print_summary_head(const Optimum &optimum, Columns columns) {
   print_optimum_line(optimum);
-  printf("%s%s %6s %10s %10s %6s  %-17s %6s\n", "Acoef Bcoef Dcoef", columns.c ? "     C" : "",
+  fprintf(rows_out, "%s%s %6s %10s %10s %6s  %-17s %6s\n", "Acoef Bcoef Dcoef", columns.c ? "     C" : "",
          "runs", "valid %", optimum.exact ? "optimal %" : "best %", "mean", "best tour", "ratio");
 }
 
@@ -103,31 +105,31 @@ void print_summary_row(const double coef[4], const Tally &tally, Columns columns
   size_t shown = 0; // columns: "…" is three bytes and one column
   for (unsigned char c : best) shown += (c & 0xc0) != 0x80;
   best += std::string(shown < 17 ? 17 - shown : 0, ' ');
-  printf("%s %6llu %s %s %6s  %s %6s\n", coefficient_columns(coef, columns).c_str(),
+  fprintf(rows_out, "%s %6llu %s %s %6s  %s %6s\n", coefficient_columns(coef, columns).c_str(),
          (unsigned long long)tally.runs, share_column(tally.valid, tally.runs).c_str(),
          share_column(tally.optimal, tally.runs).c_str(), mean, best.c_str(), ratio);
 }
 
 void print_csv_head(Columns columns) {
-  printf("Acoef,Bcoef,Dcoef,%sseed,valid,tour,length,ratio,energy,rank,outcome,settled%s\n",
+  fprintf(rows_out, "Acoef,Bcoef,Dcoef,%sseed,valid,tour,length,ratio,energy,rank,outcome,settled%s\n",
          columns.c ? "C," : "", columns.motion ? ",motion" : "");
 }
 
 void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
                    const Optimum &optimum, Columns columns) {
-  printf("%s,%s,%s,", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
+  fprintf(rows_out, "%s,%s,%s,", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
          shortest(coef[2]).c_str());
-  if (columns.c) printf("%s,", shortest(coef[3]).c_str());
-  printf("%u,%d,", seed, run.valid() ? 1 : 0);
+  if (columns.c) fprintf(rows_out, "%s,", shortest(coef[3]).c_str());
+  fprintf(rows_out, "%u,%d,", seed, run.valid() ? 1 : 0);
   if (run.valid())
-    printf("%s,%.6f,%.6f,", tour_text(run.tour).s, run.length, run.length / optimum.length);
+    fprintf(rows_out, "%s,%.6f,%.6f,", tour_text(run.tour).s, run.length, run.length / optimum.length);
   else
-    printf(",,,");
-  printf("%f,", run.energy);
-  if (run.valid() && run.rank > 0) printf("%d", run.rank);
-  printf(",%s,%d", outcome_name(run.outcome), run.settled ? 1 : 0);
-  if (columns.motion) printf(",%s", motion_name(run.motion));
-  printf("\n");
+    fprintf(rows_out, ",,,");
+  fprintf(rows_out, "%f,", run.energy);
+  if (run.valid() && run.rank > 0) fprintf(rows_out, "%d", run.rank);
+  fprintf(rows_out, ",%s,%d", outcome_name(run.outcome), run.settled ? 1 : 0);
+  if (columns.motion) fprintf(rows_out, ",%s", motion_name(run.motion));
+  fprintf(rows_out, "\n");
 }
 
 namespace {
@@ -158,11 +160,11 @@ void Outcomes::add(const RunResult &run) {
 
 void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns) {
   if (csv) {
-    printf("Acoef,Bcoef,Dcoef,%soutcome,tour,rank,ratio,runs,percent\n", columns.c ? "C," : "");
+    fprintf(rows_out, "Acoef,Bcoef,Dcoef,%soutcome,tour,rank,ratio,runs,percent\n", columns.c ? "C," : "");
     return;
   }
   print_optimum_line(optimum);
-  printf("%s%s  %-7s  %-17s %5s %6s %7s %6s\n", "Acoef Bcoef Dcoef", columns.c ? "     C" : "",
+  fprintf(rows_out, "%s%s  %-7s  %-17s %5s %6s %7s %6s\n", "Acoef Bcoef Dcoef", columns.c ? "     C" : "",
          "outcome", "tour", "rank", "ratio", "runs", "%");
 }
 
@@ -194,15 +196,15 @@ void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Op
     const bool tour = r.outcome == OUTCOME_TOUR;
     const std::string rank = tour && r.rank ? std::to_string(r.rank) : csv ? "" : "-";
     if (csv && tour)
-      printf("%s,%s,%s,%s,%.6f,%llu,%.2f\n", names.c_str(), name, r.text.c_str(), rank.c_str(),
+      fprintf(rows_out, "%s,%s,%s,%s,%.6f,%llu,%.2f\n", names.c_str(), name, r.text.c_str(), rank.c_str(),
              r.ratio, (unsigned long long)r.runs, percent);
     else if (csv)
-      printf("%s,%s,,,,%llu,%.2f\n", names.c_str(), name, (unsigned long long)r.runs, percent);
+      fprintf(rows_out, "%s,%s,,,,%llu,%.2f\n", names.c_str(), name, (unsigned long long)r.runs, percent);
     else if (tour)
-      printf("%s  %-7s  %-17s %5s %6.4f %7llu %6.1f\n", head.c_str(), name, r.text.c_str(),
+      fprintf(rows_out, "%s  %-7s  %-17s %5s %6.4f %7llu %6.1f\n", head.c_str(), name, r.text.c_str(),
              rank.c_str(), r.ratio, (unsigned long long)r.runs, percent);
     else
-      printf("%s  %-7s  %-17s %5s %6s %7llu %6.1f\n", head.c_str(), name, "-", "-", "-",
+      fprintf(rows_out, "%s  %-7s  %-17s %5s %6s %7llu %6.1f\n", head.c_str(), name, "-", "-", "-",
              (unsigned long long)r.runs, percent);
   }
 }

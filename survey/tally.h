@@ -4,6 +4,7 @@
 #define NUV_SURVEY_TALLY_H
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <unordered_map>
 
@@ -33,6 +34,9 @@ void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high);
 // above the share and less far below, never under 0), "−d" near 100: never a text that reads
 // as leaving 0 ... 100.
 std::string share_text(uint64_t count, uint64_t runs);
+
+// Where the rows go: standard output, or a shard's memory until it is written whole.
+extern FILE *rows_out;
 
 // What the rows show besides nuv's columns: C, when it was chosen, and the motion, for any
 // network but nuv's.
