@@ -62,6 +62,7 @@ int main(int argc, char **argv) {
     if (!set_up_network(&merged.network, &error)) return report(2, error);
     if (!check_tiling(merged, &shards, &error) || !read_shards(merged, shards, nullptr, &error))
       return report(2, error);
+    merged.merge = true, merged.files = plan.files;
     plan = merged;
   } else if (!set_up_network(&plan.network, &error)) {
     return report(2, error);

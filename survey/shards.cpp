@@ -78,8 +78,7 @@ std::vector<std::string> fields_of_row(const std::string &row) {
 }
 
 // A run back from its CSV row; false when the row is not one.
-bool parse_row(const std::vector<std::string> &f, bool c_column, bool motion_column,
-               RunResult *r) {
+bool parse_row(const std::vector<std::string> &f, bool c_column, bool motion_column, RunResult *r) {
   const size_t at = c_column ? 4 : 3; // the seed's field
   if (f.size() != at + 9 + (motion_column ? 1 : 0)) return false;
   memset(r, 0, sizeof *r);
@@ -154,8 +153,7 @@ bool check_shards(const std::vector<std::string> &files, const std::string &plan
                     error);
       s.whole_csv = true, s.version = NUV_VERSION, s.plan = plan_text;
     } else if (s.version != NUV_VERSION) {
-      return fail(quoted(file) + ": made by nuv-survey " + s.version + ", not " NUV_VERSION,
-                  error);
+      return fail(quoted(file) + ": made by nuv-survey " + s.version + ", not " NUV_VERSION, error);
     }
     if (plan.empty()) plan = s.plan;
     if (s.plan != plan)
@@ -207,6 +205,8 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const RunHa
   const std::string head = csv_head(plan);
   const Columns columns = columns_of(plan);
   std::vector<RunResult> block;
+  uint64_t triple = UINT64_MAX;
+  std::string text[NCOEF]; // the current triple's coefficients as the rows write them
   for (const Shard &s : shards) {
     std::ifstream in(s.file);
     std::string line;
@@ -220,22 +220,25 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const RunHa
     uint64_t hash = FNV_START;
     for (uint64_t r = s.first; r < s.end; r++) {
       if (!std::getline(in, line) || line.rfind("#", 0) == 0)
-        return fail(quoted(s.file) + " is cut short: it ends after " +
-                        std::to_string(r - s.first) + " of its " + std::to_string(s.end - s.first) +
-                        " runs",
+        return fail(quoted(s.file) + " is cut short: it ends after " + std::to_string(r - s.first) +
+                        " of its " + std::to_string(s.end - s.first) + " runs",
                     error);
       number++;
       hash = fnv1a(hash, line + "\n");
       const auto f = fields_of_row(line);
-      double value[NCOEF];
-      triple_values(plan, run_triple(plan, r), value);
+      if (run_triple(plan, r) != triple) {
+        double value[NCOEF];
+        triple = run_triple(plan, r);
+        triple_values(plan, triple, value);
+        for (int c = 0; c < NCOEF; c++) text[c] = shortest(value[c]);
+      }
       RunResult run;
-      bool same = f.size() > 4 && f[0] == shortest(value[0]) && f[1] == shortest(value[1]) &&
-                  f[2] == shortest(value[2]) &&
-                  (!columns.c || f[3] == shortest(value[3])) &&
+      bool same = f.size() > 4 && f[0] == text[0] && f[1] == text[1] && f[2] == text[2] &&
+                  (!columns.c || f[3] == text[3]) &&
                   f[columns.c ? 4 : 3] == std::to_string(run_seed(plan, r));
       if (!same || !parse_row(f, columns.c, columns.motion, &run))
-        return fail(where() + ": not run " + std::to_string(r) + " of the plan as a survey writes it",
+        return fail(where() + ": not run " + std::to_string(r) +
+                        " of the plan as a survey writes it",
                     error);
       if (!hand) continue;
       block.push_back(run);

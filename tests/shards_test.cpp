@@ -1,6 +1,7 @@
 // Surveys in shards: shards run side by side by xargs -P and merged print what one process
 // prints, in every view and for a member of the family; and a merge refuses, printing nothing,
 // shards that are missing, doubled, of another plan, cut short or altered.
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -46,6 +47,38 @@ TEST_F(Shards, MergedTheyPrintWhatOneProcessPrintsInEveryView) {
   const std::string family = "--seeds 1:30 --cities random:11:4 --rule sync --C 0:1:0.5 1 1 1";
   const std::string more = shard(family, 3, "f");
   EXPECT_EQ(survey("--merge --csv " + more).out, survey("--csv " + family).out);
+}
+
+// 64-bit FNV-1a of text, as the end line's checksum is documented.
+uint64_t fnv1a(const std::string &text) {
+  uint64_t hash = 14695981039346656037u;
+  for (unsigned char c : text) hash = (hash ^ c) * 1099511628211u;
+  return hash;
+}
+
+TEST_F(Shards, AMergeReadsItsRunsFromTheShardsAndOnlyFromThem) {
+  // A row changed by hand and its end line made again: the merge prints the changed row, so it
+  // read the shard, not the survey again; and the checksum is FNV-1a over the rows' bytes.
+  const std::string plan = "--seeds 1:20 1 1 1";
+  shard(plan, 2);
+  auto lines = lines_of(run("cat " + dir + "/s1.csv").out);
+  ASSERT_EQ(lines.size(), 13u); // head, header, 10 rows, end
+  auto f = fields_of(lines[5]);
+  f[8] = "123.456789"; // the energy
+  std::string row;
+  for (size_t k = 0; k < f.size(); k++) row += (k ? "," : "") + f[k];
+  lines[5] = row;
+  std::string rows;
+  for (size_t k = 2; k < 12; k++) rows += lines[k] + "\n";
+  char end[80];
+  snprintf(end, sizeof end, "# end: 10 rows, checksum %016llx", (unsigned long long)fnv1a(rows));
+  EXPECT_EQ(lines[12].substr(0, 22), std::string(end).substr(0, 22));
+  std::string text = lines[0] + "\n" + lines[1] + "\n" + rows + end + "\n";
+  ASSERT_EQ(run("cat > " + dir + "/s1.csv <<'EOF'\n" + text + "EOF").status, 0);
+  Ran merged = survey("--merge --csv " + dir + "/s0.csv " + dir + "/s1.csv");
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_NE(merged.out.find("," + row.substr(row.find(',') + 1) + "\n"), std::string::npos);
+  EXPECT_NE(merged.out, survey("--csv " + plan).out);
 }
 
 TEST_F(Shards, AMergeRefusesWhatIsNotTheWholePlanOnceAndPrintsNothing) {
