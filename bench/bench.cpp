@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "activation.h"
 #include "batch.h"
 #include "cities.h"
 #include "network.h"
@@ -117,4 +118,9 @@ static void BM_Eil51EulerBatch(benchmark::State &state) {
 }
 BENCHMARK(BM_Eil51EulerBatch)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+  choose_activation();
+  printf("activation: %s\n", activation_text());
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+}

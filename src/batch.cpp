@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "activation.h"
 #include "sweep.h"
 
 void batch_start(Batch *batch, int l, const double coef[4], uint32_t seed) {
@@ -28,10 +29,13 @@ void batch_idle(Batch *batch, int l) {
     for (int j = 0; j < family.n; j++) batch->state[i][j][l] = batch->kept[i][j][l] = 0.0;
 }
 
-/* The C library's tanh on each lane. */
+/* The C library's tanh on each lane: called, or computed in the vector as the library does. */
 __attribute__((always_inline)) static inline lanes activate(const lanes &x) {
   lanes y = x; // each lane overwritten below
-  for (int l = 0; l < NLANE; l++) y[l] = tanh(x[l]);
+  if (activation != ACTIVATION_LIBRARY)
+    vector_tanh(activation == ACTIVATION_FUSED, &x, &y);
+  else
+    for (int l = 0; l < NLANE; l++) y[l] = tanh(x[l]);
   return y;
 }
 
@@ -41,9 +45,10 @@ __attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY]
   for (int i = 0; i < n; i++) memcpy(to[i], from[i], sizeof(lanes) * size_t(n));
 }
 
-/* Built for AVX-512, AVX2 and the baseline, the best the processor has chosen at start-up: wider
- * vectors, the same operations, so the same results. */
-__attribute__((target_clones("avx512f", "avx2", "default"))) void batch_sweeps(Batch *batch) {
+/* Built for x86-64-v4 (AVX-512), v3 (AVX2 and FMA) and the baseline, the best the processor has
+ * chosen at start-up: wider vectors, the same operations, so the same results. */
+__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void
+batch_sweeps(Batch *batch) {
   const Weights<lanes> w = {batch->a,  batch->b,      batch->d,       batch->c,
                             false,     family.target, family.bias_ab, family.bias,
                             family.u0, family.dt,     family.tau};

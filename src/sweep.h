@@ -27,14 +27,14 @@ static inline bool nuv_shape(int n, Rule rule, bool any_c, bool bias_ab, double 
 /* The input of unit (i, j) from the state it reads: the row, column and tour-length terms, the
  * global term where C is not 0 (total the sum of all outputs), then the bias. Each sum starts
  * at zero and adds in index order; the row and column terms leave the unit out by subtraction.
- * NUV: nuv_shape holds, and n is NCITY. rows and columns, when given, hold each row's and
+ * NUVS: nuv_shape holds, and n is NCITY. rows and columns, when given, hold each row's and
  * column's sum: the very sums the loops here would make from a state that holds still while
  * the inputs are taken. */
-template <bool NUV, typename V>
+template <bool NUVS, typename V>
 __attribute__((always_inline)) static inline V
 unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
            const double dist[][MAXCITY], const V &total, const V *rows, const V *columns) {
-  if (NUV) n = NCITY;
+  if (NUVS) n = NCITY;
   V rowsum = V(), colsum = V(), toursum = V();
   if (rows)
     rowsum = rows[i];
@@ -50,8 +50,8 @@ unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
   for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
   V tour = -w.d * toursum;
   V u = row + column + tour;
-  if (!NUV && w.any_c) u = w.c != 0 ? u + -w.c * (total - w.target) : u;
-  if (NUV || w.bias_ab) {
+  if (!NUVS && w.any_c) u = w.c != 0 ? u + -w.c * (total - w.target) : u;
+  if (NUVS || w.bias_ab) {
     u = u + w.a;
     u = u + w.b;
   } else {
@@ -66,12 +66,12 @@ unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
  * output written; Euler moves each kept input u by one step first. activate(x) is tanh(x),
  * taken per lane. Always inlined, so that each caller compiles it for its own instruction set.
  */
-template <bool NUV, typename V, typename Activate>
+template <bool NUVS, typename V, typename Activate>
 __attribute__((always_inline)) static inline void
 sweep_shape(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Rule rule,
             const Weights<V> &w, const double dist[][MAXCITY], Activate activate) {
-  if (NUV) n = NCITY, rule = RULE_INPLACE;
-  const double u0 = NUV ? 0.5 : w.u0;
+  if (NUVS) n = NCITY, rule = RULE_INPLACE;
+  const double u0 = NUVS ? 0.5 : w.u0;
   V total = V();
   if (w.any_c)
     for (int i = 0; i < n; i++)
@@ -79,11 +79,11 @@ sweep_shape(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Ru
   if (rule == RULE_INPLACE) {
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++) {
-        const V u = unit_input<NUV>(state, n, i, j, w, dist, total, (const V *)nullptr,
-                                    (const V *)nullptr),
+        const V u = unit_input<NUVS>(state, n, i, j, w, dist, total, (const V *)nullptr,
+                                     (const V *)nullptr),
                 old = state[i][j];
         state[i][j] = (activate(u / u0) + 1.0) * 0.5;
-        if (!NUV && w.any_c) total = (total - old) + state[i][j];
+        if (!NUVS && w.any_c) total = (total - old) + state[i][j];
       }
     return;
   }
@@ -99,7 +99,7 @@ sweep_shape(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Ru
   }
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
-      input[i][j] = unit_input<NUV>(state, n, i, j, w, dist, total, rows, columns);
+      input[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       V u = input[i][j];

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "activation.h"
 #include "args.h"
 #include "file.h"
 #include "pictures.h"
@@ -45,7 +46,9 @@ int main(int argc, char **argv) {
     fputs(USAGE, stdout);
     return stdout_ok(&error) ? 0 : report(1, error);
   case PLAN_VERSION:
-    puts("nuv-survey " NUV_VERSION);
+    choose_activation();
+    printf("nuv-survey " NUV_VERSION "\nactivation: %s (C library build %s)\n", activation_text(),
+           *library_build_id() ? library_build_id() : "unknown");
     return stdout_ok(&error) ? 0 : report(1, error);
   case PLAN_BAD:
     return report(2, error + " (see nuv-survey --help)");
@@ -72,7 +75,9 @@ int main(int argc, char **argv) {
   if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
   if (!plan.output.empty() && !check_writable(plan.output, &error)) return report(1, error);
 
-  // 3. The workers, as many as can start; none for a merge.
+  // 3. The activation the batch will use, then the workers, as many as can start; none for a
+  // merge.
+  choose_activation();
   std::string why;
   Workers workers;
   if (!plan.merge) workers = start_workers(plan, &why);

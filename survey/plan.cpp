@@ -302,7 +302,8 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
     // A shard's share: contiguous runs, fixed by the plan and the run index alone.
     const wide_count runs = run_count(*plan);
     plan->first_run = plan->shards ? uint64_t(runs * plan->shard / plan->shards) : 0;
-    plan->end_run = plan->shards ? uint64_t(runs * (plan->shard + 1) / plan->shards) : uint64_t(runs);
+    plan->end_run =
+        plan->shards ? uint64_t(runs * (plan->shard + 1) / plan->shards) : uint64_t(runs);
   }
   return error->empty() ? PLAN_OK : PLAN_BAD;
 }

@@ -65,11 +65,12 @@ void print_optimum_line(const Optimum &optimum) {
     fprintf(rows_out, "optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
   else if (optimum.exact)
     fprintf(rows_out, "optimal length %.6f (published); best tour known here %s, length %.6f\n",
-           optimum.length, tour_text(optimum.tour).s, found);
+            optimum.length, tour_text(optimum.tour).s, found);
   else
-    fprintf(rows_out, "best known tour %s, length %.6f (2-opt and Or-opt from 10 starts; ratios are to "
-           "it)\n",
-           tour_text(optimum.tour).s, optimum.length);
+    fprintf(rows_out,
+            "best known tour %s, length %.6f (2-opt and Or-opt from 10 starts; ratios are to "
+            "it)\n",
+            tour_text(optimum.tour).s, optimum.length);
 }
 
 // The coefficients as typed, right aligned in the summary's columns, C only when chosen.
@@ -81,8 +82,9 @@ static std::string coefficient_columns(const double coef[4], Columns columns) {
 
 void print_summary_head(const Optimum &optimum, Columns columns) {
   print_optimum_line(optimum);
-  fprintf(rows_out, "%s%s %6s %10s %10s %6s  %-17s %6s\n", "Acoef Bcoef Dcoef", columns.c ? "     C" : "",
-         "runs", "valid %", optimum.exact ? "optimal %" : "best %", "mean", "best tour", "ratio");
+  fprintf(rows_out, "%s%s %6s %10s %10s %6s  %-17s %6s\n", "Acoef Bcoef Dcoef",
+          columns.c ? "     C" : "", "runs", "valid %", optimum.exact ? "optimal %" : "best %",
+          "mean", "best tour", "ratio");
 }
 
 // A tour's text cut to its column, at a hyphen, with "…" for the rest: the CSV and --tours keep
@@ -106,23 +108,25 @@ void print_summary_row(const double coef[4], const Tally &tally, Columns columns
   for (unsigned char c : best) shown += (c & 0xc0) != 0x80;
   best += std::string(shown < 17 ? 17 - shown : 0, ' ');
   fprintf(rows_out, "%s %6llu %s %s %6s  %s %6s\n", coefficient_columns(coef, columns).c_str(),
-         (unsigned long long)tally.runs, share_column(tally.valid, tally.runs).c_str(),
-         share_column(tally.optimal, tally.runs).c_str(), mean, best.c_str(), ratio);
+          (unsigned long long)tally.runs, share_column(tally.valid, tally.runs).c_str(),
+          share_column(tally.optimal, tally.runs).c_str(), mean, best.c_str(), ratio);
 }
 
 void print_csv_head(Columns columns) {
-  fprintf(rows_out, "Acoef,Bcoef,Dcoef,%sseed,valid,tour,length,ratio,energy,rank,outcome,settled%s\n",
-         columns.c ? "C," : "", columns.motion ? ",motion" : "");
+  fprintf(rows_out,
+          "Acoef,Bcoef,Dcoef,%sseed,valid,tour,length,ratio,energy,rank,outcome,settled%s\n",
+          columns.c ? "C," : "", columns.motion ? ",motion" : "");
 }
 
 void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
                    const Optimum &optimum, Columns columns) {
   fprintf(rows_out, "%s,%s,%s,", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
-         shortest(coef[2]).c_str());
+          shortest(coef[2]).c_str());
   if (columns.c) fprintf(rows_out, "%s,", shortest(coef[3]).c_str());
   fprintf(rows_out, "%u,%d,", seed, run.valid() ? 1 : 0);
   if (run.valid())
-    fprintf(rows_out, "%s,%.6f,%.6f,", tour_text(run.tour).s, run.length, run.length / optimum.length);
+    fprintf(rows_out, "%s,%.6f,%.6f,", tour_text(run.tour).s, run.length,
+            run.length / optimum.length);
   else
     fprintf(rows_out, ",,,");
   fprintf(rows_out, "%f,", run.energy);
@@ -160,12 +164,13 @@ void Outcomes::add(const RunResult &run) {
 
 void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns) {
   if (csv) {
-    fprintf(rows_out, "Acoef,Bcoef,Dcoef,%soutcome,tour,rank,ratio,runs,percent\n", columns.c ? "C," : "");
+    fprintf(rows_out, "Acoef,Bcoef,Dcoef,%soutcome,tour,rank,ratio,runs,percent\n",
+            columns.c ? "C," : "");
     return;
   }
   print_optimum_line(optimum);
-  fprintf(rows_out, "%s%s  %-7s  %-17s %5s %6s %7s %6s\n", "Acoef Bcoef Dcoef", columns.c ? "     C" : "",
-         "outcome", "tour", "rank", "ratio", "runs", "%");
+  fprintf(rows_out, "%s%s  %-7s  %-17s %5s %6s %7s %6s\n", "Acoef Bcoef Dcoef",
+          columns.c ? "     C" : "", "outcome", "tour", "rank", "ratio", "runs", "%");
 }
 
 void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Optimum &optimum,
@@ -196,15 +201,16 @@ void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Op
     const bool tour = r.outcome == OUTCOME_TOUR;
     const std::string rank = tour && r.rank ? std::to_string(r.rank) : csv ? "" : "-";
     if (csv && tour)
-      fprintf(rows_out, "%s,%s,%s,%s,%.6f,%llu,%.2f\n", names.c_str(), name, r.text.c_str(), rank.c_str(),
-             r.ratio, (unsigned long long)r.runs, percent);
+      fprintf(rows_out, "%s,%s,%s,%s,%.6f,%llu,%.2f\n", names.c_str(), name, r.text.c_str(),
+              rank.c_str(), r.ratio, (unsigned long long)r.runs, percent);
     else if (csv)
-      fprintf(rows_out, "%s,%s,,,,%llu,%.2f\n", names.c_str(), name, (unsigned long long)r.runs, percent);
+      fprintf(rows_out, "%s,%s,,,,%llu,%.2f\n", names.c_str(), name, (unsigned long long)r.runs,
+              percent);
     else if (tour)
-      fprintf(rows_out, "%s  %-7s  %-17s %5s %6.4f %7llu %6.1f\n", head.c_str(), name, r.text.c_str(),
-             rank.c_str(), r.ratio, (unsigned long long)r.runs, percent);
+      fprintf(rows_out, "%s  %-7s  %-17s %5s %6.4f %7llu %6.1f\n", head.c_str(), name,
+              r.text.c_str(), rank.c_str(), r.ratio, (unsigned long long)r.runs, percent);
     else
       fprintf(rows_out, "%s  %-7s  %-17s %5s %6s %7llu %6.1f\n", head.c_str(), name, "-", "-", "-",
-             (unsigned long long)r.runs, percent);
+              (unsigned long long)r.runs, percent);
   }
 }

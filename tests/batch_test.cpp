@@ -6,6 +6,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include "activation.h"
 #include "batch.h"
 #include "cities.h"
 #include "network.h"
@@ -72,6 +73,8 @@ int compare(const double (*triples)[4], int ntriples, uint32_t count, int *diffe
 }
 
 TEST(Batch, EveryLaneEndsInTheStateOfTheScalarSweeps) {
+  choose_activation(); // as the survey does: the vector tanh where it is the library's
+  RecordProperty("activation", activation_text());
   reset_family();
   static const double triples[][4] = {{1, 1, 1, 0}, {0, 0, 0, 0},       {-1, 2, 0.5, 0},
                                       {5, 5, 5, 0}, {1e3, 1e3, 1e3, 0}, {0.5, -0.3, -2, 0},
@@ -83,6 +86,7 @@ TEST(Batch, EveryLaneEndsInTheStateOfTheScalarSweeps) {
 }
 
 TEST(Batch, EveryMemberOfTheFamilyRunsInLanesAsItRunsAlone) {
+  choose_activation();
   // Lanes with and without a global term side by side in one batch, as a survey over C has.
   static const double triples[][4] = {{1, 1, 1, 0}, {1, 1, 2, 0.5}, {0.5, 1.5, 1, 2}};
   struct Member {
