@@ -35,8 +35,8 @@ static void BM_BareLoop(benchmark::State &state) {
 BENCHMARK(BM_BareLoop);
 BENCHMARK(BM_BareLoop)->Iterations(20000); // seeds 1 to 20000, for bench/instructions.sh
 
-// The same runs, NLANE seeds at a time in the batch's lanes: its time per run.
-static void BM_BatchLoop(benchmark::State &state) {
+// Runs of the family's current member, NLANE seeds at a time in the batch's lanes.
+static void batch_runs(benchmark::State &state) {
   static Batch batch;
   uint32_t seed = 1;
   for (auto _ : state) {
@@ -45,6 +45,11 @@ static void BM_BatchLoop(benchmark::State &state) {
     benchmark::DoNotOptimize(batch.state[0][0]);
   }
   state.SetItemsProcessed(int64_t(state.iterations()) * NLANE);
+}
+
+// The same runs as the bare loop, in the batch: its time per run.
+static void BM_BatchLoop(benchmark::State &state) {
+  batch_runs(state);
 }
 BENCHMARK(BM_BatchLoop);
 
@@ -115,14 +120,7 @@ static void BM_Eil51EulerScalar(benchmark::State &state) {
 BENCHMARK(BM_Eil51EulerScalar)->Unit(benchmark::kMillisecond);
 static void BM_Eil51EulerBatch(benchmark::State &state) {
   eil51_euler();
-  static Batch batch;
-  uint32_t seed = 1;
-  for (auto _ : state) {
-    for (int l = 0; l < NLANE; l++) batch_start(&batch, l, COEF, seed++);
-    batch_sweeps(&batch);
-    benchmark::DoNotOptimize(batch.state[0][0]);
-  }
-  state.SetItemsProcessed(int64_t(state.iterations()) * NLANE);
+  batch_runs(state);
   reset_family();
 }
 BENCHMARK(BM_Eil51EulerBatch)->Unit(benchmark::kMillisecond);

@@ -7,6 +7,21 @@
 #include "cities.h"
 #include "network.h"
 
+const char NETWORK_USAGE[] =
+    "The network (nuv's by default):\n"
+    "  --cities FILE       a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
+    "                      cities from seed S (4 ... 100 cities)\n"
+    "  --rule RULE         inplace (default), sync or euler\n"
+    "  --C X               the global term's weight (default 0: none); nuv-survey\n"
+    "                      takes a range FROM:TO:STEP too\n"
+    "  --n X               its target (default: the number of cities)\n"
+    "  --bias A+B|X        each unit's bias (default A+B)\n"
+    "  --u0 X              the activation's width (default 0.5)\n"
+    "  --start START       uniform (default) or centred\n"
+    "  --dt X, --tau X     the Euler step and time constant (defaults 0.01, 1)\n"
+    "  --sweeps K          sweeps in a run (default 50; 1000 under euler)\n"
+    "  --distances D       scaled (default) or raw\n";
+
 bool is_network_option(const std::string &name) {
   for (const char *known : {"--cities", "--rule", "--C", "--n", "--bias", "--u0", "--start", "--dt",
                             "--tau", "--sweeps", "--distances"})

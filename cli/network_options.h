@@ -15,6 +15,9 @@ struct NetworkOptions {
   std::string settings;     // the settings given, as the description says them
 };
 
+// The options' lines for a tool's --help.
+extern const char NETWORK_USAGE[];
+
 // Whether name (such as "--rule") is one of the family's options; each takes a value.
 bool is_network_option(const std::string &name);
 

@@ -44,6 +44,7 @@ int main(int argc, char **argv) {
   switch (read_plan(argc, argv, &plan, &error)) {
   case PLAN_HELP:
     fputs(USAGE, stdout);
+    fputs(NETWORK_USAGE, stdout);
     return stdout_ok(&error) ? 0 : report(1, error);
   case PLAN_VERSION:
     choose_activation();

@@ -34,19 +34,7 @@ const char USAGE[] =
     "  --shard K/M -o FILE run shard K of M (0 <= K < M <= 100000) into FILE as CSV\n"
     "  --merge FILE...     print what the whole survey prints (any view) from its\n"
     "                      shards, refusing any run missing, doubled or altered\n"
-    "  --plan 'PLAN'       with --merge, the plan of a whole survey's --csv output\n"
-    "The network (nuv's by default):\n"
-    "  --cities FILE       a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
-    "                      cities from seed S (4 ... 100 cities)\n"
-    "  --rule RULE         inplace (default), sync or euler\n"
-    "  --C X               the global term's weight, or a range (default 0: none)\n"
-    "  --n X               its target (default: the number of cities)\n"
-    "  --bias A+B|X        each unit's bias (default A+B)\n"
-    "  --u0 X              the activation's width (default 0.5)\n"
-    "  --start START       uniform (default) or centred\n"
-    "  --dt X, --tau X     the Euler step and time constant (defaults 0.01, 1)\n"
-    "  --sweeps K          sweeps in a run (default 50; 1000 under euler)\n"
-    "  --distances D       scaled (default) or raw\n";
+    "  --plan 'PLAN'       with --merge, the plan of a whole survey's --csv output\n";
 
 static const size_t MAX_VALUES = 1000000;           // values in one range
 static const double RANGE_SLACK = 1e-6;             // in steps: a range still takes TO this close

@@ -24,19 +24,7 @@ static const char USAGE[] =
     "  --wide              every column: the sweeps, the terms, the tour's length\n"
     "  --csv               every column as CSV, in full precision\n"
     "  --svg FILE          also draw the run: the film of its states, curves, tour\n"
-    "  --version           the version\n"
-    "The network (nuv's by default):\n"
-    "  --cities FILE       a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
-    "                      cities from seed S (4 ... 100 cities)\n"
-    "  --rule RULE         inplace (default), sync or euler\n"
-    "  --C X               the global term's weight (default 0: none)\n"
-    "  --n X               its target (default: the number of cities)\n"
-    "  --bias A+B|X        each unit's bias (default A+B)\n"
-    "  --u0 X              the activation's width (default 0.5)\n"
-    "  --start START       uniform (default) or centred\n"
-    "  --dt X, --tau X     the Euler step and time constant (defaults 0.01, 1)\n"
-    "  --sweeps K          sweeps in a run (default 50; 1000 under euler)\n"
-    "  --distances D       scaled (default) or raw\n";
+    "  --version           the version\n";
 
 struct Options {
   double coef[3];
@@ -106,6 +94,7 @@ int main(int argc, char **argv) {
   switch (read_options(argc, argv, &o, &error)) {
   case READ_HELP:
     fputs(USAGE, stdout);
+    fputs(NETWORK_USAGE, stdout);
     return stdout_ok(&error) ? 0 : report(1, error);
   case READ_VERSION:
     puts("nuv-trace " NUV_VERSION);
@@ -145,7 +134,8 @@ int main(int argc, char **argv) {
   // 4. The picture.
   const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv) +
                               (family_columns ? "; " + network : "");
-  if (!o.svg.empty() && !write_whole(o.svg, trace_svg(film, title, family_columns ? network : "", made_by), &error))
+  if (!o.svg.empty() &&
+      !write_whole(o.svg, trace_svg(film, title, family_columns ? network : "", made_by), &error))
     return report(1, error);
   return 0;
 }
