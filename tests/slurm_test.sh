@@ -11,6 +11,9 @@ for tool in munged mungekey slurmctld slurmd sbatch sinfo squeue; do
   command -v $tool >/dev/null 2>&1 || skip "no $tool (Debian: munge slurmctld slurmd slurm-client)"
 done
 [ "$(id -u)" = 0 ] || skip "the cluster runs as root here, and this is not root"
+if command -v ss >/dev/null 2>&1 && ss -ltn | grep -qE ':(6817|6818) '; then
+  skip "Slurm's ports 6817 and 6818 are in use here (another cluster, or another such test)"
+fi
 
 dir=$(mktemp -d /tmp/nuv-slurm-XXXXXX)
 chmod 755 "$dir"
@@ -65,10 +68,11 @@ pids="$pids $!"
 slurmd -D -N localhost -f "$SLURM_CONF" >/dev/null 2>&1 &
 pids="$pids $!"
 
-# Up when the node is idle: at most 30 seconds.
+# Up when the node is idle: at most 30 seconds, each question at most 3.
 up=0
-for _ in $(seq 60); do
-  if sinfo -h -N -o %t 2>/dev/null | grep -q idle; then up=1; break; fi
+deadline=$(($(date +%s) + 30))
+while [ "$(date +%s)" -lt $deadline ]; do
+  if timeout 3 sinfo -h -N -o %t 2>/dev/null | grep -q idle; then up=1; break; fi
   sleep 0.5
 done
 if [ $up = 0 ]; then
@@ -84,8 +88,9 @@ plan="--seeds 1:400 1 0.5:1.5:0.5 1:2:0.5"
 out=$(sh "$script" --survey "$survey" 4 "$dir/results" $plan) || { echo "FAILED: submission: $out"; exit 1; }
 echo "$out"
 merge=$(echo "$out" | sed -n 's/.*merge: job \([0-9]*\).*/\1/p')
-for _ in $(seq 240); do
-  [ -z "$(squeue -h -j "$merge" 2>/dev/null)" ] && break
+deadline=$(($(date +%s) + 120))
+while [ "$(date +%s)" -lt $deadline ]; do
+  [ -f "$dir/results/summary.txt" ] && [ -z "$(timeout 3 squeue -h -j "$merge" 2>/dev/null)" ] && break
   sleep 0.5
 done
 ls "$dir/results"
