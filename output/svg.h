@@ -57,8 +57,8 @@ double plot_y(double top, double h, double lo, double hi, double v);
 
 // A plot's frame: its box, and a grid line and a label (with unit after it) at each round value
 // from lo to hi.
-std::string plot_frame(double left, double top, double w, double h, double lo, double hi,
-                       int size, const std::string &unit);
+std::string plot_frame(double left, double top, double w, double h, double lo, double hi, int size,
+                       const std::string &unit);
 
 // A text turned to read upward, centred on (x, y): an axis's title.
 std::string svg_upward_text(double x, double y, int size, const std::string &s);

@@ -30,8 +30,8 @@ struct Plan {
   std::string output;                  // -o FILE: the shard's file
   bool merge = false;                  // --merge: the arguments are shard files
   std::vector<std::string> files;
-  std::string plan_text;               // --plan, for merging a whole survey's CSV
-  std::string typed;                   // the arguments that make the plan, as a shell reads them
+  std::string plan_text; // --plan, for merging a whole survey's CSV
+  std::string typed;     // the arguments that make the plan, as a shell reads them
 };
 
 extern const char *const COEF_NAME[NCOEF]; // "Acoef", "Bcoef", "Dcoef", "C"

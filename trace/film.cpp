@@ -262,8 +262,8 @@ void film_add(Film *f, const Cycle &y) {
     f->curve.push_back({c, y.e, {y.term[0], y.term[1], y.term[2], y.term[3]}, y.l});
 }
 
-std::string trace_svg(const Film &film_of_run, const std::string &title,
-                      const std::string &network, const std::string &description) {
+std::string trace_svg(const Film &film_of_run, const std::string &title, const std::string &network,
+                      const std::string &description) {
   std::string s;
   s += svg_text(FILM_LEFT, 34, 18, "start", title + ": the state at every cycle");
   s += svg_text(FILM_LEFT, 56, 12, "start",
