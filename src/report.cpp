@@ -1,5 +1,6 @@
 /* The state table: a heading with the cycle number, a line of position labels, then one line
- * per city with its nine outputs. Every line but the heading ends with two blanks. */
+ * per city with its outputs, nine for nuv's network, N for another member of the family. Every
+ * line but the heading ends with two blanks. */
 #include "report.h"
 
 #include <stdio.h>
@@ -9,11 +10,11 @@
 /* Reads unitout as it is now; rows are cities, columns tour positions, both from 1. */
 void display_state(int cycle) {
   printf("    ###   Sequence     Cycle : %4d   ###\nCity ", cycle);
-  for (int j = 1; j <= NCITY; j++) printf(" %4d  ", j);
+  for (int j = 1; j <= family.n; j++) printf(" %4d  ", j);
   printf("\n");
-  for (int i = 0; i < NCITY; i++) {
+  for (int i = 0; i < family.n; i++) {
     printf("%4d  ", i + 1);
-    for (int j = 0; j < NCITY; j++) printf("%5.2f  ", unitout[i][j]);
+    for (int j = 0; j < family.n; j++) printf("%5.2f  ", unitout[i][j]);
     printf("\n");
   }
 }

@@ -50,6 +50,27 @@ TEST(Trace, EveryCycleHasNuvsEnergyAndItsTermsAddUpToIt) {
   }
 }
 
+TEST(Trace, TablesAreNuvsTranscriptForNuvsNetworkAndNByNForAnyOther) {
+  // 240 command lines, coefficients from -1 to 5 and seeds over 32 bits, and the edges.
+  auto lines = command_lines(236, 3);
+  for (const char *edge : {"0 0 0 1", "5 5 5 4294967295", "1e3 1e3 1e3 7", "-1 -1 -1 0"})
+    lines.push_back(edge);
+  int same = 0;
+  for (const std::string &args : lines)
+    same +=
+        run(std::string(TRACE) + " --tables " + args).out == run(std::string(NUV) + " " + args).out;
+  EXPECT_EQ(same, 240);
+  // Twelve cities, 7 sweeps: 7 tables of 14 lines, 12 columns each, and 6 energy lines.
+  auto t =
+      lines_of(run(std::string(TRACE) + " --tables --cities random:12:3 --sweeps 7 1 1 1 5").out);
+  ASSERT_EQ(t.size(), 7 * 14 + 6u);
+  EXPECT_EQ(t[1],
+            "City     1      2      3      4      5      6      7      8      9     10     11 "
+            "    12  ");
+  EXPECT_EQ(t[2].size(), 6 + 12 * 7u);
+  EXPECT_EQ(t.back().rfind(" Energy = ", 0), 0u);
+}
+
 TEST(Trace, TakesEverySeedNuvTakesAndSaysWhichSeedItUsed) {
   // Truncated toward zero, the low 32 bits of the 64-bit value; out of that range, 0.
   const std::pair<const char *, const char *> seeds[] = {

@@ -1,7 +1,7 @@
 // nuv-trace: one run of a network of the family (nuv's by default), cycle by cycle: the energy
 // and its terms, the function L, the units on and the tour as it forms, as a table, a CSV or a
-// picture. main reads as the tool's steps; the run is in run.cpp, the text in report.cpp, the
-// picture in film.cpp.
+// picture. main reads as the tool's steps; the run is in run.cpp, the rows in rows.cpp, nuv's
+// tables in src/report.cpp, the picture in film.cpp.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,11 +11,13 @@
 #include "film.h"
 #include "network_options.h"
 #include "report.h"
+#include "rows.h"
 #include "stream.h"
 #include "trace.h"
 
 static const char USAGE[] =
-    "Usage: nuv-trace [--wide | --csv] [--svg FILE] [NETWORK OPTIONS] Acoef Bcoef Dcoef seed\n"
+    "Usage: nuv-trace [--wide | --csv | --tables] [--svg FILE] [NETWORK OPTIONS]\n"
+    "                 Acoef Bcoef Dcoef seed\n"
     "Runs the nuv network as nuv does and measures every cycle: the energy E and its\n"
     "row, column and tour-length terms, the function L that no update raises, the\n"
     "units on, the largest change, the outcome and the tour, its ratio and rank.\n"
@@ -23,13 +25,15 @@ static const char USAGE[] =
     "  seed                a number, read as nuv reads it (-1 is 4294967295)\n"
     "  --wide              every column: the sweeps, the terms, the tour's length\n"
     "  --csv               every column as CSV, in full precision\n"
+    "  --tables            nuv's own transcript instead: each cycle's table of the\n"
+    "                      state, N by N, and its energy line\n"
     "  --svg FILE          also draw the run: the film of its states, curves, tour\n"
     "  --version           the version\n";
 
 struct Options {
   double coef[3];
   Seed seed;
-  bool csv = false, wide = false;
+  bool csv = false, wide = false, tables = false;
   std::string svg;
   NetworkOptions network;
 };
@@ -57,6 +61,8 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
       o->csv = true;
     } else if (arg == "--wide") {
       o->wide = true;
+    } else if (arg == "--tables") {
+      o->tables = true;
     } else if (!valued) {
       *error = "unknown option " + quoted(arg);
     } else if (name == arg && a + 1 >= argc) {
@@ -110,23 +116,27 @@ int main(int argc, char **argv) {
   // 2. What ran, unless it is nuv's network, then the head of the rows.
   const bool family_columns = !is_nuv_network(o.network);
   const std::string network = network_text(o.network), title = run_title(o.coef, o.seed);
-  if (family_columns) {
+  if (family_columns && !o.tables) {
     const Optimum optimum = find_optimum();
     printf("%s%s; ratios are to the %s tour, length %.6f\n", o.csv ? "# " : "", network.c_str(),
            optimum_kind(optimum), optimum.length);
   }
   if (o.csv)
     print_csv_head(family_columns);
-  else
+  else if (!o.tables)
     print_table_head(title, o.wide, family_columns);
 
   // 3. The run, each cycle written as it is reached and kept for the picture.
   Film film = film_for(family.sweeps);
   trace_network(o.coef, o.seed.value, [&](const Cycle &y) {
-    if (o.csv)
+    if (o.tables) {
+      display_state(y.cycle); // the state is this cycle's: nuv's table, and its energy line
+      if (y.cycle > 0) printf(" Energy = %f\n", y.e);
+    } else if (o.csv) {
       print_csv_row(y, family_columns);
-    else
+    } else {
       print_table_row(y, o.wide, family_columns);
+    }
     if (!o.svg.empty()) film_add(&film, y);
   });
   if (!stdout_ok(&error)) return report(1, error);

@@ -1,6 +1,6 @@
 // One run of a network of the family, measured cycle by cycle: the rows nuv-trace prints and
 // draws. trace_network is plain C++ with nothing allocated, so it builds for WebAssembly too;
-// the text and the picture of a trace are in report.cpp and film.cpp.
+// the text and the picture of a trace are in rows.cpp and film.cpp.
 #ifndef NUV_TRACE_TRACE_H
 #define NUV_TRACE_TRACE_H
 

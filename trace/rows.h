@@ -1,6 +1,6 @@
 // What nuv-trace writes as text: the table for a terminal and the CSV; the picture is film.h's.
-#ifndef NUV_TRACE_REPORT_H
-#define NUV_TRACE_REPORT_H
+#ifndef NUV_TRACE_ROWS_H
+#define NUV_TRACE_ROWS_H
 
 #include <string>
 

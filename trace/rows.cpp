@@ -1,6 +1,6 @@
 // nuv-trace's text: an aligned table (80 columns, or every column) and a CSV, one row per cycle
 // of nuv's run.
-#include "report.h"
+#include "rows.h"
 
 #include <cstdio>
 
