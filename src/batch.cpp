@@ -49,11 +49,11 @@ __attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY]
  * chosen at start-up: wider vectors, the same operations, so the same results. */
 __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void
 batch_sweeps(Batch *batch) {
-  const Weights<lanes> w = {batch->a,  batch->b,      batch->d,       batch->c,
-                            false,     family.target, family.bias_ab, family.bias,
-                            family.u0, family.dt,     family.tau};
-  Weights<lanes> weights = w;
-  for (int l = 0; l < NLANE; l++) weights.any_c = weights.any_c || batch->c[l] != 0.0;
+  bool any_c = false; // a global term in some lane
+  for (int l = 0; l < NLANE; l++) any_c = any_c || batch->c[l] != 0.0;
+  const Weights<lanes> weights = {batch->a,  batch->b,      batch->d,       batch->c,
+                                  any_c,     family.target, family.bias_ab, family.bias,
+                                  family.u0, family.dt,     family.tau};
   const int n = family.n, sweeps = family.sweeps;
   const Rule rule = family.rule;
   for (int s = 0; s < sweeps; s++) {
