@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "args.h"
-#include "generator.h"
 #include "network.h"
+#include "random.h"
 
 namespace {
 
@@ -269,23 +269,13 @@ bool read_plain(std::istream &in, const std::string &where, Read *r, std::string
   return size_ok(r->n, where, 0, error);
 }
 
-// random:N:S.
-bool read_random(const std::string &spec, Read *r, std::string *error) {
+// random:N:S, read; the cities themselves are random_cities'.
+bool read_random(const std::string &spec, uint64_t *n, uint64_t *seed, std::string *error) {
   const size_t colon = spec.find(':', 7);
-  uint64_t n, seed;
-  if (colon == std::string::npos || !read_whole(spec.substr(7, colon - 7), 1000000, &n) ||
-      !read_whole(spec.substr(colon + 1), 4294967295u, &seed))
+  if (colon == std::string::npos || !read_whole(spec.substr(7, colon - 7), 1000000, n) ||
+      !read_whole(spec.substr(colon + 1), 4294967295u, seed))
     return fail(quoted(spec), 0, "random cities are random:N:S, whole numbers", error);
-  if (!size_ok(int(n), quoted(spec), 0, error)) return false;
-  generator_seed(unsigned(seed));
-  for (uint64_t k = 0; k < n; k++) {
-    r->x.push_back(generator_next() / 2147483647.0);
-    r->y.push_back(generator_next() / 2147483647.0);
-  }
-  r->n = int(n);
-  r->coordinates = true;
-  r->name = spec;
-  return true;
+  return size_ok(int(*n), quoted(spec), 0, error);
 }
 
 } // namespace
@@ -293,7 +283,11 @@ bool read_random(const std::string &spec, Read *r, std::string *error) {
 bool load_cities(const std::string &spec, std::string *name, std::string *error) {
   Read r;
   if (spec.rfind("random:", 0) == 0) {
-    if (!read_random(spec, &r, error)) return false;
+    uint64_t n, seed;
+    if (!read_random(spec, &n, &seed, error)) return false;
+    random_cities(int(n), unsigned(seed));
+    *name = spec;
+    return true;
   } else {
     std::ifstream in(spec);
     if (!in) return fail(quoted(spec), 0, strerror(errno), error);

@@ -4,6 +4,7 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include "random.h"
 #include "trace.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -33,6 +34,60 @@ EXPORT(cityxy) const double *cityxy_address() {
 
 EXPORT(cycle) const PageCycle *cycle_address(int c) {
   return &cycles[c];
+}
+
+// Called for each cycle of run_family as it is reached: the page reads the state and the cycle's
+// measures then.
+extern "C" __attribute__((import_module("env"), import_name("cycle_reached"))) void
+cycle_reached(int c);
+
+namespace {
+Cycle reached; // the cycle run_family reached last
+} // namespace
+
+// The member of the family the next runs are of: the settings of its options, in the order of
+// nuv-trace's (rule 0 inplace, 1 sync, 2 euler; start 0 uniform, 1 centred), sweeps 0 for the
+// rule's default; the cities are kept.
+EXPORT(set_network)
+void set_network(int rule, double c, double target, int bias_ab, double bias, double u0, int start,
+                 double dt, double tau, int sweeps) {
+  family.rule = Rule(rule), family.c = c, family.target = target, family.bias_ab = bias_ab != 0;
+  family.bias = bias, family.u0 = u0, family.start = Start(start), family.dt = dt;
+  family.tau = tau, family.sweeps = sweeps > 0 ? sweeps : rule == RULE_EULER ? 1000 : NSWEEP;
+}
+
+// The cities: nuv's nine, with nuv's settings, or n random ones from seed.
+EXPORT(use_nuv_network) void use_nuv_network() {
+  reset_family();
+  prepare_tours();
+}
+EXPORT(use_random_cities) void use_random_cities(int n, uint32_t seed) {
+  random_cities(n, seed);
+  prepare_tours();
+}
+EXPORT(city_count) int city_count() {
+  return family.n;
+}
+EXPORT(cycle_count) int cycle_count() {
+  return family.sweeps;
+}
+
+// A run of the current member, each cycle measured and announced as it is reached.
+EXPORT(run_family) void run_family(double a, double b, double d, uint32_t seed) {
+  const double coef[3] = {a, b, d};
+  trace_network(coef, seed, [](const Cycle &y) {
+    reached = y;
+    cycle_reached(y.cycle);
+  });
+}
+EXPORT(reached) const Cycle *reached_address() {
+  return &reached;
+}
+EXPORT(unitout) const double *unitout_address() {
+  return &unitout[0][0];
+}
+EXPORT(max_city) int max_city() {
+  return MAXCITY;
 }
 
 // The optimal tour: city (from 0) at position j, and its length.

@@ -49,10 +49,13 @@
     return String(text).padStart(width);
   }
 
+  // What the module calls back: run_family's cycles, to whoever runs it.
+  const hooks = { reached: () => {} };
+
   // Instantiates the module from its bytes; resolves to a model.
   async function load(bytes) {
     const { instance } = await WebAssembly.instantiate(bytes, {
-      env: { tanh: Math.tanh, atanh: Math.atanh, log: Math.log },
+      env: { tanh: Math.tanh, atanh: Math.atanh, log: Math.log, cycle_reached: (c) => hooks.reached(c) },
     });
     return model(instance.exports);
   }
@@ -64,7 +67,9 @@
     const view = () => new DataView(wasm.memory.buffer);
 
     // nuv's run for the coefficients and seed, every cycle measured by the module.
+    let family = false; // whether a family run has left another member in the module
     function run(a, b, d, seed) {
+      if (family) wasm.use_nuv_network(), (family = false);
       wasm.run(a, b, d, seed >>> 0);
     }
 
@@ -135,7 +140,43 @@
     const best = { tour: [], length: wasm.optimal_length() };
     for (let j = 0; j < NCITY; j++) best.tour.push(wasm.optimal_city(j));
 
-    return { run, cycle, tableText, transcript, cities: () => xy, optimum: () => best };
+    // The table nuv's formats give the module's current state, N by N, heading cycle c.
+    function stateTable(c) {
+      const n = wasm.city_count(), stride = wasm.max_city(), at = wasm.unitout(), v = view();
+      let text = '    ###   Sequence     Cycle : ' + right(c, 4) + '   ###\nCity ';
+      for (let p = 1; p <= n; p++) text += ' ' + right(p, 4) + '  ';
+      text += '\n';
+      for (let i = 0; i < n; i++) {
+        text += right(i + 1, 4) + '  ';
+        for (let j = 0; j < n; j++)
+          text += right(fixedBits(v.getBigUint64(at + 8 * (stride * i + j), true), 2), 5) + '  ';
+        text += '\n';
+      }
+      return text;
+    }
+
+    // A run of a member of the family, as nuv-trace --tables prints it: network names the cities
+    // ({n, seed} random ones, or none for nuv's) and the settings of set_network.
+    function familyTranscript(network, a, b, d, seed) {
+      family = true;
+      if (network.cities) wasm.use_random_cities(network.cities.n, network.cities.seed >>> 0);
+      else wasm.use_nuv_network();
+      const s = network.settings || {};
+      wasm.set_network(s.rule || 0, s.C || 0, s.n === undefined ? wasm.city_count() : s.n,
+        s.bias === undefined ? 1 : 0, s.bias || 0, s.u0 || 0.5, s.start || 0, s.dt || 0.01,
+        s.tau || 1, s.sweeps || 0);
+      const parts = [];
+      hooks.reached = (c) => {
+        parts.push(stateTable(c));
+        if (c > 0) parts.push(' Energy = ' + fixedBits(view().getBigUint64(wasm.reached() + field.e, true), 6) + '\n');
+      };
+      wasm.run_family(a, b, d, seed >>> 0);
+      hooks.reached = () => {};
+      return parts.join('');
+    }
+
+    return { run, cycle, tableText, transcript, familyTranscript, cities: () => xy,
+      optimum: () => best };
   }
 
   const api = { NCITY, NSWEEP, load, fixed, fixedBits };
