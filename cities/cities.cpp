@@ -270,37 +270,37 @@ bool read_plain(std::istream &in, const std::string &where, Read *r, std::string
 }
 
 // random:N:S, read; the cities themselves are random_cities'.
-bool read_random(const std::string &spec, uint64_t *n, uint64_t *seed, std::string *error) {
-  const size_t colon = spec.find(':', 7);
-  if (colon == std::string::npos || !read_whole(spec.substr(7, colon - 7), 1000000, n) ||
-      !read_whole(spec.substr(colon + 1), 4294967295u, seed))
-    return fail(quoted(spec), 0, "random cities are random:N:S, whole numbers", error);
-  return size_ok(int(*n), quoted(spec), 0, error);
+bool read_random(const std::string &named, uint64_t *n, uint64_t *seed, std::string *error) {
+  const size_t colon = named.find(':', 7);
+  if (colon == std::string::npos || !read_whole(named.substr(7, colon - 7), 1000000, n) ||
+      !read_whole(named.substr(colon + 1), 4294967295u, seed))
+    return fail(quoted(named), 0, "random cities are random:N:S, whole numbers", error);
+  return size_ok(int(*n), quoted(named), 0, error);
 }
 
 } // namespace
 
-bool load_cities(const std::string &spec, std::string *name, std::string *error) {
+bool load_cities(const std::string &named, std::string *name, std::string *error) {
   Read r;
-  if (spec.rfind("random:", 0) == 0) {
+  if (named.rfind("random:", 0) == 0) {
     uint64_t n, seed;
-    if (!read_random(spec, &n, &seed, error)) return false;
+    if (!read_random(named, &n, &seed, error)) return false;
     random_cities(int(n), unsigned(seed));
-    *name = spec;
+    *name = named;
     return true;
   } else {
-    std::ifstream in(spec);
-    if (!in) return fail(quoted(spec), 0, strerror(errno), error);
+    std::ifstream in(named);
+    if (!in) return fail(quoted(named), 0, strerror(errno), error);
     std::string first;
     std::getline(in, first);
     in.seekg(0);
-    const std::string where = quoted(spec);
+    const std::string where = quoted(named);
     const auto w = words_of(first.substr(0, first.find(':')));
     const bool tsplib = first.find(':') != std::string::npos && w.size() == 1 &&
                         w[0].find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == std::string::npos;
     if (!(tsplib ? read_tsplib(in, where, &r, error) : read_plain(in, where, &r, error)))
       return false;
-    if (r.name.empty()) r.name = spec.substr(spec.rfind('/') + 1);
+    if (r.name.empty()) r.name = named.substr(named.rfind('/') + 1);
   }
   family.n = r.n;
   family.matrix = r.matrix;

@@ -5,19 +5,19 @@
 
 #include <string>
 
-// Reads the cities named by spec into the model (family.n, cityxy, citydistance, family.matrix,
+// Reads the cities `named` names into the model (family.n, cityxy, citydistance, family.matrix,
 // cityxy_known):
 // - "random:N:S": N cities (MINCITY ... MAXCITY) uniform in the unit square, x then y for each,
 //   from the generator seeded with S (0 ... 4294967295), the same on every machine;
-// - a TSPLIB file (its first line a "KEY : value" of the specification, such as NAME), of TYPE
+// - a TSPLIB file (its first line a "KEY : value" of TSPLIB's format, such as NAME), of TYPE
 //   TSP with EDGE_WEIGHT_TYPE EUC_2D, ATT, GEO or EXPLICIT (FULL_MATRIX, UPPER_ROW,
 //   LOWER_DIAG_ROW or UPPER_DIAG_ROW), its distances by TSPLIB's own functions;
 // - else a file of "x y" lines in the file's order, '#' starting a comment.
 // False with *error ("FILE:LINE: reason", or the reason) and the model as it was. *name is the
-// instance's name: its NAME, the file's, or the spec.
-bool load_cities(const std::string &spec, std::string *name, std::string *error);
+// instance's name: its NAME, the file's, or `named` itself.
+bool load_cities(const std::string &named, std::string *name, std::string *error);
 
-// TSPLIB's distance functions, as its specification defines them: rounded Euclidean, the
+// TSPLIB's distance functions, as TSPLIB defines them: rounded Euclidean, the
 // pseudo-Euclidean ATT and the geographical GEO (degrees truncated, as TSPLIB's optima need).
 double tsplib_euc_2d(double xi, double yi, double xj, double yj);
 double tsplib_att(double xi, double yi, double xj, double yj);

@@ -21,10 +21,10 @@ namespace {
 
 const std::string DATA = std::string(SOURCE_DIR) + "/data/tsplib/";
 
-void load(const std::string &spec) {
+void load(const std::string &named) {
   reset_family();
   std::string name, error;
-  ASSERT_TRUE(load_cities(spec, &name, &error)) << error;
+  ASSERT_TRUE(load_cities(named, &name, &error)) << error;
   prepare_tours();
 }
 
@@ -89,9 +89,9 @@ double shortest_by_enumeration() {
 TEST(Cities, TheOptimumIsTheShortestOfEveryTourBothWays) {
   // Ten cities by the table of every tour, eleven by Held and Karp: the enumeration here agrees
   // with both, and with 4 cities, where there are 3 tours.
-  for (const char *spec : {"random:4:2", "random:10:3", "random:11:5"}) {
-    load(spec);
-    EXPECT_NEAR(find_optimum().length, shortest_by_enumeration(), 1e-12) << spec;
+  for (const char *named : {"random:4:2", "random:10:3", "random:11:5"}) {
+    load(named);
+    EXPECT_NEAR(find_optimum().length, shortest_by_enumeration(), 1e-12) << named;
     EXPECT_TRUE(find_optimum().exact);
   }
   load("random:4:2");
@@ -174,10 +174,11 @@ TEST_F(CityFile, BadFilesAreRefusedWithTheFileLineAndReason) {
     EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("bad"), std::string::npos) << r.err; // the file is named
   }
-  for (const char *spec : {"random:3:1", "random:101:1", "random:x:1", "random:5", "nowhere.tsp"}) {
-    Ran r = run(std::string(SURVEY) + " --cities " + spec + " 1 1 1");
-    EXPECT_EQ(r.status, 2) << spec;
-    EXPECT_EQ(r.out, "") << spec;
+  for (const char *named :
+       {"random:3:1", "random:101:1", "random:x:1", "random:5", "nowhere.tsp"}) {
+    Ran r = run(std::string(SURVEY) + " --cities " + named + " 1 1 1");
+    EXPECT_EQ(r.status, 2) << named;
+    EXPECT_EQ(r.out, "") << named;
   }
   // A good one of each format of the matrix reads the same four cities.
   const std::string matrix = "NAME : m\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\n";
