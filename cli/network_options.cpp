@@ -102,7 +102,9 @@ bool read_network_option(const std::string &name, const std::string &value, Netw
     else
       return bad(name, value, "is not scaled or raw", error);
   }
-  o->settings += ", " + name.substr(2) + " " + value;
+  o->chosen = true;
+  if (name != "--rule")
+    o->settings += ", " + name.substr(2) + " " + value; // the rule is said apart
   return true;
 }
 
@@ -119,7 +121,7 @@ bool set_up_network(NetworkOptions *o, std::string *error) {
 }
 
 bool is_nuv_network(const NetworkOptions &o) {
-  return o.cities.empty() && o.settings.empty() && !o.c_given;
+  return o.cities.empty() && !o.chosen && !o.c_given;
 }
 
 std::string network_text(const NetworkOptions &o) {
@@ -127,12 +129,7 @@ std::string network_text(const NetworkOptions &o) {
   std::string s =
       "network: " + o.name + ", " + std::to_string(family.n) + " cities, rule " + RULE[family.rule];
   if (o.c_given) s += ", C " + o.c;
-  for (size_t at = 0; at < o.settings.size();) { // every setting given but the rule
-    size_t end = o.settings.find(", ", at + 2);
-    const std::string one = o.settings.substr(at, end - at);
-    if (one.rfind(", rule ", 0) != 0) s += one;
-    at = end == std::string::npos ? o.settings.size() : end;
-  }
+  s += o.settings;
   if (!o.sweeps_given) s += ", " + std::to_string(family.sweeps) + " sweeps";
   return s;
 }

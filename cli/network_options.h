@@ -12,7 +12,8 @@ struct NetworkOptions {
   bool c_given = false;
   bool n_given = false, sweeps_given = false;
   std::string name = "nuv"; // the cities' name, once loaded
-  std::string settings;     // the settings given, as the description says them
+  bool chosen = false;      // some setting other than the cities and C was given
+  std::string settings;     // the settings given but the rule, as the description says them
 };
 
 // The options' lines for a tool's --help.

@@ -7,19 +7,11 @@
 const fs = require('fs');
 const { execFileSync } = require('child_process');
 const Nuv = require('../nuv.js');
+const { needModule, generator } = require('./common.js');
 
 const [wasmPath, nuvPath, count = '240'] = process.argv.slice(2);
-if (!fs.existsSync(wasmPath)) {
-  console.log('skipped: no WebAssembly module at ' + wasmPath);
-  process.exit(77);
-}
-
-// A small generator of our own, so that the command lines are the same on every machine.
-let state = 20261208;
-function random() {
-  state = (Math.imul(state, 1103515245) + 12345) >>> 0;
-  return state / 4294967296;
-}
+needModule(wasmPath);
+const random = generator(20261208);
 
 function commandLines() {
   const lines = [['0', '0', '0', '7'], ['5', '5', '5', '1'], ['0', '0', '0', '0'],
