@@ -89,7 +89,7 @@ void build_distances(void) {
 void initialize(void) {
   const int n = family.n;
   build_distances();
-  const double u00 = -0.5 * family.u0 * log(n - 1.0);
+  const double u00 = family.start == START_CENTRED ? -0.5 * family.u0 * log(n - 1.0) : 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       const double r = rand() / RAND_DIVISOR;
