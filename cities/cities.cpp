@@ -13,6 +13,7 @@
 #include "args.h"
 #include "network.h"
 #include "random.h"
+#include "tsplib.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ struct Read {
   bool matrix = false, coordinates = false;
   std::vector<double> x, y; // coordinates, when there are any
   std::vector<double> d;    // n x n distances, when given as a matrix
+  bool function = false;    // distances by TSPLIB's function of the metric
+  Metric metric = METRIC_EUC_2D;
   std::string name;
 };
 
@@ -35,36 +38,7 @@ bool number(const std::string &text, double *value) {
   return read_number(text, value);
 }
 
-// nint: TSPLIB's rounding to the nearest integer, half up.
-double nint(double x) {
-  return std::floor(x + 0.5);
-}
-
 } // namespace
-
-double tsplib_euc_2d(double xi, double yi, double xj, double yj) {
-  const double dx = xi - xj, dy = yi - yj;
-  return nint(std::sqrt(dx * dx + dy * dy));
-}
-
-double tsplib_att(double xi, double yi, double xj, double yj) {
-  const double dx = xi - xj, dy = yi - yj;
-  const double r = std::sqrt((dx * dx + dy * dy) / 10.0), t = nint(r);
-  return t < r ? t + 1 : t;
-}
-
-// Latitude x and longitude y in degrees and minutes (DDD.MM), the degrees truncated.
-double tsplib_geo(double xi, double yi, double xj, double yj) {
-  const double PI = 3.141592, RRR = 6378.388;
-  auto radians = [&](double v) {
-    const double deg = std::trunc(v), min = v - deg;
-    return PI * (deg + 5.0 * min / 3.0) / 180.0;
-  };
-  const double lat_i = radians(xi), lon_i = radians(yi), lat_j = radians(xj), lon_j = radians(yj);
-  const double q1 = std::cos(lon_i - lon_j), q2 = std::cos(lat_i - lat_j),
-               q3 = std::cos(lat_i + lat_j);
-  return std::trunc(RRR * std::acos(0.5 * ((1.0 + q1) * q2 - (1.0 - q1) * q3)) + 1.0);
-}
 
 namespace {
 
@@ -232,20 +206,10 @@ bool read_tsplib(std::istream &in, const std::string &where, Read *r, std::strin
   }
   if (!nodes) return fail(where, 0, "no NODE_COORD_SECTION", error);
   r->coordinates = true;
-  r->matrix = true; // TSPLIB's own function, not the plain Euclidean distance
-  r->d.assign(size_t(n) * size_t(n), 0);
-  for (int i = 0; i < n; i++)
-    for (int j = 0; j < n; j++) {
-      if (i == j) continue;
-      const double xi = r->x[size_t(i)], yi = r->y[size_t(i)], xj = r->x[size_t(j)],
-                   yj = r->y[size_t(j)];
-      r->d[size_t(i) * size_t(n) + size_t(j)] = weight_type == "EUC_2D"
-                                                    ? tsplib_euc_2d(xi, yi, xj, yj)
-                                                : weight_type == "ATT" ? tsplib_att(xi, yi, xj, yj)
-                                                                       : tsplib_geo(xi, yi, xj, yj);
-    }
-  if (weight_type == "GEO") // drawn with longitude across and latitude up
-    for (int i = 0; i < n; i++) std::swap(r->x[size_t(i)], r->y[size_t(i)]);
+  r->function = true; // TSPLIB's own function, not the plain Euclidean distance
+  r->metric = weight_type == "EUC_2D" ? METRIC_EUC_2D
+              : weight_type == "ATT"  ? METRIC_ATT
+                                      : METRIC_GEO;
   return true;
 }
 
@@ -311,6 +275,7 @@ bool load_cities(const std::string &named, std::string *name, std::string *error
     if (r.matrix)
       for (int j = 0; j < r.n; j++) citydistance[i][j] = r.d[size_t(i) * size_t(r.n) + size_t(j)];
   }
+  if (r.function) tsplib_distances(r.metric);
   *name = r.name;
   return true;
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "tsplib.h"
+
 // Reads the cities `named` names into the model (family.n, cityxy, citydistance, family.matrix,
 // cityxy_known):
 // - "random:N:S": N cities (MINCITY ... MAXCITY) uniform in the unit square, x then y for each,
@@ -16,11 +18,5 @@
 // False with *error ("FILE:LINE: reason", or the reason) and the model as it was. *name is the
 // instance's name: its NAME, the file's, or `named` itself.
 bool load_cities(const std::string &named, std::string *name, std::string *error);
-
-// TSPLIB's distance functions, as TSPLIB defines them: rounded Euclidean, the
-// pseudo-Euclidean ATT and the geographical GEO (degrees truncated, as TSPLIB's optima need).
-double tsplib_euc_2d(double xi, double yi, double xj, double yj);
-double tsplib_att(double xi, double yi, double xj, double yj);
-double tsplib_geo(double xi, double yi, double xj, double yj);
 
 #endif

@@ -119,6 +119,25 @@ void update_state(void) {
   sweep_units(unitout, input, unitin, family.n, family.rule, w, distance, activate);
 }
 
+/* One unit of the in-place sweep update_state makes, alone, so that a sweep can be watched unit
+ * by unit: unit (0, 0) begins a sweep, and the total the global term reads follows the units
+ * as in the sweep; stepping every unit in row-major order is exactly one update_state. */
+void update_unit(int i, int j) {
+  static double total;
+  const Weights<double> w = weights();
+  if (i == 0 && j == 0) total = w.any_c ? state_total(unitout, family.n) : 0.0;
+  update_unit<false>(unitout, family.n, i, j, w, distance, total, activate);
+}
+
+/* Unit (i, j)'s input from the current state, as a sweep starting now would take it, and into
+ * term[NTERM] its addends in the order the sweep adds them. */
+double unit_input_terms(int i, int j, double term[6]) {
+  const Weights<double> w = weights();
+  const double total = w.any_c ? state_total(unitout, family.n) : 0.0;
+  return unit_input<false>(unitout, family.n, i, j, w, distance, total, (const double *)nullptr,
+                           (const double *)nullptr, term);
+}
+
 /* The energy's terms of the current state and their sum: half of each coefficient times its
  * sum of products, each unordered pair in a row or column counted twice, the column sum
  * position-major; with C not 0, (C / 2)(sum of outputs - n)^2 too, added last. */

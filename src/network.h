@@ -79,6 +79,11 @@ void build_distances(void);
 /* Set-up, dynamics, measure. */
 void initialize(void);
 void update_state(void);
+/* One unit of update_state's in-place sweep; (0, 0) begins a sweep. */
+void update_unit(int i, int j);
+/* Unit (i, j)'s input from the current state, and its addends in the sweep's order: row,
+ * column, tour length, global, bias, a second bias addend (Bcoef, when the bias is A + B). */
+double unit_input_terms(int i, int j, double term[6]);
 double energy(void);
 /* The energy, and its row, column, tour-length and global terms (the last 0 when C is 0). */
 double energy_terms(double term[4]);

@@ -24,16 +24,22 @@ static inline bool nuv_shape(int n, Rule rule, bool any_c, bool bias_ab, double 
   return n == NCITY && rule == RULE_INPLACE && !any_c && bias_ab && u0 == 0.5;
 }
 
+/* The terms of a unit's input, in the order they are added: row, column, tour length, global
+ * (0 where there is none), then the bias as one or two addends (nuv's adds Acoef, then Bcoef;
+ * a single bias leaves the second 0). */
+enum { TERM_ROW, TERM_COLUMN, TERM_TOUR, TERM_GLOBAL, TERM_BIAS, TERM_BIAS2, NTERM };
+
 /* The input of unit (i, j) from the state it reads: the row, column and tour-length terms, the
  * global term where C is not 0 (total the sum of all outputs), then the bias. Each sum starts
  * at zero and adds in index order; the row and column terms leave the unit out by subtraction.
  * NUVS: nuv_shape holds, and n is NCITY. rows and columns, when given, hold each row's and
  * column's sum: the very sums the loops here would make from a state that holds still while
- * the inputs are taken. */
+ * the inputs are taken. terms, when given, receives the NTERM addends. */
 template <bool NUVS, typename V>
 __attribute__((always_inline)) static inline V
 unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
-           const double dist[][MAXCITY], const V &total, const V *rows, const V *columns) {
+           const double dist[][MAXCITY], const V &total, const V *rows, const V *columns,
+           V *terms = nullptr) {
   if (NUVS) n = NCITY;
   V rowsum = V(), colsum = V(), toursum = V();
   if (rows)
@@ -50,14 +56,45 @@ unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
   for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
   V tour = -w.d * toursum;
   V u = row + column + tour;
-  if (!NUVS && w.any_c) u = w.c != 0 ? u + -w.c * (total - w.target) : u;
+  if (terms) terms[TERM_ROW] = row, terms[TERM_COLUMN] = column, terms[TERM_TOUR] = tour;
+  if (terms) terms[TERM_GLOBAL] = V(), terms[TERM_BIAS2] = V();
+  if (!NUVS && w.any_c) { /* per lane: a lane whose C is 0 adds nothing */
+    const V global = -w.c * (total - w.target);
+    u = w.c != 0 ? u + global : u;
+    if (terms) terms[TERM_GLOBAL] = w.c != 0 ? global : V();
+  }
   if (NUVS || w.bias_ab) {
     u = u + w.a;
     u = u + w.b;
+    if (terms) terms[TERM_BIAS] = w.a, terms[TERM_BIAS2] = w.b;
   } else {
     u = u + w.bias;
+    if (terms) terms[TERM_BIAS] = V() + w.bias;
   }
   return u;
+}
+
+/* The sum of all outputs, row-major: the total the global term starts a sweep from. */
+template <typename V>
+__attribute__((always_inline)) static inline V state_total(V state[][MAXCITY], int n) {
+  V total = V();
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) total += state[i][j];
+  return total;
+}
+
+/* One unit of an in-place sweep: its input from the state as it is now, its output written at
+ * once, and the running total (used where there is a global term) following it. */
+template <bool NUVS, typename V, typename Activate>
+__attribute__((always_inline)) static inline void
+update_unit(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
+            const double dist[][MAXCITY], V &total, Activate activate) {
+  const double u0 = NUVS ? 0.5 : w.u0;
+  const V u = unit_input<NUVS>(state, n, i, j, w, dist, total, (const V *)nullptr,
+                               (const V *)nullptr),
+          old = state[i][j];
+  state[i][j] = (activate(u / u0) + 1.0) * 0.5;
+  if (!NUVS && w.any_c) total = (total - old) + state[i][j];
 }
 
 /* One sweep over the n x n units by the rule. In place: row-major order, each unit written at
@@ -72,19 +109,10 @@ sweep_shape(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Ru
             const Weights<V> &w, const double dist[][MAXCITY], Activate activate) {
   if (NUVS) n = NCITY, rule = RULE_INPLACE;
   const double u0 = NUVS ? 0.5 : w.u0;
-  V total = V();
-  if (w.any_c)
-    for (int i = 0; i < n; i++)
-      for (int j = 0; j < n; j++) total += state[i][j];
+  V total = w.any_c ? state_total(state, n) : V();
   if (rule == RULE_INPLACE) {
     for (int i = 0; i < n; i++)
-      for (int j = 0; j < n; j++) {
-        const V u = unit_input<NUVS>(state, n, i, j, w, dist, total, (const V *)nullptr,
-                                     (const V *)nullptr),
-                old = state[i][j];
-        state[i][j] = (activate(u / u0) + 1.0) * 0.5;
-        if (!NUVS && w.any_c) total = (total - old) + state[i][j];
-      }
+      for (int j = 0; j < n; j++) update_unit<NUVS>(state, n, i, j, w, dist, total, activate);
     return;
   }
   // The state holds still while the inputs are taken: each row's and column's sum once.

@@ -17,20 +17,6 @@
 #include "batch.h"
 #include "file.h"
 
-RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]) {
-  RunResult r;
-  memset(&r, 0, sizeof r); // every byte set: results travel through pipes whole
-  r.energy = energy();
-  r.outcome = outcome_of(unitout);
-  r.motion = motion_of(before2, before, unitout);
-  r.settled = r.motion == MOTION_SETTLED;
-  if (decode_tour(unitout, &r.tour)) {
-    r.length = tour_length(r.tour);
-    r.rank = tour_rank(r.length);
-  }
-  return r;
-}
-
 uint64_t run_triple(const Plan &plan, uint64_t r) {
   return r / seed_count(plan);
 }

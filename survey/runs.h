@@ -10,26 +10,9 @@
 #include <vector>
 
 #include "plan.h"
+#include "result.h"
 #include "state.h"
 #include "tour.h"
-
-// What one run leaves: its final energy, outcome and motion, and for a valid tour the tour, its
-// length and its rank.
-struct RunResult {
-  double energy;
-  Outcome outcome;
-  Motion motion;
-  bool settled;  // motion is MOTION_SETTLED
-  Tour tour;     // when valid
-  double length; // 0 when not valid
-  int rank;      // 0 when not valid, or when tours are not ranked
-
-  bool valid() const { return outcome == OUTCOME_TOUR; }
-};
-
-// The model's current state measured and decoded as a run's final state; before and before2
-// are the states before the last sweep and the one before it.
-RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]);
 
 // Run r of the survey: its triple (in triple_values' order) and its seed.
 uint64_t run_triple(const Plan &plan, uint64_t r);

@@ -10,28 +10,6 @@
 #include "args.h"
 #include "svg.h"
 
-void Tally::add(const RunResult &run, const Optimum &optimum) {
-  runs++;
-  settled += run.settled;
-  if (!run.valid()) return;
-  double ratio = run.length / optimum.length;
-  valid++;
-  ratio_sum += ratio;
-  if (std::fabs(ratio - 1.0) <= OPTIMAL_SLACK) optimal++;
-  // Ties within the slack (mirror images differ only by rounding) keep the earlier run.
-  if (valid == 1 || ratio < best_ratio * (1.0 - OPTIMAL_SLACK))
-    best_ratio = ratio, best = canonical_tour(run.tour);
-}
-
-void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high) {
-  const double z = 1.959963984540054; // the normal quantile of 97.5 %
-  const double n = double(runs), p = double(count) / n, zz = z * z;
-  const double centre = (p + zz / (2 * n)) / (1 + zz / n);
-  const double half = z / (1 + zz / n) * std::sqrt(p * (1 - p) / n + zz / (4 * n * n));
-  *low = 100 * std::max(0.0, centre - half);
-  *high = 100 * std::min(1.0, centre + half);
-}
-
 std::string share_text(uint64_t count, uint64_t runs) {
   double low, high, share = 100.0 * double(count) / double(runs);
   wilson_interval(count, runs, &low, &high);

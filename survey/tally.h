@@ -11,24 +11,6 @@
 #include "runs.h"
 #include "tour.h"
 
-// The aggregates of one triple's runs; they do not grow with the runs.
-struct Tally {
-  uint64_t runs = 0, valid = 0, optimal = 0, settled = 0;
-  double ratio_sum = 0.0;  // over the valid runs
-  double best_ratio = 0.0; // of best, when valid > 0
-  Tour best;               // canonical: the first run of the lowest ratio, within the slack
-
-  void add(const RunResult &run, const Optimum &optimum);
-  double valid_percent() const { return percent(valid); }
-  double optimal_percent() const { return percent(optimal); }
-  double settled_percent() const { return percent(settled); }
-  double mean_ratio() const { return ratio_sum / double(valid); } // when valid > 0
-  double percent(uint64_t count) const { return runs ? 100.0 * double(count) / double(runs) : 0.0; }
-};
-
-// The 95 % Wilson score interval of a share of count in runs, in percent: *low ... *high.
-void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high);
-
 // "76.6 ±2.7": a share of count in runs, in percent, and the larger distance from it to the ends
 // of its interval, both to a tenth; "+d" when that interval is lopsided near 0 (it reaches d
 // above the share and less far below, never under 0), "−d" near 100: never a text that reads

@@ -1,6 +1,7 @@
 // The network model against values worked out by hand: the scaled distances, single units of a
 // sweep, and the energy of states whose sums can be counted.
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include "network.h"
@@ -70,6 +71,61 @@ TEST(Network, SweepIsInPlaceWithTheWorkedInputs) {
   for (int s = 0; s < 3; s++) update_state();
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++) EXPECT_TRUE(unitout[i][j] == 0.0 || unitout[i][j] == 1.0);
+}
+
+// A unit's input, split as the sweep adds it: from all 0.5 the row and column terms are -4A and
+// -4B, the tour term -D times city 1's distances, and A and B the bias; the parts add up.
+TEST(Network, AUnitsInputTermsAreTheWorkedOnesAndAddUp) {
+  reset_family();
+  initialize();
+  set(1.5, 2, 3, 0.5);
+  double term[6], row = 0.0;
+  for (int k = 0; k < NCITY; k++) row += distance[0][k];
+  const double u = unit_input_terms(0, 0, term);
+  EXPECT_EQ(term[0], -6.0);
+  EXPECT_EQ(term[1], -8.0);
+  EXPECT_NEAR(term[2], -3 * row, 1e-12);
+  EXPECT_EQ(term[3], 0.0);
+  EXPECT_EQ(term[4], 1.5);
+  EXPECT_EQ(term[5], 2.0);
+  EXPECT_EQ(u, ((((term[0] + term[1]) + term[2]) + term[3]) + term[4]) + term[5]);
+  // With C = 2 and n = 9 the global term is -2 (40.5 - 9); a single bias has no second part.
+  family.c = 2, family.target = 9, family.bias_ab = false, family.bias = 0.25;
+  const double v = unit_input_terms(0, 0, term);
+  EXPECT_EQ(term[3], -63.0);
+  EXPECT_EQ(term[4], 0.25);
+  EXPECT_EQ(term[5], 0.0);
+  EXPECT_EQ(v, ((((term[0] + term[1]) + term[2]) + term[3]) + term[4]) + term[5]);
+  reset_family();
+}
+
+// Stepping the units one by one in row-major order is one sweep, bit for bit, with or without a
+// global term (whose running total the steps carry as the sweep does); stepping a later unit
+// first gives another state.
+TEST(Network, SteppingEveryUnitInOrderIsOneSweep) {
+  for (double c : {0.0, 0.7}) {
+    reset_family();
+    family.c = c;
+    const double coef[3] = {1, 1, 1};
+    start_run(coef, 5);
+    update_state();
+    double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY];
+    memcpy(start, unitout, sizeof start);
+    for (int s = 0; s < 2; s++) update_state();
+    memcpy(swept, unitout, sizeof swept);
+    memcpy(unitout, start, sizeof start);
+    for (int s = 0; s < 2; s++)
+      for (int i = 0; i < NCITY; i++)
+        for (int j = 0; j < NCITY; j++) update_unit(i, j);
+    EXPECT_EQ(memcmp(unitout, swept, sizeof swept), 0) << "C = " << c;
+    memcpy(unitout, start, sizeof start);
+    update_state();
+    const double in_order = unitout[0][1];
+    memcpy(unitout, start, sizeof start);
+    update_unit(0, 1); // before (0, 0) has changed
+    EXPECT_NE(unitout[0][1], in_order);
+  }
+  reset_family();
 }
 
 TEST(Network, EnergyOfStatesWhoseSumsCanBeCounted) {

@@ -1,0 +1,42 @@
+// A run's end measured, and runs added up. Start at measure_run.
+#include "result.h"
+
+#include <math.h>
+#include <string.h>
+
+RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]) {
+  RunResult r;
+  memset(&r, 0, sizeof r); // every byte set: results travel through pipes whole
+  r.energy = energy();
+  r.outcome = outcome_of(unitout);
+  r.motion = motion_of(before2, before, unitout);
+  r.settled = r.motion == MOTION_SETTLED;
+  if (decode_tour(unitout, &r.tour)) {
+    r.length = tour_length(r.tour);
+    r.rank = tour_rank(r.length);
+  }
+  return r;
+}
+
+void Tally::add(const RunResult &run, const Optimum &optimum) {
+  runs++;
+  settled += run.settled;
+  if (!run.valid()) return;
+  double ratio = run.length / optimum.length;
+  valid++;
+  ratio_sum += ratio;
+  if (fabs(ratio - 1.0) <= OPTIMAL_SLACK) optimal++;
+  // Ties within the slack (mirror images differ only by rounding) keep the earlier run.
+  if (valid == 1 || ratio < best_ratio * (1.0 - OPTIMAL_SLACK))
+    best_ratio = ratio, best = canonical_tour(run.tour);
+}
+
+void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high) {
+  const double z = 1.959963984540054; // the normal quantile of 97.5 %
+  const double n = double(runs), p = double(count) / n, zz = z * z;
+  const double centre = (p + zz / (2 * n)) / (1 + zz / n);
+  const double half = z / (1 + zz / n) * sqrt(p * (1 - p) / n + zz / (4 * n * n));
+  const double from = centre - half, to = centre + half;
+  *low = 100 * (0.0 < from ? from : 0.0); // the ends clamped to 0 ... 1 as a share
+  *high = 100 * (to < 1.0 ? to : 1.0);
+}

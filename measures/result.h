@@ -1,0 +1,47 @@
+// What a run leaves at its end, and the aggregates of many runs of one network: the measures a
+// survey is made of, plain enough for WebAssembly. Start at measure_run; Tally adds runs up.
+#ifndef NUV_MEASURES_RESULT_H
+#define NUV_MEASURES_RESULT_H
+
+#include <stdint.h>
+
+#include "state.h"
+#include "tour.h"
+
+// What one run leaves: its final energy, outcome and motion, and for a valid tour the tour, its
+// length and its rank.
+struct RunResult {
+  double energy;
+  Outcome outcome;
+  Motion motion;
+  bool settled;  // motion is MOTION_SETTLED
+  Tour tour;     // when valid
+  double length; // 0 when not valid
+  int rank;      // 0 when not valid, or when tours are not ranked
+
+  bool valid() const { return outcome == OUTCOME_TOUR; }
+};
+
+// The model's current state measured and decoded as a run's final state; before and before2
+// are the states before the last sweep and the one before it.
+RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]);
+
+// The aggregates of one network's runs; they do not grow with the runs.
+struct Tally {
+  uint64_t runs = 0, valid = 0, optimal = 0, settled = 0;
+  double ratio_sum = 0.0;  // over the valid runs
+  double best_ratio = 0.0; // of best, when valid > 0
+  Tour best;               // canonical: the first run of the lowest ratio, within the slack
+
+  void add(const RunResult &run, const Optimum &optimum);
+  double valid_percent() const { return percent(valid); }
+  double optimal_percent() const { return percent(optimal); }
+  double settled_percent() const { return percent(settled); }
+  double mean_ratio() const { return ratio_sum / double(valid); } // when valid > 0
+  double percent(uint64_t count) const { return runs ? 100.0 * double(count) / double(runs) : 0.0; }
+};
+
+// The 95 % Wilson score interval of a share of count in runs, in percent: *low ... *high.
+void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high);
+
+#endif
