@@ -1,39 +1,20 @@
-// What the page's JavaScript calls: nuv's run with every cycle measured, the model's data, and
-// where the measures lie in memory. All arithmetic is here; the script only reads and draws.
+// What the page's JavaScript calls: the cities and settings of a member of the family, its run
+// with every cycle measured, a unit's input, one unit's update, and the survey's measures of
+// many seeds. All arithmetic is here; the script only reads, writes text and draws. Start at
+// run_family.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 
 #include "random.h"
+#include "result.h"
 #include "trace.h"
+#include "tsplib.h"
 
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
-namespace {
-// A cycle's measures and its state, as the page reads them.
-struct PageCycle {
-  Cycle y;
-  double state[NCITY][NCITY];
-};
-PageCycle cycles[NSWEEP];
-} // namespace
-
-// nuv's run for the coefficients and seed, every cycle measured.
-EXPORT(run) void run(double a, double b, double d, uint32_t seed) {
-  const double coef[3] = {a, b, d};
-  trace_network(coef, seed, [](const Cycle &y) {
-    PageCycle &p = cycles[y.cycle];
-    p.y = y;
-    for (int i = 0; i < NCITY; i++)
-      for (int j = 0; j < NCITY; j++) p.state[i][j] = unitout[i][j];
-  });
-}
-EXPORT(cityxy) const double *cityxy_address() {
+EXPORT(cityxy) double *cityxy_address() {
   return &cityxy[0][0];
-}
-
-EXPORT(cycle) const PageCycle *cycle_address(int c) {
-  return &cycles[c];
 }
 
 // Called for each cycle of run_family as it is reached: the page reads the state and the cycle's
@@ -50,10 +31,11 @@ Cycle reached; // the cycle run_family reached last
 // rule's default; the cities are kept.
 EXPORT(set_network)
 void set_network(int rule, double c, double target, int bias_ab, double bias, double u0, int start,
-                 double dt, double tau, int sweeps) {
+                 double dt, double tau, int sweeps, int raw) {
   family.rule = Rule(rule), family.c = c, family.target = target, family.bias_ab = bias_ab != 0;
   family.bias = bias, family.u0 = u0, family.start = Start(start), family.dt = dt;
   family.tau = tau, family.sweeps = sweeps > 0 ? sweeps : rule == RULE_EULER ? 1000 : NSWEEP;
+  family.raw = raw != 0;
 }
 
 // The cities: nuv's nine, with nuv's settings, or n random ones from seed.
@@ -64,6 +46,19 @@ EXPORT(use_nuv_network) void use_nuv_network() {
 EXPORT(use_random_cities) void use_random_cities(int n, uint32_t seed) {
   random_cities(n, seed);
   prepare_tours();
+}
+// n cities the page has written: coordinates into cityxy (kind 0 plain, with Euclidean
+// distances; 1, 2, 3 TSPLIB's EUC_2D, ATT and GEO), or (kind 4) distances into citydistance,
+// with coordinates to draw when `drawn`.
+EXPORT(use_cities) void use_cities(int n, int kind, int drawn) {
+  family.n = n;
+  family.matrix = kind == 4;
+  cityxy_known = kind != 4 || drawn != 0;
+  if (kind >= 1 && kind <= 3) tsplib_distances(Metric(kind - 1));
+  prepare_tours();
+}
+EXPORT(citydistance) double *citydistance_address() {
+  return &citydistance[0][0];
 }
 EXPORT(city_count) int city_count() {
   return family.n;
@@ -83,7 +78,7 @@ EXPORT(run_family) void run_family(double a, double b, double d, uint32_t seed) 
 EXPORT(reached) const Cycle *reached_address() {
   return &reached;
 }
-EXPORT(unitout) const double *unitout_address() {
+EXPORT(unitout) double *unitout_address() {
   return &unitout[0][0];
 }
 EXPORT(max_city) int max_city() {
@@ -99,12 +94,107 @@ EXPORT(optimal_length) double optimal_length() {
 }
 
 // Where a Cycle's fields lie, so that the page reads them as stored: 0 e, 1 the terms, 2 l,
-// 3 on, 4 change, 5 outcome, 6 tour, 7 length, 8 ratio, 9 rank, 10 state, 11 the size.
+// 3 on, 4 change, 5 outcome, 6 tour, 7 length, 8 ratio, 9 rank, 10 motion, 11 moved.
 EXPORT(cycle_layout) int cycle_layout(int field) {
-  static const int at[] = {
-      offsetof(Cycle, e),    offsetof(Cycle, term),      offsetof(Cycle, l),
-      offsetof(Cycle, on),   offsetof(Cycle, change),    offsetof(Cycle, outcome),
-      offsetof(Cycle, tour), offsetof(Cycle, length),    offsetof(Cycle, ratio),
-      offsetof(Cycle, rank), offsetof(PageCycle, state), sizeof(PageCycle)};
+  static const int at[] = {offsetof(Cycle, e),    offsetof(Cycle, term),   offsetof(Cycle, l),
+                           offsetof(Cycle, on),   offsetof(Cycle, change), offsetof(Cycle, outcome),
+                           offsetof(Cycle, tour), offsetof(Cycle, length), offsetof(Cycle, ratio),
+                           offsetof(Cycle, rank), offsetof(Cycle, motion), offsetof(Cycle, moved)};
+  return at[field];
+}
+
+// Unit (i, j)'s input from the state in unitout, and its addends as the sweep adds them: row,
+// column, tour length, global, bias, second bias addend, then the input itself.
+EXPORT(unit_terms) const double *unit_terms(int i, int j) {
+  static double term[7];
+  term[6] = unit_input_terms(i, j, term);
+  return term;
+}
+
+// One unit of the in-place sweep on the state in unitout, with coefficients a, b, d.
+EXPORT(step_unit) void step_unit(double a, double b, double d, int i, int j) {
+  const double coef[3] = {a, b, d};
+  set_coefficients(coef);
+  update_unit(i, j);
+}
+
+// --- Many seeds: the survey's measures of each run, added up. ---
+
+namespace {
+struct SeedRun {
+  RunResult result;
+  Tour canonical;          // of a valid tour: the form the survey counts tours by
+  double canonical_length; // its length, and rank, as the survey's outcome rows give them
+  int canonical_rank;
+};
+SeedRun seed_run;
+Tally tally;
+double ring[3][MAXCITY][MAXCITY]; // the states after the last three sweeps
+} // namespace
+
+EXPORT(tally_reset) void tally_reset() {
+  tally = Tally();
+}
+
+// The run for the seed, measured at its end as the survey measures it, and added to the tally.
+EXPORT(survey_run) const SeedRun *survey_run(double a, double b, double d, uint32_t seed) {
+  const double coef[3] = {a, b, d};
+  int swept = 0;
+  start_run(coef, seed);
+  run_cycles(
+      [&]() {
+        update_state();
+        swept++;
+        for (int i = 0; i < family.n; i++)
+          memcpy(ring[swept % 3][i], unitout[i], sizeof(double) * size_t(family.n));
+      },
+      [](int) {});
+  seed_run.result = measure_run(ring[(swept - 1) % 3], ring[(swept - 2) % 3]);
+  tally.add(seed_run.result, find_optimum());
+  seed_run.canonical = Tour();
+  seed_run.canonical_length = 0, seed_run.canonical_rank = 0;
+  if (seed_run.result.valid()) {
+    seed_run.canonical = canonical_tour(seed_run.result.tour);
+    seed_run.canonical_length = tour_length(seed_run.canonical);
+    seed_run.canonical_rank = tour_rank(seed_run.canonical_length);
+  }
+  return &seed_run;
+}
+EXPORT(tally) const Tally *tally_address() {
+  return &tally;
+}
+
+// The 95 % interval of count in runs, in percent: [0] low, [1] high.
+EXPORT(wilson) const double *wilson(double count, double runs) {
+  static double ends[2];
+  wilson_interval(uint64_t(count), uint64_t(runs), &ends[0], &ends[1]);
+  return ends;
+}
+
+// Whether the optimum's length is known exactly, and its own tour's length.
+EXPORT(optimum_exact) int optimum_exact() {
+  return find_optimum().exact;
+}
+EXPORT(optimum_tour_length) double optimum_tour_length() {
+  return tour_length(find_optimum().tour);
+}
+
+// Where the fields of a SeedRun and a Tally lie: 0 outcome, 1 motion, 2 canonical tour,
+// 3 canonical length, 4 canonical rank, 5 tally runs, 6 valid, 7 optimal, 8 settled,
+// 9 ratio_sum, 10 best_ratio, 11 best, 12 energy.
+EXPORT(survey_layout) int survey_layout(int field) {
+  static const int at[] = {int(offsetof(SeedRun, result) + offsetof(RunResult, outcome)),
+                           int(offsetof(SeedRun, result) + offsetof(RunResult, motion)),
+                           int(offsetof(SeedRun, canonical)),
+                           int(offsetof(SeedRun, canonical_length)),
+                           int(offsetof(SeedRun, canonical_rank)),
+                           int(offsetof(Tally, runs)),
+                           int(offsetof(Tally, valid)),
+                           int(offsetof(Tally, optimal)),
+                           int(offsetof(Tally, settled)),
+                           int(offsetof(Tally, ratio_sum)),
+                           int(offsetof(Tally, best_ratio)),
+                           int(offsetof(Tally, best)),
+                           int(offsetof(SeedRun, result) + offsetof(RunResult, energy))};
   return at[field];
 }

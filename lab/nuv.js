@@ -1,11 +1,17 @@
-// nuv.js: the nuv network compiled to WebAssembly, run by the module's own schedule, and its
-// tables as text exactly as nuv prints them. Used by the page (a global `Nuv`) and by Node
-// (require). Start at load; the arithmetic is all in the module, the text all here.
+// nuv.js: the network family compiled to WebAssembly, and the text the native tools print for
+// it: nuv-trace --tables's transcript (nuv's own for nuv's network) and nuv-survey's summary
+// and outcome rows. Used by the page (a global `Nuv`), its worker and Node (require). Start at
+// load; the arithmetic is all in the module, the text all here.
 (function (root) {
   'use strict';
   const NCITY = 9;
   const NSWEEP = 50;
   const OUTCOMES = ['tour', 'missing', 'doubled', 'mixed'];
+  const MOTIONS = ['settled', 'cycling', 'moving'];
+  const RULES = ['inplace', 'sync', 'euler'];
+  const KEEP_DOUBLES = 1 << 22; // states a run keeps in memory, at most (32 MB)
+
+  // --- printf's formats ---
 
   // printf's "%.<d>f" of the double whose 64 bits are `bits` (a BigInt), as the C library
   // writes it: the exact binary value rounded to d decimals, ties to even (toFixed rounds them
@@ -37,149 +43,349 @@
     return (negative ? '-' : '') + digits;
   }
 
-  // The same for a JavaScript number.
-  function fixed(x, d) {
+  // The bits of a JavaScript number, and "%.<d>f" of it.
+  function bitsOf(x) {
     const view = new DataView(new ArrayBuffer(8));
     view.setFloat64(0, x);
-    return fixedBits(view.getBigUint64(0), d);
+    return view.getBigUint64(0);
+  }
+  function fixed(x, d) {
+    return fixedBits(bitsOf(x), d);
   }
 
-  // printf's "%<w>d" and the padding of "%<w>.<d>f".
+  // printf's "%<w>s" and "%-<w>s", counting code points as columns.
   function right(text, width) {
-    return String(text).padStart(width);
+    return String(text).padStart(width + String(text).length - [...String(text)].length);
   }
+  function left(text, width) {
+    return String(text).padEnd(width + String(text).length - [...String(text)].length);
+  }
+
+  // The tools' shortest text of a number: its fewest significant digits that read back as it,
+  // in plain notation when that is no longer than the exponent form ("%.*e"), and always for
+  // magnitudes from 0.0001 up to 1.
+  function shortest(x) {
+    if (x === 0) return '0';
+    const [mantissa, e] = x.toExponential().split('e');
+    const exponent = Number(e);
+    const digits = mantissa.replace(/[-.]/g, '').length;
+    const exponentForm = mantissa + 'e' + (exponent < 0 ? '-' : '+') + String(Math.abs(exponent)).padStart(2, '0');
+    const decimals = Math.max(0, digits - 1 - exponent);
+    const plain = decimals === 0 ? BigInt(x).toString() : fixed(x, decimals);
+    const magnitude = Math.abs(x);
+    if (plain.length > exponentForm.length && !(magnitude >= 1e-4 && magnitude < 1)) return exponentForm;
+    return plain;
+  }
+
+  // "1-8-7-6-5-4-3-2-9": cities from 1 in position order.
+  function tourText(tour) {
+    return tour.map((city) => city + 1).join('-');
+  }
+
+  // --- The module ---
 
   // What the module calls back: run_family's cycles, to whoever runs it.
   const hooks = { reached: () => {} };
 
-  // Instantiates the module from its bytes; resolves to a model.
+  // Instantiates the module from its bytes or a compiled module; resolves to a model.
   async function load(bytes) {
-    const { instance } = await WebAssembly.instantiate(bytes, {
-      env: { tanh: Math.tanh, atanh: Math.atanh, log: Math.log, cycle_reached: (c) => hooks.reached(c) },
-    });
-    return model(instance.exports);
+    const imports = {
+      env: { tanh: Math.tanh, atanh: Math.atanh, log: Math.log, cos: Math.cos, acos: Math.acos,
+        cycle_reached: (c) => hooks.reached(c) },
+    };
+    const made = await WebAssembly.instantiate(bytes, imports);
+    // From bytes: the instance and its module; from a module: the instance alone.
+    return model((made.instance || made).exports, made.module || bytes);
   }
 
-  function model(wasm) {
-    const field = {};
-    ['e', 'term', 'l', 'on', 'change', 'outcome', 'tour', 'length', 'ratio', 'rank', 'state']
-      .forEach((name, k) => { field[name] = wasm.cycle_layout(k); });
-    const view = () => new DataView(wasm.memory.buffer);
+  // A network of the family, as the page and its tests describe one:
+  //   cities: {kind: 'nuv'} | {kind: 'random', n, seed}
+  //         | {kind: 'list', metric: 'xy' | 'euc' | 'att' | 'geo' | 'matrix', n, xy, matrix}
+  //           (xy as the file gives them, [x, y] per city, or null; matrix n x n, or null)
+  //   settings: {rule, C, n, bias, u0, start, dt, tau, sweeps, raw}, each optional: rule 0, 1, 2;
+  //           n and bias undefined for their defaults (the cities, A + B); start 0 uniform,
+  //           1 centred; sweeps 0 for the rule's default.
+  const METRICS = { xy: 0, euc: 1, att: 2, geo: 3, matrix: 4 };
 
-    // nuv's run for the coefficients and seed, every cycle measured by the module.
-    let family = false; // whether a family run has left another member in the module
-    function run(a, b, d, seed) {
-      if (family) wasm.use_nuv_network(), (family = false);
-      wasm.run(a, b, d, seed >>> 0);
+  function model(wasm, compiled) {
+    const names = ['e', 'term', 'l', 'on', 'change', 'outcome', 'tour', 'length', 'ratio', 'rank', 'motion', 'moved'];
+    const field = {};
+    names.forEach((name, k) => { field[name] = wasm.cycle_layout(k); });
+    const surveyNames = ['outcome', 'motion', 'canonical', 'canonicalLength', 'canonicalRank', 'runs', 'valid',
+      'optimal', 'settled', 'ratioSum', 'bestRatio', 'best', 'energy'];
+    const at = {};
+    surveyNames.forEach((name, k) => { at[name] = wasm.survey_layout(k); });
+    const stride = wasm.max_city();
+    const view = () => new DataView(wasm.memory.buffer);
+    let citiesKey = null; // the cities the module holds, as JSON
+
+    // The module set up for the network: its cities (only when they changed: their optimum is
+    // found once), then its settings.
+    function setNetwork(network) {
+      const cities = network.cities || { kind: 'nuv' };
+      const key = JSON.stringify(cities);
+      if (key !== citiesKey) {
+        if (cities.kind === 'random') wasm.use_random_cities(cities.n, cities.seed >>> 0);
+        else if (cities.kind === 'list') writeCities(cities);
+        else wasm.use_nuv_network();
+        citiesKey = key;
+      }
+      const s = network.settings || {};
+      wasm.set_network(s.rule || 0, s.C || 0, s.n === undefined ? wasm.city_count() : s.n,
+        s.bias === undefined ? 1 : 0, s.bias || 0, s.u0 === undefined ? 0.5 : s.u0, s.start || 0,
+        s.dt === undefined ? 0.01 : s.dt, s.tau === undefined ? 1 : s.tau, s.sweeps || 0, s.raw ? 1 : 0);
     }
 
-    // What the module measured at cycle c; `bits` keeps the energy and the state as stored.
-    function cycle(c) {
-      const at = wasm.cycle(c);
-      const v = view();
-      const f64 = (offset) => v.getFloat64(at + offset, true);
-      const i32 = (offset) => v.getInt32(at + offset, true);
-      const state = [];
-      const stateBits = [];
-      for (let i = 0; i < NCITY; i++) {
-        state.push([]);
-        stateBits.push([]);
-        for (let j = 0; j < NCITY; j++) {
-          const offset = field.state + 8 * (NCITY * i + j);
-          state[i].push(f64(offset));
-          stateBits[i].push(v.getBigUint64(at + offset, true));
-        }
+    function writeCities(cities) {
+      const v = view(), xyAt = wasm.cityxy(), dAt = wasm.citydistance();
+      for (let i = 0; i < cities.n; i++) {
+        const [x, y] = cities.xy ? cities.xy[i] : [0, 0];
+        v.setFloat64(xyAt + 16 * i, x, true);
+        v.setFloat64(xyAt + 16 * i + 8, y, true);
+        if (cities.matrix)
+          for (let j = 0; j < cities.n; j++) v.setFloat64(dAt + 8 * (stride * i + j), cities.matrix[i][j], true);
       }
-      const outcome = OUTCOMES[i32(field.outcome)];
+      wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0);
+    }
+
+    // The cities as the module draws them (GEO's swapped to longitude across), or null.
+    function cityPoints() {
+      const n = wasm.city_count(), v = view(), xyAt = wasm.cityxy();
+      const xy = [];
+      for (let i = 0; i < n; i++) xy.push([v.getFloat64(xyAt + 16 * i, true), v.getFloat64(xyAt + 16 * i + 8, true)]);
+      return xy;
+    }
+
+    // The optimum of the current cities: its tour, length, whether that is exact, and the
+    // tour's own length.
+    function optimum() {
+      const n = wasm.city_count(), tour = [];
+      for (let j = 0; j < n; j++) tour.push(wasm.optimal_city(j));
+      return { tour, length: wasm.optimal_length(), exact: wasm.optimum_exact() === 1,
+        tourLength: wasm.optimum_tour_length() };
+    }
+
+    function readTour(v, address, n) {
       const tour = [];
-      if (outcome === 'tour') for (let j = 0; j < NCITY; j++) tour.push(i32(field.tour + 4 * j));
+      for (let j = 0; j < n; j++) tour.push(v.getInt32(address + 4 * j, true));
+      return tour;
+    }
+
+    // The cycle the module reached last, as measured there.
+    function reachedCycle(c, n) {
+      const a = wasm.reached(), v = view();
+      const f64 = (offset) => v.getFloat64(a + offset, true);
+      const i32 = (offset) => v.getInt32(a + offset, true);
+      const outcome = OUTCOMES[i32(field.outcome)];
       return {
         cycle: c,
         e: f64(field.e),
-        eBits: v.getBigUint64(at + field.e, true),
-        terms: [0, 1, 2].map((k) => f64(field.term + 8 * k)),
+        eBits: v.getBigUint64(a + field.e, true),
+        terms: [0, 1, 2, 3].map((k) => f64(field.term + 8 * k)),
         l: f64(field.l),
         on: i32(field.on),
         change: f64(field.change),
         outcome,
-        tour,
+        moved: v.getUint8(a + field.moved) !== 0,
+        motion: MOTIONS[i32(field.motion)],
+        tour: outcome === 'tour' ? readTour(v, a + field.tour, n) : [],
         length: f64(field.length),
         ratio: f64(field.ratio),
         rank: i32(field.rank),
-        state,
-        stateBits,
       };
     }
 
-    // The lines nuv prints for cycle c: its table, and from cycle 1 on its energy line.
-    function tableText(c) {
-      const y = cycle(c);
-      let text = '    ###   Sequence     Cycle : ' + right(c, 4) + '   ###\nCity ';
-      for (let p = 1; p <= NCITY; p++) text += ' ' + right(p, 4) + '  ';
-      text += '\n';
-      for (let i = 0; i < NCITY; i++) {
-        text += right(i + 1, 4) + '  ';
-        for (let j = 0; j < NCITY; j++) text += right(fixedBits(y.stateBits[i][j], 2), 5) + '  ';
-        text += '\n';
+    // The state the module holds, n x n, as stored.
+    function readState(n) {
+      const state = new Float64Array(n * n), v = view(), a = wasm.unitout();
+      for (let i = 0; i < n; i++)
+        for (let j = 0; j < n; j++) state[n * i + j] = v.getFloat64(a + 8 * (stride * i + j), true);
+      return state;
+    }
+    function writeState(state, n) {
+      const v = view(), a = wasm.unitout();
+      for (let i = 0; i < n; i++)
+        for (let j = 0; j < n; j++) v.setFloat64(a + 8 * (stride * i + j), state[n * i + j], true);
+    }
+
+    // A run of the network: every cycle's measures, and the states of the cycles keep(c) asks
+    // for (by default all of them, or every k-th when they would not fit in KEEP_DOUBLES).
+    // progress(c, cycles) is told of each cycle.
+    function runMember(network, a, b, d, seed, options = {}) {
+      setNetwork(network);
+      const n = wasm.city_count(), sweeps = wasm.cycle_count();
+      const every = Math.max(1, Math.ceil((n * n * sweeps) / KEEP_DOUBLES));
+      const keep = options.keep || ((c) => c % every === 0 || c === sweeps - 1);
+      const progress = options.progress || (() => {});
+      const run = { n, sweeps, cycles: [], states: new Array(sweeps).fill(null) };
+      hooks.reached = (c) => {
+        run.cycles.push(reachedCycle(c, n));
+        if (keep(c)) run.states[c] = readState(n);
+        progress(c, sweeps);
+      };
+      try {
+        wasm.run_family(a, b, d, seed >>> 0);
+      } finally {
+        hooks.reached = () => {};
       }
-      if (c > 0) text += ' Energy = ' + fixedBits(y.eBits, 6) + '\n';
-      return text;
+      return run;
     }
 
-    // All that nuv prints for the last run.
-    function transcript() {
-      let text = '';
-      for (let c = 0; c < NSWEEP; c++) text += tableText(c);
-      return text;
-    }
-
-    // The cities' coordinates and the optimal tour, as the module holds them: fixed, read once.
-    const xy = [];
-    for (let i = 0, at = wasm.cityxy(); i < NCITY; i++)
-      xy.push([view().getFloat64(at + 16 * i, true), view().getFloat64(at + 16 * i + 8, true)]);
-    const best = { tour: [], length: wasm.optimal_length() };
-    for (let j = 0; j < NCITY; j++) best.tour.push(wasm.optimal_city(j));
-
-    // The table nuv's formats give the module's current state, N by N, heading cycle c.
-    function stateTable(c) {
-      const n = wasm.city_count(), stride = wasm.max_city(), at = wasm.unitout(), v = view();
+    // The block nuv-trace --tables prints for cycle c: nuv's table of the state (N x N), and
+    // from cycle 1 on the energy line.
+    function tableBlock(c, state, n, eBits) {
       let text = '    ###   Sequence     Cycle : ' + right(c, 4) + '   ###\nCity ';
       for (let p = 1; p <= n; p++) text += ' ' + right(p, 4) + '  ';
       text += '\n';
       for (let i = 0; i < n; i++) {
         text += right(i + 1, 4) + '  ';
-        for (let j = 0; j < n; j++)
-          text += right(fixedBits(v.getBigUint64(at + 8 * (stride * i + j), true), 2), 5) + '  ';
+        for (let j = 0; j < n; j++) text += right(fixed(state[n * i + j], 2), 5) + '  ';
         text += '\n';
       }
+      if (c > 0) text += ' Energy = ' + fixedBits(eBits, 6) + '\n';
       return text;
     }
 
-    // A run of a member of the family, as nuv-trace --tables prints it: network names the cities
-    // ({n, seed} random ones, or none for nuv's) and the settings of set_network.
-    function familyTranscript(network, a, b, d, seed) {
-      family = true;
-      if (network.cities) wasm.use_random_cities(network.cities.n, network.cities.seed >>> 0);
-      else wasm.use_nuv_network();
-      const s = network.settings || {};
-      wasm.set_network(s.rule || 0, s.C || 0, s.n === undefined ? wasm.city_count() : s.n,
-        s.bias === undefined ? 1 : 0, s.bias || 0, s.u0 || 0.5, s.start || 0, s.dt || 0.01,
-        s.tau || 1, s.sweeps || 0);
-      const parts = [];
-      hooks.reached = (c) => {
-        parts.push(stateTable(c));
-        if (c > 0) parts.push(' Energy = ' + fixedBits(view().getBigUint64(wasm.reached() + field.e, true), 6) + '\n');
-      };
-      wasm.run_family(a, b, d, seed >>> 0);
-      hooks.reached = () => {};
-      return parts.join('');
+    // All that nuv-trace --tables prints for a run: nuv's transcript for nuv's network.
+    function transcript(network, a, b, d, seed) {
+      const run = runMember(network, a, b, d, seed, { keep: () => true });
+      return run.cycles.map((y) => tableBlock(y.cycle, run.states[y.cycle], run.n, y.eBits)).join('');
     }
 
-    return { run, cycle, tableText, transcript, familyTranscript, cities: () => xy,
-      optimum: () => best };
+    // Unit (i, j)'s input from `state` as the sweep takes it: its terms in the order the sweep
+    // adds them (row, column, tour, global, bias, second bias addend) and the input.
+    function unitTerms(state, n, i, j) {
+      writeState(state, n);
+      const p = wasm.unit_terms(i, j), v = view();
+      const t = [0, 1, 2, 3, 4, 5, 6].map((k) => v.getFloat64(p + 8 * k, true));
+      return { row: t[0], column: t[1], tour: t[2], global: t[3], bias: t[4], bias2: t[5], input: t[6] };
+    }
+
+    // The state after the first `count` units of an in-place sweep from `state`, each by the
+    // sweep's own unit update.
+    function stepUnits(state, n, a, b, d, count) {
+      writeState(state, n);
+      for (let k = 0; k < count; k++) wasm.step_unit(a, b, d, Math.floor(k / n), k % n);
+      return readState(n);
+    }
+
+    // --- Many seeds, as nuv-survey runs them ---
+
+    // The runs of seeds first ... last of the network, added up: the tally, and the distinct
+    // outcomes (tours canonical, with their length and rank as the survey's rows give them).
+    function survey(network, a, b, d, first, last, progress = () => {}) {
+      setNetwork(network);
+      const n = wasm.city_count();
+      wasm.tally_reset();
+      const tours = new Map(), failed = [0, 0, 0, 0];
+      for (let seed = first; seed <= last; seed++) {
+        const p = wasm.survey_run(a, b, d, seed >>> 0), v = view();
+        const outcome = v.getInt32(p + at.outcome, true);
+        if (outcome !== 0) failed[outcome]++;
+        else {
+          const tour = readTour(v, p + at.canonical, n), text = tourText(tour);
+          const found = tours.get(text);
+          if (found) found.runs++;
+          else tours.set(text, { tour, text, length: v.getFloat64(p + at.canonicalLength, true),
+            rank: v.getInt32(p + at.canonicalRank, true), runs: 1 });
+        }
+        if ((seed - first) % 16 === 15) progress(seed - first + 1, last - first + 1);
+      }
+      const t = wasm.tally(), v = view();
+      const count = (name) => Number(v.getBigUint64(t + at[name], true));
+      const tally = { runs: count('runs'), valid: count('valid'), optimal: count('optimal'),
+        settled: count('settled'), ratioSum: v.getFloat64(t + at.ratioSum, true),
+        bestRatio: v.getFloat64(t + at.bestRatio, true), best: readTour(v, t + at.best, n) };
+      return { tally, tours: [...tours.values()], failed, optimum: optimum() };
+    }
+
+    // The 95 % Wilson interval of count in runs, in percent, from the survey's own code.
+    function wilson(count, runs) {
+      const p = wasm.wilson(count, runs), v = view();
+      return [v.getFloat64(p, true), v.getFloat64(p + 8, true)];
+    }
+
+    // "76.6 ±2.7": nuv-survey's text of a share and the larger distance to its interval's ends.
+    function shareText(count, runs) {
+      const share = (100.0 * count) / runs;
+      const [low, high] = wilson(count, runs);
+      const shown = Math.round(share * 10), far = Math.round(Math.max(share - low, high - share) * 10);
+      const sign = shown - far < 0 ? '+' : shown + far > 1000 ? '\u2212' : '\u00b1';
+      return fixed(share, 1) + ' ' + sign + fixed(far / 10, 1);
+    }
+
+    return { setNetwork, runMember, tableBlock, transcript, unitTerms, stepUnits, survey, shareText,
+      cityPoints, optimum, cityCount: () => wasm.city_count(), cycleCount: () => wasm.cycle_count(),
+      compiled };
   }
 
-  const api = { NCITY, NSWEEP, load, fixed, fixedBits };
+  // --- nuv-survey's text ---
+
+  // The line that says what every ratio is to.
+  function optimumLine(o) {
+    if (o.exact && o.tourLength <= o.length * (1 + 1e-9)) return `optimal tour ${tourText(o.tour)}, length ${fixed(o.length, 6)}`;
+    if (o.exact)
+      return `optimal length ${fixed(o.length, 6)} (published); best tour known here ${tourText(o.tour)}, length ${fixed(o.tourLength, 6)}`;
+    return `best known tour ${tourText(o.tour)}, length ${fixed(o.length, 6)} (2-opt and Or-opt from 10 starts; ratios are to it)`;
+  }
+
+  // The coefficients in the summary's columns, C only when it is chosen.
+  function coefficientColumns(coef, withC) {
+    const s = coef.slice(0, 3).map((x) => right(shortest(x), 5)).join(' ');
+    return withC ? s + ' ' + right(shortest(coef[3]), 5) : s;
+  }
+
+  // The summary's header line.
+  function summaryHead(o, withC) {
+    return 'Acoef Bcoef Dcoef' + (withC ? '     C' : '') + ' ' + right('runs', 6) + ' ' + right('valid %', 10) + ' ' +
+      right(o.exact ? 'optimal %' : 'best %', 10) + ' ' + right('mean', 6) + '  ' + left('best tour', 17) + ' ' + right('ratio', 6);
+  }
+
+  // A tour's text cut to 17 columns at a hyphen, with "…" for the rest.
+  function withinColumn(text) {
+    if (text.length <= 17) return text;
+    return text.slice(0, text.lastIndexOf('-', 15) + 1) + '\u2026';
+  }
+
+  // The summary row of a survey's tally, as nuv-survey prints it (coef: A, B, D, C).
+  function summaryRow(m, coef, result, withC) {
+    const t = result.tally;
+    const share = (count) => right(m.shareText(count, t.runs), 10);
+    let mean = '-', ratio = '-', best = '-';
+    if (t.valid > 0) mean = fixed(t.ratioSum / t.valid, 4), ratio = fixed(t.bestRatio, 4), best = withinColumn(tourText(t.best));
+    return coefficientColumns(coef, withC) + ' ' + right(t.runs, 6) + ' ' + share(t.valid) + ' ' + share(t.optimal) + ' ' +
+      right(mean, 6) + '  ' + left(best, 17) + ' ' + right(ratio, 6);
+  }
+
+  // nuv-survey --tours: the header, and a row per distinct outcome, most runs first; among as
+  // many, tours before failures, tours by rank (or length), then by text.
+  function outcomeHead(withC) {
+    return 'Acoef Bcoef Dcoef' + (withC ? '     C' : '') + '  ' + left('outcome', 7) + '  ' + left('tour', 17) + ' ' +
+      right('rank', 5) + ' ' + right('ratio', 6) + ' ' + right('runs', 7) + ' ' + right('%', 6);
+  }
+  function outcomeRows(coef, result, withC) {
+    const rows = result.tours.map((t) => Object.assign({ outcome: 'tour', ratio: t.length / result.optimum.length }, t));
+    for (const o of [1, 2, 3])
+      if (result.failed[o]) rows.push({ outcome: OUTCOMES[o], runs: result.failed[o], rank: 0, length: 0, text: '-' });
+    rows.sort((a, b) => {
+      if (a.runs !== b.runs) return b.runs - a.runs;
+      const ta = a.outcome === 'tour', tb = b.outcome === 'tour';
+      if (ta !== tb) return ta ? -1 : 1;
+      if (ta && a.rank !== b.rank) return a.rank - b.rank;
+      if (ta && a.rank === 0 && a.length !== b.length) return a.length - b.length;
+      return a.text < b.text ? -1 : a.text > b.text ? 1 : 0;
+    });
+    const head = coefficientColumns(coef, withC);
+    return rows.map((r) => {
+      const percent = fixed((100.0 * r.runs) / result.tally.runs, 1);
+      const tour = r.outcome === 'tour';
+      return head + '  ' + left(r.outcome, 7) + '  ' + left(r.text, 17) + ' ' + right(tour && r.rank ? r.rank : '-', 5) + ' ' +
+        right(tour ? fixed(r.ratio, 4) : '-', 6) + ' ' + right(r.runs, 7) + ' ' + right(percent, 6);
+    });
+  }
+
+  const api = { NCITY, NSWEEP, RULES, OUTCOMES, load, fixed, fixedBits, shortest, tourText, optimumLine, summaryHead,
+    summaryRow, outcomeHead, outcomeRows };
   if (typeof module !== 'undefined' && module.exports) module.exports = api;
   else root.Nuv = api;
 })(this);

@@ -1,6 +1,6 @@
 /* The mathematics the model and its measures use, for the WebAssembly build, which has no C
- * library: sqrt, fabs, fmin and fmax from the instruction set, tanh, atanh and log from the
- * browser. */
+ * library: sqrt, fabs, floor, trunc, fmin and fmax from the instruction set, tanh, atanh, log,
+ * cos and acos from the browser. */
 #ifndef NUV_LAB_MATH_H
 #define NUV_LAB_MATH_H
 
@@ -14,6 +14,9 @@ extern "C" {
 NUV_IMPORT(tanh) double tanh(double x);
 NUV_IMPORT(atanh) double atanh(double x);
 NUV_IMPORT(log) double log(double x);
+/* Math.cos and Math.acos, for TSPLIB's GEO distances (which truncate them to whole kilometres). */
+NUV_IMPORT(cos) double cos(double x);
+NUV_IMPORT(acos) double acos(double x);
 
 #define INFINITY __builtin_inf()
 
@@ -23,6 +26,13 @@ static inline double sqrt(double x) {
 }
 static inline double fabs(double x) {
   return __builtin_fabs(x);
+}
+/* f64.floor and f64.trunc, exact. */
+static inline double floor(double x) {
+  return __builtin_floor(x);
+}
+static inline double trunc(double x) {
+  return __builtin_trunc(x);
 }
 /* C's fmin and fmax: a NaN loses to a number. */
 static inline double fmin(double a, double b) {

@@ -39,7 +39,7 @@ function member() {
   options.push('--sweeps', String(settings.sweeps));
   const coef = [decimal(0, 3, 2), decimal(0, 3, 2), decimal(0, 3, 2)];
   const runSeed = String(Math.floor(random() * 4294967296));
-  return { network: { cities: { n, seed }, settings }, options, coef, seed: runSeed };
+  return { network: { cities: { kind: 'random', n, seed }, settings }, options, coef, seed: runSeed };
 }
 
 (async () => {
@@ -50,7 +50,7 @@ function member() {
     const m = member();
     const args = [...m.options, '--tables', ...m.coef, m.seed];
     const expected = execFileSync(tracePath, args, { maxBuffer: 1 << 28 }).toString();
-    const got = model.familyTranscript(m.network, ...m.coef.map(Number), Number(m.seed));
+    const got = model.transcript(m.network, ...m.coef.map(Number), Number(m.seed));
     if (got === expected) {
       same++;
       continue;
@@ -65,8 +65,7 @@ function member() {
     (grew ? rounding : differ).push(`${args.join(' ')} (from cycle ${at}: ${JSON.stringify(e[first])} against ${JSON.stringify(g[first])})`);
   }
   // And nuv's own network after them: the page's run is nuv's again.
-  model.run(1, 1, 1, 5);
-  const nuv = model.transcript() === execFileSync(tracePath, ['--tables', '1', '1', '1', '5']).toString();
+  const nuv = model.transcript({}, 1, 1, 1, 5) === execFileSync(tracePath, ['--tables', '1', '1', '1', '5']).toString();
   const total = same + rounding.length + differ.length;
   console.log(`family transcripts identical to nuv-trace --tables: ${same} of ${total}`);
   for (const args of rounding) console.log('an Euler run whose last bits of tanh grew: nuv-trace ' + args);

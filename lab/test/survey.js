@@ -1,0 +1,79 @@
+// The module's surveys against nuv-survey's text, line for line: the optimum line, the summary
+// row and the --tours rows for networks across the family (nuv's, random cities, TSPLIB files
+// read by cities.js, the three rules, C), and cities.js's readings of the shipped files against
+// nuv-trace's transcripts. Also the shortest text of numbers against the tools' examples.
+//   usage: node survey.js NUV_WASM NUV_SURVEY NUV_TRACE DATA_DIR   (exit 77: skipped, no module)
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const { execFileSync } = require('child_process');
+const Nuv = require('../nuv.js');
+const Cities = require('../cities.js');
+const { needModule } = require('./common.js');
+
+const [wasmPath, surveyPath, tracePath, dataDir] = process.argv.slice(2);
+needModule(wasmPath);
+let passed = 0, failed = 0;
+function check(ok, what) {
+  if (ok) passed++;
+  else failed++, console.log('FAILED: ' + what);
+}
+
+// The tools' own examples of shortest (from their tests of it).
+function shortestCases() {
+  const cases = [[10, '10'], [1000, '1000'], [123456789012, '123456789012'], [1e5, '1e+05'], [1e300, '1e+300'],
+    [5e-324, '5e-324'], [0.30000000000000004, '0.30000000000000004'], [0.0001, '0.0001'], [1.5, '1.5'],
+    [-0.25, '-0.25'], [0, '0'], [2e-5, '2e-05']];
+  for (const [x, text] of cases) check(Nuv.shortest(x) === text, `shortest(${x}) is ${Nuv.shortest(x)}, not ${text}`);
+}
+
+// A network given as the tools' options and as the page's description.
+function tsplibNetwork(file, settings) {
+  const read = Cities.read(fs.readFileSync(path.join(dataDir, file), 'utf8'));
+  return { cities: read.cities, settings };
+}
+
+(async () => {
+  const model = await Nuv.load(fs.readFileSync(wasmPath));
+  shortestCases();
+  const members = [
+    { options: [], network: {}, coef: [1, 1, 1.5], seeds: [1, 400] },
+    { options: ['--rule', 'sync'], network: { settings: { rule: 1 } }, coef: [1, 1, 1], seeds: [1, 300] },
+    { options: ['--cities', 'random:8:3', '--C', '0.5'], network: { cities: { kind: 'random', n: 8, seed: 3 }, settings: { C: 0.5 } },
+      coef: [1, 1, 1.5], seeds: [1, 300], withC: true },
+    { options: ['--cities', path.join(dataDir, 'burma14.tsp'), '--bias', '2.5'],
+      network: tsplibNetwork('burma14.tsp', { bias: 2.5 }), coef: [1.5, 1.5, 1], seeds: [5, 104] },
+    { options: ['--cities', path.join(dataDir, 'gr17.tsp'), '--rule', 'euler', '--sweeps', '200', '--start', 'centred'],
+      network: tsplibNetwork('gr17.tsp', { rule: 2, sweeps: 200, start: 1 }), coef: [1, 1, 0.5], seeds: [1, 40] },
+    { options: ['--cities', path.join(dataDir, 'att48.tsp'), '--u0', '0.3'],
+      network: tsplibNetwork('att48.tsp', { u0: 0.3 }), coef: [1, 1, 0.2], seeds: [1, 20] },
+  ];
+  for (const m of members) {
+    const args = [...m.options, '--seeds', `${m.seeds[0]}:${m.seeds[1]}`, ...m.coef.map(String)];
+    const summary = execFileSync(surveyPath, args).toString().trimEnd().split('\n');
+    const tours = execFileSync(surveyPath, ['--tours', ...args]).toString().trimEnd().split('\n');
+    const result = model.survey(m.network, ...m.coef, m.seeds[0], m.seeds[1]);
+    const coef = [...m.coef, (m.network.settings || {}).C || 0];
+    const rows = summary.slice(summary.length - 3); // the optimum line, the header and the row
+    const name = args.join(' ');
+    check(Nuv.optimumLine(result.optimum) === rows[0], `${name}: optimum line ${JSON.stringify(Nuv.optimumLine(result.optimum))}`);
+    check(Nuv.summaryHead(result.optimum, !!m.withC) === rows[1], `${name}: header`);
+    const row = Nuv.summaryRow(model, coef, result, !!m.withC);
+    check(row === rows[2], `${name}: row ${JSON.stringify(row)} against ${JSON.stringify(rows[2])}`);
+    const got = [Nuv.outcomeHead(!!m.withC), ...Nuv.outcomeRows(coef, result, !!m.withC)];
+    const expected = tours.slice(tours.length - got.length);
+    check(JSON.stringify(got) === JSON.stringify(expected) && tours.length === got.length + (m.options.length ? 2 : 1),
+      `${name}: --tours rows\n${got.join('\n')}\nagainst\n${tours.join('\n')}`);
+  }
+  // Every shipped file as cities.js reads it runs as nuv-trace runs it.
+  for (const file of fs.readdirSync(dataDir).filter((f) => f.endsWith('.tsp'))) {
+    const network = tsplibNetwork(file, { sweeps: 8 });
+    const expected = execFileSync(tracePath, ['--tables', '--cities', path.join(dataDir, file), '--sweeps', '8', '1', '1', '0.5', '3']).toString();
+    check(model.transcript(network, 1, 1, 0.5, 3) === expected, `${file}: transcript`);
+    // Carried in a link and back, the cities are the same numbers.
+    const back = Cities.fromLink(Cities.toLink(network.cities).text).cities;
+    check(JSON.stringify(back) === JSON.stringify(network.cities), `${file}: through a link`);
+  }
+  console.log(`survey: ${passed} passed, ${failed} failed`);
+  process.exit(failed ? 1 : 0);
+})();
