@@ -1,15 +1,29 @@
-# Assembles the one-file page: the template with nuv.js, ui.js and the WebAssembly module
-# (base64) put in its place. cmake -DTEMPLATE= -DNUV_JS= -DUI_JS= -DWASM= -DOUT= -P embed.cmake
+# Assembles the one-file page: the template with the scripts, the WebAssembly module (base64)
+# and the shipped TSPLIB files put in its place.
+#   cmake -DTEMPLATE= -DSCRIPTS=DIR -DWASM= -DTSPLIB_DIR= -DTSPLIB=a,b,... -DOUT= -P embed.cmake
 cmake_minimum_required(VERSION 3.20) # @NAME@ below is literal text, never a variable
 execute_process(COMMAND base64 -w0 ${WASM} OUTPUT_VARIABLE wasm RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "base64 of ${WASM} failed")
 endif()
 file(READ ${TEMPLATE} page)
-file(READ ${NUV_JS} nuv_js)
-file(READ ${UI_JS} ui_js)
+# Each shipped instance: a menu entry, and its text as a script the page reads.
+string(REPLACE "," ";" instances "${TSPLIB}")
+set(options "")
+set(files "")
+foreach(name IN LISTS instances)
+  file(READ ${TSPLIB_DIR}/${name}.tsp text)
+  string(REGEX MATCH "DIMENSION *: *([0-9]+)" dimension "${text}")
+  set(options "${options}<option value=\"${name}\">${name} (${CMAKE_MATCH_1})</option>\n")
+  set(files "${files}<script type=\"text/x-tsplib\" data-name=\"${name}\">${text}</script>\n")
+endforeach()
+string(REPLACE "@TSPLIB_OPTIONS@" "${options}" page "${page}")
+string(REPLACE "@TSPLIB_FILES@" "${files}" page "${page}")
+foreach(script NUV CITIES WORKER UI)
+  string(TOLOWER ${script} name)
+  file(READ ${SCRIPTS}/${name}.js text)
+  string(REPLACE "@${script}_JS@" "${text}" page "${page}")
+endforeach()
 string(REPLACE "@NUV_WASM_BASE64@" "${wasm}" page "${page}")
-string(REPLACE "@NUV_JS@" "${nuv_js}" page "${page}")
-string(REPLACE "@UI_JS@" "${ui_js}" page "${page}")
 file(WRITE ${OUT}.part "${page}")
 file(RENAME ${OUT}.part ${OUT})

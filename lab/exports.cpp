@@ -103,10 +103,13 @@ EXPORT(cycle_layout) int cycle_layout(int field) {
   return at[field];
 }
 
-// Unit (i, j)'s input from the state in unitout, and its addends as the sweep adds them: row,
-// column, tour length, global, bias, second bias addend, then the input itself.
-EXPORT(unit_terms) const double *unit_terms(int i, int j) {
+// Unit (i, j)'s input from the state in unitout with coefficients a, b, d, and its addends as
+// the sweep adds them: row, column, tour length, global, bias, second bias addend, then the
+// input itself.
+EXPORT(unit_terms) const double *unit_terms(double a, double b, double d, int i, int j) {
   static double term[7];
+  const double coef[3] = {a, b, d};
+  set_coefficients(coef);
   term[6] = unit_input_terms(i, j, term);
   return term;
 }

@@ -210,7 +210,7 @@
 
     // A run of the network: every cycle's measures, and the states of the cycles keep(c) asks
     // for (by default all of them, or every k-th when they would not fit in KEEP_DOUBLES).
-    // progress(c, cycles) is told of each cycle.
+    // progress(done, total) is told of each cycle.
     function runMember(network, a, b, d, seed, options = {}) {
       setNetwork(network);
       const n = wasm.city_count(), sweeps = wasm.cycle_count();
@@ -221,7 +221,7 @@
       hooks.reached = (c) => {
         run.cycles.push(reachedCycle(c, n));
         if (keep(c)) run.states[c] = readState(n);
-        progress(c, sweeps);
+        progress(c + 1, sweeps);
       };
       try {
         wasm.run_family(a, b, d, seed >>> 0);
@@ -254,9 +254,9 @@
 
     // Unit (i, j)'s input from `state` as the sweep takes it: its terms in the order the sweep
     // adds them (row, column, tour, global, bias, second bias addend) and the input.
-    function unitTerms(state, n, i, j) {
+    function unitTerms(state, n, a, b, d, i, j) {
       writeState(state, n);
-      const p = wasm.unit_terms(i, j), v = view();
+      const p = wasm.unit_terms(a, b, d, i, j), v = view();
       const t = [0, 1, 2, 3, 4, 5, 6].map((k) => v.getFloat64(p + 8 * k, true));
       return { row: t[0], column: t[1], tour: t[2], global: t[3], bias: t[4], bias2: t[5], input: t[6] };
     }

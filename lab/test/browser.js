@@ -47,7 +47,7 @@ function traceRow(args, cycle) {
 }
 
 (async () => {
-  check(fs.statSync(pagePath).size < 100 * 1024, 'the page is under 100 KB');
+  check(fs.statSync(pagePath).size < 150 * 1024, 'the page is under 150 KB');
   const browser = await chromium.launch({
     executablePath: CHROMIUM,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',

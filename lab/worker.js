@@ -1,0 +1,34 @@
+// worker.js: the page's long runs and its seeds, off the page's thread. Runs after nuv.js in
+// one script made by the page; takes the compiled module first, then one job at a time:
+// {job: 'run' | 'survey', ...}, answering with progress messages and then the result.
+(function () {
+  'use strict';
+  let ready = null; // the model, once loaded
+
+  // Progress at most about a hundred times a job.
+  function reporter(kind) {
+    let last = -1;
+    return (done, total) => {
+      const step = Math.floor((100 * done) / total);
+      if (step !== last) (last = step), postMessage({ kind: 'progress', job: kind, done, total });
+    };
+  }
+
+  async function work(m) {
+    const model = await ready;
+    if (m.job === 'run') {
+      const run = model.runMember(m.network, m.a, m.b, m.d, m.seed,
+        m.only === undefined ? { progress: reporter('run') } : { keep: (c) => c === m.only, progress: reporter('run') });
+      const buffers = run.states.filter((s) => s).map((s) => s.buffer);
+      postMessage({ kind: 'done', job: 'run', run }, buffers);
+    } else {
+      const result = model.survey(m.network, m.a, m.b, m.d, m.first, m.last, reporter('survey'));
+      postMessage({ kind: 'done', job: 'survey', result });
+    }
+  }
+
+  self.onmessage = (e) => {
+    if (e.data.module) ready = Nuv.load(e.data.module);
+    else work(e.data);
+  };
+})();
