@@ -276,7 +276,7 @@
       element(svg, 'rect', { x: (left + cell * j).toFixed(2), y: (top + cell * i).toFixed(2), width: (cell - gap).toFixed(2), height: (cell - gap).toFixed(2), fill: 'none', stroke, 'stroke-width': 2.5, 'pointer-events': 'none' });
     const faulty = f.rows.filter((r) => r !== 1).length + f.columns.filter((c) => c !== 1).length;
     element(svg, 'text', { x: left, y: 300, 'font-size': 11, fill: gaps ? '#b03020' : '#555' },
-      gaps ? `${gaps} units are not a number: white` : faulty ? 'red: a row or column (dashed) with none or two on' : 'a dot marks a unit above 0.5');
+      gaps ? `${gaps} units are not a number: white` : faulty ? 'red: not one unit on (columns dashed)' : 'a dot marks a unit above 0.5');
   }
 
   // Round values from lo to hi, about n of them, 1, 2 or 5 times a power of ten apart.

@@ -1,0 +1,240 @@
+// The lab page over the family in Chromium: links to members of the family show nuv-trace's
+// --tables block; the seeds panel prints nuv-survey's summary row; a dragged city and a .tsp
+// file from the picker change the link and the run as nuv-trace sees them; a unit's input
+// terms add up, and give the next sync state by the activation's formula; stepping a sweep
+// unit by unit ends on the next cycle; faulty rows and columns are the table's; long runs keep
+// the page responsive; the keyboard reaches every control; 360 pixels; no console errors; the
+// README's screenshots.
+//   usage: node workbench.js NUV_LAB_HTML NUV_TRACE NUV_SURVEY SOURCE_DIR OUT_DIR   (77: skipped)
+'use strict';
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
+const Cities = require('../cities.js');
+
+const [pagePath, tracePath, surveyPath, sourceDir, outDir] = process.argv.slice(2);
+const CHROMIUM = '/usr/bin/chromium';
+function skip(why) {
+  console.log('skipped: ' + why);
+  process.exit(77);
+}
+if (!fs.existsSync(pagePath)) skip('the page was not built (no clang or wasm-ld)');
+if (!fs.existsSync(CHROMIUM)) skip('no ' + CHROMIUM);
+let chromium;
+try {
+  ({ chromium } = require(path.join(__dirname, 'node_modules', 'playwright-core')));
+} catch (e) {
+  skip('playwright-core is not installed (npm ci in lab/test)');
+}
+
+let passed = 0, failed = 0;
+function check(ok, what) {
+  if (ok) passed++;
+  else failed++, console.log('FAILED: ' + what);
+}
+
+const data = (name) => path.join(sourceDir, 'data', 'tsplib', name + '.tsp');
+
+// nuv-trace --tables's block for one cycle: its table and, from cycle 1 on, its energy line.
+function traceBlock(options, run, cycle) {
+  const text = execFileSync(tracePath, ['--tables', ...options, ...run], { maxBuffer: 1 << 28 }).toString();
+  const blocks = text.split(/(?=    ###   Sequence)/);
+  return blocks[cycle];
+}
+
+// A table block's units, row by row, as printed.
+function unitsOf(block) {
+  return block.split('\n').filter((l) => /^\s+\d+\s/.test(l)).map((l) => l.trim().split(/\s+/).slice(1));
+}
+
+(async () => {
+  const browser = await chromium.launch({
+    executablePath: CHROMIUM,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  const page = await browser.newPage({ viewport: { width: 1200, height: 1000 } });
+  const errors = [], requests = [];
+  page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
+  page.on('pageerror', (e) => errors.push(e.message));
+  page.on('request', (r) => /^(file|blob):/.test(r.url()) || requests.push(r.url()));
+  const url = 'file://' + path.resolve(pagePath);
+  const text = (id) => page.textContent('#' + id);
+  async function open(fragment, wait = 'Cycle :') {
+    await page.goto('about:blank');
+    await page.goto(url + '#' + fragment);
+    await page.waitForFunction((w) => document.getElementById('table').textContent.includes(w), wait, { timeout: 120000 });
+  }
+
+  // 1. Links to members of the family: #table is nuv-trace --tables's block for the cycle.
+  const members = [
+    ['rule=sync', ['--rule', 'sync'], 30],
+    ['cities=random%3A12%3A7&C=0.5', ['--cities', 'random:12:7', '--C', '0.5'], 49],
+    ['cities=random%3A30%3A2&rule=euler&dt=0.05&sweeps=120', ['--cities', 'random:30:2', '--rule', 'euler', '--dt', '0.05', '--sweeps', '120'], 119],
+    ['cities=burma14&bias=2.5', ['--cities', data('burma14'), '--bias', '2.5'], 40],
+    ['cities=gr17&u0=0.3&start=centred', ['--cities', data('gr17'), '--u0', '0.3', '--start', 'centred'], 12],
+    ['cities=att48&sweeps=20', ['--cities', data('att48'), '--sweeps', '20'], 19],
+    ['cities=ulysses22&n=20&C=0.2&tau=2&rule=euler&sweeps=60', ['--cities', data('ulysses22'), '--rule', 'euler', '--C', '0.2', '--n', '20', '--tau', '2', '--sweeps', '60'], 59],
+    ['cities=random%3A5%3A9&distances=raw', ['--cities', 'random:5:9', '--distances', 'raw'], 3],
+    ['cities=eil51&sweeps=10', ['--cities', data('eil51'), '--sweeps', '10'], 0],
+    ['cities=kroA100&sweeps=8&rule=sync', ['--cities', data('kroA100'), '--rule', 'sync', '--sweeps', '8'], 7],
+    ['u0=0.25&start=centred&sweeps=70', ['--u0', '0.25', '--start', 'centred', '--sweeps', '70'], 69],
+  ];
+  for (const [fragment, options, cycle] of members) {
+    const run = ['1.5', '1', '0.5', '77'];
+    await open(`A=1.5&B=1&D=0.5&seed=77&${fragment}&cycle=${cycle}`, `Cycle : ${String(cycle).padStart(4)}`);
+    check((await text('table')) === traceBlock(options, run, cycle), `#table for ${fragment}, cycle ${cycle}`);
+    const command = await text('command');
+    check(command.startsWith('nuv-trace --tables ') && command.endsWith(' 1.5 1 0.5 77'), `the command for ${fragment}: ${command}`);
+  }
+
+  // 2. The seeds panel: nuv-survey's summary row, for three networks (nuv's with the default
+  // range, timed), from a link that starts it.
+  const surveys = [['', [], '1:1000'], ['cities=random%3A8%3A3&rule=sync&C=0.5', ['--cities', 'random:8:3', '--rule', 'sync', '--C', '0.5'], '1:300'],
+    ['cities=burma14&bias=2.5', ['--cities', data('burma14'), '--bias', '2.5'], '5:204'],
+    ['cities=random%3A10%3A4&rule=euler&sweeps=150', ['--cities', 'random:10:4', '--rule', 'euler', '--sweeps', '150'], '1:100']];
+  for (const [fragment, options, seeds] of surveys) {
+    await open(`A=1&B=1&D=1.5&seed=5&${fragment}&seeds=${seeds}&run=seeds`);
+    await page.waitForFunction(() => document.getElementById('survey').textContent.length > 0, null, { timeout: 200000 });
+    const lines = execFileSync(surveyPath, [...options, '--seeds', seeds, '1', '1', '1.5']).toString().trimEnd().split('\n');
+    check((await text('survey')) === lines[lines.length - 1], `the seeds panel's row for '${fragment}': ${await text('survey')} against ${lines[lines.length - 1]}`);
+    const tours = execFileSync(surveyPath, [...options, '--tours', '--seeds', seeds, '1', '1', '1.5']).toString().split('\n');
+    const shown = (await text('tours')).split('\n').filter((l) => !l.startsWith('('));
+    check(shown.every((l) => tours.includes(l)), `its outcome rows are nuv-survey --tours's for '${fragment}'`);
+    if (!fragment) console.log(`a 1,000-seed panel of nuv's network took ${await page.getAttribute('#seeds-panel', 'data-milliseconds')} ms`);
+  }
+
+  // 3. A dragged city: the link carries the cities, the run is nuv-trace's with them as saved.
+  await open('A=1&B=1&D=1&seed=5&cycle=49');
+  const before = await text('table');
+  const dot = await page.$('#map circle[data-city="0"]');
+  const box = await dot.boundingBox();
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.down();
+  await page.mouse.move(box.x + 40, box.y - 25, { steps: 5 });
+  await page.mouse.up();
+  await page.waitForFunction((t) => document.getElementById('table').textContent !== t, before);
+  const hash = new URLSearchParams((await page.evaluate(() => location.hash)).slice(1));
+  check(/^xy:9:/.test(hash.get('cities') || ''), `the fragment carries the dragged cities: ${hash.get('cities')}`);
+  const moved = Cities.fromLink(hash.get('cities')).cities;
+  check(moved.xy.slice(1).every((p, i) => p[0] === [2, 4, 5, 5, 4, 2, 1, 1][i]) && moved.xy[0][0] > 3, 'only city 1 moved, to the right');
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'nuv-lab-'));
+  fs.writeFileSync(path.join(dir, 'cities.txt'), Cities.toFile(moved));
+  check((await text('command')) === 'nuv-trace --tables --cities cities.txt 1 1 1 5', 'the command names the saved cities');
+  check((await text('table')) === traceBlock(['--cities', path.join(dir, 'cities.txt')], ['1', '1', '1', '5'], 49), 'the dragged run is nuv-trace\'s');
+  // The same from the keyboard: a city focused and moved by an arrow key.
+  await page.focus('#map circle[data-city="4"]');
+  const keyed = await text('table');
+  await page.keyboard.press('ArrowDown');
+  await page.waitForFunction((t) => document.getElementById('table').textContent !== t, keyed);
+  check(Cities.fromLink(new URLSearchParams((await page.evaluate(() => location.hash)).slice(1)).get('cities')).cities.xy[4][1] < 3, 'an arrow key moves city 5 down');
+
+  // 4. A .tsp file through the picker: read in the page, run as nuv-trace runs it.
+  const tsp = path.join(dir, 'seven.tsp');
+  fs.writeFileSync(tsp, 'NAME : seven\nTYPE : TSP\nDIMENSION : 7\nEDGE_WEIGHT_TYPE : EUC_2D\nNODE_COORD_SECTION\n' +
+    '1 10.5 20\n2 40 25.25\n3 35 60\n4 5 55\n5 22 41\n6 60 5\n7 48.125 44\nEOF\n');
+  await open('A=1&B=1&D=1&seed=9&cycle=49');
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.selectOption('#cities', 'file')]);
+  await chooser.setFiles(tsp);
+  await page.waitForFunction(() => document.getElementById('command').textContent.includes('seven.tsp'));
+  check((await text('table')) === traceBlock(['--cities', tsp], ['1', '1', '1', '9'], 49), 'a .tsp from the picker runs as nuv-trace runs it');
+  const linked = Cities.fromLink(new URLSearchParams((await page.evaluate(() => location.hash)).slice(1)).get('cities'));
+  check(linked.cities && linked.cities.metric === 'euc' && linked.cities.xy[6][0] === 48.125, 'the link carries the file\'s cities exactly');
+  const bad = path.join(dir, 'bad.tsp');
+  fs.writeFileSync(bad, 'NAME : bad\nTYPE : TSP\nDIMENSION : 3\nEDGE_WEIGHT_TYPE : EUC_2D\n');
+  const [again] = await Promise.all([page.waitForEvent('filechooser'), page.selectOption('#cities', 'file')]);
+  await again.setFiles(bad);
+  await page.waitForFunction(() => document.getElementById('cities-msg').textContent.includes('bad.tsp'));
+  check((await text('cities-msg')).includes('3 cities'), 'a bad file is named with its reason, and the run stays');
+
+  // 5. A unit's input: its terms add up to it, in the sweep's order; under sync the next cycle's
+  // output is (tanh(u / U0) + 1) / 2 of it, as printed; the faulty rows and columns are the
+  // table's.
+  await open('A=1&B=1&D=1.5&seed=11&rule=sync&u0=0.4&cycle=1');
+  await page.focus('#grid');
+  for (const key of ['ArrowRight', 'ArrowRight', 'ArrowDown']) await page.keyboard.press(key);
+  const terms = JSON.parse(await page.getAttribute('#unit', 'data-terms'));
+  const [row, column, tour, global, bias, bias2, input] = terms;
+  check(((((row + column) + tour) + global) + bias) + bias2 === input && row !== 0 && tour !== 0, `unit (2, 3)'s terms add up: ${terms}`);
+  check((await text('unit')).startsWith('City 2 at position 3'), 'the unit is the one the keys moved to');
+  const next = unitsOf(traceBlock(['--rule', 'sync', '--u0', '0.4'], ['1', '1', '1.5', '11'], 2));
+  check(((Math.tanh(input / 0.4) + 1) * 0.5).toFixed(2) === next[1][2], `the next output is the activation of the input: ${next[1][2]}`);
+  for (const [fragment, options, cycle] of [['rule=sync', ['--rule', 'sync'], 7], ['', [], 3], ['cities=random%3A14%3A1', ['--cities', 'random:14:1'], 49]]) {
+    await open(`A=1&B=1&D=1&seed=5&${fragment}&cycle=${cycle}`);
+    const units = unitsOf(traceBlock(options, ['1', '1', '1', '5'], cycle));
+    const on = units.map((r) => r.map((v) => Number(v) > 0.5));
+    // Two decimals decide "above 0.5" except at 0.50 itself, which these cycles do not print.
+    check(!units.flat().includes('0.50'), `cycle ${cycle} of '${fragment}' prints no 0.50`);
+    const rows = on.filter((r) => r.filter((x) => x).length !== 1).length;
+    const columns = on[0].map((_, j) => on.filter((r) => r[j]).length).filter((k) => k !== 1).length;
+    check((await page.$$('#grid rect.fault')).length === rows + columns, `${rows} rows and ${columns} columns outlined for '${fragment}', cycle ${cycle}`);
+  }
+
+  // 6. Stepping: the first unit alone changes first, and after all 81 the state is the next
+  // cycle's; the curve's click shows a cycle; pinned runs stay as pale curves.
+  await open('A=1&B=1&D=1&seed=5&cycle=10');
+  const cycle10 = unitsOf(await text('table')), cycle11 = unitsOf(traceBlock([], ['1', '1', '1', '5'], 11));
+  await page.click('#step');
+  const one = unitsOf(await text('step-table'));
+  check(JSON.stringify(one.map((r) => r.slice()).flat().slice(1)) === JSON.stringify(cycle10.flat().slice(1)), 'one step changes only unit (1, 1)');
+  for (let k = 1; k < 81; k++) await page.click('#step');
+  check(JSON.stringify(unitsOf(await text('step-table'))) === JSON.stringify(cycle11), 'after 81 steps the state is cycle 11\'s');
+  check((await text('step-msg')).includes('This is cycle 11'), 'and the page says so');
+  const frame = await (await page.$('#curve-frame')).boundingBox();
+  await page.mouse.click(frame.x + frame.width * (19 / 48), frame.y + frame.height / 2);
+  check((await page.inputValue('#cycle')) === '20', `a click on the curves shows cycle 20: ${await page.inputValue('#cycle')}`);
+  await page.click('#pin');
+  await page.fill('#D', '1.5');
+  await page.waitForFunction(() => document.getElementById('command').textContent === 'nuv 1 1 1.5 5');
+  check((await page.$$('#curve polyline.pinned')).length >= 5 && (await text('pinned-status')).includes('nuv 1 1 1 5'), 'the pinned run is overlaid, with its status');
+
+  // 7. A long run in the worker: a progress bar, and the page answers meanwhile.
+  await page.goto('about:blank');
+  await page.goto(url + '#A=1&B=1&D=1&seed=5&cities=kroA100&rule=euler&sweeps=400&cycle=399');
+  await page.waitForFunction(() => !document.getElementById('progress').hidden);
+  const t0 = Date.now();
+  await page.evaluate(() => 1);
+  check(Date.now() - t0 < 250, `the page answers during the run (${Date.now() - t0} ms)`);
+  await page.waitForFunction(() => document.getElementById('table').textContent.includes('Cycle :  399'), null, { timeout: 200000 });
+  check(await page.$eval('#progress', (p) => p.hidden), 'the bar goes when the run is in');
+  check((await text('table')) === traceBlock(['--cities', data('kroA100'), '--rule', 'euler', '--sweeps', '400'], ['1', '1', '1', '5'], 399), 'the worker\'s run is nuv-trace\'s');
+
+  // 8. The keyboard alone reaches every control.
+  await open('A=1&B=1&D=1&seed=5&cycle=49');
+  const controls = await page.evaluate(() => [...document.querySelectorAll('input, select, button, [tabindex], a[href]')]
+    .filter((e) => !e.disabled && e.offsetParent !== null || e.tagName === 'circle').map((e) => e.id || e.getAttribute('data-city')));
+  const reached = new Set();
+  for (let k = 0; k < 120; k++) {
+    await page.keyboard.press('Tab');
+    reached.add(await page.evaluate(() => document.activeElement.id || document.activeElement.getAttribute('data-city')));
+  }
+  const missed = controls.filter((c) => !reached.has(c));
+  check(missed.length === 0, `the keyboard reaches every control: missed ${missed.join(', ')}`);
+
+  // 9. A phone's width; the README's screenshots; nothing fetched; no console errors.
+  for (const fragment of ['A=1&B=1&D=1&seed=5&cities=eil51&cycle=49', 'A=1&B=1&D=1&seed=5&rule=sync&cycle=30']) {
+    await page.setViewportSize({ width: 360, height: 800 });
+    await open(fragment);
+    const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+    check(wide <= 360, `the page is ${wide} px wide at 360 for ${fragment}`);
+  }
+  await page.setViewportSize({ width: 1200, height: 1000 });
+  await open('A=1&B=1&D=1&seed=5&rule=sync&cycle=30');
+  await page.hover('#grid rect[data-i="2"][data-j="3"]');
+  await page.screenshot({ path: path.join(outDir, 'lab-sync.png'), fullPage: true });
+  await open('A=1&B=1&D=1.5&seed=5&cycle=49&run=seeds');
+  await page.waitForFunction(() => document.getElementById('survey').textContent.length > 0, null, { timeout: 100000 });
+  const panel = await page.$('#seeds-panel');
+  await panel.screenshot({ path: path.join(outDir, 'lab-seeds.png') });
+  check(fs.statSync(path.join(outDir, 'lab-sync.png')).size > 20000, 'the screenshots are written');
+  check(requests.length === 0, 'no requests beyond the file: ' + requests.join(' '));
+  check(errors.length === 0, 'no console errors: ' + errors.join(' | '));
+  fs.rmSync(dir, { recursive: true });
+  await browser.close();
+  console.log(`workbench: ${passed} passed, ${failed} failed`);
+  process.exit(failed ? 1 : 0);
+})().catch((e) => {
+  console.log('FAILED: ' + e.stack);
+  process.exit(1);
+});
