@@ -139,7 +139,7 @@ EXPORT(tally_reset) void tally_reset() {
   tally = Tally();
 }
 
-// The run for the seed, measured at its end as the survey measures it, and added to the tally.
+// The run for the seed, measured at its end as the survey measures it.
 EXPORT(survey_run) const SeedRun *survey_run(double a, double b, double d, uint32_t seed) {
   const double coef[3] = {a, b, d};
   int swept = 0;
@@ -153,7 +153,6 @@ EXPORT(survey_run) const SeedRun *survey_run(double a, double b, double d, uint3
       },
       [](int) {});
   seed_run.result = measure_run(ring[(swept - 1) % 3], ring[(swept - 2) % 3]);
-  tally.add(seed_run.result, find_optimum());
   seed_run.canonical = Tour();
   seed_run.canonical_length = 0, seed_run.canonical_rank = 0;
   if (seed_run.result.valid()) {
@@ -163,6 +162,21 @@ EXPORT(survey_run) const SeedRun *survey_run(double a, double b, double d, uint3
   }
   return &seed_run;
 }
+EXPORT(seed_run_size) int seed_run_size() {
+  return int(sizeof(SeedRun));
+}
+
+// A run's end, as survey_run wrote it (in this instance of the module or another), added to the
+// tally: runs added in seed order give the survey's tally, bit for bit. at is where the page
+// writes it.
+EXPORT(seed_run_at) SeedRun *seed_run_at() {
+  static SeedRun written;
+  return &written;
+}
+EXPORT(tally_add) void tally_add() {
+  tally.add(seed_run_at()->result, find_optimum());
+}
+
 EXPORT(tally) const Tally *tally_address() {
   return &tally;
 }

@@ -271,32 +271,52 @@
 
     // --- Many seeds, as nuv-survey runs them ---
 
-    // The runs of seeds first ... last of the network, added up: the tally, and the distinct
-    // outcomes (tours canonical, with their length and rank as the survey's rows give them).
-    function survey(network, a, b, d, first, last, progress = () => {}) {
+    // The ends of the runs of seeds first ... last of the network, as the survey measures
+    // them: their bytes, run after run.
+    function surveyRuns(network, a, b, d, first, last, progress = () => {}) {
       setNetwork(network);
-      const n = wasm.city_count();
+      const size = wasm.seed_run_size(), runs = new Uint8Array(size * (last - first + 1));
+      for (let seed = first; seed <= last; seed++) {
+        const p = wasm.survey_run(a, b, d, seed >>> 0);
+        runs.set(new Uint8Array(wasm.memory.buffer, p, size), size * (seed - first));
+        if ((seed - first) % 16 === 15 || seed === last) progress(seed - first + 1, last - first + 1);
+      }
+      return runs;
+    }
+
+    // Such runs (in parts, in seed order) added up: the tally, and the distinct outcomes
+    // (tours canonical, with their length and rank as the survey's rows give them).
+    function tallyRuns(network, parts) {
+      setNetwork(network);
+      const n = wasm.city_count(), size = wasm.seed_run_size(), to = wasm.seed_run_at();
       wasm.tally_reset();
       const tours = new Map(), failed = [0, 0, 0, 0];
-      for (let seed = first; seed <= last; seed++) {
-        const p = wasm.survey_run(a, b, d, seed >>> 0), v = view();
-        const outcome = v.getInt32(p + at.outcome, true);
-        if (outcome !== 0) failed[outcome]++;
-        else {
-          const tour = readTour(v, p + at.canonical, n), text = tourText(tour);
+      for (const runs of parts)
+        for (let k = 0; k < runs.length; k += size) {
+          new Uint8Array(wasm.memory.buffer, to, size).set(runs.subarray(k, k + size));
+          wasm.tally_add();
+          const v = view(), outcome = v.getInt32(to + at.outcome, true);
+          if (outcome !== 0) {
+            failed[outcome]++;
+            continue;
+          }
+          const tour = readTour(v, to + at.canonical, n), text = tourText(tour);
           const found = tours.get(text);
           if (found) found.runs++;
-          else tours.set(text, { tour, text, length: v.getFloat64(p + at.canonicalLength, true),
-            rank: v.getInt32(p + at.canonicalRank, true), runs: 1 });
+          else tours.set(text, { tour, text, length: v.getFloat64(to + at.canonicalLength, true),
+            rank: v.getInt32(to + at.canonicalRank, true), runs: 1 });
         }
-        if ((seed - first) % 16 === 15) progress(seed - first + 1, last - first + 1);
-      }
       const t = wasm.tally(), v = view();
       const count = (name) => Number(v.getBigUint64(t + at[name], true));
       const tally = { runs: count('runs'), valid: count('valid'), optimal: count('optimal'),
         settled: count('settled'), ratioSum: v.getFloat64(t + at.ratioSum, true),
         bestRatio: v.getFloat64(t + at.bestRatio, true), best: readTour(v, t + at.best, n) };
       return { tally, tours: [...tours.values()], failed, optimum: optimum() };
+    }
+
+    // Both, in this thread.
+    function survey(network, a, b, d, first, last) {
+      return tallyRuns(network, [surveyRuns(network, a, b, d, first, last)]);
     }
 
     // The 95 % Wilson interval of count in runs, in percent, from the survey's own code.
@@ -314,7 +334,7 @@
       return fixed(share, 1) + ' ' + sign + fixed(far / 10, 1);
     }
 
-    return { setNetwork, runMember, tableBlock, transcript, unitTerms, stepUnits, survey, shareText,
+    return { setNetwork, runMember, tableBlock, transcript, unitTerms, stepUnits, surveyRuns, tallyRuns, survey, shareText,
       cityPoints, optimum, cityCount: () => wasm.city_count(), cycleCount: () => wasm.cycle_count(),
       compiled };
   }

@@ -30,7 +30,7 @@
   let stepping = null;   // {cycle, units}: an in-place sweep shown unit by unit
   let cursor = null;     // the unit whose input is shown: [i, j]
   let seedsWanted = false; // whether the link asked for the seeds panel to run
-  const workers = { run: null, survey: null };
+  const workers = {}; // by job: 'run', and 'survey0', 'survey1', ... for the seeds' shares
 
   // --- Reading the fields ---
 
@@ -134,10 +134,11 @@
     workers[kind] = w;
     return w;
   }
-  // Stops a worker's job: the worker goes, and a new one comes with the next job.
+  // Stops the jobs of workers whose names start with kind: they go, and new ones come with the
+  // next job.
   function cancel(kind) {
-    if (workers[kind]) workers[kind].terminate();
-    workers[kind] = null;
+    for (const name of Object.keys(workers))
+      if (name.startsWith(kind)) workers[name].terminate(), delete workers[name];
   }
 
   // The run for what the fields say: at once when it is short, else in the worker with a
@@ -593,7 +594,9 @@
     return why ? null : [Number(m[1]), Number(m[2])];
   }
 
-  // The current network over the seeds, in the worker, written as nuv-survey writes it.
+  // The current network over the seeds, written as nuv-survey writes it: the range shared out
+  // in consecutive parts over a worker per core (at most four), their runs added up here in
+  // seed order, as the survey adds them.
   function runSeeds() {
     const range = seedRange();
     if (!range || !current || !current.run) return writeFragment();
@@ -601,13 +604,28 @@
     const job = current, started = performance.now();
     const withC = texts.C !== DEFAULT.C;
     const coef = [...job.coef, Number(texts.C)];
+    const count = range[1] - range[0] + 1;
+    const shares = Math.max(1, Math.min(4, navigator.hardwareConcurrency || 2, Math.floor(count / 8)));
+    const parts = new Array(shares).fill(null), done = new Array(shares).fill(0);
     $('seeds-progress').hidden = false;
     $('seeds-progress').value = 0;
-    const w = worker('survey');
-    w.onmessage = (e) => {
-      if (e.data.kind === 'progress') return ($('seeds-progress').value = e.data.done / e.data.total);
-      if (current !== job) return;
-      const result = e.data.result;
+    for (let k = 0; k < shares; k++) {
+      const first = range[0] + Math.floor((count * k) / shares), last = range[0] + Math.floor((count * (k + 1)) / shares) - 1;
+      const w = worker('survey' + k);
+      w.onmessage = (e) => {
+        if (current !== job) return;
+        if (e.data.kind === 'progress') {
+          done[k] = e.data.done;
+          $('seeds-progress').value = done.reduce((x, y) => x + y) / count;
+          return;
+        }
+        parts[k] = e.data.runs;
+        if (parts.every((p) => p)) finish(parts);
+      };
+      w.postMessage({ job: 'survey', network: job.network, a: job.coef[0], b: job.coef[1], d: job.coef[2], first, last });
+    }
+    function finish() {
+      const result = model.tallyRuns(job.network, parts);
       $('seeds-progress').hidden = true;
       $('survey-head').textContent = Nuv.optimumLine(result.optimum) + '\n' + Nuv.summaryHead(result.optimum, withC);
       $('survey').textContent = Nuv.summaryRow(model, coef, result, withC);
@@ -616,9 +634,9 @@
       const opts = options().join(' ');
       $('survey-command').textContent = `nuv-survey ${opts ? opts + ' ' : ''}--seeds ${range[0]}:${range[1]} ${texts.A} ${texts.B} ${texts.D}`;
       $('seeds-panel').dataset.milliseconds = String(Math.round(performance.now() - started));
+      $('seeds-panel').dataset.workers = String(shares);
       writeFragment();
-    };
-    w.postMessage({ job: 'survey', network: job.network, a: job.coef[0], b: job.coef[1], d: job.coef[2], first: range[0], last: range[1] });
+    }
   }
 
   // --- Cities: the menu, a file, the map ---

@@ -1,6 +1,7 @@
 // worker.js: the page's long runs and its seeds, off the page's thread. Runs after nuv.js in
 // one script made by the page; takes the compiled module first, then one job at a time:
-// {job: 'run' | 'survey', ...}, answering with progress messages and then the result.
+// {job: 'run' | 'survey', ...}, answering with progress messages and then the run, or the
+// ends of the survey's runs (which the page adds up in seed order).
 (function () {
   'use strict';
   let ready = null; // the model, once loaded
@@ -22,8 +23,8 @@
       const buffers = run.states.filter((s) => s).map((s) => s.buffer);
       postMessage({ kind: 'done', job: 'run', run }, buffers);
     } else {
-      const result = model.survey(m.network, m.a, m.b, m.d, m.first, m.last, reporter('survey'));
-      postMessage({ kind: 'done', job: 'survey', result });
+      const runs = model.surveyRuns(m.network, m.a, m.b, m.d, m.first, m.last, (done, total) => postMessage({ kind: 'progress', done, total }));
+      postMessage({ kind: 'done', job: 'survey', runs }, [runs.buffer]);
     }
   }
 
