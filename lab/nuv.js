@@ -334,12 +334,44 @@
       return fixed(share, 1) + ' ' + sign + fixed(far / 10, 1);
     }
 
-    return { setNetwork, runMember, tableBlock, transcript, unitTerms, stepUnits, surveyRuns, tallyRuns, survey, shareText,
+    return { setNetwork, runMember, tableBlock, transcript, unitTerms, stepUnits, surveyRuns, tallyRuns, survey, wilson, shareText,
       cityPoints, optimum, cityCount: () => wasm.city_count(), cycleCount: () => wasm.cycle_count(),
       compiled };
   }
 
   // --- nuv-survey's text ---
+
+  // Decimal places a number's text shows ("0.25" 2, "1e-3" 3, "2.5e1" 0).
+  function decimalsOf(text) {
+    const dot = text.indexOf('.'), e = text.search(/[eE]/);
+    let places = dot < 0 ? 0 : (e < 0 ? text.length : e) - dot - 1;
+    if (e >= 0) places -= Math.max(-999, Math.min(999, parseInt(text.slice(e + 1), 10)));
+    return places < 0 ? 0 : places > 340 ? -1 : places;
+  }
+
+  // nuv-survey's values of a coefficient typed as FROM:TO:STEP (or one number): FROM + k STEP
+  // rounded to the decimals FROM and STEP show, so that each is the double that number typed
+  // alone gives; TO is still taken a millionth of a step short. {values} or {error}.
+  function rangeValues(text) {
+    const NUMBER = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
+    const part = text.split(':');
+    if (part.some((p) => !NUMBER.test(p) || !Number.isFinite(Number(p)))) return { error: 'FROM:TO:STEP, finite numbers' };
+    const [from, to, step] = part.map(Number);
+    if (part.length === 1) return { values: [from + 0.0] };
+    if (part.length !== 3) return { error: 'a range is FROM:TO:STEP' };
+    if (!(step > 0)) return { error: 'the step is not above 0' };
+    if (from > to) return { error: 'FROM is above TO' };
+    const steps = (to - from) / step;
+    if (!(steps + 1e-6 < 1000)) return { error: 'more than a thousand values' };
+    const a = decimalsOf(part[0]), b = decimalsOf(part[2]);
+    const places = a < 0 || b < 0 ? -1 : Math.max(a, b);
+    const values = [];
+    for (let k = 0; k < Math.floor(steps + 1e-6) + 1; k++) {
+      const v = from + k * step;
+      values.push((places < 0 ? v : Number(fixed(v, places))) + 0.0);
+    }
+    return { values };
+  }
 
   // The line that says what every ratio is to.
   function optimumLine(o) {
@@ -404,7 +436,7 @@
     });
   }
 
-  const api = { NCITY, NSWEEP, RULES, OUTCOMES, load, fixed, fixedBits, shortest, tourText, optimumLine, summaryHead,
+  const api = { NCITY, NSWEEP, RULES, OUTCOMES, load, fixed, fixedBits, shortest, tourText, rangeValues, optimumLine, summaryHead,
     summaryRow, outcomeHead, outcomeRows };
   if (typeof module !== 'undefined' && module.exports) module.exports = api;
   else root.Nuv = api;

@@ -105,6 +105,18 @@ function unitsOf(block) {
     if (!fragment) console.log(`a 1,000-seed panel of nuv's network took ${await page.getAttribute('#seeds-panel', 'data-milliseconds')} ms`);
   }
 
+  // With one coefficient varied: a row per value, nuv-survey's for the range, and a bar per value.
+  for (const [vary, values, args] of [['D', '0.5:2:0.25', ['1', '1', '0.5:2:0.25']], ['C', '0:0.35:0.05', ['--C', '0:0.35:0.05', '1', '1', '1.5']]]) {
+    await open(`A=1&B=1&D=1.5&seed=5&seeds=1:100&vary=${vary}&values=${values}&run=seeds`);
+    const count = args.length === 3 ? 7 : 8;
+    await page.waitForFunction((k) => document.getElementById('survey').textContent.split('\n').length === k &&
+      document.getElementById('survey-command').textContent.length > 0, count, { timeout: 200000 });
+    const lines = execFileSync(surveyPath, ['--seeds', '1:100', ...args]).toString().trimEnd().split('\n');
+    check((await text('survey')) === lines.slice(lines.length - count).join('\n'), `the rows for ${vary} over ${values}`);
+    check((await text('survey-command')) === `nuv-survey ${args.length === 3 ? '' : '--C 0:0.35:0.05 '}--seeds 1:100 ${args.slice(-3).join(' ')}`, 'the survey\'s command');
+    check((await page.$$('#vary-chart line.interval')).length === count, `an interval per value of ${vary}`);
+  }
+
   // 3. A dragged city: the link carries the cities, the run is nuv-trace's with them as saved.
   await open('A=1&B=1&D=1&seed=5&cycle=49');
   const before = await text('table');
