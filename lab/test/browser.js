@@ -3,7 +3,7 @@
 // tour, ratio and rank; a slider moved from the keyboard and the step buttons change it as nuv
 // would; a bad value, typed or in a link, is named and runs nothing, so that the view, the
 // command and the address agree; extreme values draw no coordinate that is not finite; nothing
-// overflows a phone's 360 pixels; no console errors; a screenshot; one file under 100 KB.
+// overflows a phone's 360 pixels; no console errors; a screenshot; one file under 150 KB.
 //   usage: node browser.js NUV_LAB_HTML NUV_BINARY NUV_TRACE SCREENSHOT_PNG   (exit 77: skipped)
 'use strict';
 const fs = require('fs');
