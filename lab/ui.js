@@ -830,10 +830,27 @@
 
   // --- Start ---
 
+  // The fragment's NAME=VALUE pairs, each value percent-decoded. A '+' stays a '+' (a form's
+  // query would make it a space): 'bias=A+B' and 'A=1e+3' mean what they say. A value that is
+  // not good percent-encoding is kept as it stands, to be named beside its field.
+  function fragmentParams(text) {
+    const map = new Map();
+    for (const pair of text.split('&')) {
+      if (!pair) continue;
+      const at = pair.indexOf('='), name = at < 0 ? pair : pair.slice(0, at), value = at < 0 ? '' : pair.slice(at + 1);
+      let decoded = value;
+      try {
+        decoded = decodeURIComponent(value);
+      } catch (e) { /* kept as typed */ }
+      if (!map.has(name)) map.set(name, decoded);
+    }
+    return map;
+  }
+
   // The fragment's values, where there are any, into the fields; a cycle that is not one is
   // named beside the cycle, and the last cycle shown.
   function readFragment() {
-    const params = new URLSearchParams(location.hash.slice(1));
+    const params = fragmentParams(location.hash.slice(1));
     for (const name of [...RUN_FIELDS, ...NETWORK_FIELDS]) $(name).value = params.has(name) ? params.get(name) : DEFAULT[name];
     // A menu cannot show a value it does not offer: the link's is named, and the default used.
     for (const name of ['rule', 'start', 'distances']) {

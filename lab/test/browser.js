@@ -129,6 +129,11 @@ function traceRow(args, cycle) {
   }
   await open('1', '1', '1', '5', 7);
   check((await page.textContent('#cycle-msg')) === '', 'cycle=7 is a cycle');
+  // A '+' in a link is a plus, as in a number's exponent or the bias A+B, never a space.
+  await openRaw('#A=1e+0&B=1&D=1&seed=5&bias=A+B&cycle=49');
+  check((await table()) === nuvCycle(['1e+0', '1', '1', '5'], 49) && (await page.textContent('#command')) === 'nuv 1e+0 1 1 5',
+    'A=1e+0 and bias=A+B in a link are what they say');
+  await open('1', '1', '1', '5', 7);
 
   // 5. A typed value beyond a slider's range moves the slider to it.
   await page.fill('#D', '8');
