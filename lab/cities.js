@@ -11,6 +11,7 @@
     return NUMBER.test(word) && Number.isFinite(Number(word)) ? Number(word) : NaN;
   }
 
+  // Why n cities are not a network, or ''.
   function sizeProblem(n) {
     return n >= MINCITY && n <= MAXCITY ? '' : `${n} cities: a network has ${MINCITY} to ${MAXCITY}`;
   }

@@ -49,6 +49,7 @@
     view.setFloat64(0, x);
     return view.getBigUint64(0);
   }
+  // printf's "%.<d>f" of x.
   function fixed(x, d) {
     return fixedBits(bitsOf(x), d);
   }
@@ -107,6 +108,7 @@
   //           1 centred; sweeps 0 for the rule's default.
   const METRICS = { xy: 0, euc: 1, att: 2, geo: 3, matrix: 4 };
 
+  // The model over the module's exports (and the compiled module, for workers).
   function model(wasm, compiled) {
     const names = ['e', 'term', 'l', 'on', 'change', 'outcome', 'tour', 'length', 'ratio', 'rank', 'motion', 'moved'];
     const field = {};
@@ -136,6 +138,7 @@
         s.dt === undefined ? 0.01 : s.dt, s.tau === undefined ? 1 : s.tau, s.sweeps || 0, s.raw ? 1 : 0);
     }
 
+    // A list of cities into the module: coordinates, a matrix, and how distances are had.
     function writeCities(cities) {
       const v = view(), xyAt = wasm.cityxy(), dAt = wasm.citydistance();
       for (let i = 0; i < cities.n; i++) {
@@ -165,6 +168,7 @@
         tourLength: wasm.optimum_tour_length() };
     }
 
+    // A Tour as stored: n cities from 0, in position order.
     function readTour(v, address, n) {
       const tour = [];
       for (let j = 0; j < n; j++) tour.push(v.getInt32(address + 4 * j, true));
@@ -202,6 +206,7 @@
         for (let j = 0; j < n; j++) state[n * i + j] = v.getFloat64(a + 8 * (stride * i + j), true);
       return state;
     }
+    // A state, n x n, into the module's units.
     function writeState(state, n) {
       const v = view(), a = wasm.unitout();
       for (let i = 0; i < n; i++)
@@ -415,6 +420,7 @@
     return 'Acoef Bcoef Dcoef' + (withC ? '     C' : '') + '  ' + left('outcome', 7) + '  ' + left('tour', 17) + ' ' +
       right('rank', 5) + ' ' + right('ratio', 6) + ' ' + right('runs', 7) + ' ' + right('%', 6);
   }
+  // The rows of the outcomes of one network's runs, in that order.
   function outcomeRows(coef, result, withC) {
     const rows = result.tours.map((t) => Object.assign({ outcome: 'tour', ratio: t.length / result.optimum.length }, t));
     for (const o of [1, 2, 3])

@@ -180,6 +180,7 @@
     show(shown);
   }
 
+  // The run's progress bar at fraction, with its text; null hides it.
   function progress(fraction, text) {
     $('progress').hidden = fraction === null;
     if (fraction !== null) $('progress').value = fraction;
@@ -246,6 +247,8 @@
     return { rows, columns };
   }
 
+  // The grid of the state, n x n, with a dot on each unit above 0.5 and the units of `marked`
+  // ([[i, j], colour] each) outlined.
   const GRID = { left: 30, top: 30, size: 252 };
   function drawGrid(state, n, marked) {
     const svg = $('grid');
@@ -303,6 +306,7 @@
     return list;
   }
 
+  // The curves of the run shown, and of a pinned run pale beneath them, with cycle c marked.
   function drawCurve(c) {
     const svg = $('curve');
     svg.textContent = '';
@@ -362,6 +366,7 @@
 
   // Where each city is drawn: the cities' box fitted into the map, y up.
   const MAP = { left: 25, top: 20, w: 210, h: 240 };
+  // The map's place of a city and back, for cities at xy.
   function mapPlace(xy) {
     const xs = xy.map((p) => p[0]), ys = xy.map((p) => p[1]);
     const x0 = Math.min(...xs), y0 = Math.min(...ys);
@@ -371,6 +376,8 @@
       from: ([sx, sy]) => [x0 + (sx - MAP.left) / scale, y0 + (MAP.top + MAP.h - sy) / scale], span };
   }
 
+  // The cities, the tour of cycle y if it is one, and an optimum dashed; nothing to draw for a
+  // matrix without coordinates.
   function drawMap(y) {
     const svg = $('map');
     svg.textContent = '';
@@ -407,6 +414,7 @@
     return count;
   }
 
+  // What the status line says of cycle y.
   function statusText(y, run) {
     const n = run.n;
     const motion = y.moved ? `, ${y.motion}` : '';
@@ -544,6 +552,7 @@
     $('step-msg').textContent = `Unit ${stepping.units} of ${n * n} (red: just updated; white: next).`;
     show(shown);
   }
+  // Back from stepping to the cycles.
   function stopStepping() {
     if (!stepping) return;
     stepping = null;
@@ -563,6 +572,7 @@
     show(shown);
   }
 
+  // Plays the cycles from the one shown (from 0 at the end), at the speed chosen; again pauses.
   function play() {
     if (timer !== null) return stop();
     if (!current || !current.run) return;
@@ -715,6 +725,7 @@
     if (m) ($('cities-n').value = m[1]), ($('cities-s').value = m[2]);
   }
 
+  // The cities the menu (and the random N and S) choose; a file is asked for with the picker.
   function chooseCities() {
     const v = $('cities').value;
     if (v === 'file') return $('cities-file').click();
@@ -739,6 +750,7 @@
     });
   }
 
+  // Cities of a file or the map as the run's, carried in the link.
   function useList(cities, name) {
     const link = Cities.toLink(cities);
     listCities = { cities: Cities.fromLink(link.text).cities, name: name.replace(/[^A-Za-z0-9_.-]/g, '_') || 'cities' };
@@ -761,6 +773,7 @@
     useList(cities, current.cities.name || (SHIPPED.includes(texts.cities) ? texts.cities : 'cities'));
   }
 
+  // Cities dragged with the pointer, or moved by the arrow keys when focused.
   function dragging() {
     const svg = $('map');
     let held = null;
@@ -877,6 +890,7 @@
     else $('cycle-msg').textContent = `the link's cycle '${text}' is not a whole number from 0 to ${sweeps - 1}; showing ${sweeps - 1}`;
   }
 
+  // Loads the module, reads the link, runs it, and listens to every control.
   async function start() {
     const bytes = Uint8Array.from(atob(NUV_WASM_BASE64), (ch) => ch.charCodeAt(0));
     model = await Nuv.load(bytes);
