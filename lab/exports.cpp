@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include "random.h"
+#include "read.h"
 #include "result.h"
 #include "trace.h"
 #include "tsplib.h"
@@ -57,6 +58,52 @@ EXPORT(use_cities) void use_cities(int n, int kind, int drawn) {
   if (kind >= 1 && kind <= 3) tsplib_distances(Metric(kind - 1));
   prepare_tours();
 }
+// --- A city file's text, read as the tools read a file ---
+
+extern "C" __attribute__((import_module("env"), import_name("read_decimal"))) double
+read_decimal(const char *word, size_t length);
+
+// The page reads a word as a decimal number (NaN when it is not one): hexadecimal, which the C
+// library's strtod would take too, is not read here.
+bool word_number(const char *word, size_t length, double *value) {
+  *value = read_decimal(word, length);
+  return *value - *value == 0; // finite
+}
+
+namespace {
+char text[1 << 21]; // the file's text, as the page writes it
+CityName text_name;
+CityKind text_kind;
+CityError text_error;
+} // namespace
+
+EXPORT(text_buffer) char *text_buffer() {
+  return text;
+}
+EXPORT(text_capacity) int text_capacity() {
+  return int(sizeof text);
+}
+// The size bytes of text_buffer read into the model: 1, or 0 with the line and the reason in
+// text_error_line and text_error_why. Then text_kind and text_name say what was read.
+EXPORT(read_cities) int read_cities(int size) {
+  return read_city_text(text, size_t(size), &text_name, &text_kind, &text_error);
+}
+EXPORT(text_error_line) int text_error_line() {
+  return text_error.line;
+}
+EXPORT(text_error_why) const char *text_error_why() {
+  return text_error.why;
+}
+EXPORT(text_kind) int text_kind_of() {
+  return text_kind;
+}
+EXPORT(text_name) const char *text_name_of() {
+  return text_name.s;
+}
+EXPORT(cities_drawn) int cities_drawn() {
+  return cityxy_known;
+}
+
 EXPORT(citydistance) double *citydistance_address() {
   return &citydistance[0][0];
 }

@@ -85,18 +85,29 @@
 
   // --- The module ---
 
-  // What the module calls back: run_family's cycles, to whoever runs it.
-  const hooks = { reached: () => {} };
+  // What the module calls back: run_family's cycles, to whoever runs it; and its memory, once
+  // there is one, for the words it asks the browser to read as numbers.
+  const hooks = { reached: () => {}, memory: null };
+  const DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
+
+  // A word of a city file as a decimal number, correctly rounded as strtod rounds; NaN when
+  // it is none.
+  function readDecimal(at, length) {
+    const word = String.fromCharCode(...new Uint8Array(hooks.memory.buffer, at, length));
+    return DECIMAL.test(word) ? Number(word) : NaN;
+  }
 
   // Instantiates the module from its bytes or a compiled module; resolves to a model.
   async function load(bytes) {
     const imports = {
       env: { tanh: Math.tanh, atanh: Math.atanh, log: Math.log, cos: Math.cos, acos: Math.acos,
-        cycle_reached: (c) => hooks.reached(c) },
+        cycle_reached: (c) => hooks.reached(c), read_decimal: readDecimal },
     };
     const made = await WebAssembly.instantiate(bytes, imports);
     // From bytes: the instance and its module; from a module: the instance alone.
-    return model((made.instance || made).exports, made.module || bytes);
+    const exports = (made.instance || made).exports;
+    hooks.memory = exports.memory;
+    return model(exports, made.module || bytes);
   }
 
   // A network of the family, as the page and its tests describe one:
@@ -149,6 +160,34 @@
           for (let j = 0; j < cities.n; j++) v.setFloat64(dAt + 8 * (stride * i + j), cities.matrix[i][j], true);
       }
       wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0);
+    }
+
+    // A city file's text read by the tools' own reader: {cities, name} (a list, its coordinates
+    // as the file gives them), or {error, line} (line 0: the file as a whole).
+    function readCities(textOfFile) {
+      const bytes = new TextEncoder().encode(textOfFile);
+      if (bytes.length > wasm.text_capacity()) return { error: `larger than ${wasm.text_capacity() >> 20} MB`, line: 0 };
+      new Uint8Array(wasm.memory.buffer, wasm.text_buffer(), bytes.length).set(bytes);
+      citiesKey = null; // the module's cities are the file's now
+      if (!wasm.read_cities(bytes.length)) return { error: cString(wasm.text_error_why()), line: wasm.text_error_line() };
+      const n = wasm.city_count(), metric = ['xy', 'euc', 'att', 'geo', 'matrix'][wasm.text_kind()];
+      const v = view(), dAt = wasm.citydistance();
+      let xy = wasm.cities_drawn() ? cityPoints() : null, matrix = null;
+      if (metric === 'geo') xy = xy.map(([longitude, latitude]) => [latitude, longitude]); // as in the file
+      if (metric === 'matrix') {
+        matrix = [];
+        for (let i = 0; i < n; i++) {
+          matrix.push([]);
+          for (let j = 0; j < n; j++) matrix[i].push(v.getFloat64(dAt + 8 * (stride * i + j), true));
+        }
+      }
+      return { cities: { kind: 'list', metric, n, xy, matrix }, name: cString(wasm.text_name()) };
+    }
+
+    // A NUL-ended string of the module's.
+    function cString(at) {
+      const bytes = new Uint8Array(wasm.memory.buffer, at);
+      return new TextDecoder().decode(bytes.subarray(0, bytes.indexOf(0)));
     }
 
     // The cities as the module draws them (GEO's swapped to longitude across), or null.
@@ -339,7 +378,7 @@
       return fixed(share, 1) + ' ' + sign + fixed(far / 10, 1);
     }
 
-    return { setNetwork, runMember, tableBlock, transcript, unitTerms, stepUnits, surveyRuns, tallyRuns, survey, wilson, shareText,
+    return { setNetwork, readCities, runMember, tableBlock, transcript, unitTerms, stepUnits, surveyRuns, tallyRuns, survey, wilson, shareText,
       cityPoints, optimum, cityCount: () => wasm.city_count(), cycleCount: () => wasm.cycle_count(),
       compiled };
   }

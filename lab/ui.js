@@ -19,6 +19,7 @@
   const NAMES = { A: 'Acoef', B: 'Bcoef', D: 'Dcoef', seed: 'the seed', cities: 'the cities', C: 'C', n: 'n',
     bias: 'the bias', u0: 'U0', dt: 'dt', tau: 'tau', sweeps: 'the sweeps' };
   const SHIPPED = [...document.querySelectorAll('script[type="text/x-tsplib"]')].map((e) => e.dataset.name);
+  const shipped = new Map(); // each shipped instance's cities, once read
 
   let model = null;
   const texts = Object.assign({}, DEFAULT); // the fields' texts, good or not
@@ -66,7 +67,9 @@
     }
     if (text.startsWith('random:')) return { error: 'random cities are random:N:S, whole numbers' };
     if (SHIPPED.includes(text)) {
-      const read = Cities.read(document.querySelector(`script[data-name="${text}"]`).textContent);
+      // Read once: the reading leaves the cities in the module, which a run sets again.
+      if (!shipped.has(text)) shipped.set(text, model.readCities(document.querySelector(`script[data-name="${text}"]`).textContent));
+      const read = shipped.get(text);
       return read.error ? { error: `${text}: ${read.error}` } : { cities: read.cities, option: `data/tsplib/${text}.tsp` };
     }
     const list = Cities.fromLink(text);
@@ -740,10 +743,10 @@
     const file = $('cities-file').files[0];
     if (!file) return showCities();
     file.text().then((text) => {
-      const read = Cities.read(text);
+      const read = model.readCities(text);
       if (read.error) {
         showCities();
-        $('cities-msg').textContent = `${file.name}: ${read.error}`;
+        $('cities-msg').textContent = `${file.name}${read.line ? ':' + read.line : ''}: ${read.error}`;
         return;
       }
       useList(read.cities, read.name || file.name.replace(/\.[^.]*$/, ''));

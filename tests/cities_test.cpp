@@ -164,6 +164,10 @@ TEST_F(CityFile, BadFilesAreRefusedWithTheFileLineAndReason) {
        ":8: 'nan' is not a finite number"},
       {"0 0\n1 0\n1 1\n", "3 cities: a network has 4 to 100"},
       {"0 0\n1 0\n1 1 1\n0 1\n", ":3: a city is 'x y'"},
+      // A second DIMENSION would leave a section read for another size.
+      {head + nodes.substr(0, nodes.size() - 4) + "DIMENSION : 5\n", ":10: DIMENSION comes twice"},
+      // strtod would stop at the NUL and take "1" for the whole word.
+      {std::string("0 0\n1 0\n1\0 1\n0 1\n", 18), ":3: a city is 'x y'"},
   };
   int k = 0;
   for (const auto &[text, message] : bad) {

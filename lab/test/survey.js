@@ -1,7 +1,8 @@
 // The module's surveys against nuv-survey's text, line for line: the optimum line, the summary
 // row and the --tours rows for networks across the family (nuv's, random cities, TSPLIB files
 // read by cities.js, the three rules, C), and cities.js's readings of the shipped files against
-// nuv-trace's transcripts. Also the shortest text of numbers against the tools' examples.
+// nuv-trace's transcripts, and its refusals of bad files. Also the shortest text of numbers
+// against the tools' examples.
 //   usage: node survey.js NUV_WASM NUV_SURVEY NUV_TRACE DATA_DIR   (exit 77: skipped, no module)
 'use strict';
 const fs = require('fs');
@@ -27,14 +28,16 @@ function shortestCases() {
   for (const [x, text] of cases) check(Nuv.shortest(x) === text, `shortest(${x}) is ${Nuv.shortest(x)}, not ${text}`);
 }
 
+let model = null;
+
 // A network given as the tools' options and as the page's description.
 function tsplibNetwork(file, settings) {
-  const read = Cities.read(fs.readFileSync(path.join(dataDir, file), 'utf8'));
+  const read = model.readCities(fs.readFileSync(path.join(dataDir, file), 'utf8'));
   return { cities: read.cities, settings };
 }
 
 (async () => {
-  const model = await Nuv.load(fs.readFileSync(wasmPath));
+  model = await Nuv.load(fs.readFileSync(wasmPath));
   shortestCases();
   const members = [
     { options: [], network: {}, coef: [1, 1, 1.5], seeds: [1, 400] },
@@ -74,6 +77,26 @@ function tsplibNetwork(file, settings) {
     const back = Cities.fromLink(Cities.toLink(network.cities).text).cities;
     check(JSON.stringify(back) === JSON.stringify(network.cities), `${file}: through a link`);
   }
+  // A bad file is refused by the page with the line and reason nuv-trace gives.
+  const head = 'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EUC_2D\nNODE_COORD_SECTION\n';
+  const bad = [head + '1 0 0\n2 1 0\n3 1 1\n', head + '1 0 0\n2 1 0\n2 1 1\n4 0 1\n', head + '1 0 0\n2 1e400 0\n',
+    'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : UPPER_ROW\nEDGE_WEIGHT_SECTION\n1 2 3\n4 x 6\n',
+    'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1 2 3\n1 0 4 5\n2 4 0 6\n3 5 7 0\n',
+    '0 0\n1 0\n1 1\n', '0 0\n1 0\n1 1 1\n0 1\n', 'NAME : t\nTYPE : ATSP\n', 'NAME : t\nDIMENSION : 4\nDIMENSION : 5\n'];
+  const file = path.join(require('os').tmpdir(), `nuv-survey-js-${process.pid}.tsp`);
+  for (const text of bad) {
+    fs.writeFileSync(file, text);
+    let said = '';
+    try {
+      execFileSync(tracePath, ['--cities', file, '1', '1', '1', '5'], { stdio: 'pipe' });
+    } catch (e) {
+      said = e.stderr.toString();
+    }
+    const read = model.readCities(text);
+    const expected = `'${file}'${read.line ? ':' + read.line : ''}: ${read.error}`;
+    check(read.error && said.includes(expected), `the page refuses ${JSON.stringify(text)} as nuv-trace does: ${expected} in ${said}`);
+  }
+  fs.rmSync(file);
   console.log(`survey: ${passed} passed, ${failed} failed`);
   process.exit(failed ? 1 : 0);
 })();
