@@ -62,25 +62,16 @@ static void BM_BatchLoopLibraryTanh(benchmark::State &state) {
 }
 BENCHMARK(BM_BatchLoopLibraryTanh);
 
-// One run as the survey measures it, one network at a time: nuv's run, the state before its
-// last sweep kept, then the energy and the decoding.
-static RunResult measured_run(unsigned seed) {
-  static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
-  run_network(COEF, seed, [&](int c) {
-    if (c == NSWEEP - 3) memcpy(before2, unitout, sizeof unitout);
-    if (c == NSWEEP - 2) memcpy(before, unitout, sizeof unitout);
-  });
-  return measure_run(before, before2);
-}
+// One run as the survey measures it, one network at a time: measured_run.
 static void BM_SurveyRun(benchmark::State &state) {
   uint32_t seed = 1;
-  for (auto _ : state) benchmark::DoNotOptimize(measured_run(seed++));
+  for (auto _ : state) benchmark::DoNotOptimize(measured_run(COEF, seed++));
 }
 BENCHMARK(BM_SurveyRun);
 
 // Decoding a settled state into a tour, and its length.
 static void BM_Decode(benchmark::State &state) {
-  measured_run(5);
+  measured_run(COEF, 5);
   for (auto _ : state) {
     Tour t;
     benchmark::DoNotOptimize(decode_tour(unitout, &t));

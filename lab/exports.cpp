@@ -179,7 +179,6 @@ struct SeedRun {
 };
 SeedRun seed_run;
 Tally tally;
-double ring[3][MAXCITY][MAXCITY]; // the states after the last three sweeps
 } // namespace
 
 EXPORT(tally_reset) void tally_reset() {
@@ -189,17 +188,7 @@ EXPORT(tally_reset) void tally_reset() {
 // The run for the seed, measured at its end as the survey measures it.
 EXPORT(survey_run) const SeedRun *survey_run(double a, double b, double d, uint32_t seed) {
   const double coef[3] = {a, b, d};
-  int swept = 0;
-  start_run(coef, seed);
-  run_cycles(
-      [&]() {
-        update_state();
-        swept++;
-        for (int i = 0; i < family.n; i++)
-          memcpy(ring[swept % 3][i], unitout[i], sizeof(double) * size_t(family.n));
-      },
-      [](int) {});
-  seed_run.result = measure_run(ring[(swept - 1) % 3], ring[(swept - 2) % 3]);
+  seed_run.result = measured_run(coef, seed);
   seed_run.canonical = Tour();
   seed_run.canonical_length = 0, seed_run.canonical_rank = 0;
   if (seed_run.result.valid()) {

@@ -4,6 +4,8 @@
 #include <math.h>
 #include <string.h>
 
+#include "schedule.h"
+
 RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]) {
   RunResult r;
   memset(&r, 0, sizeof r); // every byte set: results travel through pipes whole
@@ -16,6 +18,25 @@ RunResult measure_run(const double before[][MAXCITY], const double before2[][MAX
     r.rank = tour_rank(r.length);
   }
   return r;
+}
+
+RunResult measured_run(const double coef[3], unsigned seed) {
+  static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
+  const int n = family.n, sweeps = family.sweeps;
+  int swept = 0;
+  start_run(coef, seed);
+  run_cycles(
+      [&]() {
+        for (int i = 0; i < n; i++) {
+          if (swept == sweeps - 2) memcpy(before2[i], unitout[i], sizeof(double) * size_t(n));
+          if (swept == sweeps - 1) memcpy(before[i], unitout[i], sizeof(double) * size_t(n));
+        }
+        update_state();
+        swept++;
+      },
+      [](int) {});
+  if (sweeps < 2) memcpy(before2, before, sizeof before);
+  return measure_run(before, before2);
 }
 
 void Tally::add(const RunResult &run, const Optimum &optimum) {

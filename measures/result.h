@@ -26,6 +26,11 @@ struct RunResult {
 // are the states before the last sweep and the one before it.
 RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]);
 
+// The run of the program's network for coef and seed, measured at its end by measure_run, with
+// the states a batch's lanes keep: before the last sweep and before the one before it (with one
+// sweep, the start for both).
+RunResult measured_run(const double coef[3], unsigned seed);
+
 // The aggregates of one network's runs; they do not grow with the runs.
 struct Tally {
   uint64_t runs = 0, valid = 0, optimal = 0, settled = 0;

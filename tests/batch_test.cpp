@@ -10,6 +10,7 @@
 #include "batch.h"
 #include "cities.h"
 #include "network.h"
+#include "result.h"
 #include "schedule.h"
 
 namespace {
@@ -111,6 +112,31 @@ TEST(Batch, EveryMemberOfTheFamilyRunsInLanesAsItRunsAlone) {
     EXPECT_EQ(compare(triples, 3, 40, &differing), 3 * 40) << m.cities;
     EXPECT_EQ(differing, 0) << m.cities << " rule " << m.rule;
   }
+  reset_family();
+}
+
+// One network's measured run keeps the states a batch's lane keeps, so that it measures the
+// run's end as the survey does: the same result, byte for byte, down to one and two sweeps
+// (where there is no state before the one before the last sweep).
+TEST(Batch, AMeasuredRunEndsAsALaneEnds) {
+  choose_activation();
+  static Batch batch;
+  static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
+  const double coef[4] = {1, 1, 1.5, 0};
+  for (Rule rule : {RULE_INPLACE, RULE_SYNC})
+    for (int sweeps : {1, 2, 3, 50}) {
+      reset_family();
+      family.rule = rule, family.sweeps = sweeps;
+      for (int l = 0; l < NLANE; l++) batch_start(&batch, l, coef, uint32_t(100 + l));
+      batch_sweeps(&batch);
+      for (int l = 0; l < NLANE; l++) {
+        batch_take(&batch, l, before, before2);
+        const RunResult lane = measure_run(before, before2),
+                        alone = measured_run(coef, uint32_t(100 + l));
+        EXPECT_EQ(memcmp(&lane, &alone, sizeof lane), 0)
+            << "rule " << rule << ", " << sweeps << " sweeps";
+      }
+    }
   reset_family();
 }
 
