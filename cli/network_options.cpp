@@ -43,6 +43,21 @@ bool positive(const std::string &name, const std::string &value, double *v, std:
   return bad(name, value, "is not a finite number above 0", error);
 }
 
+// The options' words, as Rule and Start number them; distances scaled (0) or raw.
+const char *const RULES[] = {"inplace", "sync", "euler"};
+const char *const STARTS[] = {"uniform", "centred"};
+const char *const DISTANCES[] = {"scaled", "raw"};
+
+// The index of value among the n names, or a refusal naming them ("is not a, b or c").
+bool choose(const std::string &name, const std::string &value, const char *const names[], int n,
+            int *index, std::string *error) {
+  for (int k = 0; k < n; k++)
+    if (value == names[k]) return *index = k, true;
+  std::string list = names[0];
+  for (int k = 1; k < n; k++) list += (k == n - 1 ? " or " : ", ") + std::string(names[k]);
+  return bad(name, value, "is not " + list, error);
+}
+
 } // namespace
 
 bool read_network_option(const std::string &name, const std::string &value, NetworkOptions *o,
@@ -58,15 +73,10 @@ bool read_network_option(const std::string &name, const std::string &value, Netw
     o->c = value, o->c_given = true;
     return true;
   }
+  int k;
   if (name == "--rule") {
-    if (value == "inplace")
-      family.rule = RULE_INPLACE;
-    else if (value == "sync")
-      family.rule = RULE_SYNC;
-    else if (value == "euler")
-      family.rule = RULE_EULER;
-    else
-      return bad(name, value, "is not inplace, sync or euler", error);
+    if (!choose(name, value, RULES, 3, &k, error)) return false;
+    family.rule = Rule(k);
   } else if (name == "--n") {
     if (!read_number(value, &v)) return bad(name, value, "is not a finite number", error);
     family.target = v, o->n_given = true;
@@ -80,12 +90,8 @@ bool read_network_option(const std::string &name, const std::string &value, Netw
   } else if (name == "--u0") {
     if (!positive(name, value, &family.u0, error)) return false;
   } else if (name == "--start") {
-    if (value == "uniform")
-      family.start = START_UNIFORM;
-    else if (value == "centred")
-      family.start = START_CENTRED;
-    else
-      return bad(name, value, "is not uniform or centred", error);
+    if (!choose(name, value, STARTS, 2, &k, error)) return false;
+    family.start = Start(k);
   } else if (name == "--dt") {
     if (!positive(name, value, &family.dt, error)) return false;
   } else if (name == "--tau") {
@@ -95,12 +101,8 @@ bool read_network_option(const std::string &name, const std::string &value, Netw
       return bad(name, value, "is not a whole number in 1 ... 100000", error);
     family.sweeps = int(whole), o->sweeps_given = true;
   } else if (name == "--distances") {
-    if (value == "scaled")
-      family.raw = false;
-    else if (value == "raw")
-      family.raw = true;
-    else
-      return bad(name, value, "is not scaled or raw", error);
+    if (!choose(name, value, DISTANCES, 2, &k, error)) return false;
+    family.raw = k == 1;
   }
   o->chosen = true;
   if (name != "--rule")
@@ -125,9 +127,8 @@ bool is_nuv_network(const NetworkOptions &o) {
 }
 
 std::string network_text(const NetworkOptions &o) {
-  static const char *const RULE[] = {"inplace", "sync", "euler"};
-  std::string s =
-      "network: " + o.name + ", " + std::to_string(family.n) + " cities, rule " + RULE[family.rule];
+  std::string s = "network: " + o.name + ", " + std::to_string(family.n) + " cities, rule " +
+                  RULES[family.rule];
   if (o.c_given) s += ", C " + o.c;
   s += o.settings;
   if (!o.sweeps_given) s += ", " + std::to_string(family.sweeps) + " sweeps";
