@@ -4,12 +4,12 @@
 //   usage: node bench/lab-seeds.js build/lab/nuv-lab.html 'A=1&B=1&D=1&seed=5&cities=eil51&rule=euler&run=seeds'
 'use strict';
 const path = require('path');
-const { chromium } = require(path.join(__dirname, '..', 'lab', 'test', 'node_modules', 'playwright-core'));
+const { needChromium, openBrowser } = require(path.join(__dirname, '..', 'lab', 'test', 'common.js'));
 
 const [pagePath, fragment] = process.argv.slice(2);
+const chromium = needChromium(pagePath);
 (async () => {
-  const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: ['--no-sandbox', '--disable-gpu'] });
-  const page = await browser.newPage();
+  const { browser, page } = await openBrowser(chromium, { width: 1200, height: 1000 });
   await page.goto('file://' + path.resolve(pagePath) + '#' + fragment);
   await page.waitForFunction(() => document.getElementById('seeds-panel').dataset.milliseconds, null, { timeout: 0 });
   console.log(await page.textContent('#survey'));

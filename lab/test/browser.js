@@ -9,28 +9,11 @@
 const fs = require('fs');
 const path = require('path');
 const { execFileSync } = require('child_process');
+const { needChromium, openBrowser, checks } = require('./common.js');
 
 const [pagePath, nuvPath, tracePath, screenshotPath] = process.argv.slice(2);
-const CHROMIUM = '/usr/bin/chromium';
-function skip(why) {
-  console.log('skipped: ' + why);
-  process.exit(77);
-}
-if (!fs.existsSync(pagePath)) skip('the page was not built (no clang or wasm-ld)');
-if (!fs.existsSync(CHROMIUM)) skip('no ' + CHROMIUM);
-let chromium;
-try {
-  ({ chromium } = require(path.join(__dirname, 'node_modules', 'playwright-core')));
-} catch (e) {
-  skip('playwright-core is not installed (npm ci in lab/test)');
-}
-
-let passed = 0;
-let failed = 0;
-function check(ok, what) {
-  if (ok) passed++;
-  else failed++, console.log('FAILED: ' + what);
-}
+const chromium = needChromium(pagePath);
+const { check, finish, crash } = checks();
 
 // The lines nuv prints for one cycle: its table and, from cycle 1 on, its energy line.
 function nuvCycle(args, cycle) {
@@ -48,17 +31,7 @@ function traceRow(args, cycle) {
 
 (async () => {
   check(fs.statSync(pagePath).size < 150 * 1024, 'the page is under 150 KB');
-  const browser = await chromium.launch({
-    executablePath: CHROMIUM,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
-  const page = await browser.newPage({ viewport: { width: 1150, height: 1000 } });
-  const errors = [];
-  const requests = [];
-  page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
-  page.on('pageerror', (e) => errors.push(e.message));
-  page.on('request', (r) => r.url().startsWith('file:') || requests.push(r.url()));
+  const { browser, page, errors, requests } = await openBrowser(chromium, { width: 1150, height: 1000 });
   const table = () => page.textContent('#table');
   const url = 'file://' + path.resolve(pagePath);
   async function open(a, b, d, seed, cycle) {
@@ -184,9 +157,5 @@ function traceRow(args, cycle) {
   check(requests.length === 0, 'no requests beyond the file: ' + requests.join(' '));
   check(errors.length === 0, 'no console errors: ' + errors.join(' | '));
   await browser.close();
-  console.log(`browser: ${passed} passed, ${failed} failed`);
-  process.exit(failed ? 1 : 0);
-})().catch((e) => {
-  console.log('FAILED: ' + e.stack);
-  process.exit(1);
-});
+  finish('browser');
+})().catch(crash);

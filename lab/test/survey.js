@@ -10,15 +10,11 @@ const path = require('path');
 const { execFileSync } = require('child_process');
 const Nuv = require('../nuv.js');
 const Cities = require('../cities.js');
-const { needModule } = require('./common.js');
+const { needModule, checks } = require('./common.js');
 
 const [wasmPath, surveyPath, tracePath, dataDir] = process.argv.slice(2);
 needModule(wasmPath);
-let passed = 0, failed = 0;
-function check(ok, what) {
-  if (ok) passed++;
-  else failed++, console.log('FAILED: ' + what);
-}
+const { check, finish, crash } = checks();
 
 // The tools' own examples of shortest (from their tests of it).
 function shortestCases() {
@@ -97,6 +93,5 @@ function tsplibNetwork(file, settings) {
     check(read.error && said.includes(expected), `the page refuses ${JSON.stringify(text)} as nuv-trace does: ${expected} in ${said}`);
   }
   fs.rmSync(file);
-  console.log(`survey: ${passed} passed, ${failed} failed`);
-  process.exit(failed ? 1 : 0);
-})();
+  finish('survey');
+})().catch(crash);

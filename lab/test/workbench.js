@@ -11,28 +11,12 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { execFileSync } = require('child_process');
+const { needChromium, openBrowser, checks } = require('./common.js');
 const Cities = require('../cities.js');
 
 const [pagePath, tracePath, surveyPath, sourceDir, outDir] = process.argv.slice(2);
-const CHROMIUM = '/usr/bin/chromium';
-function skip(why) {
-  console.log('skipped: ' + why);
-  process.exit(77);
-}
-if (!fs.existsSync(pagePath)) skip('the page was not built (no clang or wasm-ld)');
-if (!fs.existsSync(CHROMIUM)) skip('no ' + CHROMIUM);
-let chromium;
-try {
-  ({ chromium } = require(path.join(__dirname, 'node_modules', 'playwright-core')));
-} catch (e) {
-  skip('playwright-core is not installed (npm ci in lab/test)');
-}
-
-let passed = 0, failed = 0;
-function check(ok, what) {
-  if (ok) passed++;
-  else failed++, console.log('FAILED: ' + what);
-}
+const chromium = needChromium(pagePath);
+const { check, finish, crash } = checks();
 
 const data = (name) => path.join(sourceDir, 'data', 'tsplib', name + '.tsp');
 
@@ -49,16 +33,7 @@ function unitsOf(block) {
 }
 
 (async () => {
-  const browser = await chromium.launch({
-    executablePath: CHROMIUM,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
-  const page = await browser.newPage({ viewport: { width: 1200, height: 1000 } });
-  const errors = [], requests = [];
-  page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
-  page.on('pageerror', (e) => errors.push(e.message));
-  page.on('request', (r) => /^(file|blob):/.test(r.url()) || requests.push(r.url()));
+  const { browser, page, errors, requests } = await openBrowser(chromium, { width: 1200, height: 1000 });
   const url = 'file://' + path.resolve(pagePath);
   const text = (id) => page.textContent('#' + id);
   async function open(fragment, wait = 'Cycle :') {
@@ -246,9 +221,5 @@ function unitsOf(block) {
   check(errors.length === 0, 'no console errors: ' + errors.join(' | '));
   fs.rmSync(dir, { recursive: true });
   await browser.close();
-  console.log(`workbench: ${passed} passed, ${failed} failed`);
-  process.exit(failed ? 1 : 0);
-})().catch((e) => {
-  console.log('FAILED: ' + e.stack);
-  process.exit(1);
-});
+  finish('workbench');
+})().catch(crash);
