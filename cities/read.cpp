@@ -153,6 +153,12 @@ bool read_nodes(Lines *lines, int n, double (*xy)[2], CityError *e) {
   return true;
 }
 
+// Whether the format is one of the four matrix formats read here.
+bool matrix_format(Span f) {
+  return is(f, "FULL_MATRIX") || is(f, "UPPER_ROW") || is(f, "LOWER_DIAG_ROW") ||
+         is(f, "UPPER_DIAG_ROW");
+}
+
 // The weights an EDGE_WEIGHT_SECTION of the format holds for n cities; 0 for no such format.
 size_t weight_count(Span format, size_t n) {
   return is(format, "FULL_MATRIX")                                      ? n * n
@@ -221,7 +227,7 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
                     word(value));
     } else if (is(key, "EDGE_WEIGHT_FORMAT")) {
       format = value;
-      if (!is(value, "FUNCTION") && weight_count(value, MINCITY) == 0)
+      if (!is(value, "FUNCTION") && !matrix_format(value))
         return fail(e, at,
                     "EDGE_WEIGHT_FORMAT % is not supported: FULL_MATRIX, UPPER_ROW, LOWER_DIAG_ROW "
                     "or UPPER_DIAG_ROW",
