@@ -48,14 +48,14 @@ EXPORT(use_random_cities) void use_random_cities(int n, uint32_t seed) {
   random_cities(n, seed);
   prepare_tours();
 }
-// n cities the page has written: coordinates into cityxy (kind 0 plain, with Euclidean
-// distances; 1, 2, 3 TSPLIB's EUC_2D, ATT and GEO), or (kind 4) distances into citydistance,
-// with coordinates to draw when `drawn`.
+// n cities the page has written, their distances had as a CityKind says: coordinates into
+// cityxy (as a file gives them), or for CITY_MATRIX distances into citydistance, with
+// coordinates to draw when `drawn`.
 EXPORT(use_cities) void use_cities(int n, int kind, int drawn) {
   family.n = n;
-  family.matrix = kind == 4;
-  cityxy_known = kind != 4 || drawn != 0;
-  if (kind >= 1 && kind <= 3) tsplib_distances(Metric(kind - 1));
+  family.matrix = kind == CITY_MATRIX;
+  cityxy_known = kind != CITY_MATRIX || drawn != 0;
+  if (kind >= CITY_EUC_2D && kind <= CITY_GEO) tsplib_distances(Metric(kind - CITY_EUC_2D));
   prepare_tours();
 }
 // --- A city file's text, read as the tools read a file ---
@@ -127,6 +127,20 @@ EXPORT(reached) const Cycle *reached_address() {
 }
 EXPORT(unitout) double *unitout_address() {
   return &unitout[0][0];
+}
+// The units on in each row ([0 ... n - 1]) and each column (from [MAXCITY]) of the state in
+// unitout; a unit is on above on_above().
+EXPORT(line_counts) const int *line_counts() {
+  static int on[2][MAXCITY];
+  units_on_lines(unitout, on[0], on[1]);
+  return &on[0][0];
+}
+EXPORT(on_above) double on_above() {
+  return ON_ABOVE;
+}
+// The distinct tours when they are ranked, else 0.
+EXPORT(tour_count) int tour_count_of() {
+  return tour_count();
 }
 EXPORT(max_city) int max_city() {
   return MAXCITY;
@@ -217,6 +231,13 @@ EXPORT(tally) const Tally *tally_address() {
   return &tally;
 }
 
+// A share of count in runs as the tools print it.
+EXPORT(share) const Share *share(double count, double runs) {
+  static Share s;
+  s = share_of(uint64_t(count), uint64_t(runs));
+  return &s;
+}
+
 // The 95 % interval of count in runs, in percent: [0] low, [1] high.
 EXPORT(wilson) const double *wilson(double count, double runs) {
   static double ends[2];
@@ -234,7 +255,7 @@ EXPORT(optimum_tour_length) double optimum_tour_length() {
 
 // Where the fields of a SeedRun and a Tally lie: 0 outcome, 1 motion, 2 canonical tour,
 // 3 canonical length, 4 canonical rank, 5 tally runs, 6 valid, 7 optimal, 8 settled,
-// 9 ratio_sum, 10 best_ratio, 11 best, 12 energy.
+// 9 ratio_sum, 10 best_ratio, 11 best, 12 energy; then a Share's: 13 percent, 14 far, 15 lean.
 EXPORT(survey_layout) int survey_layout(int field) {
   static const int at[] = {int(offsetof(SeedRun, result) + offsetof(RunResult, outcome)),
                            int(offsetof(SeedRun, result) + offsetof(RunResult, motion)),
@@ -248,6 +269,9 @@ EXPORT(survey_layout) int survey_layout(int field) {
                            int(offsetof(Tally, ratio_sum)),
                            int(offsetof(Tally, best_ratio)),
                            int(offsetof(Tally, best)),
-                           int(offsetof(SeedRun, result) + offsetof(RunResult, energy))};
+                           int(offsetof(SeedRun, result) + offsetof(RunResult, energy)),
+                           int(offsetof(Share, percent)),
+                           int(offsetof(Share, far)),
+                           int(offsetof(Share, lean))};
   return at[field];
 }

@@ -88,7 +88,7 @@
   // What the module calls back: run_family's cycles, to whoever runs it; and its memory, once
   // there is one, for the words it asks the browser to read as numbers.
   const hooks = { reached: () => {}, memory: null };
-  const DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
+  const DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/; // a decimal number's text
 
   // A word of a city file as a decimal number, correctly rounded as strtod rounds; NaN when
   // it is none.
@@ -125,7 +125,7 @@
     const field = {};
     names.forEach((name, k) => { field[name] = wasm.cycle_layout(k); });
     const surveyNames = ['outcome', 'motion', 'canonical', 'canonicalLength', 'canonicalRank', 'runs', 'valid',
-      'optimal', 'settled', 'ratioSum', 'bestRatio', 'best', 'energy'];
+      'optimal', 'settled', 'ratioSum', 'bestRatio', 'best', 'energy', 'sharePercent', 'shareFar', 'shareLean'];
     const at = {};
     surveyNames.forEach((name, k) => { at[name] = wasm.survey_layout(k); });
     const stride = wasm.max_city();
@@ -261,7 +261,8 @@
       const every = Math.max(1, Math.ceil((n * n * sweeps) / KEEP_DOUBLES));
       const keep = options.keep || ((c) => c % every === 0 || c === sweeps - 1);
       const progress = options.progress || (() => {});
-      const run = { n, sweeps, cycles: [], states: new Array(sweeps).fill(null) };
+      // tours: how many distinct tours the ranks are among (0: not ranked).
+      const run = { n, sweeps, tours: wasm.tour_count(), cycles: [], states: new Array(sweeps).fill(null) };
       hooks.reached = (c) => {
         run.cycles.push(reachedCycle(c, n));
         if (keep(c)) run.states[c] = readState(n);
@@ -371,16 +372,22 @@
 
     // "76.6 ±2.7": nuv-survey's text of a share and the larger distance to its interval's ends.
     function shareText(count, runs) {
-      const share = (100.0 * count) / runs;
-      const [low, high] = wilson(count, runs);
-      const shown = Math.round(share * 10), far = Math.round(Math.max(share - low, high - share) * 10);
-      const sign = shown - far < 0 ? '+' : shown + far > 1000 ? '\u2212' : '\u00b1';
-      return fixed(share, 1) + ' ' + sign + fixed(far / 10, 1);
+      const p = wasm.share(count, runs), v = view();
+      const lean = v.getInt32(p + at.shareLean, true);
+      return fixed(v.getFloat64(p + at.sharePercent, true), 1) + ' ' + (lean > 0 ? '+' : lean < 0 ? '\u2212' : '\u00b1') +
+        fixed(v.getFloat64(p + at.shareFar, true), 1);
+    }
+
+    // The units on in each row and column of a state, n x n, as the measures count them.
+    function lineCounts(state, n) {
+      writeState(state, n);
+      const p = wasm.line_counts(), v = view(), rows = [], columns = [];
+      for (let k = 0; k < n; k++) rows.push(v.getInt32(p + 4 * k, true)), columns.push(v.getInt32(p + 4 * (stride + k), true));
+      return { rows, columns };
     }
 
     return { setNetwork, readCities, runMember, tableBlock, transcript, unitTerms, stepUnits, surveyRuns, tallyRuns, survey, wilson, shareText,
-      cityPoints, optimum, cityCount: () => wasm.city_count(), cycleCount: () => wasm.cycle_count(),
-      compiled };
+      lineCounts, cityPoints, optimum, onAbove: wasm.on_above(), compiled };
   }
 
   // --- nuv-survey's text ---
@@ -397,9 +404,8 @@
   // rounded to the decimals FROM and STEP show, so that each is the double that number typed
   // alone gives; TO is still taken a millionth of a step short. {values} or {error}.
   function rangeValues(text) {
-    const NUMBER = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
     const part = text.split(':');
-    if (part.some((p) => !NUMBER.test(p) || !Number.isFinite(Number(p)))) return { error: 'FROM:TO:STEP, finite numbers' };
+    if (part.some((p) => !DECIMAL.test(p) || !Number.isFinite(Number(p)))) return { error: 'FROM:TO:STEP, finite numbers' };
     const [from, to, step] = part.map(Number);
     if (part.length === 1) return { values: [from + 0.0] };
     if (part.length !== 3) return { error: 'a range is FROM:TO:STEP' };
@@ -481,7 +487,7 @@
     });
   }
 
-  const api = { NCITY, NSWEEP, RULES, OUTCOMES, load, fixed, fixedBits, shortest, tourText, rangeValues, optimumLine, summaryHead,
+  const api = { NCITY, NSWEEP, RULES, OUTCOMES, DECIMAL, load, fixed, fixedBits, shortest, tourText, rangeValues, optimumLine, summaryHead,
     summaryRow, outcomeHead, outcomeRows };
   if (typeof module !== 'undefined' && module.exports) module.exports = api;
   else root.Nuv = api;

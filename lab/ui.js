@@ -35,8 +35,7 @@
 
   // --- Reading the fields ---
 
-  const NUMBER = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
-  const finite = (t) => NUMBER.test(t) && Number.isFinite(Number(t));
+  const finite = (t) => Nuv.DECIMAL.test(t) && Number.isFinite(Number(t));
 
   // Why the text is not a good value of the field, or ''.
   function problem(name, t) {
@@ -46,7 +45,7 @@
     }
     if (['A', 'B', 'D', 'C'].includes(name) || (name === 'n' && t !== '')) {
       if (t === '') return 'a number, please';
-      if (!NUMBER.test(t)) return 'not a number';
+      if (!Nuv.DECIMAL.test(t)) return 'not a number';
       return finite(t) ? '' : 'too large: the number must be finite';
     }
     if (name === 'bias') return t === 'A+B' || finite(t) ? '' : 'A+B or a finite number';
@@ -103,19 +102,23 @@
     return { network: { cities: c.cities, settings }, coef, seed: Number(texts.seed), citiesInfo: c };
   }
 
-  // The options that differ from their defaults, as the tools take them.
-  function options() {
-    const c = citiesOf(texts.cities), list = [];
-    if (c.option) list.push('--cities', c.option);
-    for (const name of NETWORK_FIELDS) if (texts[name] !== DEFAULT[name]) list.push('--' + name, texts[name]);
+  // The options that differ from their defaults, as the tools take them, for cities as
+  // citiesOf gives them; `given` replaces some settings' texts (C's range, for the survey).
+  function options(cities, given = {}) {
+    const list = [];
+    if (cities.option) list.push('--cities', cities.option);
+    for (const name of NETWORK_FIELDS) {
+      const text = name in given ? given[name] : texts[name];
+      if (text !== DEFAULT[name]) list.push('--' + name, text);
+    }
     return list;
   }
-  const nuvsNetwork = () => options().length === 0;
 
-  // The command that prints the run shown: nuv's for nuv's network, else nuv-trace --tables.
-  function commandLine() {
-    const run = `${texts.A} ${texts.B} ${texts.D} ${texts.seed}`;
-    return nuvsNetwork() ? `nuv ${run}` : `nuv-trace --tables ${options().join(' ')} ${run}`;
+  // The command that prints the run shown: nuv's for nuv's network (no option), else
+  // nuv-trace --tables.
+  function commandLine(cities) {
+    const run = `${texts.A} ${texts.B} ${texts.D} ${texts.seed}`, o = options(cities);
+    return o.length ? `nuv-trace --tables ${o.join(' ')} ${run}` : `nuv ${run}`;
   }
 
   // A slider follows its field: its range grows to hold a typed value beyond it.
@@ -158,7 +161,7 @@
     for (const name of ['A', 'B', 'D']) follow($(name + '-range'), Number(texts[name]));
     const key = JSON.stringify([r.network, r.coef, r.seed]);
     if (current && current.key === key && current.run) return show(shown);
-    const job = { key, network: r.network, coef: r.coef, seed: r.seed, command: commandLine(), cities: r.citiesInfo };
+    const job = { key, network: r.network, coef: r.coef, seed: r.seed, command: commandLine(r.citiesInfo), cities: r.citiesInfo };
     clearSeeds();
     const n = r.network.cities.kind === 'nuv' ? 9 : r.network.cities.n;
     const sweeps = r.network.settings.sweeps || (r.network.settings.rule === 2 ? 1000 : 50);
@@ -242,14 +245,6 @@
     return 'rgb(' + c.join(',') + ')';
   }
 
-  // The rows and the columns that keep a state from being a tour: none on, or two or more.
-  function faults(state, n) {
-    const rows = new Array(n).fill(0), columns = new Array(n).fill(0);
-    for (let i = 0; i < n; i++)
-      for (let j = 0; j < n; j++) if (state[n * i + j] > 0.5) rows[i]++, columns[j]++;
-    return { rows, columns };
-  }
-
   // The grid of the state, n x n, with a dot on each unit above 0.5 and the units of `marked`
   // ([[i, j], colour] each) outlined.
   const GRID = { left: 30, top: 30, size: 252 };
@@ -271,10 +266,10 @@
         element(svg, 'rect', { x: x.toFixed(2), y: y.toFixed(2), width: (cell - gap).toFixed(2), height: (cell - gap).toFixed(2),
           fill: colour(v), stroke: Number.isNaN(v) ? '#999' : 'none', 'data-i': i, 'data-j': j });
         if (Number.isNaN(v)) gaps++;
-        if (v > 0.5 && n <= 50) element(svg, 'circle', { cx: (x + cell / 2).toFixed(2), cy: (y + cell / 2).toFixed(2), r: Math.min(4, cell / 5).toFixed(2), fill: 'black', 'pointer-events': 'none' });
+        if (v > model.onAbove && n <= 50) element(svg, 'circle', { cx: (x + cell / 2).toFixed(2), cy: (y + cell / 2).toFixed(2), r: Math.min(4, cell / 5).toFixed(2), fill: 'black', 'pointer-events': 'none' });
       }
     // Rows and columns with no unit on, or more than one: outlined in red.
-    const f = faults(state, n);
+    const f = model.lineCounts(state, n); // a row or column that is not one on keeps it from a tour
     for (let k = 0; k < n; k++) {
       if (f.rows[k] !== 1) element(svg, 'rect', { x: left - 1, y: (top + cell * k - 1).toFixed(2), width: GRID.size + 1, height: (cell + 1).toFixed(2), fill: 'none', stroke: '#e0301e', 'stroke-width': 1.5, class: 'fault', 'pointer-events': 'none' });
       if (f.columns[k] !== 1) element(svg, 'rect', { x: (left + cell * k - 1).toFixed(2), y: top - 1, width: (cell + 1).toFixed(2), height: GRID.size + 1, fill: 'none', stroke: '#e0301e', 'stroke-width': 1.5, 'stroke-dasharray': '3 2', class: 'fault', 'pointer-events': 'none' });
@@ -410,20 +405,12 @@
     if (y.outcome !== 'tour') element(svg, 'text', { x: 130, y: 295, 'text-anchor': 'middle', 'font-size': 13 }, 'no tour: ' + y.outcome);
   }
 
-  // (N - 1)! / 2 distinct tours, when the tools rank them (up to 10 cities).
-  function tourCount(n) {
-    let count = 1;
-    for (let k = 3; k < n; k++) count *= k;
-    return count;
-  }
-
   // What the status line says of cycle y.
   function statusText(y, run) {
-    const n = run.n;
     const motion = y.moved ? `, ${y.motion}` : '';
     const what = y.cycle === 0 ? 'cycle 0 (the random start)' : `cycle ${y.cycle} (after ${y.cycle + 1} sweeps${motion})`;
     if (y.outcome !== 'tour') return `${what}: not a tour (${y.outcome}, ${y.on} units on)`;
-    const rank = y.rank > 0 ? `, rank ${y.rank} of ${tourCount(n)}` : '';
+    const rank = y.rank > 0 ? `, rank ${y.rank} of ${run.tours}` : '';
     return `${what}: valid tour ${Nuv.tourText(y.tour)}, length ${Nuv.fixed(y.length, 4)}, ratio ${Nuv.fixed(y.ratio, 4)}${rank}`;
   }
 
@@ -677,8 +664,7 @@
     }
     $('seeds-progress').hidden = true;
     const coefText = ['A', 'B', 'D'].map((name) => (vary.name === name ? vary.text : texts[name])).join(' ');
-    const opts = options().filter((o, k, list) => !(vary.name === 'C' && (o === '--C' || list[k - 1] === '--C')));
-    if (vary.name === 'C') opts.push('--C', vary.text);
+    const opts = options(job.cities, vary.name === 'C' ? { C: vary.text } : {});
     $('survey-command').textContent = `nuv-survey ${opts.length ? opts.join(' ') + ' ' : ''}--seeds ${range[0]}:${range[1]} ${coefText}`;
     $('seeds-panel').dataset.milliseconds = String(Math.round(performance.now() - started));
     writeFragment();

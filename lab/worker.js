@@ -7,11 +7,11 @@
   let ready = null; // the model, once loaded
 
   // Progress at most about a hundred times a job.
-  function reporter(kind) {
+  function reporter() {
     let last = -1;
     return (done, total) => {
       const step = Math.floor((100 * done) / total);
-      if (step !== last) (last = step), postMessage({ kind: 'progress', job: kind, done, total });
+      if (step !== last) (last = step), postMessage({ kind: 'progress', done, total });
     };
   }
 
@@ -19,11 +19,11 @@
     const model = await ready;
     if (m.job === 'run') {
       const run = model.runMember(m.network, m.a, m.b, m.d, m.seed,
-        m.only === undefined ? { progress: reporter('run') } : { keep: (c) => c === m.only, progress: reporter('run') });
+        m.only === undefined ? { progress: reporter() } : { keep: (c) => c === m.only, progress: reporter() });
       const buffers = run.states.filter((s) => s).map((s) => s.buffer);
       postMessage({ kind: 'done', job: 'run', run }, buffers);
     } else {
-      const runs = model.surveyRuns(m.network, m.a, m.b, m.d, m.first, m.last, (done, total) => postMessage({ kind: 'progress', done, total }));
+      const runs = model.surveyRuns(m.network, m.a, m.b, m.d, m.first, m.last, reporter());
       postMessage({ kind: 'done', job: 'survey', runs }, [runs.buffer]);
     }
   }

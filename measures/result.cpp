@@ -52,6 +52,16 @@ void Tally::add(const RunResult &run, const Optimum &optimum) {
     best_ratio = ratio, best = canonical_tour(run.tour);
 }
 
+Share share_of(uint64_t count, uint64_t runs) {
+  double low, high;
+  const double share = 100.0 * double(count) / double(runs);
+  wilson_interval(count, runs, &low, &high);
+  // As printed: the share and the larger distance, each to a tenth.
+  const double shown = round(share * 10), below = share - low, above = high - share;
+  const double far = round((below < above ? above : below) * 10);
+  return {share, far / 10, shown - far < 0 ? 1 : shown + far > 1000 ? -1 : 0};
+}
+
 void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high) {
   const double z = 1.959963984540054; // the normal quantile of 97.5 %
   const double n = double(runs), p = double(count) / n, zz = z * z;

@@ -49,4 +49,15 @@ struct Tally {
 // The 95 % Wilson score interval of a share of count in runs, in percent: *low ... *high.
 void wilson_interval(uint64_t count, uint64_t runs, double *low, double *high);
 
+// A share of count in runs (runs > 0) as the tools print it, "76.6 ±2.7": the share in percent,
+// the larger distance from it to its interval's ends rounded to a tenth, and which way that
+// reads: lean 1 ("+d") when the share less d would fall under 0, so that the interval reaches d
+// above it and less far below; -1 ("−d") near 100; 0 ("±d") otherwise. Never a text that
+// reads as leaving 0 ... 100.
+struct Share {
+  double percent, far;
+  int lean;
+};
+Share share_of(uint64_t count, uint64_t runs);
+
 #endif

@@ -4,12 +4,18 @@
 
 #include <math.h>
 
-Outcome outcome_of(const double state[][MAXCITY]) {
+void units_on_lines(const double state[][MAXCITY], int in_row[], int in_column[]) {
   const int n = family.n;
-  int in_row[MAXCITY] = {0}, in_column[MAXCITY] = {0};
+  for (int k = 0; k < n; k++) in_row[k] = in_column[k] = 0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
       if (state[i][j] > ON_ABOVE) in_row[i]++, in_column[j]++;
+}
+
+Outcome outcome_of(const double state[][MAXCITY]) {
+  const int n = family.n;
+  int in_row[MAXCITY], in_column[MAXCITY];
+  units_on_lines(state, in_row, in_column);
   bool none = false, many = false;
   for (int k = 0; k < n; k++) {
     none = none || in_row[k] == 0 || in_column[k] == 0;

@@ -15,6 +15,10 @@ enum Outcome { OUTCOME_TOUR, OUTCOME_MISSING, OUTCOME_DOUBLED, OUTCOME_MIXED };
 
 Outcome outcome_of(const double state[][MAXCITY]);
 
+// The units on in each row (in_row[i]) and each column (in_column[j]) of state: a tour has
+// exactly one in every row and column.
+void units_on_lines(const double state[][MAXCITY], int in_row[], int in_column[]);
+
 // "tour", "missing", "doubled" or "mixed".
 const char *outcome_name(Outcome outcome);
 

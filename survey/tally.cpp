@@ -11,14 +11,10 @@
 #include "svg.h"
 
 std::string share_text(uint64_t count, uint64_t runs) {
-  double low, high, share = 100.0 * double(count) / double(runs);
-  wilson_interval(count, runs, &low, &high);
-  // As printed: the share and the larger distance, each to a tenth.
-  const double shown = std::round(share * 10),
-               far = std::round(std::max(share - low, high - share) * 10);
-  const char *sign = shown - far < 0 ? "+" : shown + far > 1000 ? "\u2212" : "\u00b1";
+  const Share s = share_of(count, runs);
+  const char *sign = s.lean > 0 ? "+" : s.lean < 0 ? "\u2212" : "\u00b1";
   char text[48];
-  snprintf(text, sizeof text, "%.1f %s%.1f", share, sign, far / 10);
+  snprintf(text, sizeof text, "%.1f %s%.1f", s.percent, sign, s.far);
   return text;
 }
 

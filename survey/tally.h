@@ -11,10 +11,7 @@
 #include "runs.h"
 #include "tour.h"
 
-// "76.6 ±2.7": a share of count in runs, in percent, and the larger distance from it to the ends
-// of its interval, both to a tenth; "+d" when that interval is lopsided near 0 (it reaches d
-// above the share and less far below, never under 0), "−d" near 100: never a text that reads
-// as leaving 0 ... 100.
+// "76.6 ±2.7": share_of's share and distance, each to a tenth, with its sign.
 std::string share_text(uint64_t count, uint64_t runs);
 
 // Where the rows go: standard output, or a shard's memory until it is written whole.

@@ -1,5 +1,5 @@
 /* The mathematics the model and its measures use, for the WebAssembly build, which has no C
- * library: sqrt, fabs, floor, trunc, fmin and fmax from the instruction set, tanh, atanh, log,
+ * library: sqrt, fabs, floor, trunc, round, fmin and fmax from the instruction set, tanh, atanh, log,
  * cos and acos from the browser. */
 #ifndef NUV_LAB_MATH_H
 #define NUV_LAB_MATH_H
@@ -33,6 +33,11 @@ static inline double floor(double x) {
 }
 static inline double trunc(double x) {
   return __builtin_trunc(x);
+}
+/* C's round: halves away from zero (f64.nearest takes them to even). x - trunc(x) is exact. */
+static inline double round(double x) {
+  const double t = __builtin_trunc(x);
+  return __builtin_fabs(x - t) >= 0.5 ? t + (x < 0 ? -1.0 : 1.0) : t;
 }
 /* C's fmin and fmax: a NaN loses to a number. */
 static inline double fmin(double a, double b) {
