@@ -1,6 +1,6 @@
 /* The mathematics the model and its measures use, for the WebAssembly build, which has no C
- * library: sqrt, fabs, floor, trunc, round, fmin and fmax from the instruction set, tanh, atanh, log,
- * cos and acos from the browser. */
+ * library: sqrt, fabs, floor, trunc, round, fmin and fmax from the instruction set, tanh, atanh,
+ * log, cos and acos from the browser. */
 #ifndef NUV_LAB_MATH_H
 #define NUV_LAB_MATH_H
 
