@@ -69,7 +69,11 @@ bool is_control(uint32_t code) {
 }
 
 std::string quoted(const std::string &text) {
-  std::string q = "'";
+  return "'" + escaped(text) + "'";
+}
+
+std::string escaped(const std::string &text) {
+  std::string q;
   for (size_t at = 0; at < text.size();) {
     uint32_t code;
     const size_t length = utf8_char(text, at, &code);
@@ -93,5 +97,5 @@ std::string quoted(const std::string &text) {
       q.append(text, at, length);
     at += length;
   }
-  return q + "'";
+  return q;
 }

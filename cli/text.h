@@ -18,6 +18,10 @@ std::string shortest(double value);
 // controls and every byte that is not part of valid UTF-8 (\n, \x1b, \u202e, \xe9).
 std::string quoted(const std::string &text);
 
+// The text escaped as quoted escapes it, without the quotes: for text of a file (a NAME, a word
+// in a reason) that goes on a line of its own or after a colon.
+std::string escaped(const std::string &text);
+
 // The character of valid UTF-8 at text[at]: its code point in *code and its length in bytes,
 // or 0 for a byte that does not begin one (overlong forms, surrogates and values past
 // U+10FFFF included).

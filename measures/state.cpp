@@ -43,6 +43,13 @@ const char *motion_name(Motion motion) {
   return name[motion];
 }
 
+bool state_finite(const double state[][MAXCITY]) {
+  for (int i = 0; i < family.n; i++)
+    for (int j = 0; j < family.n; j++)
+      if (!(state[i][j] - state[i][j] == 0.0)) return false; // NaN and infinities fail
+  return true;
+}
+
 int units_on(const double state[][MAXCITY]) {
   int on = 0;
   for (int i = 0; i < family.n; i++)

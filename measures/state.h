@@ -36,6 +36,10 @@ Motion motion_of(const double two_before[][MAXCITY], const double before[][MAXCI
 // "settled", "cycling" or "moving".
 const char *motion_name(Motion motion);
 
+// Whether every output of the state is a finite number: a run whose state is not (an Euler step
+// too long for its time constant, coefficients that overflow the inputs) has left the model.
+bool state_finite(const double state[][MAXCITY]);
+
 // The units whose output is above ON_ABOVE.
 int units_on(const double state[][MAXCITY]);
 

@@ -63,8 +63,8 @@ bool matches(Activation flavour) {
   auto check = [&](void) {
     vector_tanh(flavour == ACTIVATION_FUSED, &x, &got);
     for (int l = 0; l < n; l++) {
-      const double want = tanh(x[l]);
-      if (memcmp(&want, &got[l], sizeof want) != 0) return false;
+      const double want = tanh(x[l]), have = got[l];
+      if (memcmp(&want, &have, sizeof want) != 0) return false;
     }
     n = 0;
     return true;

@@ -5,8 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "activation.h"
-#include "sweep.h"
+#include "batch_sweeps.h"
 
 void batch_start(Batch *batch, int l, const double coef[4], uint32_t seed) {
   family.c = coef[3];
@@ -29,39 +28,21 @@ void batch_idle(Batch *batch, int l) {
     for (int j = 0; j < family.n; j++) batch->state[i][j][l] = batch->kept[i][j][l] = 0.0;
 }
 
-/* The C library's tanh on each lane: called, or computed in the vector as the library does. */
-__attribute__((always_inline)) static inline lanes activate(const lanes &x) {
-  lanes y = x; // each lane overwritten below
-  if (activation != ACTIVATION_LIBRARY)
-    vector_tanh(activation == ACTIVATION_FUSED, &x, &y);
-  else
-    for (int l = 0; l < NLANE; l++) y[l] = tanh(x[l]);
-  return y;
-}
-
-/* The first n rows and columns of a lane matrix into another. */
-__attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY],
-                                                             lanes from[][MAXCITY], int n) {
-  for (int i = 0; i < n; i++) memcpy(to[i], from[i], sizeof(lanes) * size_t(n));
-}
-
-/* Built for x86-64-v4 (AVX-512), v3 (AVX2 and FMA) and the baseline, the best the processor has
- * chosen at start-up: wider vectors, the same operations, so the same results. */
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"))) void
-batch_sweeps(Batch *batch) {
-  bool any_c = false; // a global term in some lane
-  for (int l = 0; l < NLANE; l++) any_c = any_c || batch->c[l] != 0.0;
-  const Weights<lanes> weights = {batch->a,  batch->b,      batch->d,       batch->c,
-                                  any_c,     family.target, family.bias_ab, family.bias,
-                                  family.u0, family.dt,     family.tau};
-  const int n = family.n, sweeps = family.sweeps;
-  const Rule rule = family.rule;
-  for (int s = 0; s < sweeps; s++) {
-    if (s == sweeps - 2) copy_units(batch->before2, batch->state, n);
-    if (s == sweeps - 1) copy_units(batch->before, batch->state, n);
-    sweep_units(batch->state, batch->input, batch->kept, n, rule, weights, distance, activate);
+/* The sweeps, compiled for x86-64-v4 (AVX-512), v3 (AVX2 and FMA) and the baseline in files of
+ * their own; the best the processor has is chosen on the first call. Wider vectors, the same
+ * operations, so the same results. */
+void batch_sweeps(Batch *batch) {
+  static void (*chosen)(Batch *) = nullptr;
+  if (!chosen) {
+    __builtin_cpu_init();
+    const bool v4 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+                    __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+                    __builtin_cpu_supports("avx512cd");
+    const bool v3 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+                    __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+    chosen = v4 ? batch_sweeps_v4 : v3 ? batch_sweeps_v3 : batch_sweeps_baseline;
   }
-  if (sweeps < 2) copy_units(batch->before2, batch->before, n);
+  chosen(batch);
 }
 
 void batch_take(const Batch *batch, int l, double before[][MAXCITY], double before2[][MAXCITY]) {

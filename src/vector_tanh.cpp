@@ -85,19 +85,19 @@ __attribute__((always_inline)) inline lanes8 expm1_lanes(const lanes8 &y) {
   // Larger k: 2^k times a value near 1, by adding k to the exponent.
   const lane_bits shift = (lane_bits)k << 52;
   const lanes8 far = (lanes8)((lane_bits)(one - (ek - x)) + shift) - one;
-  const lane_ints ks = (k >= 0) & (k < 20) ? k : none;
+  const lane_ints ks = ((k >= 0) & (k < 20)) ? k : none;
   const lanes8 below20 =
       (lanes8)((0x3ff00000LL - (lane_ints)((lane_bits)(none + 0x200000LL) >> (lane_bits)ks)) << 32);
   const lanes8 mid = (lanes8)((lane_bits)(below20 - (ek - x)) + shift);
-  const lane_ints k20 = (k >= 20) & (k < 1023) ? k : none + 20;
+  const lane_ints k20 = ((k >= 20) & (k < 1023)) ? k : none + 20;
   const lanes8 at20 = (lanes8)(((0x3ffLL - k20) << 20) << 32);
   const lanes8 high = (lanes8)((lane_bits)((x - (ek + at20)) + one) + shift);
-  return k == 0                 ? zero_k
-         : k == -1              ? minus_one_k
-         : k == 1               ? one_k
-         : (k <= -2) | (k > 56) ? far
-         : k < 20               ? mid
-                                : high;
+  return k == 0                   ? zero_k
+         : k == -1                ? minus_one_k
+         : k == 1                 ? one_k
+         : ((k <= -2) | (k > 56)) ? far
+         : k < 20                 ? mid
+                                  : high;
 }
 
 /* tanh of each lane as the library computes it, with expm1 of the FUSED build or the plain one:

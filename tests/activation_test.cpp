@@ -31,9 +31,9 @@ void compare(const lanes &x, int n, Count *count) {
   wrong = chosen;
   if (other) vector_tanh(!fused, &x, &wrong);
   for (int l = 0; l < n; l++) {
-    const double want = std::tanh(x[l]);
-    count->differ[0] += memcmp(&want, &chosen[l], 8) != 0;
-    count->differ[1] += other && memcmp(&want, &wrong[l], 8) != 0;
+    const double want = std::tanh(x[l]), got = chosen[l], other_got = wrong[l];
+    count->differ[0] += memcmp(&want, &got, 8) != 0;
+    count->differ[1] += other && memcmp(&want, &other_got, 8) != 0;
     count->compared++;
   }
 }

@@ -15,7 +15,7 @@ namespace {
 const int WIDTH = 1180, HEIGHT = 1230;
 
 // Ten grids across, five down; a cell is 9 px, so a grid is 81 px with room for its label.
-const double FILM_LEFT = 40, FILM_TOP = 110, CELL = 9, PITCH_X = 106, PITCH_Y = 108;
+const double FILM_LEFT = 40, FILM_TOP = 110, PITCH_X = 106, PITCH_Y = 108;
 
 // A unit whose output is not a number: white, crossed.
 std::string gap_cell(double x, double y, double cell) {

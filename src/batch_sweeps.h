@@ -1,0 +1,57 @@
+/* The body of batch_sweeps, written once and compiled by one small file for each instruction set
+ * (batch_v4.cpp, batch_v3.cpp, batch_baseline.cpp), which batch.cpp chooses among. */
+#ifndef NUV_BATCH_SWEEPS_H
+#define NUV_BATCH_SWEEPS_H
+
+#include <math.h>
+#include <string.h>
+
+#include "activation.h"
+#include "batch.h"
+
+// A vector of lanes is passed between functions that are all inlined into one sweep, compiled
+// for each instruction set: how a call would pass it never matters.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+#include "sweep.h"
+
+/* Each instruction set's sweeps. */
+void batch_sweeps_v4(Batch *batch);
+void batch_sweeps_v3(Batch *batch);
+void batch_sweeps_baseline(Batch *batch);
+
+/* The C library's tanh on each lane: called, or computed in the vector as the library does. */
+__attribute__((always_inline)) static inline lanes activate(const lanes &x) {
+  lanes y = x; // each lane overwritten below
+  if (activation != ACTIVATION_LIBRARY)
+    vector_tanh(activation == ACTIVATION_FUSED, &x, &y);
+  else
+    for (int l = 0; l < NLANE; l++) y[l] = tanh(x[l]);
+  return y;
+}
+
+/* The first n rows and columns of a lane matrix into another. */
+__attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY],
+                                                             lanes from[][MAXCITY], int n) {
+  for (int i = 0; i < n; i++) memcpy(to[i], from[i], sizeof(lanes) * size_t(n));
+}
+
+/* A run's sweeps on every lane, as batch_sweeps makes them: each instruction set's file wraps
+ * this body. */
+__attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) {
+  bool any_c = false; // a global term in some lane
+  for (int l = 0; l < NLANE; l++) any_c = any_c || batch->c[l] != 0.0;
+  const Weights<lanes> weights = {batch->a,  batch->b,      batch->d,       batch->c,
+                                  any_c,     family.target, family.bias_ab, family.bias,
+                                  family.u0, family.dt,     family.tau};
+  const int n = family.n, sweeps = family.sweeps;
+  const Rule rule = family.rule;
+  for (int s = 0; s < sweeps; s++) {
+    if (s == sweeps - 2) copy_units(batch->before2, batch->state, n);
+    if (s == sweeps - 1) copy_units(batch->before, batch->state, n);
+    sweep_units(batch->state, batch->input, batch->kept, n, rule, weights, distance, activate);
+  }
+  if (sweeps < 2) copy_units(batch->before2, batch->before, n);
+}
+
+#endif
