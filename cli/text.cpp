@@ -99,3 +99,10 @@ std::string escaped(const std::string &text) {
   }
   return q;
 }
+
+std::string csv_field(const std::string &text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string q = "\"";
+  for (char c : text) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return q + "\"";
+}

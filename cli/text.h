@@ -22,6 +22,10 @@ std::string quoted(const std::string &text);
 // in a reason) that goes on a line of its own or after a colon.
 std::string escaped(const std::string &text);
 
+// A CSV field as RFC 4180 writes one: as it is, or in double quotes (each inner quote doubled)
+// when it holds a comma, a quote or a line break, so that any CSV reader takes it whole.
+std::string csv_field(const std::string &text);
+
 // The character of valid UTF-8 at text[at]: its code point in *code and its length in bytes,
 // or 0 for a byte that does not begin one (overlong forms, surrogates and values past
 // U+10FFFF included).

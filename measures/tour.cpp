@@ -21,6 +21,14 @@ double tour_length(const Tour &tour) {
   return length;
 }
 
+bool whole_lengths() {
+  for (int i = 0; i < family.n; i++)
+    for (int k = 0; k < family.n; k++)
+      if (!(citydistance[i][k] == floor(citydistance[i][k]) && fabs(citydistance[i][k]) < 1e9))
+        return false;
+  return true;
+}
+
 Tour canonical_tour(const Tour &tour) {
   int start = 0;
   while (tour.city[start] != 0) start++;

@@ -25,6 +25,10 @@ bool decode_tour(const double state[][MAXCITY], Tour *tour);
 // position 1 round to position 1.
 double tour_length(const Tour &tour);
 
+// Whether every distance of the instance is a whole number (TSPLIB's functions round them), so
+// that every tour length is one too and is written without decimals.
+bool whole_lengths();
+
 // The same cycle started at city 1, in the direction whose second city has the smaller number,
 // so that rotations and reversals of one cycle compare equal.
 Tour canonical_tour(const Tour &tour);

@@ -79,3 +79,12 @@ TEST(Text, XmlHoldsOnlyWhatXmlAllows) {
 }
 
 } // namespace
+
+// RFC 4180: a field with a comma, quote or line break is quoted and its quotes doubled.
+TEST(Text, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
+  EXPECT_EQ(csv_field("random:12:1"), "random:12:1");
+  EXPECT_EQ(csv_field("a, b"), "\"a, b\"");
+  EXPECT_EQ(csv_field("say \"x\""), "\"say \"\"x\"\"\"");
+  EXPECT_EQ(csv_field("two\nlines"), "\"two\nlines\"");
+  EXPECT_EQ(csv_field(""), "");
+}
