@@ -116,6 +116,23 @@ static void BM_Eil51EulerBatch(benchmark::State &state) {
 }
 BENCHMARK(BM_Eil51EulerBatch)->Unit(benchmark::kMillisecond);
 
+// The processor's clock as it runs: a chain of dependent integer additions takes one cycle each,
+// so additions per second are cycles per second. Reported as the counter GHz.
+static void BM_ClockFromDependentAdds(benchmark::State &state) {
+  const int64_t chain = 100000000;
+  for (auto _ : state) {
+    uint64_t x = 0;
+    for (int64_t k = 0; k < chain; k += 8) // eight a turn: the loop's own work runs beside them
+      asm volatile("add $1, %0\n\tadd $1, %0\n\tadd $1, %0\n\tadd $1, %0\n\t"
+                   "add $1, %0\n\tadd $1, %0\n\tadd $1, %0\n\tadd $1, %0"
+                   : "+r"(x));
+    benchmark::DoNotOptimize(x);
+  }
+  state.counters["GHz"] = benchmark::Counter(double(chain) * double(state.iterations()) / 1e9,
+                                             benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ClockFromDependentAdds)->Unit(benchmark::kMillisecond);
+
 int main(int argc, char **argv) {
   choose_activation();
   printf("activation: %s\n", activation_text());
