@@ -185,8 +185,8 @@ function traceRow(args, cycle) {
   check((await page.textContent('#status')).endsWith('; the run stops: ' + traced),
         `the page stops as nuv-trace: ${await page.textContent('#status')}`);
   check((await page.getAttribute('#cycle', 'max')) === '153', 'the cycles before are shown');
-  // Energies near the largest doubles: the curve's labels stay short.
-  await openRaw('#A=1e300&B=1e300&D=1e300&seed=5');
+  // Energies of about 1e17: the curve's labels stay short, in exponent form.
+  await openRaw('#A=1e15&B=1e15&D=1e15&seed=5');
   await page.waitForFunction(() =>
                                  document.getElementById('table').textContent.includes('Cycle :'));
   const labels = await page.evaluate(
