@@ -1,5 +1,6 @@
 // nuv-trace against nuv and nuv-survey: the same energies and the same final tour, L never
-// rising over many runs, the film's shape, and the refusals.
+// rising over many runs, the film's shape, a run that stops being finite, what another
+// network's title, picture, network line and CSV say, progress on a terminal, and the refusals.
 #include <cmath>
 #include <cstdio>
 #include <gtest/gtest.h>

@@ -151,12 +151,12 @@ int main(int argc, char **argv) {
   command.insert(command.end(), o.network_words.begin(), o.network_words.end());
   const std::string network = network_text(o.network),
                     title = run_title(family_columns ? shell_line(command) : "nuv", o.coef, o.seed);
-  std::string ratios;
-  if (family_columns) {
+  std::string ratios; // what the ratios are to, said by the rows but not by nuv's tables
+  if (family_columns && !o.tables) {
     const Optimum optimum = find_optimum();
     ratios = fmt("; ratios are to the %s tour, length %.6f", optimum_kind(optimum), optimum.length);
   }
-  if (family_columns && !o.tables && !o.csv) printf("%s%s\n", network.c_str(), ratios.c_str());
+  if (!ratios.empty() && !o.csv) printf("%s%s\n", network.c_str(), ratios.c_str());
   if (o.csv)
     print_csv_head(family_columns);
   else if (!o.tables)
