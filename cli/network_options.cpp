@@ -105,8 +105,7 @@ bool read_network_option(const std::string &name, const std::string &value, Netw
     family.raw = k == 1;
   }
   o->chosen = true;
-  if (name != "--rule")
-    o->settings += ", " + name.substr(2) + " " + value; // the rule is said apart
+  if (name != "--rule") o->settings[name.substr(2)] = value; // the rule is said apart
   return true;
 }
 
@@ -130,7 +129,10 @@ std::string network_text(const NetworkOptions &o) {
   std::string s = "network: " + o.name + ", " + std::to_string(family.n) + " cities, rule " +
                   RULES[family.rule];
   if (o.c_given) s += ", C " + o.c;
-  s += o.settings;
+  for (const char *name : {"n", "bias", "u0", "start", "dt", "tau", "sweeps", "distances"}) {
+    const auto given = o.settings.find(name);
+    if (given != o.settings.end()) s += ", " + given->first + " " + given->second;
+  }
   if (!o.sweeps_given) s += ", " + std::to_string(family.sweeps) + " sweeps";
   return s;
 }

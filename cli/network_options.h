@@ -4,6 +4,7 @@
 #ifndef NUV_CLI_NETWORK_OPTIONS_H
 #define NUV_CLI_NETWORK_OPTIONS_H
 
+#include <map>
 #include <string>
 
 struct NetworkOptions {
@@ -11,9 +12,10 @@ struct NetworkOptions {
   std::string c = "0"; // C as typed: the survey reads a range, the trace a number
   bool c_given = false;
   bool n_given = false, sweeps_given = false;
-  std::string name = "nuv"; // the cities' name, once loaded
-  bool chosen = false;      // some setting other than the cities and C was given
-  std::string settings;     // the settings given but the rule, as the description says them
+  std::string name = "nuv";                    // the cities' name, once loaded
+  bool chosen = false;                         // some setting other than the cities and C was given
+  std::map<std::string, std::string> settings; // the settings given but the rule: the value
+                                               // last typed, by the option's name ("u0")
 };
 
 // The options' lines for a tool's --help.
@@ -35,7 +37,8 @@ bool set_up_network(NetworkOptions *o, std::string *error);
 bool is_nuv_network(const NetworkOptions &o);
 
 // What the network is, in one line: its cities and their number, its rule and every setting
-// that is not nuv's. "network: random:12:7, 12 cities, rule sync, C 0.5, 60 sweeps".
+// given, each once with the value in force, in --help's order. "network: random:12:7,
+// 12 cities, rule sync, C 0.5, 60 sweeps".
 std::string network_text(const NetworkOptions &o);
 
 #endif

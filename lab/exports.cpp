@@ -114,13 +114,18 @@ EXPORT(cycle_count) int cycle_count() {
   return family.sweeps;
 }
 
-// A run of the current member, each cycle measured and announced as it is reached.
-EXPORT(run_family) void run_family(double a, double b, double d, uint32_t seed) {
+// A run of the current member, each cycle measured and announced as it is reached: -1, or the
+// first cycle whose state or energy is not finite, where the run stopped (not announced).
+EXPORT(run_family) int run_family(double a, double b, double d, uint32_t seed) {
   const double coef[3] = {a, b, d};
-  trace_network(coef, seed, [](const Cycle &y) {
+  return trace_network(coef, seed, [](const Cycle &y) {
     reached = y;
     cycle_reached(y.cycle);
   });
+}
+// Whether the member's Euler step is too long for its time constant: why a run stopped.
+EXPORT(euler_step_too_long) int euler_step_too_long_of() {
+  return euler_step_too_long();
 }
 EXPORT(reached) const Cycle *reached_address() {
   return &reached;

@@ -131,10 +131,17 @@ std::vector<Tick> nice_ticks(double lo, double hi, int about) {
   for (double f : {2.0, 5.0, 10.0})
     if (step < rough) step = std::pow(10.0, std::floor(std::log10(rough))) * f;
   const int decimals = std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
+  // Beyond ten characters (a magnitude of 1e10 or a step under 1e-9) a label takes the exponent
+  // form, with the significant digits that tell one tick from the next.
+  const double largest = std::max(std::fabs(lo), std::fabs(hi));
+  const int digits = std::clamp(
+      int(std::floor(std::log10(largest)) - std::floor(std::log10(step) + 1e-9)) + 1, 3, 17);
   std::vector<Tick> ticks;
   for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9; k++) {
     const double v = k * step == 0 ? 0.0 : k * step;
-    ticks.push_back({v, fmt("%.*f", decimals, v)});
+    std::string label = fmt("%.*f", decimals, v);
+    if (label.size() > 10) label = fmt("%.*g", digits, v);
+    ticks.push_back({v, label});
   }
   return ticks;
 }

@@ -48,7 +48,8 @@ std::string scale_legend(double x, double y, double height, const std::vector<Ti
                          const std::string &title);
 
 // Round values from lo to hi for an axis, about `about` of them, 1, 2 or 5 times a power of
-// ten apart, each labelled with the decimals its step needs. lo < hi, both finite.
+// ten apart, each labelled with the decimals its step needs, or in exponent form ("2e+307")
+// when that would pass ten characters. lo < hi, both finite.
 std::vector<Tick> nice_ticks(double lo, double hi, int about);
 
 // Where value v stands in a plot of height h from top, lo at its bottom and hi at its top;

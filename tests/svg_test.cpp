@@ -12,6 +12,7 @@
 
 #include "folder.h"
 #include "run.h"
+#include "svg.h"
 
 namespace {
 
@@ -212,6 +213,28 @@ TEST_F(Svg, TheHeatmapShowsTheMeasureAskedFor) {
   for (const char *measure : {"optimal", "settled"}) {
     ASSERT_EQ(survey("--svg " + file + " --heat " + measure + " --seeds 1:20 1 1 1:2:1").status, 0);
     EXPECT_EQ(run("grep -c '>" + std::string(measure) + " %<' " + file).out, "1\n") << measure;
+  }
+}
+
+TEST(Ticks, LabelsOfHugeOrTinyValuesTakeTheExponentFormAndStayDistinct) {
+  // Everyday spans keep their decimals; spans near the largest doubles or far below 1 are
+  // labelled in at most ten characters, each reading back as its tick, none the same.
+  std::vector<std::string> plain;
+  for (const Tick &t : nice_ticks(-3, 12, 6)) plain.push_back(t.label);
+  EXPECT_EQ(plain, (std::vector<std::string>{"0", "5", "10"}));
+  EXPECT_EQ(nice_ticks(0, 0.003, 6)[1].label, "0.0005");
+  for (const auto &[lo, hi] :
+       {std::pair<double, double>{0, 1.5e302}, {-1.7e308, 0}, {0, 3e-12}, {-4e-200, 4e-200}}) {
+    auto ticks = nice_ticks(lo, hi, 6);
+    ASSERT_GE(ticks.size(), 3u) << lo << " " << hi;
+    for (size_t k = 0; k < ticks.size(); k++) {
+      EXPECT_LE(ticks[k].label.size(), 10u) << ticks[k].label;
+      const double read = std::strtod(ticks[k].label.c_str(), nullptr);
+      EXPECT_NEAR(read, ticks[k].at, std::fabs(ticks[1].at - ticks[0].at) * 1e-3) << ticks[k].label;
+      if (k > 0) {
+        EXPECT_NE(ticks[k].label, ticks[k - 1].label);
+      }
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 // nuv-trace against nuv and nuv-survey: the same energies and the same final tour, L never
-// rising over many runs, the film's shape, and the refusals.
+// rising over many runs, the film's shape, a run that stops being finite, what another
+// network's title, picture, network line and CSV say, progress on a terminal, and the refusals.
 #include <cmath>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -175,30 +176,151 @@ TEST(Trace, TheFilmHasFiftyGridsOfEightyOneCells) {
   run(std::string("rm -rf ") + dir);
 }
 
-TEST(Trace, TheFilmDrawsNoCoordinateThatIsNotFinite) {
-  // Coefficients at the ends of the doubles overflow the energy (-1e308) or make every output
-  // a NaN after the first sweep (inf - inf): gaps, marked and said, never a NaN coordinate.
+TEST(Trace, ARunWhoseStateIsNotFiniteStopsThereWithStatusOne) {
+  // Under Euler the linear part -u / tau of the update is stable for dt < 2 tau; dt 100 over
+  // tau 1 amplifies it 99 times a step until the outputs are NaN. The rows of the cycles before
+  // are printed, the reason follows on standard error, and no picture is written.
   char dir[] = "/tmp/nuv-trace-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
   const std::string file = std::string(dir) + "/film.svg";
-  for (const char *args : {"-1 2 -1e308 5", "1.7976931348623157e308 -1.7976931348623157e308 1 7"}) {
-    ASSERT_EQ(run(std::string(TRACE) + " --svg " + file + " " + args).status, 0) << args;
-    EXPECT_EQ(run("xmllint --noout " + file).status, 0);
-    // Every attribute value is free of nan and inf; only the caption's text may name them.
-    EXPECT_EQ(run("grep -o '=\"[^\"]*\"' " + file + " | grep -ci 'nan\\|inf'").out, "0\n") << args;
-    EXPECT_EQ(run("grep -c 'left out: the gaps in the curves' " + file).out, "1\n") << args;
+  const std::string euler = " --rule euler --dt 100 --cities random:10:2 1 0.5 0 1";
+  const std::string why = "nuv-trace: the state is not finite from cycle 154 (sweep 155): the "
+                          "Euler step dt 100 is too long for tau 1\n";
+  Ran table = run(std::string(TRACE) + " --svg " + file + euler);
+  EXPECT_EQ(table.status, 1);
+  EXPECT_EQ(table.err, why);
+  auto rows = lines_of(table.out);
+  ASSERT_EQ(rows.size(), 3 + 154u); // the network, the title, the heads, cycles 0 ... 153
+  EXPECT_EQ(rows.back().substr(0, 5), "  153");
+  EXPECT_EQ(table.out.find("nan"), std::string::npos);
+  EXPECT_NE(run("test -e " + file).status, 0);
+  Ran csv = run(std::string(TRACE) + " --csv" + euler);
+  EXPECT_EQ(csv.status, 1);
+  EXPECT_EQ(csv.err, why);
+  EXPECT_EQ(lines_of(csv.out).size(), 1 + 154u);
+  Ran tables = run(std::string(TRACE) + " --tables" + euler);
+  EXPECT_EQ(tables.status, 1);
+  EXPECT_EQ(tables.err, why);
+  EXPECT_EQ(tables.out.find("nan"), std::string::npos);
+  // Just inside the bound the same network stays finite.
+  EXPECT_EQ(
+      run(std::string(TRACE) + " --rule euler --dt 1.9 --cities random:10:2 1 0.5 0 1").status, 0);
+  // Coefficients past the doubles: the energy of the start is not finite, nor the inputs.
+  for (const char *args : {"1.7976931348623157e308 -1.7976931348623157e308 1 7", "-1 2 -1e308 5"}) {
+    Ran r = run(std::string(TRACE) + " --svg " + file + " " + args);
+    EXPECT_EQ(r.status, 1) << args;
+    EXPECT_EQ(r.err, "nuv-trace: the state is not finite from cycle 0 (sweep 0): the "
+                     "coefficients overflow the units' inputs\n")
+        << args;
+    EXPECT_NE(run("test -e " + file).status, 0);
   }
-  // The second: the start is drawn, and each of the 49 later states is 81 crossed gaps.
-  EXPECT_EQ(run("grep -o 'class=\"gap\"' " + file + " | wc -l").out,
-            std::to_string(49 * 81) + "\n");
-  EXPECT_EQ(run("grep -c '3969 unit outputs over the run are not a number' " + file).out, "1\n");
+  // In process: the cycles before are handed on, and the first that is not finite is returned.
+  const double coef[3] = {1, 1, 1};
+  family.rule = RULE_EULER, family.dt = 100, family.tau = 1, family.sweeps = 1000;
+  int handed = 0;
+  const int stopped = trace_network(coef, 5, [&](const Cycle &y) {
+    EXPECT_EQ(y.cycle, handed++);
+    EXPECT_TRUE(state_finite(unitout));
+  });
+  EXPECT_GT(stopped, 1);
+  EXPECT_EQ(handed, stopped);
+  double term[4];
+  EXPECT_FALSE(state_finite(unitout) && std::isfinite(energy_terms(term)));
+  reset_family();
+  EXPECT_EQ(trace_network(coef, 5, [](const Cycle &) {}), -1);
   run(std::string("rm -rf ") + dir);
+}
+
+TEST(Trace, AnotherNetworksTitleAndPictureSayWhatRan) {
+  char dir[] = "/tmp/nuv-trace-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string file = std::string(dir) + "/film.svg";
+  auto texts = [&](const std::string &xpath) {
+    return run("xmllint --xpath '" + xpath + "' " + file).out;
+  };
+  // Twelve cities, ranked by no one (past 10): the tool's own command heads table and film.
+  Ran r = run(std::string(TRACE) + " --svg " + file + " --cities random:12:1 --u0 0.5 1 1 1 4");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(lines_of(r.out)[1], "nuv-trace --cities random:12:1 --u0 0.5 1 1 1 4: cycle c is "
+                                "after c + 1 sweeps, 0 the start");
+  EXPECT_EQ(texts("string(//*[@font-size=\"18\"])"),
+            "nuv-trace --cities random:12:1 --u0 0.5 1 1 1 4: the state at every cycle\n");
+  const std::string picture = run("cat " + file).out;
+  EXPECT_EQ(picture.find("ratio to the"), std::string::npos);
+  EXPECT_NE(picture.find(">The last tour formed<"), std::string::npos);
+  EXPECT_NE(picture.find(" to the optimal tour</text>"), std::string::npos);
+  // A run of 1,000 cycles shows 50 of them, and says so.
+  r = run(std::string(TRACE) + " --svg " + file + " --cities random:5:1 --rule euler 1 1 1 5");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(texts("string(//*[@font-size=\"18\"])"),
+            "nuv-trace --cities random:5:1 --rule euler 1 1 1 5: 50 of the 1000 cycles\n");
+  // No tour formed: the map is headed by what it shows, not by a tour formed.
+  r = run(std::string(TRACE) + " --svg " + file + " 0 0 0 1");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(texts("string(//*[@font-size=\"18\"])"), "nuv 0 0 0 1: the state at every cycle\n");
+  EXPECT_EQ(run("grep -c 'The last tour formed' " + file).out, "0\n");
+  EXPECT_EQ(run("grep -c '>No tour formed: the optimal tour<' " + file).out, "1\n");
+  // Energies near the largest doubles: every label of the axis stays short.
+  r = run(std::string(TRACE) + " --svg " + file + " 1e300 1e300 1e300 5");
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto labels = lines_of(run("grep -o 'text-anchor=\"end\">[^<]*<' " + file).out);
+  ASSERT_GE(labels.size(), 3u);
+  for (const std::string &l : labels)
+    EXPECT_LE(l.size(), std::string("text-anchor=\"end\"><").size() + 10) << l;
+  run(std::string("rm -rf ") + dir);
+}
+
+TEST(Trace, TheNetworkLineSaysEachSettingOnceInAFixedOrder) {
+  auto first = [](const std::string &args) {
+    return lines_of(run(std::string(TRACE) + " " + args + " 1 1 1 5").out)[0];
+  };
+  const std::string one = first("--cities random:9:4 --u0 0.5 --u0 1 --tau 2 --dt 0.5 --u0 2");
+  EXPECT_EQ(one.substr(0, one.find(';')),
+            "network: random:9:4, 9 cities, rule inplace, u0 2, dt 0.5, tau 2, 50 sweeps");
+  EXPECT_EQ(first("--cities random:9:4 --dt 0.5 --tau 2 --u0 2"), one);
+  EXPECT_EQ(first("--rule sync --C 1 --rule euler --C 0.5 --sweeps 9 --sweeps 7").substr(0, 55),
+            "network: nuv, 9 cities, rule euler, C 0.5, sweeps 7; ra");
+}
+
+TEST(Trace, TheCsvOfAnotherNetworkBeginsWithItsHeaderAndCarriesTheNetwork) {
+  auto rows = lines_of(run(std::string(TRACE) + " --csv --cities random:12:1 1 1 1 5").out);
+  ASSERT_EQ(rows.size(), 51u);
+  EXPECT_EQ(rows[0], "cycle,sweeps,E,EA,EB,ED,EC,L,on,change,outcome,tour,length,ratio,rank,"
+                     "motion,network");
+  for (size_t k = 1; k < rows.size(); k++) {
+    auto f = fields_of(rows[k]);
+    // The description holds commas: one quoted field, the last.
+    EXPECT_EQ(rows[k].substr(rows[k].find(",\"") + 1),
+              "\"random:12:1, 12 cities, rule inplace, 50 sweeps; ratios are to the optimal "
+              "tour, length " +
+                  rows[k].substr(rows[k].rfind(' ') + 1));
+  }
+}
+
+TEST(Trace, ALongRunShowsItsProgressOnATerminalOnly) {
+  // Standard error a terminal (script's pseudo-terminal), the output redirected: a run of some
+  // seconds rewrites one line "cycle C of K" and clears it at its end. On a pipe, nothing.
+  if (run("command -v script").status != 0) GTEST_SKIP() << "no script(1) to give a terminal";
+  const std::string args = " --cities random:60:1 --sweeps 2500 1 1 1 5 > /dev/null";
+  const std::string on_terminal =
+      run("script -qec '" + std::string(TRACE) + args + "' /dev/null").out;
+  EXPECT_NE(on_terminal.find("\rcycle "), std::string::npos) << on_terminal;
+  EXPECT_NE(on_terminal.find(" of 2500"), std::string::npos);
+  ASSERT_GE(on_terminal.size(), 4u);
+  EXPECT_EQ(on_terminal.substr(on_terminal.size() - 4), "\r\033[K"); // cleared at the end
+  EXPECT_EQ(on_terminal.find('\n'), std::string::npos);
+  Ran piped = run(std::string(TRACE) + args);
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.err, "");
+  // A short run says nothing, terminal or not.
+  EXPECT_EQ(run("script -qec '" + std::string(TRACE) + " 1 1 1 5 > /dev/null' /dev/null").out, "");
 }
 
 TEST(Trace, RefusesWhatItCannotReadWithStatusTwo) {
   for (const char *args :
        {"1 1 1", "1 1 1 x", "1 1 1 ''", "1 1 1 ' 5'", "1 1 1 5x", "1 x 1 5", "1 1 inf 5",
-        "1 1 1 5 6", "--svg", "--svg '' 1 1 1 5", "--svg= 1 1 1 5", "--fast 1 1 1 5"}) {
+        "1 1 1 5 6", "--svg", "--svg '' 1 1 1 5", "--svg= 1 1 1 5", "--fast 1 1 1 5",
+        "--tables --csv 1 1 1 5", "--csv --tables 1 1 1 5", "--tables --wide 1 1 1 5"}) {
     Ran r = run(std::string(TRACE) + " " + args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(r.out, "");

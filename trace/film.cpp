@@ -162,15 +162,20 @@ std::string curves(const Film &f) {
 std::string map(const Film &f) {
   const Optimum optimum = find_optimum();
   const double left = 830, top = 720;
-  std::string s = svg_text(left - 20, top - 30, 15, "start", "The last tour formed");
-  std::string caption, detail, legend;
   const char *kind = optimum_kind(optimum), *tour_kind = optimum_tour_kind(optimum);
+  // Headed by what it shows: the tour formed, else the optimum's tour, else no tour.
+  std::string s =
+      svg_text(left - 20, top - 30, 15, "start",
+               f.formed       ? std::string("The last tour formed")
+               : cityxy_known ? std::string("No tour formed: the ") + tour_kind + " tour"
+                              : std::string("No tour formed"));
+  std::string caption, detail, legend;
   if (f.formed) {
     const Cycle &y = f.last_tour;
     const bool best = y.ratio <= 1 + OPTIMAL_SLACK;
     caption = fmt("cycle %d: %s", y.cycle, tour_text(y.tour).s);
     detail = fmt("length %.4f, ratio %.4f", y.length, y.ratio) +
-             (y.rank ? fmt(", rank %d", y.rank) : std::string(", ratio to the ") + kind);
+             (y.rank ? fmt(", rank %d", y.rank) : std::string(" to the ") + kind + " tour");
     legend = best ? std::string("solid: the tour formed, dashed: ") + kind + " (the same tour)"
                   : std::string("solid: the tour formed; dashed: the ") + tour_kind + " tour";
   } else {
@@ -265,7 +270,10 @@ void film_add(Film *f, const Cycle &y) {
 std::string trace_svg(const Film &film_of_run, const std::string &title, const std::string &network,
                       const std::string &description) {
   std::string s;
-  s += svg_text(FILM_LEFT, 34, 18, "start", title + ": the state at every cycle");
+  const int cycles = film_of_run.cycles;
+  s += svg_text(FILM_LEFT, 34, 18, "start",
+                title + (cycles > FRAMES ? fmt(": %d of the %d cycles", FRAMES, cycles)
+                                         : std::string(": the state at every cycle")));
   s += svg_text(FILM_LEFT, 56, 12, "start",
                 (network.empty() ? "" : network + "; ") +
                     "cycle 0 is the random start, cycle c the state after c + 1 sweeps",

@@ -2,8 +2,10 @@
 // and its terms, the function L, the units on and the tour as it forms, as a table, a CSV or a
 // picture. main reads as the tool's steps; the run is in run.cpp, the rows in rows.cpp, nuv's
 // tables in src/report.cpp, the picture in film.cpp.
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "args.h"
@@ -13,6 +15,7 @@
 #include "report.h"
 #include "rows.h"
 #include "stream.h"
+#include "svg.h"
 #include "trace.h"
 
 static const char USAGE[] =
@@ -36,9 +39,35 @@ struct Options {
   bool csv = false, wide = false, tables = false;
   std::string svg;
   NetworkOptions network;
+  std::vector<std::string> network_words; // the network's options as typed, for the title
 };
 
 enum Read { READ_OK, READ_HELP, READ_VERSION, READ_BAD };
+
+// Progress on standard error for a long run when it is a terminal: "cycle C of K" on one line
+// that rewrites itself, from a second into the run, and cleared at its end.
+struct Progress {
+  bool terminal = isatty(STDERR_FILENO) == 1 && isatty(STDOUT_FILENO) != 1; // rows show it else
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now(), shown;
+  bool showing = false;
+};
+
+// Cycle c of k reached: the line, at most ten times a second.
+static void show_progress(Progress *p, int c, int k) {
+  if (!p->terminal) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - p->start < std::chrono::seconds(1)) return;
+  if (p->showing && now - p->shown < std::chrono::milliseconds(100)) return;
+  fprintf(stderr, "\rcycle %d of %d", c, k);
+  fflush(stderr);
+  p->showing = true, p->shown = now;
+}
+
+// The line cleared, if there is one.
+static void end_progress(Progress *p) {
+  if (p->showing) fputs("\r\033[K", stderr), fflush(stderr);
+  p->showing = false;
+}
 
 // Options anywhere among the four numbers, as --name VALUE or --name=VALUE; "--" ends them.
 static Read read_options(int argc, char **argv, Options *o, std::string *error) {
@@ -71,8 +100,8 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
       const std::string value = name == arg ? argv[++a] : arg.substr(name.size() + 1);
       if (name == "--svg")
         o->svg = value, svg_given = true;
-      else
-        read_network_option(name, value, &o->network, error);
+      else if (read_network_option(name, value, &o->network, error))
+        o->network_words.insert(o->network_words.end(), {name, value});
     }
   }
   if (error->empty() && number.size() != 4)
@@ -88,6 +117,9 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
   if (error->empty() && !read_number(o->network.c, &family.c))
     *error = "--C " + quoted(o->network.c) + " is not a finite number";
   if (error->empty() && svg_given && o->svg.empty()) *error = "--svg needs a file name";
+  if (error->empty() && o->tables && (o->csv || o->wide))
+    *error =
+        std::string("--tables and ") + (o->csv ? "--csv" : "--wide") + " are not taken together";
   return error->empty() ? READ_OK : READ_BAD;
 }
 
@@ -115,31 +147,42 @@ int main(int argc, char **argv) {
 
   // 2. What ran, unless it is nuv's network, then the head of the rows.
   const bool family_columns = !is_nuv_network(o.network);
-  const std::string network = network_text(o.network), title = run_title(o.coef, o.seed);
+  std::vector<std::string> command = {"nuv-trace"};
+  command.insert(command.end(), o.network_words.begin(), o.network_words.end());
+  const std::string network = network_text(o.network),
+                    title = run_title(family_columns ? shell_line(command) : "nuv", o.coef, o.seed);
+  std::string ratios; // what the ratios are to, said by the rows but not by nuv's tables
   if (family_columns && !o.tables) {
     const Optimum optimum = find_optimum();
-    printf("%s%s; ratios are to the %s tour, length %.6f\n", o.csv ? "# " : "", network.c_str(),
-           optimum_kind(optimum), optimum.length);
+    ratios = fmt("; ratios are to the %s tour, length %.6f", optimum_kind(optimum), optimum.length);
   }
+  if (!ratios.empty() && !o.csv) printf("%s%s\n", network.c_str(), ratios.c_str());
   if (o.csv)
     print_csv_head(family_columns);
   else if (!o.tables)
     print_table_head(title, o.wide, family_columns);
+  // The CSV's last column: the description without its "network: ".
+  const std::string network_field =
+      family_columns ? csv_field(network.substr(network.find(' ') + 1) + ratios) : "";
 
   // 3. The run, each cycle written as it is reached and kept for the picture.
   Film film = film_for(family.sweeps);
-  trace_network(o.coef, o.seed.value, [&](const Cycle &y) {
+  Progress progress;
+  const int stopped = trace_network(o.coef, o.seed.value, [&](const Cycle &y) {
     if (o.tables) {
       display_state(y.cycle); // the state is this cycle's: nuv's table, and its energy line
       if (y.cycle > 0) printf(" Energy = %f\n", y.e);
     } else if (o.csv) {
-      print_csv_row(y, family_columns);
+      print_csv_row(y, family_columns, network_field);
     } else {
       print_table_row(y, o.wide, family_columns);
     }
     if (!o.svg.empty()) film_add(&film, y);
+    show_progress(&progress, y.cycle + 1, family.sweeps);
   });
+  end_progress(&progress);
   if (!stdout_ok(&error)) return report(1, error);
+  if (stopped >= 0) return report(1, stop_text(stopped)); // and no picture
 
   // 4. The picture.
   const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv) +

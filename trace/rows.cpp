@@ -7,10 +7,17 @@
 #include "args.h"
 #include "svg.h"
 
-std::string run_title(const double coef[3], const Seed &seed) {
+std::string run_title(const std::string &command, const double coef[3], const Seed &seed) {
   const std::string used = std::to_string(seed.value);
-  return "nuv " + shortest(coef[0]) + " " + shortest(coef[1]) + " " + shortest(coef[2]) + " " +
-         seed.text + (seed.text == used ? "" : " (seed " + used + ")");
+  return command + " " + shortest(coef[0]) + " " + shortest(coef[1]) + " " + shortest(coef[2]) +
+         " " + seed.text + (seed.text == used ? "" : " (seed " + used + ")");
+}
+
+std::string stop_text(int c) {
+  return fmt("the state is not finite from cycle %d (sweep %d): ", c, sweeps_at(c)) +
+         (euler_step_too_long() ? "the Euler step dt " + shortest(family.dt) +
+                                      " is too long for tau " + shortest(family.tau)
+                                : std::string("the coefficients overflow the units' inputs"));
 }
 
 void print_table_head(const std::string &title, bool wide, bool motion) {
@@ -43,10 +50,10 @@ void print_table_row(const Cycle &y, bool wide, bool motion) {
 
 void print_csv_head(bool family_columns) {
   printf("cycle,sweeps,E,EA,EB,ED,%sL,on,change,outcome,tour,length,ratio,rank%s\n",
-         family_columns ? "EC," : "", family_columns ? ",motion" : "");
+         family_columns ? "EC," : "", family_columns ? ",motion,network" : "");
 }
 
-void print_csv_row(const Cycle &y, bool family_columns) {
+void print_csv_row(const Cycle &y, bool family_columns, const std::string &network) {
   printf("%d,%d,%.17g,%.17g,%.17g,%.17g,", y.cycle, y.sweeps, y.e, y.term[0], y.term[1], y.term[2]);
   if (family_columns) printf("%.17g,", y.term[3]);
   printf("%.17g,%d,", y.l, y.on);
@@ -58,6 +65,6 @@ void print_csv_row(const Cycle &y, bool family_columns) {
   } else {
     printf(",,,");
   }
-  if (family_columns) printf(",%s", y.moved ? motion_name(y.motion) : "");
+  if (family_columns) printf(",%s,%s", y.moved ? motion_name(y.motion) : "", network.c_str());
   printf("\n");
 }

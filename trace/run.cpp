@@ -22,3 +22,7 @@ void measure_cycle(int c, int sweeps, const double before[][MAXCITY], const doub
     out->rank = tour_rank(out->length);
   }
 }
+
+bool euler_step_too_long() {
+  return family.rule == RULE_EULER && family.dt >= 2 * family.tau;
+}

@@ -37,16 +37,23 @@ void measure_cycle(int c, int sweeps, const double before[][MAXCITY], const doub
 // The states after the last three sweeps, by sweep count.
 extern double recent[3][MAXCITY][MAXCITY];
 
+// Whether the member's Euler step is past the stability bound of the update's linear part
+// (dt >= 2 tau): the reason a run under it stops being finite. False under the other rules.
+bool euler_step_too_long();
+
 // The run for coef and seed of the network the model is set up for, each cycle measured and
-// handed to at_cycle(cycle) as it is reached (the model's state is that cycle's then).
+// handed to at_cycle(cycle) as it is reached (the model's state is that cycle's then). Returns
+// -1, or the first cycle whose state or energy is not finite: the run stops there, that cycle
+// not handed on.
 template <typename AtCycle>
-void trace_network(const double coef[3], uint32_t seed, AtCycle at_cycle) {
-  int swept = 0;
+int trace_network(const double coef[3], uint32_t seed, AtCycle at_cycle) {
+  int swept = 0, stopped = -1;
   auto keep = [&]() {
     for (int i = 0; i < family.n; i++)
       memcpy(recent[swept % 3][i], unitout[i], sizeof(double) * size_t(family.n));
   };
   auto sweep = [&]() {
+    if (stopped >= 0) return; // the rest of the run is not swept
     update_state();
     swept++;
     keep();
@@ -55,11 +62,17 @@ void trace_network(const double coef[3], uint32_t seed, AtCycle at_cycle) {
   start_run(coef, seed);
   keep();
   run_cycles(sweep, [&](int c) {
+    if (stopped >= 0) return;
     const double(*before)[MAXCITY] = c == 0 ? nullptr : recent[(swept - (c == 1 ? 2 : 1)) % 3];
     measure_cycle(c, sweeps_at(c), before, c >= 2 ? recent[(swept - 1) % 3] : nullptr,
                   c >= 2 ? recent[(swept - 2) % 3] : nullptr, &y);
+    if (!state_finite(unitout) || !(y.e - y.e == 0)) {
+      stopped = c;
+      return;
+    }
     at_cycle(y);
   });
+  return stopped;
 }
 
 #endif
