@@ -32,6 +32,11 @@ uint64_t fnv1a(uint64_t hash, const std::string &text) {
   return fnv1a(hash, text.data(), text.size());
 }
 
+// FNV-1a continued over a line and its newline.
+uint64_t fnv1a_line(uint64_t hash, const std::string &line) {
+  return (fnv1a(hash, line) ^ '\n') * 1099511628211u;
+}
+
 // FNV-1a continued over the `bytes` low bytes of value, least significant first.
 uint64_t fnv1a_le(uint64_t hash, uint64_t value, int bytes) {
   for (int b = 0; b < bytes; b++) hash = (hash ^ ((value >> (8 * b)) & 0xff)) * 1099511628211u;
@@ -198,9 +203,9 @@ bool check_file(const std::string &file, Shard *s, std::string *error) {
               error);
   } else if (ok) {
     // Every line up to the end line, hashed; the rows are the lines after the CSV header.
-    uint64_t hash = fnv1a(FNV_START, line + "\n"), lines = 0;
+    uint64_t hash = fnv1a_line(FNV_START, line), lines = 0;
     while ((ok = next_line(&r, &line, error)) && line.rfind(END, 0) != 0)
-      hash = fnv1a(hash, line + "\n"), lines++;
+      hash = fnv1a_line(hash, line), lines++;
     if (!ok && error->empty())
       ok = fail(quoted(file) + " is cut short: it has no end line", error);
     else if (ok && (lines == 0 || line != end_line(lines - 1, hash)))
@@ -222,6 +227,7 @@ bool check_file(const std::string &file, Shard *s, std::string *error) {
 // field, which may hold commas); fewer when the row has fewer.
 std::vector<std::string> fields_of_row(const std::string &row, size_t count) {
   std::vector<std::string> f;
+  f.reserve(count);
   for (size_t at = 0;; at++) {
     const size_t comma = f.size() + 1 == count ? std::string::npos : row.find(',', at);
     f.push_back(row.substr(at, comma - at));
@@ -416,7 +422,7 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optim
   const size_t count = (columns.c ? 4 : 3) + 9 + (columns.motion ? 2 : 0);
   std::vector<RunResult> block;
   uint64_t triple = UINT64_MAX;
-  double coef[NCOEF];
+  std::string coefficients; // the current triple's fields
   for (const Shard &s : shards) {
     FILE *in = open_regular(s.file, error);
     if (!in) return false;
@@ -427,18 +433,23 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optim
     // The head, as first read; the CSV header; the rows, each the survey's own row of its run.
     if (!s.whole_csv && (ok = need_line(&r, &line, error)) && line != s.head)
       ok = fail(quoted(s.file) + " changed while the merge read it", error);
-    hash = fnv1a(hash, line + "\n");
+    hash = fnv1a_line(hash, line);
     if (ok && (ok = need_line(&r, &line, error)) && line != head)
       ok = fail(r.where() + ": not the plan's CSV header", error);
-    hash = fnv1a(hash, line + "\n");
+    hash = fnv1a_line(hash, line);
     for (uint64_t run = s.first; ok && run < s.end; run++) {
       if (!(ok = need_line(&r, &line, error))) break;
-      hash = fnv1a(hash, line + "\n");
-      if (run_triple(plan, run) != triple)
+      hash = fnv1a_line(hash, line);
+      if (run_triple(plan, run) != triple) {
+        double coef[NCOEF];
         triple_values(plan, triple = run_triple(plan, run), coef);
+        coefficients = csv_coefficients(coef, columns);
+      }
       RunResult result;
-      if (!parse_row(fields_of_row(line, count), columns, &result) ||
-          csv_row(coef, run_seed(plan, run), result, optimum, columns) != line + "\n") {
+      const bool parsed = parse_row(fields_of_row(line, count), columns, &result);
+      const std::string again =
+          parsed ? csv_run(coefficients, run_seed(plan, run), result, optimum, columns) : "";
+      if (!parsed || again.size() != line.size() + 1 || again.compare(0, line.size(), line) != 0) {
         ok = fail(r.where() + ": not run " + std::to_string(run) +
                       " of the plan as a survey writes it",
                   error);

@@ -95,25 +95,37 @@ void print_csv_head(const Columns &columns) {
           columns.c ? "C," : "", columns.motion ? ",motion,network" : "");
 }
 
-std::string csv_row(const double coef[4], uint32_t seed, const RunResult &run,
+std::string csv_coefficients(const double coef[4], const Columns &columns) {
+  std::string fields = shortest(coef[0]) + "," + shortest(coef[1]) + "," + shortest(coef[2]) + ",";
+  return columns.c ? fields + shortest(coef[3]) + "," : fields;
+}
+
+// Appends value as format (one %f conversion) writes it; %f of any double fits 400 bytes.
+static void append_number(std::string *row, const char *format, double value) {
+  char text[400];
+  row->append(text, size_t(snprintf(text, sizeof text, format, value)));
+}
+
+std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
                     const Optimum &optimum, const Columns &columns) {
-  std::string row = shortest(coef[0]) + "," + shortest(coef[1]) + "," + shortest(coef[2]) + ",";
-  if (columns.c) row += shortest(coef[3]) + ",";
-  row += std::to_string(seed) + (run.valid() ? ",1," : ",0,");
-  if (run.valid())
-    row += fmt("%s,%.6f,%.6f,", tour_text(run.tour).s, run.length, run.length / optimum.length);
-  else
+  std::string row = coefficients + std::to_string(seed) + (run.valid() ? ",1," : ",0,");
+  if (run.valid()) {
+    row += tour_text(run.tour).s;
+    append_number(&row, ",%.6f,", run.length);
+    append_number(&row, "%.6f,", run.length / optimum.length);
+  } else {
     row += ",,,";
-  row += fmt("%f,", run.energy);
+  }
+  append_number(&row, "%f,", run.energy);
   if (run.valid() && run.rank > 0) row += std::to_string(run.rank);
-  row += fmt(",%s,%d", outcome_name(run.outcome), run.settled ? 1 : 0);
+  row += std::string(",") + outcome_name(run.outcome) + (run.settled ? ",1" : ",0");
   if (columns.motion) row += std::string(",") + motion_name(run.motion) + "," + columns.network;
   return row + "\n";
 }
 
 void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
                    const Optimum &optimum, const Columns &columns) {
-  const std::string row = csv_row(coef, seed, run, optimum, columns);
+  const std::string row = csv_run(csv_coefficients(coef, columns), seed, run, optimum, columns);
   fwrite(row.data(), 1, row.size(), rows_out);
 }
 

@@ -33,9 +33,11 @@ void print_optimum_line(const Optimum &optimum);
 void print_summary_head(const Optimum &optimum, Columns columns);
 void print_summary_row(const double coef[4], const Tally &tally, Columns columns);
 
-// CSV: the header, then a row for each run; csv_row is the row's text with its newline.
+// CSV: the header, then a row for each run. A row is its coefficients' fields (shortest texts,
+// worth keeping for a triple's runs) and the run's; each text ends with its separator.
 void print_csv_head(const Columns &columns);
-std::string csv_row(const double coef[4], uint32_t seed, const RunResult &run,
+std::string csv_coefficients(const double coef[4], const Columns &columns);
+std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
                     const Optimum &optimum, const Columns &columns);
 void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
                    const Optimum &optimum, const Columns &columns);
