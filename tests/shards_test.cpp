@@ -212,6 +212,14 @@ TEST_F(Shards, AShardsHeadHoldsAPlanOnlyAndCannotSteerTheMerge) {
     EXPECT_NE(r.err.find("--merge takes its plan from the shards"), std::string::npos) << r.err;
   }
   EXPECT_EQ(survey("--merge --heat ratio " + s).status, 2);
+  // A view the plan cannot show is refused as the survey refuses it: a heatmap of one triple,
+  // a picture of three ranging coefficients.
+  EXPECT_EQ(survey("--merge --heat ratio --svg " + dir + "/p.svg " + s).status, 2);
+  ASSERT_EQ(survey("--shard 0/1 -o " + dir + "/three.csv --seeds 1:2 1:2:1 1:2:1 1:2:1").status, 0);
+  r = survey("--merge --svg " + dir + "/p.svg " + dir + "/three.csv");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("not three"), std::string::npos) << r.err;
+  EXPECT_EQ(run("rm " + dir + "/three.csv").status, 0);
   EXPECT_EQ(survey("--plan '--seeds 1:3 -- 1 1 1' 1 1 1").status, 2);
   EXPECT_EQ(run("ls " + dir).out, "h.csv\ns0.csv\nvictim\n");
 }
