@@ -187,7 +187,7 @@ bool check_file(const std::string &file, Shard *s, std::string *error) {
   FILE *in = open_regular(file, error);
   if (!in) return false;
   LineReader r{in, file};
-  std::string line, why;
+  std::string line;
   bool ok = next_line(&r, &line, error);
   if (!ok && error->empty()) *error = quoted(file) + ": empty";
   s->file = file, s->head = line;
@@ -209,8 +209,8 @@ bool check_file(const std::string &file, Shard *s, std::string *error) {
     if (!ok && error->empty())
       ok = fail(quoted(file) + " is cut short: it has no end line", error);
     else if (ok && (lines == 0 || line != end_line(lines - 1, hash)))
-      ok = fail(r.where() + ": " + quoted(file) +
-                    " is altered or cut short: its end line does not match the lines before it",
+      ok = fail(quoted(file) + " is altered or cut short: its end line (line " +
+                    std::to_string(r.number) + ") does not match the lines before it",
                 error);
     else if (ok && lines - 1 != s->end - s->first)
       ok = fail(quoted(file) + ": its head names " + std::to_string(s->end - s->first) +
