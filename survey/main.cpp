@@ -19,19 +19,31 @@
 #include "tally.h"
 #include "tour.h"
 
-// Reads a plan from its words (a shard's head), keeping the merge's own output options.
+// Reads a plan from words, after the program's name.
+static bool read_words(std::vector<std::string> words, Plan *plan, std::string *error) {
+  words.insert(words.begin(), "nuv-survey");
+  std::vector<char *> argv;
+  for (std::string &w : words) argv.push_back(w.data());
+  *plan = Plan();
+  return read_plan(int(argv.size()), argv.data(), plan, error) == PLAN_OK;
+}
+
+// Reads a plan from its words (a shard's head, checked to hold a plan only), then again with
+// the merge's views before them, so that a view the plan cannot show (a picture of three
+// ranging coefficients) is refused as the survey refuses it.
 static bool plan_of_words(const std::vector<std::string> &words, const Plan &merge, Plan *plan,
                           std::string *error) {
-  std::vector<std::string> all = {"nuv-survey"};
-  all.insert(all.end(), words.begin(), words.end());
-  std::vector<char *> argv;
-  for (std::string &w : all) argv.push_back(w.data());
-  if (read_plan(int(argv.size()), argv.data(), plan, error) != PLAN_OK) {
+  if (!read_words(words, plan, error)) {
     *error = "the shards' plan: " + *error;
     return false;
   }
-  plan->csv = merge.csv, plan->tours = merge.tours, plan->svg = merge.svg, plan->heat = merge.heat;
-  return true;
+  std::vector<std::string> views;
+  if (merge.csv) views.push_back("--csv");
+  if (merge.tours) views.push_back("--tours");
+  if (!merge.svg.empty()) views.insert(views.end(), {"--svg", merge.svg});
+  if (merge.heat != HEAT_VALID) views.insert(views.end(), {"--heat", HEAT_NAME[merge.heat]});
+  views.insert(views.end(), words.begin(), words.end());
+  return read_words(views, plan, error);
 }
 
 int main(int argc, char **argv) {
@@ -57,15 +69,22 @@ int main(int argc, char **argv) {
     break;
   }
   std::vector<Shard> shards;
+  Optimum merged_optimum{};
   if (plan.merge) {
     Plan merged;
     std::vector<std::string> words;
     if (!check_shards(plan.files, plan.plan_text, &shards, &words, &error) ||
         !plan_of_words(words, plan, &merged, &error))
       return report(2, error);
-    if (!set_up_network(&merged.network, &error)) return report(2, error);
-    if (!check_tiling(merged, &shards, &error) || !read_shards(merged, shards, nullptr, &error))
+    if (!check_cities_file(merged, &error) || !set_up_network(&merged.network, &error))
+      return report(2,
+                    "the cities of " +
+                        (shards[0].whole_csv ? "--plan" : "the plan in " + quoted(shards[0].file)) +
+                        ": " + error);
+    if (!check_instance(merged, shards, &error) || !check_tiling(merged, &shards, &error))
       return report(2, error);
+    merged_optimum = find_optimum();
+    if (!read_shards(merged, shards, merged_optimum, nullptr, &error)) return report(2, error);
     merged.merge = true, merged.files = plan.files;
     plan = merged;
   } else if (!set_up_network(&plan.network, &error)) {
@@ -89,7 +108,7 @@ int main(int argc, char **argv) {
 
   // 4. The optimum, and the head of the output: a shard's plan, else what network it is unless
   // nuv's. A shard's rows go to memory, to be written whole.
-  const Optimum optimum = find_optimum();
+  const Optimum optimum = plan.merge ? merged_optimum : find_optimum();
   const Columns columns = columns_of(plan);
   const std::string network = network_text(plan.network);
   char *shard_text = nullptr;
@@ -97,8 +116,8 @@ int main(int argc, char **argv) {
   if (plan.shards) {
     plan.csv = true;
     rows_out = open_memstream(&shard_text, &shard_size);
-  } else if (columns.motion) {
-    printf("%s%s\n", plan.csv ? "# " : "", network.c_str());
+  } else if (columns.motion && !plan.csv) {
+    printf("%s\n", network.c_str());
   }
   if (plan.tours)
     print_outcomes_head(optimum, plan.csv, columns);
@@ -137,8 +156,8 @@ int main(int argc, char **argv) {
     return plan.shards || stdout_ok(&output_error);
   };
   if (plan.merge) {
-    if (!read_shards(plan, shards, &sink, &error))
-      return report(1, error.empty() ? output_error : error);
+    if (!read_shards(plan, shards, optimum, &sink, &error))
+      return error.empty() ? report(1, output_error) : report(2, error);
   } else if (!run_survey(plan, &workers, sink, &error)) {
     return report(1, error.empty() ? output_error : error);
   }
@@ -149,8 +168,7 @@ int main(int argc, char **argv) {
     rows_out = stdout;
     std::string text(shard_text, shard_size);
     free(shard_text);
-    const size_t header = text.find('\n') + 1;
-    text = shard_head(plan) + "\n" + text + shard_end(text.substr(header)) + "\n";
+    text = shard_file(plan, text);
     if (plan.output.empty()) {
       fputs(text.c_str(), stdout);
     } else if (!write_whole(plan.output, text, &error)) {

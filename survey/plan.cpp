@@ -216,6 +216,7 @@ static void check_runs(const Plan &plan, const Range range[NCOEF], std::string *
 
 PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   std::vector<std::string> coef, typed; // typed: the words that make the plan
+  std::string foreign;                  // the first option that is not a merge's
   bool options = true, heat_given = false;
   error->clear();
   for (int a = 1; a < argc && error->empty(); a++) {
@@ -234,6 +235,9 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
     bool valued = name == "--seeds" || name == "--jobs" || name == "--svg" || name == "--heat" ||
                   name == "--shard" || name == "-o" || name == "--plan" || is_network_option(name);
     heat_given = heat_given || name == "--heat";
+    if (foreign.empty() && options && name != "--csv" && name != "--tours" && name != "--svg" &&
+        name != "--heat" && name != "--plan" && name != "--merge" && name != "--")
+      foreign = name;
     if (arg == "--help" || arg == "-h") return PLAN_HELP;
     if (arg == "--version") return PLAN_VERSION;
     if (arg == "--")
@@ -256,9 +260,12 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   if (error->empty() && plan->merge) {
     plan->files = coef;
     if (plan->files.empty()) *error = "--merge needs the shard files";
-    if (plan->shards) *error = "--merge and --shard do not go together";
+    if (!foreign.empty())
+      *error = "--merge takes its plan from the shards: " + quoted(foreign) + " is not the merge's";
+    if (error->empty() && heat_given && plan->svg.empty()) *error = "--heat needs --svg";
     return error->empty() ? PLAN_OK : PLAN_BAD;
   }
+  if (error->empty() && !plan->plan_text.empty()) *error = "--plan goes with --merge";
   if (error->empty() && plan->shards && (plan->tours || !plan->svg.empty() || heat_given))
     *error = "a shard writes its runs as CSV rows: --tours, --svg and --heat are the merge's";
   if (error->empty() && !plan->output.empty() && !plan->shards) *error = "-o goes with --shard";

@@ -3,30 +3,62 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "args.h"
+#include "network.h"
 #include "tally.h"
 
 namespace {
 
 const char HEAD[] = "# nuv-survey ";
+const char END[] = "# end: ";
+const size_t MAX_LINE = 65536; // longer than any line a survey writes
 
-// 64-bit FNV-1a, continued from hash over text.
-uint64_t fnv1a(uint64_t hash, const std::string &text) {
-  for (unsigned char c : text) hash = (hash ^ c) * 1099511628211u;
+// 64-bit FNV-1a, continued from hash over size bytes.
+const uint64_t FNV_START = 14695981039346656037u;
+uint64_t fnv1a(uint64_t hash, const void *data, size_t size) {
+  const unsigned char *byte = static_cast<const unsigned char *>(data);
+  for (size_t k = 0; k < size; k++) hash = (hash ^ byte[k]) * 1099511628211u;
   return hash;
 }
-const uint64_t FNV_START = 14695981039346656037u;
+uint64_t fnv1a(uint64_t hash, const std::string &text) {
+  return fnv1a(hash, text.data(), text.size());
+}
+
+// FNV-1a continued over a line and its newline.
+uint64_t fnv1a_line(uint64_t hash, const std::string &line) {
+  return (fnv1a(hash, line) ^ '\n') * 1099511628211u;
+}
+
+// FNV-1a continued over the `bytes` low bytes of value, least significant first.
+uint64_t fnv1a_le(uint64_t hash, uint64_t value, int bytes) {
+  for (int b = 0; b < bytes; b++) hash = (hash ^ ((value >> (8 * b)) & 0xff)) * 1099511628211u;
+  return hash;
+}
 
 std::string end_line(uint64_t rows, uint64_t hash) {
   char text[96];
-  snprintf(text, sizeof text, "# end: %llu rows, checksum %016llx", (unsigned long long)rows,
+  snprintf(text, sizeof text, "%s%llu rows, checksum %016llx", END, (unsigned long long)rows,
            (unsigned long long)hash);
   return text;
+}
+
+// The head line from its parts; FIRST-LAST inclusive, or "none".
+std::string head_line(const std::string &version, uint64_t k, uint64_t m, uint64_t first,
+                      uint64_t end, uint64_t total, uint64_t instance, const std::string &plan) {
+  char digest[20];
+  snprintf(digest, sizeof digest, "%016llx", (unsigned long long)instance);
+  const std::string runs =
+      first < end ? std::to_string(first) + "-" + std::to_string(end - 1) : std::string("none");
+  return HEAD + version + " shard " + std::to_string(k) + "/" + std::to_string(m) + " runs " +
+         runs + " of " + std::to_string(total) + ", instance " + digest + ": " + plan;
 }
 
 bool fail(const std::string &why, std::string *error) {
@@ -34,66 +66,196 @@ bool fail(const std::string &why, std::string *error) {
   return false;
 }
 
-// Reads "# nuv-survey VERSION shard K/M runs FIRST-END of TOTAL: PLAN".
+// Reads "# nuv-survey VERSION shard K/M runs FIRST-LAST of TOTAL, instance DIGEST: PLAN" into
+// *s: only a line that head_line writes back byte for byte. An empty shard has first = end = 0.
 bool parse_head(const std::string &line, Shard *s) {
-  if (line.rfind(HEAD, 0) != 0) return false;
   const size_t shard = line.find(" shard ", sizeof HEAD - 1), colon = line.find(": ");
-  if (shard == std::string::npos || colon == std::string::npos) return false;
-  s->version = line.substr(sizeof HEAD - 1, shard - (sizeof HEAD - 1));
-  unsigned long long k, m, first, end, total;
-  int used = 0;
-  if (sscanf(line.c_str() + shard, " shard %llu/%llu runs %llu-%llu of %llu:%n", &k, &m, &first,
-             &end, &total, &used) != 5 ||
-      shard + size_t(used) != colon + 1 || first > end || end > total)
+  if (line.rfind(HEAD, 0) != 0 || shard == std::string::npos || colon == std::string::npos ||
+      colon < shard)
     return false;
-  s->first = first, s->end = end, s->total = total;
+  const std::string version = line.substr(sizeof HEAD - 1, shard - (sizeof HEAD - 1));
+  const std::string runs = line.substr(shard, colon - shard);
+  unsigned long long k, m, first = 0, last = 0, total;
+  char digest[17] = "";
+  bool empty = false;
+  if (sscanf(runs.c_str(), " shard %llu/%llu runs %llu-%llu of %llu, instance %16[0-9a-f]", &k, &m,
+             &first, &last, &total, digest) != 6) {
+    empty = true;
+    if (sscanf(runs.c_str(), " shard %llu/%llu runs none of %llu, instance %16[0-9a-f]", &k, &m,
+               &total, digest) != 4)
+      return false;
+  }
+  if (!empty && (first > last || last >= total)) return false;
+  s->k = k, s->m = m, s->total = total;
+  s->first = empty ? 0 : first, s->end = empty ? 0 : last + 1;
+  s->instance = strtoull(digest, nullptr, 16);
   s->plan = line.substr(colon + 2);
+  return line == head_line(version, k, m, s->first, s->end, total, s->instance, s->plan);
+}
+
+// The version a line that begins as a shard's head names, or "".
+std::string version_of(const std::string &line) {
+  const size_t shard = line.find(" shard ", sizeof HEAD - 1);
+  if (line.rfind(HEAD, 0) != 0 || shard == std::string::npos) return "";
+  return line.substr(sizeof HEAD - 1, shard - (sizeof HEAD - 1));
+}
+
+// Opens a file for reading as a merge reads one: a regular file only (never a FIFO, which
+// would block, nor a device, which may never end). Null with *error naming the file and why.
+FILE *open_regular(const std::string &file, std::string *error) {
+  const int fd = open(file.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    fail(quoted(file) + ": " + strerror(errno), error);
+    return nullptr;
+  }
+  struct stat st;
+  const bool stated = fstat(fd, &st) == 0;
+  const int why = errno;
+  FILE *in = stated && S_ISREG(st.st_mode) ? fdopen(fd, "r") : nullptr;
+  if (!in) {
+    fail(quoted(file) + ": " +
+             (stated && !S_ISREG(st.st_mode) ? "not a regular file"
+                                             : strerror(stated ? errno : why)),
+         error);
+    close(fd);
+  }
+  return in;
+}
+
+// One open file read line by line, counting its lines for messages.
+struct LineReader {
+  FILE *in;
+  std::string file;
+  uint64_t number = 0;
+
+  std::string where() const { return quoted(file) + ":" + std::to_string(number); }
+};
+
+// The next line without its newline: true with *line; false at the end of the file with *error
+// empty, or with *error on a read error, a line longer than MAX_LINE or a last line without its
+// newline (a file cut short).
+bool next_line(LineReader *r, std::string *line, std::string *error) {
+  error->clear();
+  line->clear();
+  int c;
+  while ((c = getc_unlocked(r->in)) != EOF && c != '\n') {
+    if (line->size() == MAX_LINE)
+      return fail(quoted(r->file) + ":" + std::to_string(r->number + 1) +
+                      ": a line longer than any a survey writes",
+                  error);
+    line->push_back(char(c));
+  }
+  if (c == EOF && ferror(r->in)) return fail(quoted(r->file) + ": " + strerror(errno), error);
+  if (c == EOF && line->empty()) return false;
+  r->number++;
+  if (c == EOF) return fail(r->where() + ": cut short: its last line has no newline", error);
   return true;
 }
 
-// The CSV header the plan's rows have.
-std::string csv_head(const Plan &plan) {
-  char *text = nullptr;
-  size_t size = 0;
-  FILE *saved = rows_out;
-  rows_out = open_memstream(&text, &size);
-  print_csv_head(columns_of(plan));
-  fclose(rows_out);
-  rows_out = saved;
-  std::string head(text, size);
-  free(text);
-  if (!head.empty()) head.pop_back();
-  return head;
+// The next line, which must be there: false with *error at the end of the file too.
+bool need_line(LineReader *r, std::string *line, std::string *error) {
+  if (next_line(r, line, error)) return true;
+  if (error->empty())
+    *error = quoted(r->file) + " is cut short after line " + std::to_string(r->number);
+  return false;
 }
 
-// A CSV row's fields; a trailing comma gives a last, empty field.
-std::vector<std::string> fields_of_row(const std::string &row) {
+// Whether the words are what a shard's plan holds: --seeds and the network's options, each
+// with its value, then "--" and the three coefficients. False with *error naming the first
+// word that is not.
+bool shard_plan_words(const std::vector<std::string> &words, std::string *error) {
+  size_t w = 0;
+  for (; w < words.size() && words[w] != "--"; w++) {
+    const std::string name = words[w].substr(0, words[w].find('='));
+    if (name != "--seeds" && !is_network_option(name))
+      return fail("holds " + quoted(words[w]) +
+                      ", which no shard's plan holds: it has only --seeds, the network's "
+                      "options and the coefficients",
+                  error);
+    if (name.size() == words[w].size() && ++w == words.size())
+      return fail("holds " + quoted(name) + " without its value", error);
+  }
+  if (w == words.size() || words.size() - w - 1 != 3)
+    return fail("is not options, \"--\" and the three coefficients", error);
+  return true;
+}
+
+// Checks one file whole as it is read once: its head (or a whole survey's CSV header, with no
+// head), and for a shard its end line, the count of its rows and their checksum, and nothing
+// after it. Fills *s.
+bool check_file(const std::string &file, Shard *s, std::string *error) {
+  FILE *in = open_regular(file, error);
+  if (!in) return false;
+  LineReader r{in, file};
+  std::string line;
+  bool ok = next_line(&r, &line, error);
+  if (!ok && error->empty()) *error = quoted(file) + ": empty";
+  s->file = file, s->head = line;
+  if (ok && line.rfind("Acoef,", 0) == 0) {
+    s->whole_csv = true;
+  } else if (ok && !version_of(line).empty() && version_of(line) != NUV_VERSION) {
+    ok = fail(quoted(file) + ": made by nuv-survey " + escaped(version_of(line)) +
+                  ", not " NUV_VERSION,
+              error);
+  } else if (ok && !parse_head(line, s)) {
+    ok = fail(quoted(file) + ": neither a shard (its first line is not a shard's head) nor a "
+                             "survey's CSV",
+              error);
+  } else if (ok) {
+    // Every line up to the end line, hashed; the rows are the lines after the CSV header.
+    uint64_t hash = fnv1a_line(FNV_START, line), lines = 0;
+    while ((ok = next_line(&r, &line, error)) && line.rfind(END, 0) != 0)
+      hash = fnv1a_line(hash, line), lines++;
+    if (!ok && error->empty())
+      ok = fail(quoted(file) + " is cut short: it has no end line", error);
+    else if (ok && (lines == 0 || line != end_line(lines - 1, hash)))
+      ok = fail(quoted(file) + " is altered or cut short: its end line (line " +
+                    std::to_string(r.number) + ") does not match the lines before it",
+                error);
+    else if (ok && lines - 1 != s->end - s->first)
+      ok = fail(quoted(file) + ": its head names " + std::to_string(s->end - s->first) +
+                    " runs, it holds " + std::to_string(lines - 1),
+                error);
+    if (ok && next_line(&r, &line, error)) ok = fail(r.where() + ": a line after its end", error);
+    ok = ok && error->empty();
+  }
+  fclose(in);
+  return ok;
+}
+
+// A CSV row's first `count` fields, the last of them holding the rest of the row (the network's
+// field, which may hold commas); fewer when the row has fewer.
+std::vector<std::string> fields_of_row(const std::string &row, size_t count) {
   std::vector<std::string> f;
+  f.reserve(count);
   for (size_t at = 0;; at++) {
-    const size_t comma = row.find(',', at);
+    const size_t comma = f.size() + 1 == count ? std::string::npos : row.find(',', at);
     f.push_back(row.substr(at, comma - at));
     if (comma == std::string::npos) return f;
     at = comma;
   }
 }
 
-// A run back from its CSV row; false when the row is not one.
-bool parse_row(const std::vector<std::string> &f, bool c_column, bool motion_column, RunResult *r) {
-  const size_t at = c_column ? 4 : 3; // the seed's field
-  if (f.size() != at + 9 + (motion_column ? 1 : 0)) return false;
+// A run back from its CSV row's fields; false when they are no run's (a flag not 0 or 1, an
+// energy not finite, a tour not every city once). The caller writes the run again to compare.
+bool parse_row(const std::vector<std::string> &f, const Columns &columns, RunResult *r) {
+  const size_t at = columns.c ? 4 : 3; // the seed's field
+  if (f.size() != at + 9 + (columns.motion ? 2 : 0)) return false;
   memset(r, 0, sizeof *r);
-  const std::string &valid = f[at + 1], &tour = f[at + 2], &outcome = f[at + 7];
+  const std::string &valid = f[at + 1], &tour = f[at + 2], &energy = f[at + 5],
+                    &outcome = f[at + 7], &settled = f[at + 8];
   char *end;
-  r->energy = strtod(f[at + 5].c_str(), &end);
-  if (*end) return false;
+  r->energy = strtod(energy.c_str(), &end);
+  if (energy.empty() || *end || !std::isfinite(r->energy)) return false;
   int o = 0;
   while (o < 4 && outcome != outcome_name(Outcome(o))) o++;
-  if (o == 4 || (valid == "1") != (o == OUTCOME_TOUR) || (valid != "0" && valid != "1"))
+  if (o == 4 || (valid != "0" && valid != "1") || (valid == "1") != (o == OUTCOME_TOUR) ||
+      (settled != "0" && settled != "1"))
     return false;
   r->outcome = Outcome(o);
-  r->settled = f[at + 8] == "1";
+  r->settled = settled == "1";
   r->motion = r->settled ? MOTION_SETTLED : MOTION_MOVING;
-  if (motion_column) {
+  if (columns.motion) {
     int m = 0;
     while (m < 3 && f[at + 9] != motion_name(Motion(m))) m++;
     if (m == 3 || (m == MOTION_SETTLED) != r->settled) return false;
@@ -119,63 +281,115 @@ bool parse_row(const std::vector<std::string> &f, bool c_column, bool motion_col
   return true;
 }
 
-} // namespace
-
-std::string shard_head(const Plan &plan) {
-  return std::string(HEAD) + NUV_VERSION + " shard " + std::to_string(plan.shard) + "/" +
-         std::to_string(plan.shards) + " runs " + std::to_string(plan.first_run) + "-" +
-         std::to_string(plan.end_run) + " of " + std::to_string(run_count(plan)) + ": " +
-         plan.typed;
+// The CSV header the plan's rows have, without its newline.
+std::string csv_head(const Plan &plan) {
+  char *text = nullptr;
+  size_t size = 0;
+  FILE *saved = rows_out;
+  rows_out = open_memstream(&text, &size);
+  print_csv_head(columns_of(plan));
+  fclose(rows_out);
+  rows_out = saved;
+  std::string head(text, size);
+  free(text);
+  if (!head.empty()) head.pop_back();
+  return head;
 }
 
-std::string shard_end(const std::string &rows) {
-  uint64_t count = uint64_t(std::count(rows.begin(), rows.end(), '\n'));
-  return end_line(count, fnv1a(FNV_START, rows));
+} // namespace
+
+uint64_t instance_digest() {
+  uint64_t hash = fnv1a_le(FNV_START, uint64_t(uint32_t(family.n)), 4);
+  for (int i = 0; i < family.n; i++)
+    for (int k = 0; k < family.n; k++) {
+      uint64_t bits;
+      memcpy(&bits, &citydistance[i][k], sizeof bits);
+      hash = fnv1a_le(hash, bits, 8);
+    }
+  return hash;
+}
+
+std::string shard_file(const Plan &plan, const std::string &csv) {
+  const std::string text = head_line(NUV_VERSION, plan.shard, plan.shards, plan.first_run,
+                                     plan.end_run, run_count(plan), instance_digest(), plan.typed) +
+                           "\n" + csv;
+  const uint64_t rows = uint64_t(std::count(csv.begin(), csv.end(), '\n')) - 1; // the header
+  return text + end_line(rows, fnv1a(FNV_START, text)) + "\n";
 }
 
 bool check_shards(const std::vector<std::string> &files, const std::string &plan_text,
                   std::vector<Shard> *shards, std::vector<std::string> *plan_words,
                   std::string *error) {
   shards->clear();
-  std::string plan;
   for (const std::string &file : files) {
-    std::ifstream in(file);
-    std::string line;
-    if (!in) return fail(quoted(file) + ": " + strerror(errno), error);
-    if (!std::getline(in, line)) return fail(quoted(file) + ": empty", error);
     Shard s;
-    s.file = file;
-    if (!parse_head(line, &s)) {
-      if (line.rfind("Acoef,", 0) != 0 && line.rfind("# network: ", 0) != 0)
-        return fail(quoted(file) + ": neither a shard nor a survey's CSV", error);
-      if (plan_text.empty())
-        return fail(quoted(file) + ": a whole survey's CSV names no plan: give it with --plan",
-                    error);
-      s.whole_csv = true, s.version = NUV_VERSION, s.plan = plan_text;
-    } else if (s.version != NUV_VERSION) {
-      return fail(quoted(file) + ": made by nuv-survey " + s.version + ", not " NUV_VERSION, error);
-    }
-    if (plan.empty()) plan = s.plan;
-    if (s.plan != plan)
-      return fail(quoted(file) + " is a shard of another plan than " + quoted(files[0]) + "'s (" +
-                      s.plan + ", not " + plan + ")",
+    if (!check_file(file, &s, error)) return false;
+    if (s.whole_csv && plan_text.empty())
+      return fail(quoted(file) + ": a whole survey's CSV names no plan: give it with --plan",
+                  error);
+    if (s.whole_csv) s.plan = plan_text;
+    const Shard &one = shards->empty() ? s : shards->front();
+    if (s.plan != one.plan)
+      return fail(quoted(file) + " is a shard of another plan than " + quoted(one.file) + "'s (" +
+                      escaped(s.plan) + ", not " + escaped(one.plan) + ")",
                   error);
     shards->push_back(s);
   }
-  if (!plan_text.empty() && plan_text != plan)
-    return fail("the shards' plan is " + quoted(plan) + ", not --plan's", error);
-  if (!split_shell_line(plan, plan_words)) return fail("the shards' plan cannot be read", error);
+  const Shard *ran = nullptr; // the first shard with a head
+  for (const Shard &s : *shards) {
+    if (!s.whole_csv && ran && s.instance != ran->instance)
+      return fail(quoted(s.file) + " ran on other cities than " + quoted(ran->file), error);
+    if (!s.whole_csv && !ran) ran = &s;
+  }
+  const Shard &first = shards->front();
+  const std::string source = first.whole_csv ? "--plan" : "the plan in " + quoted(first.file);
+  if (!plan_text.empty() && plan_text != first.plan)
+    return fail("the shards' plan is " + quoted(first.plan) + ", not --plan's", error);
+  if (!split_shell_line(first.plan, plan_words) || !shard_plan_words(*plan_words, error))
+    return fail(source + " " + (error->empty() ? "cannot be read" : *error), error);
+  return true;
+}
+
+bool check_cities_file(const Plan &plan, std::string *error) {
+  const std::string &cities = plan.network.cities;
+  if (cities.empty() || cities.rfind("random:", 0) == 0) return true;
+  FILE *in = open_regular(cities, error);
+  if (in) fclose(in);
+  return in != nullptr;
+}
+
+bool check_instance(const Plan &plan, const std::vector<Shard> &shards, std::string *error) {
+  const uint64_t digest = instance_digest();
+  for (const Shard &s : shards)
+    if (!s.whole_csv && s.instance != digest)
+      return fail("the cities in " +
+                      (plan.network.cities.empty() ? std::string("nuv's nine")
+                                                   : quoted(plan.network.cities)) +
+                      " are not those the shards ran on (" + quoted(s.file) + ")",
+                  error);
   return true;
 }
 
 bool check_tiling(const Plan &plan, std::vector<Shard> *shards, std::string *error) {
+  __extension__ typedef unsigned __int128 wide;
   const uint64_t total = run_count(plan);
   for (Shard &s : *shards) {
-    if (s.whole_csv) s.first = 0, s.end = total;
-    if (s.total != total && !s.whole_csv)
+    if (s.whole_csv) {
+      s.first = 0, s.end = total;
+      continue;
+    }
+    if (s.total != total)
       return fail(quoted(s.file) + " counts " + std::to_string(s.total) + " runs, the plan " +
                       std::to_string(total),
                   error);
+    // Shard K of M holds runs floor(K R / M) to floor((K + 1) R / M) - 1.
+    const uint64_t first = s.k < s.m ? uint64_t(wide(total) * s.k / s.m) : 0,
+                   end = s.k < s.m ? uint64_t(wide(total) * (s.k + 1) / s.m) : 0;
+    if (s.k >= s.m || s.end - s.first != end - first || (s.first != first && s.first < s.end))
+      return fail(quoted(s.file) + ": its runs are not those of shard " + std::to_string(s.k) +
+                      "/" + std::to_string(s.m),
+                  error);
+    s.first = first, s.end = end;
   }
   std::stable_sort(shards->begin(), shards->end(),
                    [](const Shard &a, const Shard &b) { return a.first < b.first; });
@@ -200,59 +414,63 @@ bool check_tiling(const Plan &plan, std::vector<Shard> *shards, std::string *err
   return true;
 }
 
-bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const RunHand *hand,
-                 std::string *error) {
+bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optimum &optimum,
+                 const RunHand *hand, std::string *error) {
+  error->clear();
   const std::string head = csv_head(plan);
   const Columns columns = columns_of(plan);
+  const size_t count = (columns.c ? 4 : 3) + 9 + (columns.motion ? 2 : 0);
   std::vector<RunResult> block;
   uint64_t triple = UINT64_MAX;
-  std::string text[NCOEF]; // the current triple's coefficients as the rows write them
+  std::string coefficients; // the current triple's fields
   for (const Shard &s : shards) {
-    std::ifstream in(s.file);
+    FILE *in = open_regular(s.file, error);
+    if (!in) return false;
+    LineReader r{in, s.file};
     std::string line;
-    int number = 0;
-    auto where = [&] { return quoted(s.file) + ":" + std::to_string(number); };
-    // The head, the network's line of a whole survey's CSV, the CSV header.
-    if (!s.whole_csv && std::getline(in, line)) number++;
-    while (std::getline(in, line) && ++number && line.rfind("# network: ", 0) == 0) {
-    }
-    if (line != head) return fail(where() + ": not the plan's CSV header", error);
+    bool ok = true;
     uint64_t hash = FNV_START;
-    for (uint64_t r = s.first; r < s.end; r++) {
-      if (!std::getline(in, line) || line.rfind("#", 0) == 0)
-        return fail(quoted(s.file) + " is cut short: it ends after " + std::to_string(r - s.first) +
-                        " of its " + std::to_string(s.end - s.first) + " runs",
-                    error);
-      number++;
-      hash = fnv1a(hash, line + "\n");
-      const auto f = fields_of_row(line);
-      if (run_triple(plan, r) != triple) {
-        double value[NCOEF];
-        triple = run_triple(plan, r);
-        triple_values(plan, triple, value);
-        for (int c = 0; c < NCOEF; c++) text[c] = shortest(value[c]);
+    // The head, as first read; the CSV header; the rows, each the survey's own row of its run.
+    if (!s.whole_csv && (ok = need_line(&r, &line, error)) && line != s.head)
+      ok = fail(quoted(s.file) + " changed while the merge read it", error);
+    hash = fnv1a_line(hash, line);
+    if (ok && (ok = need_line(&r, &line, error)) && line != head)
+      ok = fail(r.where() + ": not the plan's CSV header", error);
+    hash = fnv1a_line(hash, line);
+    for (uint64_t run = s.first; ok && run < s.end; run++) {
+      if (!(ok = need_line(&r, &line, error))) break;
+      hash = fnv1a_line(hash, line);
+      if (run_triple(plan, run) != triple) {
+        double coef[NCOEF];
+        triple_values(plan, triple = run_triple(plan, run), coef);
+        coefficients = csv_coefficients(coef, columns);
       }
-      RunResult run;
-      bool same = f.size() > 4 && f[0] == text[0] && f[1] == text[1] && f[2] == text[2] &&
-                  (!columns.c || f[3] == text[3]) &&
-                  f[columns.c ? 4 : 3] == std::to_string(run_seed(plan, r));
-      if (!same || !parse_row(f, columns.c, columns.motion, &run))
-        return fail(where() + ": not run " + std::to_string(r) +
-                        " of the plan as a survey writes it",
-                    error);
+      RunResult result;
+      const bool parsed = parse_row(fields_of_row(line, count), columns, &result);
+      const std::string again =
+          parsed ? csv_run(coefficients, run_seed(plan, run), result, optimum, columns) : "";
+      if (!parsed || again.size() != line.size() + 1 || again.compare(0, line.size(), line) != 0) {
+        ok = fail(r.where() + ": not run " + std::to_string(run) +
+                      " of the plan as a survey writes it",
+                  error);
+        break;
+      }
       if (!hand) continue;
-      block.push_back(run);
-      if (block.size() == 256 || r + 1 == s.end) {
-        if (!(*hand)(r + 1 - block.size(), block.data(), block.size())) return false;
+      block.push_back(result);
+      if (block.size() == 256 || run + 1 == s.end) {
+        ok = (*hand)(run + 1 - block.size(), block.data(), block.size());
         block.clear();
       }
     }
-    std::string rest;
-    if (!s.whole_csv && (!std::getline(in, line) || line != end_line(s.end - s.first, hash)))
-      return fail(quoted(s.file) + " is altered or cut short: its end line does not match its " +
-                      std::to_string(s.end - s.first) + " rows",
-                  error);
-    if (std::getline(in, rest)) return fail(quoted(s.file) + ": lines after its end", error);
+    if (ok && !s.whole_csv && (ok = need_line(&r, &line, error)) &&
+        line != end_line(s.end - s.first, hash))
+      ok = fail(quoted(s.file) + " is altered or cut short: its end line does not match its " +
+                    std::to_string(s.end - s.first) + " rows",
+                error);
+    if (ok && next_line(&r, &line, error)) ok = fail(r.where() + ": a line after its end", error);
+    ok = ok && error->empty();
+    fclose(in);
+    if (!ok) return false;
   }
   return true;
 }

@@ -30,7 +30,10 @@ static std::string share_column(uint64_t count, uint64_t runs) {
 FILE *rows_out = stdout;
 
 Columns columns_of(const Plan &plan) {
-  return {plan.network.c_given, !is_nuv_network(plan.network)};
+  const bool nuv = is_nuv_network(plan.network);
+  const std::string text = nuv ? "" : network_text(plan.network);
+  const std::string prefix = "network: ";
+  return {plan.network.c_given, !nuv, nuv ? "" : csv_field(text.substr(prefix.size()))};
 }
 
 void print_optimum_line(const Optimum &optimum) {
@@ -86,28 +89,44 @@ void print_summary_row(const double coef[4], const Tally &tally, Columns columns
           share_column(tally.optimal, tally.runs).c_str(), mean, best.c_str(), ratio);
 }
 
-void print_csv_head(Columns columns) {
+void print_csv_head(const Columns &columns) {
   fprintf(rows_out,
           "Acoef,Bcoef,Dcoef,%sseed,valid,tour,length,ratio,energy,rank,outcome,settled%s\n",
-          columns.c ? "C," : "", columns.motion ? ",motion" : "");
+          columns.c ? "C," : "", columns.motion ? ",motion,network" : "");
+}
+
+std::string csv_coefficients(const double coef[4], const Columns &columns) {
+  std::string fields = shortest(coef[0]) + "," + shortest(coef[1]) + "," + shortest(coef[2]) + ",";
+  return columns.c ? fields + shortest(coef[3]) + "," : fields;
+}
+
+// Appends value as format (one %f conversion) writes it; %f of any double fits 400 bytes.
+static void append_number(std::string *row, const char *format, double value) {
+  char text[400];
+  row->append(text, size_t(snprintf(text, sizeof text, format, value)));
+}
+
+std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
+                    const Optimum &optimum, const Columns &columns) {
+  std::string row = coefficients + std::to_string(seed) + (run.valid() ? ",1," : ",0,");
+  if (run.valid()) {
+    row += tour_text(run.tour).s;
+    append_number(&row, ",%.6f,", run.length);
+    append_number(&row, "%.6f,", run.length / optimum.length);
+  } else {
+    row += ",,,";
+  }
+  append_number(&row, "%f,", run.energy);
+  if (run.valid() && run.rank > 0) row += std::to_string(run.rank);
+  row += std::string(",") + outcome_name(run.outcome) + (run.settled ? ",1" : ",0");
+  if (columns.motion) row += std::string(",") + motion_name(run.motion) + "," + columns.network;
+  return row + "\n";
 }
 
 void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
-                   const Optimum &optimum, Columns columns) {
-  fprintf(rows_out, "%s,%s,%s,", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
-          shortest(coef[2]).c_str());
-  if (columns.c) fprintf(rows_out, "%s,", shortest(coef[3]).c_str());
-  fprintf(rows_out, "%u,%d,", seed, run.valid() ? 1 : 0);
-  if (run.valid())
-    fprintf(rows_out, "%s,%.6f,%.6f,", tour_text(run.tour).s, run.length,
-            run.length / optimum.length);
-  else
-    fprintf(rows_out, ",,,");
-  fprintf(rows_out, "%f,", run.energy);
-  if (run.valid() && run.rank > 0) fprintf(rows_out, "%d", run.rank);
-  fprintf(rows_out, ",%s,%d", outcome_name(run.outcome), run.settled ? 1 : 0);
-  if (columns.motion) fprintf(rows_out, ",%s", motion_name(run.motion));
-  fprintf(rows_out, "\n");
+                   const Optimum &optimum, const Columns &columns) {
+  const std::string row = csv_run(csv_coefficients(coef, columns), seed, run, optimum, columns);
+  fwrite(row.data(), 1, row.size(), rows_out);
 }
 
 namespace {
@@ -138,8 +157,8 @@ void Outcomes::add(const RunResult &run) {
 
 void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns) {
   if (csv) {
-    fprintf(rows_out, "Acoef,Bcoef,Dcoef,%soutcome,tour,rank,ratio,runs,percent\n",
-            columns.c ? "C," : "");
+    fprintf(rows_out, "Acoef,Bcoef,Dcoef,%soutcome,tour,rank,ratio,runs,percent%s\n",
+            columns.c ? "C," : "", columns.motion ? ",network" : "");
     return;
   }
   print_optimum_line(optimum);
@@ -174,12 +193,13 @@ void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Op
     const char *name = outcome_name(r.outcome);
     const bool tour = r.outcome == OUTCOME_TOUR;
     const std::string rank = tour && r.rank ? std::to_string(r.rank) : csv ? "" : "-";
+    const std::string network = columns.motion ? "," + columns.network : "";
     if (csv && tour)
-      fprintf(rows_out, "%s,%s,%s,%s,%.6f,%llu,%.2f\n", names.c_str(), name, r.text.c_str(),
-              rank.c_str(), r.ratio, (unsigned long long)r.runs, percent);
+      fprintf(rows_out, "%s,%s,%s,%s,%.6f,%llu,%.2f%s\n", names.c_str(), name, r.text.c_str(),
+              rank.c_str(), r.ratio, (unsigned long long)r.runs, percent, network.c_str());
     else if (csv)
-      fprintf(rows_out, "%s,%s,,,,%llu,%.2f\n", names.c_str(), name, (unsigned long long)r.runs,
-              percent);
+      fprintf(rows_out, "%s,%s,,,,%llu,%.2f%s\n", names.c_str(), name, (unsigned long long)r.runs,
+              percent, network.c_str());
     else if (tour)
       fprintf(rows_out, "%s  %-7s  %-17s %5s %6.4f %7llu %6.1f\n", head.c_str(), name,
               r.text.c_str(), rank.c_str(), r.ratio, (unsigned long long)r.runs, percent);

@@ -17,10 +17,11 @@ std::string share_text(uint64_t count, uint64_t runs);
 // Where the rows go: standard output, or a shard's memory until it is written whole.
 extern FILE *rows_out;
 
-// What the rows show besides nuv's columns: C, when it was chosen, and the motion, for any
-// network but nuv's.
+// What the rows show besides nuv's columns: C, when it was chosen, and for any network but
+// nuv's the motion and, in a CSV's last column, the network's description as a CSV field.
 struct Columns {
   bool c, motion;
+  std::string network; // network_text without "network: ", quoted by csv_field; "" for nuv's
 };
 Columns columns_of(const Plan &plan);
 
@@ -32,10 +33,14 @@ void print_optimum_line(const Optimum &optimum);
 void print_summary_head(const Optimum &optimum, Columns columns);
 void print_summary_row(const double coef[4], const Tally &tally, Columns columns);
 
-// CSV: the header, then a row for each run.
-void print_csv_head(Columns columns);
+// CSV: the header, then a row for each run. A row is its coefficients' fields (shortest texts,
+// worth keeping for a triple's runs) and the run's; each text ends with its separator.
+void print_csv_head(const Columns &columns);
+std::string csv_coefficients(const double coef[4], const Columns &columns);
+std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
+                    const Optimum &optimum, const Columns &columns);
 void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
-                   const Optimum &optimum, Columns columns);
+                   const Optimum &optimum, const Columns &columns);
 
 // The distinct outcomes of one triple's runs: each tour found, in canonical form, and each way
 // of failing, with their runs. At most one entry per distinct tour, whatever the runs.
