@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 
 #include "cities.h"
 #include "network.h"
+#include "tally.h"
 #include "tour.h"
 #include "tour_file.h"
 
@@ -82,7 +85,9 @@ TEST(Optimum, EveryRankedOrExactSearchEndsOnTheShortestTourWhateverTheSign) {
                               : std::string(name) == "huge"   ? huge(random)
                               : std::string(name) == "zero"   ? 0.0
                                                               : -3.0);
-    for (const auto &[name, w] : cases) {
+    for (const auto &named : cases) {
+      const std::string &name = named.first;
+      const std::vector<double> &w = named.second;
       set_distances(n, [&](int i, int k) { return w[size_t(i * n + k)]; });
       const double magnitude = name == "huge" ? 1e300 * n : 10.0 * n;
       // Every tour of equal distances is as long: no need to try them all.
@@ -98,6 +103,22 @@ TEST(Optimum, EveryRankedOrExactSearchEndsOnTheShortestTourWhateverTheSign) {
     EXPECT_TRUE(is_permutation(find_optimum().tour));
     EXPECT_EQ(find_optimum().length, INFINITY);
   }
+  reset_family();
+}
+
+TEST(Optimum, ANegativeOptimumsOwnTourIsOptimal) {
+  // Twelve cities at -1 apart: every tour is -12 long and optimal, and nuv-survey says so.
+  set_distances(12, [](int, int) { return -1.0; });
+  char *text = nullptr;
+  size_t size = 0;
+  rows_out = open_memstream(&text, &size);
+  print_optimum_line(find_optimum());
+  fclose(rows_out);
+  rows_out = stdout;
+  const std::string line(text, size);
+  EXPECT_EQ(line.rfind("optimal tour 1-", 0), 0u) << line;
+  EXPECT_EQ(line.substr(line.size() - 20), ", length -12.000000\n") << line;
+  free(text);
   reset_family();
 }
 
