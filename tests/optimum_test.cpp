@@ -98,10 +98,15 @@ TEST(Optimum, EveryRankedOrExactSearchEndsOnTheShortestTourWhateverTheSign) {
     }
   }
   // Sums beyond the largest double: every tour is infinitely long, and the searches still end.
-  for (int n : {4, 12}) {
+  for (int n : {4, 12, 18}) {
     set_distances(n, [](int, int) { return DBL_MAX; });
     EXPECT_TRUE(is_permutation(find_optimum().tour));
     EXPECT_EQ(find_optimum().length, INFINITY);
+  }
+  // A distance that is no number: still a tour, from every search.
+  for (int n : {4, 12, 18}) {
+    set_distances(n, [](int i, int k) { return i == 1 && k == 2 ? NAN : 1.0; });
+    EXPECT_TRUE(is_permutation(find_optimum().tour)) << n;
   }
   reset_family();
 }
