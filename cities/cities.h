@@ -15,6 +15,10 @@
 //   TSP with EDGE_WEIGHT_TYPE EUC_2D, ATT, GEO or EXPLICIT (FULL_MATRIX, UPPER_ROW,
 //   LOWER_DIAG_ROW or UPPER_DIAG_ROW), its distances by TSPLIB's own functions;
 // - else a file of "x y" lines in the file's order, '#' starting a comment.
+// A file that does not exist, named without a folder, is a shipped instance's (NAME or NAME.tsp,
+// installed or in the source's data/tsplib). Beyond EXACT_CITIES the optimal tour of NAME.tsp is
+// read from NAME.opt.tour beside it, or the shipped one for a shipped instance's very text, and
+// given to the measures (give_optimal_tour); other cities forget any tour given before.
 // False with *error ("FILE:LINE: reason", or the reason) and the model as it was. *name is the
 // instance's name: its NAME, the file's, or `named` itself.
 bool load_cities(const std::string &named, std::string *name, std::string *error);

@@ -9,6 +9,7 @@
 #include "random.h"
 #include "read.h"
 #include "result.h"
+#include "tour_file.h"
 #include "trace.h"
 #include "tsplib.h"
 
@@ -39,24 +40,36 @@ void set_network(int rule, double c, double target, int bias_ab, double bias, do
   family.raw = raw != 0;
 }
 
+namespace {
+Tour optimal_tour; // an optimal tour of the cities the page writes, as a tour file gives it
+} // namespace
+
 // The cities: nuv's nine, with nuv's settings, or n random ones from seed.
 EXPORT(use_nuv_network) void use_nuv_network() {
   reset_family();
+  forget_optimal_tour();
   prepare_tours();
 }
 EXPORT(use_random_cities) void use_random_cities(int n, uint32_t seed) {
   random_cities(n, seed);
+  forget_optimal_tour();
   prepare_tours();
 }
 // n cities the page has written, their distances had as a CityKind says: coordinates into
 // cityxy (as a file gives them), or for CITY_MATRIX distances into citydistance, with
-// coordinates to draw when `drawn`.
-EXPORT(use_cities) void use_cities(int n, int kind, int drawn) {
+// coordinates to draw when `drawn`; with their optimal tour in tour_buffer when `toured`.
+EXPORT(use_cities) void use_cities(int n, int kind, int drawn, int toured) {
   family.n = n;
   family.matrix = kind == CITY_MATRIX;
   cityxy_known = kind != CITY_MATRIX || drawn != 0;
   if (kind >= CITY_EUC_2D && kind <= CITY_GEO) tsplib_distances(Metric(kind - CITY_EUC_2D));
+  forget_optimal_tour();
+  if (toured) give_optimal_tour(optimal_tour);
   prepare_tours();
+}
+// Where the page writes an optimal tour, and reads the one read_tour read: cities from 0.
+EXPORT(tour_buffer) int *tour_buffer() {
+  return optimal_tour.city;
 }
 // --- A city file's text, read as the tools read a file ---
 
@@ -87,6 +100,11 @@ EXPORT(text_capacity) int text_capacity() {
 // text_error_line and text_error_why. Then text_kind and text_name say what was read.
 EXPORT(read_cities) int read_cities(int size) {
   return read_city_text(text, size_t(size), &text_name, &text_kind, &text_error);
+}
+// The size bytes of text_buffer read as a TSPLIB tour file of the n cities into tour_buffer: 1,
+// or 0 with the line and the reason as read_cities gives them.
+EXPORT(read_tour) int read_tour(int size, int n) {
+  return read_tour_text(text, size_t(size), n, optimal_tour.city, &text_error);
 }
 EXPORT(text_error_line) int text_error_line() {
   return text_error.line;

@@ -181,35 +181,60 @@ function model(wasm, compiled) {
                      s.tau === undefined ? 1 : s.tau, s.sweeps || 0, s.raw ? 1 : 0);
   }
 
-  // A list of cities into the module: coordinates, a matrix, and how distances are had.
+  // A list of cities into the module: coordinates, a matrix, how distances are had, and an
+  // optimal tour when the list has one.
   function writeCities(cities) {
-    const v = view(), xyAt = wasm.cityxy(), dAt = wasm.citydistance();
+    const v = view(), xyAt = wasm.cityxy(), dAt = wasm.citydistance(), tourAt = wasm.tour_buffer();
     for (let i = 0; i < cities.n; i++) {
-      const [x, y] = cities.xy ? cities.xy[i] : [ 0, 0 ];
+      const [x, y] = cities.xy ? cities.xy[i] : [0, 0];
       v.setFloat64(xyAt + 16 * i, x, true);
       v.setFloat64(xyAt + 16 * i + 8, y, true);
       if (cities.matrix)
         for (let j = 0; j < cities.n; j++)
           v.setFloat64(dAt + 8 * (stride * i + j), cities.matrix[i][j], true);
+      if (cities.tour) v.setInt32(tourAt + 4 * i, cities.tour[i], true);
     }
-    wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0);
+    wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0, cities.tour ? 1 : 0);
+  }
+
+  // Text into the module's buffer: its size in bytes, or -1 when it does not fit.
+  function writeText(text) {
+    const bytes = new TextEncoder().encode(text);
+    if (bytes.length > wasm.text_capacity()) return -1;
+    new Uint8Array(wasm.memory.buffer, wasm.text_buffer(), bytes.length).set(bytes);
+    return bytes.length;
   }
 
   // A city file's text read by the tools' own reader: {cities, name} (a list, its coordinates
-  // as the file gives them), or {error, line} (line 0: the file as a whole).
-  function readCities(textOfFile) {
-    const bytes = new TextEncoder().encode(textOfFile);
-    if (bytes.length > wasm.text_capacity())
-      return {error : `larger than ${wasm.text_capacity() >> 20} MB`, line : 0};
-    new Uint8Array(wasm.memory.buffer, wasm.text_buffer(), bytes.length).set(bytes);
+  // as the file gives them), or {error, line} (line 0: the file as a whole). With the text of
+  // its TSPLIB tour file (a shipped instance's), the list carries the optimal tour, cities
+  // from 0, as nuv-survey takes NAME.opt.tour beside NAME.tsp; or {error, line, tour: true}.
+  function readCities(textOfFile, tourText = null) {
+    const size = writeText(textOfFile);
+    if (size < 0) return {error: `larger than ${wasm.text_capacity() >> 20} MB`, line: 0};
     citiesKey = null; // the module's cities are the file's now
-    if (!wasm.read_cities(bytes.length))
-      return {error : cString(wasm.text_error_why()), line : wasm.text_error_line()};
-    const n = wasm.city_count(), metric = [ 'xy', 'euc', 'att', 'geo', 'matrix' ][wasm.text_kind()];
+    if (!wasm.read_cities(size))
+      return {error: cString(wasm.text_error_why()), line: wasm.text_error_line()};
+    const read = listOfCities();
+    if (tourText === null) return read;
+    const n = read.cities.n, tourSize = writeText(tourText);
+    if (tourSize < 0)
+      return {error: `larger than ${wasm.text_capacity() >> 20} MB`, line: 0, tour: true};
+    if (!wasm.read_tour(tourSize, n))
+      return {error: cString(wasm.text_error_why()), line: wasm.text_error_line(), tour: true};
+    const v = view(), tourAt = wasm.tour_buffer();
+    read.cities.tour = [];
+    for (let j = 0; j < n; j++) read.cities.tour.push(v.getInt32(tourAt + 4 * j, true));
+    return read;
+  }
+
+  // The cities read_cities left in the module, as a list: {cities, name}.
+  function listOfCities() {
+    const n = wasm.city_count(), metric = ['xy', 'euc', 'att', 'geo', 'matrix'][wasm.text_kind()];
     const v = view(), dAt = wasm.citydistance();
     let xy = wasm.cities_drawn() ? cityPoints() : null, matrix = null;
     if (metric === 'geo')
-      xy = xy.map(([ longitude, latitude ]) => [latitude, longitude]); // as in the file
+      xy = xy.map(([longitude, latitude]) => [latitude, longitude]); // as in the file
     if (metric === 'matrix') {
       matrix = [];
       for (let i = 0; i < n; i++) {
@@ -217,7 +242,7 @@ function model(wasm, compiled) {
         for (let j = 0; j < n; j++) matrix[i].push(v.getFloat64(dAt + 8 * (stride * i + j), true));
       }
     }
-    return {cities : {kind : 'list', metric, n, xy, matrix}, name : cString(wasm.text_name())};
+    return {cities: {kind: 'list', metric, n, xy, matrix}, name: cString(wasm.text_name())};
   }
 
   // A NUL-ended string of the module's.
@@ -520,7 +545,7 @@ function rangeValues(text) {
 
 // The line that says what every ratio is to.
 function optimumLine(o) {
-  if (o.exact && o.tourLength <= o.length * (1 + 1e-9))
+  if (o.exact && o.tourLength <= (o.length >= 0 ? o.length * (1 + 1e-9) : o.length * (1 - 1e-9)))
     return `optimal tour ${tourText(o.tour)}, length ${fixed(o.length, 6)}`;
   if (o.exact)
     return `optimal length ${fixed(o.length, 6)} (published); best tour known here ${

@@ -106,13 +106,17 @@ function citiesOf(text) {
   }
   if (text.startsWith('random:')) return {error : 'random cities are random:N:S, whole numbers'};
   if (SHIPPED.includes(text)) {
-    // Read once: the reading leaves the cities in the module, which a run sets again.
-    if (!shipped.has(text))
+    // Read once, with the optimal tour file where the page carries one, as the tools take it:
+    // the reading leaves the cities in the module, which a run sets again.
+    if (!shipped.has(text)) {
+      const tour = document.querySelector(`script[type="text/x-tsplib-tour"][data-name="${text}"]`);
       shipped.set(text, model.readCities(
-                            document.querySelector(`script[data-name="${text}"]`).textContent));
+          document.querySelector(`script[type="text/x-tsplib"][data-name="${text}"]`).textContent,
+          tour ? tour.textContent : null));
+    }
     const read = shipped.get(text);
-    return read.error ? {error : `${text}: ${read.error}`}
-                      : {cities : read.cities, option : `data/tsplib/${text}.tsp`};
+    if (read.error) return {error: `${text}${read.tour ? '.opt.tour' : ''}: ${read.error}`};
+    return {cities: read.cities, option: `data/tsplib/${text}.tsp`};
   }
   const list = Cities.fromLink(text);
   if (list.error) return {error : `the link's cities '${text.slice(0, 20)}' are ${list.error}`};

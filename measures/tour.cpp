@@ -1,7 +1,8 @@
 // Tours: decoding a network state, tour lengths, the canonical cycle, and the optimum with every
 // tour's rank. Start at prepare_tours: up to RANK_CITIES cities it lists every distinct tour's
 // length, sorted, from which the optimum and the ranks are read; up to EXACT_CITIES Held and
-// Karp's recursion gives the optimum; beyond, a published optimum or the best local search.
+// Karp's recursion gives the optimum; beyond, an optimal tour given (a TSPLIB tour file's), else
+// the best local search finds, with a published optimum's length where one is known.
 #include "tour.h"
 
 #include <math.h>
@@ -53,10 +54,23 @@ TourText tour_text(const Tour &tour) {
   return t;
 }
 
+bool within_slack(double length, double of) {
+  return length <= (of >= 0 ? of * (1 + OPTIMAL_SLACK) : of * (1 - OPTIMAL_SLACK));
+}
+
 namespace {
 
 // (RANK_CITIES - 1)! / 2: every distinct tour of ten cities.
 enum { MAXTOUR = 181440 };
+
+// Whether length is shorter than `of` by more than the slack (relative to of's magnitude).
+bool shorter_by_slack(double length, double of) {
+  return length < (of >= 0 ? of * (1 - OPTIMAL_SLACK) : of * (1 + OPTIMAL_SLACK));
+}
+
+// The most rounds of local search from one start: far more than any instance needs (100 random
+// cities need at most 28, eil51 12), a bound on what rounding could make of odd distances.
+enum { MAX_ROUNDS = 1000 };
 
 struct Tables {
   double length[MAXTOUR]; // every distinct tour's length, ascending
@@ -122,7 +136,7 @@ void list_every_tour() {
   for (int k = 1; k < n; k++)
     if (tables.length[k] < shortest) shortest = tables.length[k];
   int first = 0;
-  while (tables.length[first] > shortest * (1 + OPTIMAL_SLACK)) first++;
+  while (first < n - 1 && !within_slack(tables.length[first], shortest)) first++;
   t = first_order();
   for (int k = 0; k < first; k++) next_canonical(&t);
   tables.optimum = {t, shortest, true};
@@ -155,7 +169,8 @@ void held_karp() {
   for (int k = 2; k <= m; k++)
     if (path[full][k - 1] + citydistance[k][0] < path[full][last - 1] + citydistance[last][0])
       last = k;
-  // Back from the end: the city before k is the one whose path gives k's, exactly.
+  // Back from the end: the city before k is the last whose path gives k's shortest, which is k's
+  // own (fmin's), so that no equality is needed: a NaN leaves some city, never none.
   Tour t;
   t.city[0] = 0;
   unsigned set = full;
@@ -163,24 +178,38 @@ void held_karp() {
     t.city[at] = k;
     const unsigned rest = set & ~(1u << (k - 1));
     int before = 0;
-    for (int j = 1; j <= m && rest; j++)
-      if ((rest & (1u << (j - 1))) && path[rest][j - 1] + citydistance[j][k] == path[set][k - 1])
-        before = j;
+    double shortest = INFINITY;
+    for (int j = 1; j <= m && rest; j++) {
+      if (!(rest & (1u << (j - 1)))) continue;
+      const double through = path[rest][j - 1] + citydistance[j][k];
+      if (before == 0 || through <= shortest) before = j, shortest = through;
+    }
     set = rest, k = before;
   }
   const Tour c = canonical_tour(t);
   tables.optimum = {c, tour_length(c), true};
 }
 
+// The tour's length as its canonical cycle gives it: the same sum for every rotation and
+// reflection of one cycle.
+double cycle_length(const Tour &t) {
+  return tour_length(canonical_tour(t));
+}
+
 // 2-opt and Or-opt until neither shortens the tour: reverse a stretch, or move a stretch of one
-// to three cities elsewhere, either way round.
+// to three cities elsewhere, either way round. A move must gain more than a slack relative to the
+// length's magnitude, and each round must shorten the cycle's length as summed: no cycle comes
+// back, so the search ends whatever the signs (a round that does not is undone, and ends it).
+// At most MAX_ROUNDS rounds besides.
 void local_search(Tour *t) {
   const int n = family.n;
   int *c = t->city;
   auto d = [](int a, int b) { return citydistance[a][b]; };
-  const double tiny = 1e-12 * (1 + tour_length(*t));
-  for (bool better = true; better;) {
-    better = false;
+  const double tiny = 1e-12 * (1 + fabs(tour_length(*t)));
+  double length = cycle_length(*t);
+  for (int round = 0; round < MAX_ROUNDS; round++) {
+    const Tour before_round = *t;
+    bool better = false;
     for (int i = 0; i < n - 1; i++)
       for (int j = i + 2; j < n; j++) {
         if (i == 0 && j == n - 1) continue;
@@ -218,6 +247,13 @@ void local_search(Tour *t) {
           }
         }
       }
+    if (!better) break;
+    const double shorter = cycle_length(*t);
+    if (!(shorter < length)) {
+      *t = before_round;
+      break;
+    }
+    length = shorter;
   }
 }
 
@@ -265,14 +301,21 @@ struct Published {
   double pair_sum, optimum;
 };
 const Published PUBLISHED[] = {
-    {22, 174486, 7013}, {48, 1172229, 10628}, {51, 41305, 426},
-    {52, 762783, 7542}, {70, 126195, 675},    {100, 8467967, 21282},
+    {22, 174486, 7013},     {48, 1172229, 10628},  {51, 41305, 426},
+    {52, 762783, 7542},     {70, 126195, 675},     {76, 94609, 538},
+    {76, 21542278, 108159}, {100, 8467967, 21282}, {100, 2750525, 7910},
 };
 
-void find_published() {
-  double pair_sum = 0.0;
+// The sum of the distances over the pairs of cities, in index order.
+double pair_sum() {
+  double sum = 0.0;
   for (int i = 0; i < family.n; i++)
-    for (int k = i + 1; k < family.n; k++) pair_sum += citydistance[i][k];
+    for (int k = i + 1; k < family.n; k++) sum += citydistance[i][k];
+  return sum;
+}
+
+void find_published() {
+  const double pair_sum = ::pair_sum();
   for (const Published &p : PUBLISHED)
     if (p.n == family.n && p.pair_sum == pair_sum) {
       tables.optimum.length = p.optimum;
@@ -280,7 +323,44 @@ void find_published() {
     }
 }
 
+// The optimal tour given, with the cities' count and every distance as they were then.
+struct Given {
+  bool known;
+  int n;
+  Tour tour;
+  double distance[MAXCITY][MAXCITY];
+} given;
+
+// Whether the tour given is the current cities' : their count and every distance unchanged.
+bool given_is_current() {
+  if (!given.known || given.n != family.n) return false;
+  for (int i = 0; i < family.n; i++)
+    for (int k = 0; k < family.n; k++)
+      if (!(given.distance[i][k] == citydistance[i][k])) return false;
+  return true;
+}
+
 } // namespace
+
+bool give_optimal_tour(const Tour &tour) {
+  build_distances();
+  given.known = false;
+  tables.built = false;
+  bool seen[MAXCITY] = {};
+  for (int j = 0; j < family.n; j++) {
+    if (tour.city[j] < 0 || tour.city[j] >= family.n || seen[tour.city[j]]) return false;
+    seen[tour.city[j]] = true;
+  }
+  given.known = true, given.n = family.n, given.tour = tour;
+  for (int i = 0; i < family.n; i++)
+    for (int k = 0; k < family.n; k++) given.distance[i][k] = citydistance[i][k];
+  return true;
+}
+
+void forget_optimal_tour() {
+  given.known = false;
+  tables.built = false;
+}
 
 void prepare_tours() {
   build_distances();
@@ -289,6 +369,9 @@ void prepare_tours() {
     list_every_tour();
   } else if (family.n <= EXACT_CITIES) {
     held_karp();
+  } else if (given_is_current()) {
+    const Tour c = canonical_tour(given.tour);
+    tables.optimum = {c, tour_length(c), true};
   } else {
     best_known();
     find_published();
@@ -311,18 +394,17 @@ const char *optimum_kind(const Optimum &optimum) {
 }
 
 const char *optimum_tour_kind(const Optimum &optimum) {
-  const bool optimal = tour_length(optimum.tour) <= optimum.length * (1 + OPTIMAL_SLACK);
+  const bool optimal = within_slack(tour_length(optimum.tour), optimum.length);
   return optimum.exact && optimal ? "optimal" : "best known";
 }
 
 int tour_rank(double length) {
   if (!tables.built) prepare_tours();
   if (tables.count == 0) return 0;
-  const double below = length * (1 - OPTIMAL_SLACK);
-  int lo = 0, hi = tables.count; // the first length not below `below`
+  int lo = 0, hi = tables.count; // the first length not shorter than length by the slack
   while (lo < hi) {
     int mid = lo + (hi - lo) / 2;
-    if (tables.length[mid] < below)
+    if (shorter_by_slack(tables.length[mid], length))
       lo = mid + 1;
     else
       hi = mid;

@@ -17,6 +17,10 @@ struct Tour {
 // cycle differ only in the last bits.
 constexpr double OPTIMAL_SLACK = 1e-9;
 
+// Whether length is at most `of` and the slack relative to of's magnitude: right for negative
+// lengths too, which distances set by hand can give.
+bool within_slack(double length, double of);
+
 // Decoding: true when every row and every column of the state has exactly one unit on; the
 // tour is then written to *tour.
 bool decode_tour(const double state[][MAXCITY], Tour *tour);
@@ -54,9 +58,18 @@ struct Optimum {
 };
 
 // The optimum for the current cities: by enumeration up to RANK_CITIES, by Held and Karp's
-// recursion up to EXACT_CITIES; beyond, a published optimum for a shipped instance (its own
-// distances recognised), else the best tour that 2-opt and Or-opt find from several starts.
+// recursion up to EXACT_CITIES; beyond, the optimal tour given (give_optimal_tour), else the
+// best tour that 2-opt and Or-opt find from several starts, its length replaced by the published
+// optimum for a shipped instance (its own distances recognised).
 Optimum find_optimum();
+
+// An optimal tour of the current cities, as a TSPLIB tour file gives it: beyond EXACT_CITIES
+// prepare_tours takes it for the optimum, as long as the cities' distances are the ones they
+// were when it was given. False, and nothing kept, unless it visits each of the N cities once.
+bool give_optimal_tour(const Tour &tour);
+
+// The tour given dropped: the optimum is found as without it.
+void forget_optimal_tour();
 
 // "optimal" or "best known": what the ratios are to.
 const char *optimum_kind(const Optimum &optimum);

@@ -38,7 +38,7 @@ Columns columns_of(const Plan &plan) {
 
 void print_optimum_line(const Optimum &optimum) {
   const double found = tour_length(optimum.tour);
-  if (optimum.exact && found <= optimum.length * (1 + OPTIMAL_SLACK))
+  if (optimum.exact && within_slack(found, optimum.length))
     fprintf(rows_out, "optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
   else if (optimum.exact)
     fprintf(rows_out, "optimal length %.6f (published); best tour known here %s, length %.6f\n",

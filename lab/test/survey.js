@@ -26,9 +26,12 @@ function shortestCases() {
 
 let model = null;
 
-// A network given as the tools' options and as the page's description.
-function tsplibNetwork(file, settings) {
-  const read = model.readCities(fs.readFileSync(path.join(dataDir, file), 'utf8'));
+// A network given as the tools' options and as the page's description; with `toured`, its
+// cities carry the optimal tour file beside the instance, as the page carries a shipped one's.
+function tsplibNetwork(file, settings, toured = false) {
+  const tour = path.join(dataDir, file.replace(/\.tsp$/, '.opt.tour'));
+  const read = model.readCities(fs.readFileSync(path.join(dataDir, file), 'utf8'),
+    toured && fs.existsSync(tour) ? fs.readFileSync(tour, 'utf8') : null);
   return { cities: read.cities, settings };
 }
 
@@ -41,11 +44,11 @@ function tsplibNetwork(file, settings) {
     { options: ['--cities', 'random:8:3', '--C', '0.5'], network: { cities: { kind: 'random', n: 8, seed: 3 }, settings: { C: 0.5 } },
       coef: [1, 1, 1.5], seeds: [1, 300], withC: true },
     { options: ['--cities', path.join(dataDir, 'burma14.tsp'), '--bias', '2.5'],
-      network: tsplibNetwork('burma14.tsp', { bias: 2.5 }), coef: [1.5, 1.5, 1], seeds: [5, 104] },
+      network: tsplibNetwork('burma14.tsp', { bias: 2.5 }, true), coef: [1.5, 1.5, 1], seeds: [5, 104] },
     { options: ['--cities', path.join(dataDir, 'gr17.tsp'), '--rule', 'euler', '--sweeps', '200', '--start', 'centred'],
-      network: tsplibNetwork('gr17.tsp', { rule: 2, sweeps: 200, start: 1 }), coef: [1, 1, 0.5], seeds: [1, 40] },
+      network: tsplibNetwork('gr17.tsp', { rule: 2, sweeps: 200, start: 1 }, true), coef: [1, 1, 0.5], seeds: [1, 40] },
     { options: ['--cities', path.join(dataDir, 'att48.tsp'), '--u0', '0.3'],
-      network: tsplibNetwork('att48.tsp', { u0: 0.3 }), coef: [1, 1, 0.2], seeds: [1, 20] },
+      network: tsplibNetwork('att48.tsp', { u0: 0.3 }, true), coef: [1, 1, 0.2], seeds: [1, 20] },
   ];
   for (const m of members) {
     const args = [...m.options, '--seeds', `${m.seeds[0]}:${m.seeds[1]}`, ...m.coef.map(String)];
@@ -64,10 +67,31 @@ function tsplibNetwork(file, settings) {
     check(JSON.stringify(got) === JSON.stringify(expected) && tours.length === got.length + (m.options.length ? 2 : 1),
       `${name}: --tours rows\n${got.join('\n')}\nagainst\n${tours.join('\n')}`);
   }
-  // Every shipped file as cities.js reads it runs as nuv-trace runs it.
+  // The page's nine instances with the tour files it carries: its optimum line is nuv-survey's
+  // (the optimal tour file's, beyond 17 cities), for one seed.
+  for (const name of ['burma14', 'ulysses16', 'gr17', 'ulysses22', 'att48', 'eil51', 'berlin52', 'st70', 'kroA100']) {
+    const lines = execFileSync(surveyPath, ['--cities', path.join(dataDir, name + '.tsp'), '--seeds', '1:1', '1', '1', '1'])
+      .toString().trimEnd().split('\n');
+    const result = model.survey(tsplibNetwork(name + '.tsp', {}, true), 1, 1, 1, 1, 1);
+    check(Nuv.optimumLine(result.optimum) === lines[1], `${name}: the page's optimum line ${Nuv.optimumLine(result.optimum)} against ${lines[1]}`);
+  }
+  // Every shipped file as cities.js reads it runs as nuv-trace runs it, or is refused as
+  // nuv-trace refuses it (beyond the network's cities).
   for (const file of fs.readdirSync(dataDir).filter((f) => f.endsWith('.tsp'))) {
+    const read = model.readCities(fs.readFileSync(path.join(dataDir, file), 'utf8'));
+    const args = ['--tables', '--cities', path.join(dataDir, file), '--sweeps', '8', '1', '1', '0.5', '3'];
+    if (read.error) {
+      let said = '';
+      try {
+        execFileSync(tracePath, args, { stdio: 'pipe' });
+      } catch (e) {
+        said = e.stderr.toString();
+      }
+      check(said.includes(`'${path.join(dataDir, file)}'${read.line ? ':' + read.line : ''}: ${read.error}`), `${file}: refused as nuv-trace refuses it: ${said}`);
+      continue;
+    }
     const network = tsplibNetwork(file, { sweeps: 8 });
-    const expected = execFileSync(tracePath, ['--tables', '--cities', path.join(dataDir, file), '--sweeps', '8', '1', '1', '0.5', '3']).toString();
+    const expected = execFileSync(tracePath, args).toString();
     check(model.transcript(network, 1, 1, 0.5, 3) === expected, `${file}: transcript`);
     // Carried in a link and back, the cities are the same numbers.
     const back = Cities.fromLink(Cities.toLink(network.cities).text).cities;

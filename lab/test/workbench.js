@@ -80,6 +80,15 @@ function unitsOf(block) {
     if (!fragment) console.log(`a 1,000-seed panel of nuv's network took ${await page.getAttribute('#seeds-panel', 'data-milliseconds')} ms`);
   }
 
+  // A shipped instance with its optimal tour file: the seeds panel's optimum line is
+  // nuv-survey's (the tour file's tour, length 426 for eil51), and so is its row.
+  await open('A=1&B=1&D=1.5&seed=5&cities=eil51&seeds=1:4&run=seeds');
+  await page.waitForFunction(() => document.getElementById('survey').textContent.length > 0, null, { timeout: 200000 });
+  const eil51 = execFileSync(surveyPath, ['--cities', data('eil51'), '--seeds', '1:4', '1', '1', '1.5']).toString().trimEnd().split('\n');
+  check((await text('survey-head')).split('\n')[0] === eil51[1] && eil51[1].startsWith('optimal tour ') && eil51[1].endsWith(', length 426.000000'),
+    `the seeds panel's optimum line for eil51: ${await text('survey-head')} against ${eil51[1]}`);
+  check((await text('survey')) === eil51[eil51.length - 1], `the seeds panel's row for eil51: ${await text('survey')}`);
+
   // With one coefficient varied: a row per value, nuv-survey's for the range, and a bar per value.
   for (const [vary, values, args] of [['D', '0.5:2:0.25', ['1', '1', '0.5:2:0.25']], ['C', '0:0.35:0.05', ['--C', '0:0.35:0.05', '1', '1', '1.5']]]) {
     await open(`A=1&B=1&D=1.5&seed=5&seeds=1:100&vary=${vary}&values=${values}&run=seeds`);
