@@ -60,7 +60,7 @@
     return { text: `${cities.metric}:${cities.n}:${p}:${encodeWholes(wholes)}`, rounded };
   }
 
-  // The cities of a fragment's text, or {error}.
+  // The cities of a fragment's text, or {error}: a matrix's weights are none below 0.
   function fromLink(text) {
     const m = /^(xy|euc|att|geo|matrix):(\d{1,3}):(-?\d{1,2}):([A-Za-z0-9_-]*)$/.exec(text);
     const wholes = m && decodeWholes(m[4]);
@@ -71,6 +71,8 @@
     const drawn = wholes.length === pairs + 2 * n;
     if (!drawn && !(metric === 'matrix' && wholes.length === pairs)) return { error: 'the cities are cut short' };
     const values = wholes.map((w) => Number(w + 'e' + p));
+    const negative = values.slice(0, pairs).find((v) => v < 0);
+    if (negative !== undefined) return { error: `not cities: weight ${negative} is below 0` };
     let matrix = null, xy = null;
     if (metric === 'matrix') {
       matrix = Array.from({ length: n }, () => new Array(n).fill(0));

@@ -90,10 +90,12 @@
   const hooks = { reached: () => {}, memory: null };
   const DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/; // a decimal number's text
 
-  // A word of a city file as a decimal number, correctly rounded as strtod rounds; NaN when
-  // it is none.
+  // A word of a city file as a number, correctly rounded as strtod rounds: the module has
+  // checked that it is a decimal number's text, of at most 64 characters; NaN when it is none.
   function readDecimal(at, length) {
-    const word = String.fromCharCode(...new Uint8Array(hooks.memory.buffer, at, length));
+    const bytes = new Uint8Array(hooks.memory.buffer, at, length);
+    let word = '';
+    for (let k = 0; k < bytes.length; k++) word += String.fromCharCode(bytes[k]);
     return DECIMAL.test(word) ? Number(word) : NaN;
   }
 
@@ -133,14 +135,15 @@
     let citiesKey = null; // the cities the module holds, as JSON
 
     // The module set up for the network: its cities (only when they changed: their optimum is
-    // found once), then its settings.
+    // found once), then its settings. Cities the module refuses (citiesProblem) throw.
     function setNetwork(network) {
       const cities = network.cities || { kind: 'nuv' };
       const key = JSON.stringify(cities);
       if (key !== citiesKey) {
+        citiesKey = null;
         if (cities.kind === 'random') wasm.use_random_cities(cities.n, cities.seed >>> 0);
-        else if (cities.kind === 'list') writeCities(cities);
-        else wasm.use_nuv_network();
+        else if (cities.kind === 'list' && !writeCities(cities)) throw new Error(cString(wasm.text_error_why()));
+        else if (cities.kind !== 'list') wasm.use_nuv_network();
         citiesKey = key;
       }
       const s = network.settings || {};
@@ -150,6 +153,7 @@
     }
 
     // A list of cities into the module: coordinates, a matrix, and how distances are had.
+    // Whether the module takes them (else text_error_why says why).
     function writeCities(cities) {
       const v = view(), xyAt = wasm.cityxy(), dAt = wasm.citydistance();
       for (let i = 0; i < cities.n; i++) {
@@ -159,7 +163,18 @@
         if (cities.matrix)
           for (let j = 0; j < cities.n; j++) v.setFloat64(dAt + 8 * (stride * i + j), cities.matrix[i][j], true);
       }
-      wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0);
+      return wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0) === 1;
+    }
+
+    // Why a list of cities makes no network, as the tools refuse them ("the 4 cities are all at
+    // one point", "the distances overflow"), or ''. The module then holds them when they do.
+    function citiesProblem(cities) {
+      try {
+        setNetwork({ cities });
+        return '';
+      } catch (e) {
+        return e.message;
+      }
     }
 
     // A city file's text read by the tools' own reader: {cities, name} (a list, its coordinates
@@ -386,7 +401,7 @@
       return { rows, columns };
     }
 
-    return { setNetwork, readCities, runMember, tableBlock, transcript, unitTerms, stepUnits, surveyRuns, tallyRuns, survey, wilson, shareText,
+    return { setNetwork, citiesProblem, readCities, runMember, tableBlock, transcript, unitTerms, stepUnits, surveyRuns, tallyRuns, survey, wilson, shareText,
       lineCounts, cityPoints, optimum, onAbove: wasm.on_above(), compiled };
   }
 

@@ -73,6 +73,8 @@
     }
     const list = Cities.fromLink(text);
     if (list.error) return { error: `the link's cities '${text.slice(0, 20)}' are ${list.error}` };
+    const why = model.citiesProblem(list.cities);
+    if (why) return { error: `the link's cities '${text.slice(0, 20)}' make no network: ${why}` };
     const name = listCities && Cities.toLink(listCities.cities).text === text ? listCities.name : 'cities';
     const file = list.cities.metric === 'xy' ? `${name}.txt` : `${name}.tsp`;
     return { cities: list.cities, option: file, file, name };

@@ -65,7 +65,15 @@ function tsplibNetwork(file, settings) {
       `${name}: --tours rows\n${got.join('\n')}\nagainst\n${tours.join('\n')}`);
   }
   // Every shipped file as cities.js reads it runs as nuv-trace runs it.
+  // Those of more than 100 cities are refused for their size alone, as nuv-trace refuses them.
   for (const file of fs.readdirSync(dataDir).filter((f) => f.endsWith('.tsp'))) {
+    const text = fs.readFileSync(path.join(dataDir, file), 'utf8');
+    const n = Number(/^DIMENSION\s*:\s*(\d+)/m.exec(text)[1]);
+    if (n > 100) {
+      const read = model.readCities(text);
+      check(read.error === `${n} cities: a network has 4 to 100` && read.line === 4, `${file}: refused as ${read.error}`);
+      continue;
+    }
     const network = tsplibNetwork(file, { sweeps: 8 });
     const expected = execFileSync(tracePath, ['--tables', '--cities', path.join(dataDir, file), '--sweeps', '8', '1', '1', '0.5', '3']).toString();
     check(model.transcript(network, 1, 1, 0.5, 3) === expected, `${file}: transcript`);
@@ -75,10 +83,18 @@ function tsplibNetwork(file, settings) {
   }
   // A bad file is refused by the page with the line and reason nuv-trace gives.
   const head = 'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EUC_2D\nNODE_COORD_SECTION\n';
+  const upper = 'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : UPPER_ROW\nEDGE_WEIGHT_SECTION\n';
   const bad = [head + '1 0 0\n2 1 0\n3 1 1\n', head + '1 0 0\n2 1 0\n2 1 1\n4 0 1\n', head + '1 0 0\n2 1e400 0\n',
     'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : UPPER_ROW\nEDGE_WEIGHT_SECTION\n1 2 3\n4 x 6\n',
     'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1 2 3\n1 0 4 5\n2 4 0 6\n3 5 7 0\n',
-    '0 0\n1 0\n1 1\n', '0 0\n1 0\n1 1 1\n0 1\n', 'NAME : t\nTYPE : ATSP\n', 'NAME : t\nDIMENSION : 4\nDIMENSION : 5\n'];
+    '0 0\n1 0\n1 1\n', '0 0\n1 0\n1 1 1\n0 1\n', 'NAME : t\nTYPE : ATSP\n', 'NAME : t\nDIMENSION : 4\nDIMENSION : 5\n',
+    // Negative weights, a hexadecimal number, a word of 100,000 characters, a stray line, a
+    // matrix's diagonal, GEO beyond its range, cities all at one point or too far apart.
+    upper + '-1 -1 -1\n-1 -1\n-1\n', 'NAME : t\nTYPE : TSP\nDIMENSION : 0x9\n', '0 0\n1 0\n' + '1'.repeat(100000) + ' 1\n0 1\n',
+    head + '1 0 0\n2 1 0\n3 1 1\n4 0 1\nstray\nEOF\n', head + '1 0 0\n2 1 0\n3 1 1\n4 0 1\n5 1 1\nEOF\n',
+    head.replace('EUC_2D', 'GEO') + '1 0 0\n2 1 0\n3 91 1\n4 0 1\nEOF\n', '0 0\n0 0\n0 0\n0 0\n',
+    head + '1 0 0\n2 0 0\n3 0.4 0\n4 0 0\n', '0 0\n1e200 0\n0 1\n1 1\n', '0 0\n1e-320 0\n0 1e-320\n1e-320 1e-320\n',
+    upper.replace('UPPER_ROW', 'FULL_MATRIX') + '0 1 2 3\n1 5 4 5\n2 4 0 6\n3 5 6 0\n', upper + '1e308 1e308 1e308 1e308 1e308 1e308\n'];
   const file = path.join(require('os').tmpdir(), `nuv-survey-js-${process.pid}.tsp`);
   for (const text of bad) {
     fs.writeFileSync(file, text);
@@ -92,6 +108,20 @@ function tsplibNetwork(file, settings) {
     const expected = `'${file}'${read.line ? ':' + read.line : ''}: ${read.error}`;
     check(read.error && said.includes(expected), `the page refuses ${JSON.stringify(text)} as nuv-trace does: ${expected} in ${said}`);
   }
+  // A byte-order mark is passed over by both, and the cities are the same.
+  const square = '0 0\n2 0\n2 2\n0 2\n';
+  const marked = model.readCities('\ufeff' + square), plain = model.readCities(square);
+  check(!marked.error && JSON.stringify(marked.cities) === JSON.stringify(plain.cities), `a byte-order mark: ${marked.error}`);
+  fs.writeFileSync(file, '\ufeff' + square);
+  const traced = execFileSync(tracePath, ['--cities', file, '--sweeps', '3', '1', '1', '1', '5']).toString();
+  fs.writeFileSync(file, square);
+  check(traced === execFileSync(tracePath, ['--cities', file, '--sweeps', '3', '1', '1', '1', '5']).toString(), 'nuv-trace passes a byte-order mark over');
+  // A link's matrix with weights below 0 (the link alone once froze the page), and a link's
+  // cities all at one point, are refused.
+  check(Cities.fromLink('matrix:18:0:' + '_'.repeat(816)).error === 'not cities: weight -1 is below 0', 'a link of negative weights');
+  const point = Cities.fromLink(Cities.toLink({ metric: 'xy', n: 4, xy: [[1, 1], [1, 1], [1, 1], [1, 1]] }).text).cities;
+  check(model.citiesProblem(point) === 'the 4 cities are all at one point', `a link at one point: ${model.citiesProblem(point)}`);
+  check(model.citiesProblem(plain.cities) === '', 'a square makes a network');
   fs.rmSync(file);
   finish('survey');
 })().catch(crash);
