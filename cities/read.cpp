@@ -192,10 +192,13 @@ bool read_nodes(Lines *lines, int n, double (*xy)[2], CityError *e) {
   for (int k = 0; k <= n / 8; k++) staged.seen[k] = 0;
   for (int k = 0; k < n; k++) {
     Span line, w[3];
-    if (!next_line(lines, &line))
+    int count = 0;
+    while (next_line(lines, &line) && (count = words_of(line, w, 3)) == 0) {
+    } // blank lines passed over
+    if (lines->at == lines->end && count == 0)
       return fail(e, lines->number, "the section ends after % of % nodes", whole(k), whole(n));
     double id, x, y;
-    if (words_of(line, w, 3) != 3 || !number(w[0], &id) || !number(w[1], &x) || !number(w[2], &y))
+    if (count != 3 || !number(w[0], &id) || !number(w[1], &x) || !number(w[2], &y))
       return fail(e, lines->number, "a node is 'number x y', with finite numbers");
     if (id != floor(id) || id < 1 || id > n)
       return fail(e, lines->number, "node % is not one of 1 ... %", word(w[0]), whole(n));
@@ -271,10 +274,12 @@ bool read_weights(Lines *lines, Span format_word, Format format, int n, CityErro
 }
 
 // Whether a GEO node is a latitude within 90 degrees and a longitude within 180, as DDD.MM
-// with fewer than 60 minutes.
+// with fewer than 60 minutes (10.60, read as 10.5999999999999996, has 60).
 bool geo_ok(double latitude, double longitude) {
-  return fabs(latitude) <= 90 && fabs(longitude) <= 180 && fabs(latitude - trunc(latitude)) < 0.6 &&
-         fabs(longitude - trunc(longitude)) < 0.6;
+  const double most = 60 - 1e-9; // minutes, above the binary error of two decimals
+  return fabs(latitude) <= 90 && fabs(longitude) <= 180 &&
+         fabs(latitude - trunc(latitude)) * 100 < most &&
+         fabs(longitude - trunc(longitude)) * 100 < most;
 }
 
 // Whether the word is a TSPLIB keyword's: capitals, digits and '_'.
