@@ -68,14 +68,13 @@ int words_of(Span line, Span *word, int max) {
 // A piece of a reason: a word of the file, or a whole number.
 struct Piece {
   const char *p; // the word, or null for the number
-  size_t n;
-  long number;
+  long n;        // the word's length, or the number
 };
 Piece word(Span w) {
-  return {w.p, w.n, 0};
+  return {w.p, long(w.n)};
 }
 Piece whole(long v) {
-  return {nullptr, 0, v};
+  return {nullptr, v};
 }
 
 // Appends a character to the reason, as far as it has room; false when it had none.
@@ -112,7 +111,7 @@ bool fail(CityError *e, int line, const char *reason, Piece a = {}, Piece b = {}
     const Piece &piece = pieces[next++];
     if (piece.p) {
       const size_t from = at;
-      for (size_t k = 0; k < piece.n && !cut; k++) cut = !append(e, &at, piece.p[k]);
+      for (long k = 0; k < piece.n && !cut; k++) cut = !append(e, &at, piece.p[k]);
       if (cut) at = whole_characters(e->why, at);
       e->piece[e->pieces][0] = int(from), e->piece[e->pieces][1] = int(at);
       e->pieces++;
@@ -120,11 +119,10 @@ bool fail(CityError *e, int line, const char *reason, Piece a = {}, Piece b = {}
     }
     char digits[24];
     int count = 0;
-    unsigned long v =
-        piece.number < 0 ? 0ul - (unsigned long)piece.number : (unsigned long)piece.number;
+    unsigned long v = piece.n < 0 ? 0ul - (unsigned long)piece.n : (unsigned long)piece.n;
     do digits[count++] = char('0' + v % 10), v /= 10;
     while (v);
-    if (piece.number < 0) append(e, &at, '-');
+    if (piece.n < 0) append(e, &at, '-');
     while (count) append(e, &at, digits[--count]);
   }
   e->why[at] = '\0';

@@ -134,6 +134,21 @@ function unitsOf(block) {
   await again.setFiles(bad);
   await page.waitForFunction(() => document.getElementById('cities-msg').textContent.includes('bad.tsp'));
   check((await text('cities-msg')).includes('3 cities'), 'a bad file is named with its reason, and the run stays');
+  // Cities all at one point are refused where a bad file is, before any run; a link of negative
+  // weights (which once froze the page) and a link at one point are named beside the field.
+  const point = path.join(dir, 'point.txt');
+  fs.writeFileSync(point, '0 0\n0 0\n0 0\n0 0\n');
+  const [third] = await Promise.all([page.waitForEvent('filechooser'), page.selectOption('#cities', 'file')]);
+  await third.setFiles(point);
+  await page.waitForFunction(() => document.getElementById('cities-msg').textContent.includes('point.txt'));
+  check((await text('cities-msg')) === 'point.txt: the 4 cities are all at one point', `a file at one point: ${await text('cities-msg')}`);
+  for (const [link, why] of [['matrix:18:0:' + '_'.repeat(816), 'are not cities: weight -1 is below 0'],
+    [Cities.toLink({ metric: 'xy', n: 4, xy: [[1, 1], [1, 1], [1, 1], [1, 1]] }).text, 'make no network: the 4 cities are all at one point']]) {
+    await page.goto('about:blank');
+    await page.goto(`${url}#A=1&B=1&D=1&seed=9&cities=${link}`);
+    await page.waitForFunction(() => document.getElementById('cities-msg').textContent.length > 0);
+    check((await text('cities-msg')).endsWith(why), `the link's cities ${link.slice(0, 20)}: ${await text('cities-msg')}`);
+  }
 
   // 5. A unit's input: its terms add up to it, in the sweep's order; under sync the next cycle's
   // output is (tanh(u / U0) + 1) / 2 of it, as printed; the faulty rows and columns are the
