@@ -347,7 +347,7 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
       if (dimension >= 0) return fail(e, at, "DIMENSION comes twice");
       if (!number(value, &v) || v != floor(v))
         return fail(e, at, "DIMENSION is not a whole number");
-      dimension = int(fmax(-1, fmin(v, DIMENSION_MOST)));
+      dimension = int(fmax(-DIMENSION_MOST, fmin(v, DIMENSION_MOST)));
       if (dimension > MAXCITY)
         too_many = at; // refused once the rest is read
       else if (!size_ok(dimension, at, e))
@@ -376,6 +376,9 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
       if (format_of(format) == FORMAT_NONE)
         return fail(e, at, "EDGE_WEIGHT_SECTION without EDGE_WEIGHT_FORMAT");
       if (weights) return fail(e, at, "% comes twice", word(key));
+      // Weights that no text this reader takes could hold (2 bytes each at least): the size.
+      if (weight_count(format_of(format), uint64_t(dimension)) > CITY_TEXT_MAX / 2)
+        return size_ok(dimension, too_many, e);
       if (!read_weights(lines, format, format_of(format), dimension, e)) return false;
       weights = at, section_format = format, in_weights = true;
     } else if (section) {

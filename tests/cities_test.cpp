@@ -263,7 +263,12 @@ TEST_F(CityFile, MalformedFilesAreRefusedWhereTheyGoWrong) {
           {"0 0\n1 0\n1 1\n0 " + std::string(100000, '1') + "\n",
            ":4: a city is 'x y', two finite numbers"},
           {"0 0\n1 0\n1 1\n0 infinity\n", ":4: a city is 'x y', two finite numbers"},
-          // The size last, once the rest is read: a grammar fault before it is named first.
+          // Too few cities are refused at once; too many once the rest is read, so that a
+          // fault after DIMENSION is named first.
+          {"NAME : t\nTYPE : TSP\nDIMENSION : -5\n", ":3: -5 cities: a network has 4 to 100"},
+          {"NAME : t\nTYPE : TSP\nDIMENSION : 1e300\nEDGE_WEIGHT_TYPE : EXPLICIT\n"
+           "EDGE_WEIGHT_FORMAT : FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1\n",
+           ":3: 1000000 cities: a network has 4 to 100"},
           {"NAME : t\nTYPE : TSP\nDIMENSION : 101\nEDGE_WEIGHT_TYPE : EUC_2D\nSQUARE\n",
            ":5: 'SQUARE' is not a keyword, a section or EOF"},
       });
