@@ -33,7 +33,8 @@ enum CityKind { CITY_PLAIN, CITY_EUC_2D, CITY_ATT, CITY_GEO, CITY_MATRIX };
 // swapped for drawing), cityxy_known, citydistance and family.matrix. A TSPLIB file is one
 // whose first line is a "KEYWORD : value"; anything else is x y lines, '#' starting a comment.
 // *kind says how the distances were had. A byte-order mark at the start is passed over; every
-// number is decimal. A size beyond MAXCITY is refused only once the rest of the text is read.
+// number is decimal. A size beyond MAXCITY is refused only once the rest of the text is read
+// (at once for a matrix no 2 MB text could hold).
 // False with *error, and the model as it was: nothing reaches it until the whole text is read.
 bool read_city_text(const char *text, size_t size, CityName *name, CityKind *kind,
                     CityError *error);
