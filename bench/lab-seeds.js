@@ -17,10 +17,10 @@ async function main(pagePath, given) {
   const {needChromium, openBrowser} =
       require(path.join(__dirname, '..', 'lab', 'test', 'common.js'));
   const chromium = needChromium(pagePath);
-  const {browser, page} = await openBrowser(chromium, {width : 1200, height : 1000});
+  const {browser, page} = await openBrowser(chromium, {width: 1200, height: 1000});
   await page.goto('file://' + path.resolve(pagePath) + '#' + seedsFragment(given));
   await page.waitForFunction(() => document.getElementById('seeds-panel').dataset.milliseconds,
-                             null, {timeout : 0});
+                             null, {timeout: 0});
   console.log(await page.textContent('#survey'));
   console.log(`${await page.getAttribute('#seeds-panel', 'data-milliseconds')} ms`);
   await browser.close();

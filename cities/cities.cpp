@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "network.h"
 #include "random.h"
 #include "read.h"
+#include "text.h"
 #include "tour.h"
 #include "tour_file.h"
 
@@ -23,12 +25,50 @@ namespace {
 // The folders of the shipped instances: the installed one, then the source's (a build tree's).
 const char *const SHIPPED_FOLDERS[] = {NUV_TSPLIB_INSTALLED, NUV_TSPLIB_SOURCE};
 
-// A file's whole text, or false.
+// The whole of a regular file of at most CITY_TEXT_MAX bytes, or false with *why. Opened
+// without waiting, so that a FIFO with no writer is refused rather than waited for.
+bool read_file(const std::string &path, std::string *text, std::string *why) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return *why = strerror(errno), false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0;
+  if (!ok)
+    *why = strerror(errno);
+  else if (!S_ISREG(st.st_mode))
+    ok = false, *why = "not a regular file";
+  else if (st.st_size > CITY_TEXT_MAX)
+    ok = false, *why = "larger than " + std::to_string(CITY_TEXT_MAX >> 20) + " MB";
+  text->clear();
+  char buffer[65536];
+  while (ok) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ok = false, *why = strerror(errno);
+    if (got <= 0) break;
+    text->append(buffer, size_t(got));
+    if (text->size() > CITY_TEXT_MAX) // grown since fstat
+      ok = false, *why = "larger than " + std::to_string(CITY_TEXT_MAX >> 20) + " MB";
+  }
+  close(fd);
+  return ok;
+}
+
+// A reason of read_city_text's, the file's own text in it escaped.
+std::string reason(const CityError &e) {
+  std::string s;
+  int at = 0;
+  for (int k = 0; k < e.pieces; k++) {
+    s.append(e.why + at, size_t(e.piece[k][0] - at));
+    s += escaped(std::string(e.why + e.piece[k][0], size_t(e.piece[k][1] - e.piece[k][0])));
+    at = e.piece[k][1];
+  }
+  return s + (e.why + at);
+}
+
+// A file's whole text, read as read_file reads it, or false.
 bool read_text(const std::string &path, std::string *text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  std::string why;
+  return read_file(path, text, &why);
 }
 
 // The shipped instance's file NAME.tsp in the first folder that has it, or "".
@@ -144,7 +184,7 @@ bool read_optimal_tour(const std::string &path, const std::string &text, Tour *t
   }
   CityError why;
   if (!read_tour_text(tour_text.data(), tour_text.size(), family.n, tour->city, &why))
-    return fail(::quoted(tour_path), why.line, why.why, error);
+    return fail(::quoted(tour_path), why.line, reason(why), error);
   *found = true;
   return true;
 }
@@ -165,18 +205,15 @@ bool load_cities(const std::string &named, std::string *name, std::string *error
     *name = named;
     return true;
   }
-  std::string path;
+  std::string path, text, unread;
   if (!find_city_file(named, &path, error)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return fail(quoted(named), 0, strerror(errno), error);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return fail(quoted(named), 0, "could not be read", error);
+  if (!read_file(path, &text, &unread)) return fail(quoted(named), 0, unread, error);
   const Model before = saved_model();
   CityName read_name;
   CityKind kind;
   CityError why;
   if (!read_city_text(text.data(), text.size(), &read_name, &kind, &why))
-    return fail(quoted(named), why.line, why.why, error);
+    return fail(quoted(named), why.line, reason(why), error);
   Tour tour;
   bool found;
   if (!read_optimal_tour(path, text, &tour, &found, error)) {
@@ -185,6 +222,6 @@ bool load_cities(const std::string &named, std::string *name, std::string *error
   }
   forget_optimal_tour();
   if (found) give_optimal_tour(tour);
-  *name = read_name.s[0] ? read_name.s : named.substr(named.rfind('/') + 1);
+  *name = escaped(read_name.s[0] ? read_name.s : named.substr(named.rfind('/') + 1));
   return true;
 }

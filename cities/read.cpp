@@ -4,6 +4,7 @@
 #include "read.h"
 
 #include <math.h>
+#include <stdint.h>
 
 #include "network.h"
 #include "tsplib.h"
@@ -67,44 +68,61 @@ int words_of(Span line, Span *word, int max) {
 // A piece of a reason: a word of the file, or a whole number.
 struct Piece {
   const char *p; // the word, or null for the number
-  size_t n;
-  long number;
+  long n;        // the word's length, or the number
 };
 Piece word(Span w) {
-  return {w.p, w.n, 0};
+  return {w.p, long(w.n)};
 }
 Piece whole(long v) {
-  return {nullptr, 0, v};
+  return {nullptr, v};
 }
 
-// Appends a character to the reason, as far as it has room.
-void append(CityError *e, size_t *at, char c) {
-  if (*at + 1 < sizeof e->why) e->why[(*at)++] = c;
+// Appends a character to the reason, as far as it has room; false when it had none.
+bool append(CityError *e, size_t *at, char c) {
+  if (*at + 1 >= sizeof e->why) return false;
+  e->why[(*at)++] = c;
+  return true;
+}
+
+// The length of the reason cut back to the last whole UTF-8 character in why[0 ... at - 1].
+size_t whole_characters(const char *why, size_t at) {
+  size_t lead = at;
+  while (lead > 0 && at - lead < 4 && (why[lead - 1] & 0xc0) == 0x80) lead--;
+  if (lead == 0) return at;
+  const unsigned char c = (unsigned char)why[lead - 1];
+  const size_t length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc0 ? 2 : 1;
+  return at - (lead - 1) >= length ? at : lead - 1;
 }
 
 // The file refused at line (0: the whole file) for the reason: the text, each '%' in it
-// replaced by the next piece. Always false.
+// replaced by the next piece. A reason too long for why is cut where a character ends. Always
+// false.
 bool fail(CityError *e, int line, const char *reason, Piece a = {}, Piece b = {}, Piece c = {},
           Piece d = {}) {
   const Piece pieces[] = {a, b, c, d};
   size_t at = 0, next = 0;
-  for (const char *r = reason; *r; r++) {
+  bool cut = false;
+  e->pieces = 0;
+  for (const char *r = reason; *r && !cut; r++) {
     if (*r != '%' || next == 4) {
-      append(e, &at, *r);
+      cut = !append(e, &at, *r);
       continue;
     }
     const Piece &piece = pieces[next++];
     if (piece.p) {
-      for (size_t k = 0; k < piece.n; k++) append(e, &at, piece.p[k]);
+      const size_t from = at;
+      for (long k = 0; k < piece.n && !cut; k++) cut = !append(e, &at, piece.p[k]);
+      if (cut) at = whole_characters(e->why, at);
+      e->piece[e->pieces][0] = int(from), e->piece[e->pieces][1] = int(at);
+      e->pieces++;
       continue;
     }
     char digits[24];
     int count = 0;
-    unsigned long v =
-        piece.number < 0 ? 0ul - (unsigned long)piece.number : (unsigned long)piece.number;
+    unsigned long v = piece.n < 0 ? 0ul - (unsigned long)piece.n : (unsigned long)piece.n;
     do digits[count++] = char('0' + v % 10), v /= 10;
     while (v);
-    if (piece.number < 0) append(e, &at, '-');
+    if (piece.n < 0) append(e, &at, '-');
     while (count) append(e, &at, digits[--count]);
   }
   e->why[at] = '\0';
@@ -112,8 +130,37 @@ bool fail(CityError *e, int line, const char *reason, Piece a = {}, Piece b = {}
   return false;
 }
 
+// The longest number read, in characters: no longer word is read as one.
+const size_t NUMBER_MOST = 64;
+
+// Whether the word is a decimal number's text, as both platforms read it:
+// [+-]?(digits[.digits?] | .digits)([eE][+-]?digits)?, at most NUMBER_MOST characters.
+bool decimal(Span w) {
+  if (w.n > NUMBER_MOST) return false;
+  size_t k = 0, digits = 0;
+  const auto digit = [&](size_t at) { return at < w.n && w.p[at] >= '0' && w.p[at] <= '9'; };
+  if (k < w.n && (w.p[k] == '+' || w.p[k] == '-')) k++;
+  for (; digit(k); k++) digits++;
+  if (k < w.n && w.p[k] == '.')
+    for (k++; digit(k); k++) digits++;
+  if (!digits) return false;
+  if (k < w.n && (w.p[k] == 'e' || w.p[k] == 'E')) {
+    k++;
+    if (k < w.n && (w.p[k] == '+' || w.p[k] == '-')) k++;
+    if (!digit(k)) return false;
+    while (digit(k)) k++;
+  }
+  return k == w.n;
+}
+
+// Whether x is finite (the page's module has no isfinite).
+bool is_finite(double x) {
+  return x - x == 0;
+}
+
+// A word as a finite decimal number.
 bool number(Span w, double *v) {
-  return word_number(w.p, w.n, v);
+  return decimal(w) && word_number(w.p, w.n, v);
 }
 
 bool size_ok(int n, int line, CityError *e) {
@@ -121,73 +168,141 @@ bool size_ok(int n, int line, CityError *e) {
   return fail(e, line, "% cities: a network has % to %", whole(n), whole(MINCITY), whole(MAXCITY));
 }
 
-// The cities read, before they reach the model.
+// The largest DIMENSION taken in: a larger one is read as this one.
+const int DIMENSION_MOST = 1000000;
+
+// The cities read, before they reach the model. A file of more than MAXCITY cities is read
+// through to its end, and only its first MAXCITY cities kept.
 struct Staged {
   int n;
   CityKind kind;
-  bool coordinates;                  // xy holds them
-  double xy[MAXCITY][2];             // as the file gives them
-  double display[MAXCITY][2];        // a matrix's coordinates to draw, when it has any
-  double d[MAXCITY][MAXCITY];        // a matrix
-  double weights[MAXCITY * MAXCITY]; // its section's numbers, as read
+  bool coordinates;                           // xy holds them
+  double xy[MAXCITY][2];                      // as the file gives them
+  int xy_line[MAXCITY];                       // the line of each
+  double display[MAXCITY][2];                 // a matrix's coordinates to draw, when it has any
+  double d[MAXCITY][MAXCITY];                 // a matrix
+  unsigned char seen[DIMENSION_MOST / 8 + 1]; // the nodes of a section read so far
 };
 Staged staged;
 
-// Node lines "i x y" for nodes 1 ... n, each once, into xy.
+// Node lines "i x y" for nodes 1 ... n, each once, into xy (those below MAXCITY).
 bool read_nodes(Lines *lines, int n, double (*xy)[2], CityError *e) {
-  bool seen[MAXCITY] = {};
+  for (int k = 0; k <= n / 8; k++) staged.seen[k] = 0;
   for (int k = 0; k < n; k++) {
     Span line, w[3];
-    if (!next_line(lines, &line))
+    int count = 0;
+    while (next_line(lines, &line) && (count = words_of(line, w, 3)) == 0) {
+    } // blank lines passed over
+    if (lines->at == lines->end && count == 0)
       return fail(e, lines->number, "the section ends after % of % nodes", whole(k), whole(n));
     double id, x, y;
-    if (words_of(line, w, 3) != 3 || !number(w[0], &id) || !number(w[1], &x) || !number(w[2], &y))
+    if (count != 3 || !number(w[0], &id) || !number(w[1], &x) || !number(w[2], &y))
       return fail(e, lines->number, "a node is 'number x y', with finite numbers");
     if (id != floor(id) || id < 1 || id > n)
       return fail(e, lines->number, "node % is not one of 1 ... %", word(w[0]), whole(n));
     const int i = int(id) - 1;
-    if (seen[i]) return fail(e, lines->number, "node % comes twice", word(w[0]));
-    seen[i] = true;
-    xy[i][0] = x, xy[i][1] = y;
+    if (staged.seen[i / 8] & (1 << i % 8))
+      return fail(e, lines->number, "node % comes twice", word(w[0]));
+    staged.seen[i / 8] |= (unsigned char)(1 << i % 8);
+    if (i < MAXCITY) xy[i][0] = x, xy[i][1] = y, staged.xy_line[i] = lines->number;
   }
   return true;
 }
 
-// Whether the format is one of the four matrix formats read here.
-bool matrix_format(Span f) {
-  return is(f, "FULL_MATRIX") || is(f, "UPPER_ROW") || is(f, "LOWER_DIAG_ROW") ||
-         is(f, "UPPER_DIAG_ROW");
+// The matrix formats read here, and how each walks the matrix.
+enum Format { FORMAT_NONE, FULL_MATRIX, UPPER_ROW, LOWER_DIAG_ROW, UPPER_DIAG_ROW };
+Format format_of(Span f) {
+  return is(f, "FULL_MATRIX")      ? FULL_MATRIX
+         : is(f, "UPPER_ROW")      ? UPPER_ROW
+         : is(f, "LOWER_DIAG_ROW") ? LOWER_DIAG_ROW
+         : is(f, "UPPER_DIAG_ROW") ? UPPER_DIAG_ROW
+                                   : FORMAT_NONE;
 }
 
-// The weights an EDGE_WEIGHT_SECTION of the format holds for n cities; 0 for no such format.
-size_t weight_count(Span format, size_t n) {
-  return is(format, "FULL_MATRIX")                                      ? n * n
-         : is(format, "UPPER_ROW")                                      ? n * (n - 1) / 2
-         : is(format, "LOWER_DIAG_ROW") || is(format, "UPPER_DIAG_ROW") ? n * (n + 1) / 2
-                                                                        : 0;
+// The weights an EDGE_WEIGHT_SECTION of the format holds for n cities.
+uint64_t weight_count(Format format, uint64_t n) {
+  return format == FULL_MATRIX ? n * n : format == UPPER_ROW ? n * (n - 1) / 2 : n * (n + 1) / 2;
 }
 
-// The section's weights into the matrix d, by the format they were read in.
-void place_weights(Span format, int n) {
-  size_t at = 0;
-  for (int i = 0; i < n; i++)
-    for (int j = 0; j < n; j++) {
-      const bool read = is(format, "FULL_MATRIX")      ? true
-                        : is(format, "UPPER_ROW")      ? j > i
-                        : is(format, "LOWER_DIAG_ROW") ? j <= i
-                                                       : j >= i;
-      if (!read) continue;
-      const double v = staged.weights[at++];
-      staged.d[i][j] = v;
-      if (!is(format, "FULL_MATRIX")) staged.d[j][i] = v;
+// The cell (i, j) of the matrix the format's first weight is, for n cities.
+void first_cell(Format format, int n, int *i, int *j) {
+  *i = 0, *j = format == UPPER_ROW && n > 1 ? 1 : 0;
+}
+
+// The cell after (i, j), in the order the format writes the matrix.
+void next_cell(Format format, int n, int *i, int *j) {
+  const int last = format == LOWER_DIAG_ROW ? *i : n - 1; // the row's last column
+  if (*j < last) {
+    (*j)++;
+    return;
+  }
+  (*i)++;
+  *j = format == UPPER_ROW ? *i + 1 : format == UPPER_DIAG_ROW ? *i : 0;
+}
+
+// An EDGE_WEIGHT_SECTION's weights, count of them in the format for n cities, into the matrix
+// d (its cells below MAXCITY, both halves): each finite, not below 0, 0 on the diagonal.
+bool read_weights(Lines *lines, Span format_word, Format format, int n, CityError *e) {
+  const uint64_t count = weight_count(format, uint64_t(n));
+  uint64_t got = 0;
+  int i, j;
+  first_cell(format, n, &i, &j);
+  for (Span line; got < count && next_line(lines, &line);)
+    for (Span w; next_word(&line, &w);) {
+      double v;
+      if (!number(w, &v)) return fail(e, lines->number, "'%' is not a finite number", word(w));
+      if (got == count)
+        return fail(e, lines->number, "more weights than % of % cities holds", word(format_word),
+                    whole(n));
+      if (v < 0) return fail(e, lines->number, "weight % is below 0", word(w));
+      if (i == j && v != 0)
+        return fail(e, lines->number, "the diagonal is not 0: % to % is %", whole(i + 1),
+                    whole(j + 1), word(w));
+      if (i < MAXCITY && j < MAXCITY) {
+        staged.d[i][j] = v;
+        if (format != FULL_MATRIX) staged.d[j][i] = v;
+      }
+      got++;
+      next_cell(format, n, &i, &j);
     }
+  if (got < count)
+    return fail(e, lines->number, "the section ends after % of % weights", whole(long(got)),
+                whole(long(count)));
+  return true;
 }
 
-// A TSPLIB file: the keywords, then the sections they call for.
+// Whether a GEO node is a latitude within 90 degrees and a longitude within 180, as DDD.MM
+// with fewer than 60 minutes (10.60, read as 10.5999999999999996, has 60).
+bool geo_ok(double latitude, double longitude) {
+  const double most = 60 - 1e-9; // minutes, above the binary error of two decimals
+  return fabs(latitude) <= 90 && fabs(longitude) <= 180 &&
+         fabs(latitude - trunc(latitude)) * 100 < most &&
+         fabs(longitude - trunc(longitude)) * 100 < most;
+}
+
+// Whether the word is a TSPLIB keyword's: capitals, digits and '_'.
+bool keyword_word(Span w) {
+  if (!w.n) return false;
+  for (size_t k = 0; k < w.n; k++)
+    if (!(w.p[k] == '_' || (w.p[k] >= 'A' && w.p[k] <= 'Z') || (w.p[k] >= '0' && w.p[k] <= '9')))
+      return false;
+  return true;
+}
+
+// Whether the span ends with the text s.
+bool ends_with(Span w, const char *s) {
+  size_t n = 0;
+  while (s[n]) n++;
+  return w.n >= n && is({w.p + w.n - n, n}, s);
+}
+
+// A TSPLIB file: keywords ("KEY : value"), the sections they call for and EOF, blank lines
+// between them; nothing else.
 bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
   Span type = {"", 0}, format = {"", 0}, section_format = {"", 0}, line;
-  int dimension = -1;
-  bool nodes = false, weights = false, display = false;
+  int dimension = -1, too_many = 0;          // too_many: the line of a DIMENSION above MAXCITY
+  int nodes = 0, weights = 0, display = 0;   // the line of each section, once read
+  bool in_nodes = false, in_weights = false; // whether the last line read ended such a section
   while (next_line(lines, &line)) {
     Span first;
     Span rest = line;
@@ -206,6 +321,20 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
         break;
       }
     const int at = lines->number;
+    // A keyword is "KEY : value", its colon right after the key; a section or EOF a word.
+    Span after_key = rest, next;
+    const bool colon_next = key.n < first.n || (next_word(&after_key, &next) && next.p[0] == ':');
+    const bool section = keyword_word(key) && (ends_with(key, "_SECTION") || is(key, "EOF"));
+    if (!keyword_word(key) || !(colon_next || section)) {
+      double v;
+      if (in_nodes && number(first, &v))
+        return fail(e, at, "more nodes than DIMENSION % holds", whole(dimension));
+      if (in_weights && number(first, &v))
+        return fail(e, at, "more weights than % of % cities holds", word(section_format),
+                    whole(dimension));
+      return fail(e, at, "'%' is not a keyword, a section or EOF", word(first));
+    }
+    in_nodes = in_weights = false;
     if (is(key, "EOF")) break;
     if (is(key, "NAME")) {
       size_t k = 0;
@@ -218,8 +347,11 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
       if (dimension >= 0) return fail(e, at, "DIMENSION comes twice");
       if (!number(value, &v) || v != floor(v))
         return fail(e, at, "DIMENSION is not a whole number");
-      if (!size_ok(int(fmax(-1e6, fmin(v, 1e6))), at, e)) return false;
-      dimension = int(v);
+      dimension = int(fmax(-DIMENSION_MOST, fmin(v, DIMENSION_MOST)));
+      if (dimension > MAXCITY)
+        too_many = at; // refused once the rest is read
+      else if (!size_ok(dimension, at, e))
+        return false;
     } else if (is(key, "EDGE_WEIGHT_TYPE")) {
       type = value;
       if (!is(value, "EUC_2D") && !is(value, "ATT") && !is(value, "GEO") && !is(value, "EXPLICIT"))
@@ -227,7 +359,7 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
                     word(value));
     } else if (is(key, "EDGE_WEIGHT_FORMAT")) {
       format = value;
-      if (!is(value, "FUNCTION") && !matrix_format(value))
+      if (!is(value, "FUNCTION") && format_of(value) == FORMAT_NONE)
         return fail(e, at,
                     "EDGE_WEIGHT_FORMAT % is not supported: FULL_MATRIX, UPPER_ROW, LOWER_DIAG_ROW "
                     "or UPPER_DIAG_ROW",
@@ -235,43 +367,42 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
     } else if (is(key, "NODE_COORD_SECTION") || is(key, "DISPLAY_DATA_SECTION")) {
       if (dimension < 0) return fail(e, at, "DIMENSION must come before %", word(key));
       const bool node = is(key, "NODE_COORD_SECTION");
+      int &seen = node ? nodes : display;
+      if (seen) return fail(e, at, "% comes twice", word(key));
       if (!read_nodes(lines, dimension, node ? staged.xy : staged.display, e)) return false;
-      (node ? nodes : display) = true;
+      seen = at, in_nodes = true;
     } else if (is(key, "EDGE_WEIGHT_SECTION")) {
       if (dimension < 0) return fail(e, at, "DIMENSION must come before %", word(key));
-      const size_t count = weight_count(format, size_t(dimension));
-      if (count == 0) return fail(e, at, "EDGE_WEIGHT_SECTION without EDGE_WEIGHT_FORMAT");
-      size_t got = 0;
-      while (got < count && next_line(lines, &line))
-        for (Span w; next_word(&line, &w);) {
-          double v;
-          if (!number(w, &v)) return fail(e, lines->number, "'%' is not a finite number", word(w));
-          if (got == count)
-            return fail(e, lines->number, "more weights than % of % cities holds", word(format),
-                        whole(dimension));
-          staged.weights[got++] = v;
-        }
-      if (got < count)
-        return fail(e, lines->number, "the section ends after % of % weights", whole(long(got)),
-                    whole(long(count)));
-      weights = true, section_format = format;
-    } else {
-      for (size_t k = 0; k + 8 <= key.n; k++)
-        if (is({key.p + k, 8}, "_SECTION")) return fail(e, at, "% is not supported", word(key));
+      if (format_of(format) == FORMAT_NONE)
+        return fail(e, at, "EDGE_WEIGHT_SECTION without EDGE_WEIGHT_FORMAT");
+      if (weights) return fail(e, at, "% comes twice", word(key));
+      // Weights that no text this reader takes could hold (2 bytes each at least): the size.
+      if (weight_count(format_of(format), uint64_t(dimension)) > CITY_TEXT_MAX / 2)
+        return size_ok(dimension, too_many, e);
+      if (!read_weights(lines, format, format_of(format), dimension, e)) return false;
+      weights = at, section_format = format, in_weights = true;
+    } else if (section) {
+      return fail(e, at, "% is not supported", word(key));
     }
   }
+  const bool explicit_type = is(type, "EXPLICIT");
+  if (type.n && explicit_type && nodes)
+    return fail(e, nodes, "NODE_COORD_SECTION in an EXPLICIT file: its distances are its weights");
+  if (type.n && !explicit_type && weights)
+    return fail(e, weights, "EDGE_WEIGHT_SECTION in a file of coordinates");
+  if (type.n && !explicit_type && display)
+    return fail(e, display, "DISPLAY_DATA_SECTION in a file of coordinates");
+  if (too_many) return size_ok(dimension, too_many, e);
   if (dimension < 0) return fail(e, 0, "no DIMENSION");
   if (!type.n) return fail(e, 0, "no EDGE_WEIGHT_TYPE");
   const int n = staged.n = dimension;
-  if (is(type, "EXPLICIT")) {
+  if (explicit_type) {
     if (!weights) return fail(e, 0, "no EDGE_WEIGHT_SECTION");
-    place_weights(section_format, n);
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++)
         if (staged.d[i][j] != staged.d[j][i])
           return fail(e, 0, "the matrix is not symmetric: % to % is not % to %", whole(i + 1),
                       whole(j + 1), whole(j + 1), whole(i + 1));
-    for (int i = 0; i < n; i++) staged.d[i][i] = 0;
     staged.kind = CITY_MATRIX;
     staged.coordinates = display;
     for (int i = 0; display && i < n; i++)
@@ -281,6 +412,12 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
   if (!nodes) return fail(e, 0, "no NODE_COORD_SECTION");
   staged.coordinates = true;
   staged.kind = is(type, "EUC_2D") ? CITY_EUC_2D : is(type, "ATT") ? CITY_ATT : CITY_GEO;
+  for (int i = 0; staged.kind == CITY_GEO && i < n; i++)
+    if (!geo_ok(staged.xy[i][0], staged.xy[i][1]))
+      return fail(e, staged.xy_line[i],
+                  "node % is not a latitude within 90 and a longitude within 180 degrees, "
+                  "as DDD.MM with minutes below 60",
+                  whole(i + 1));
   return true;
 }
 
@@ -340,11 +477,42 @@ void commit() {
 
 bool read_city_text(const char *text, size_t size, CityName *name, CityKind *kind,
                     CityError *error) {
-  Lines lines = {text, text + size, 0};
   name->s[0] = '\0';
+  if (size > CITY_TEXT_MAX) return fail(error, 0, "larger than % MB", whole(CITY_TEXT_MAX >> 20));
+  if (size >= 3 && text[0] == '\xef' && text[1] == '\xbb' && text[2] == '\xbf')
+    text += 3, size -= 3; // a byte-order mark
+  Lines lines = {text, text + size, 0};
   if (!(is_tsplib(text, size) ? read_tsplib(&lines, name, error) : read_plain(&lines, error)))
     return false;
   commit();
   *kind = staged.kind;
+  return true;
+}
+
+bool check_cities(CityError *error) {
+  const int n = family.n;
+  for (int axis = 0; cityxy_known && axis < 2; axis++) {
+    double low = cityxy[0][axis], high = low;
+    for (int i = 0; i < n; i++)
+      low = fmin(low, cityxy[i][axis]), high = fmax(high, cityxy[i][axis]);
+    if (!is_finite(high - low)) return fail(error, 0, "the coordinates overflow");
+  }
+  const bool raw = family.raw;
+  family.raw = false;
+  build_distances(); // scaled: citydistance too, for cities given by coordinates
+  family.raw = raw;
+  double total = 0;
+  bool finite = true, scaled = true;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      if (citydistance[i][j] < 0)
+        return fail(error, 0, "the distance from % to % is below 0", whole(i + 1), whole(j + 1));
+      total += citydistance[i][j];
+      finite = finite && is_finite(citydistance[i][j]);
+      scaled = scaled && is_finite(distance[i][j]);
+    }
+  if (finite && total == 0) return fail(error, 0, "the % cities are all at one point", whole(n));
+  if (!finite || !is_finite(total) || !scaled) return fail(error, 0, "the distances overflow");
+  build_distances();
   return true;
 }

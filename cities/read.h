@@ -6,10 +6,18 @@
 
 #include <stddef.h>
 
-// Why a file was refused: its line (0 for the file as a whole) and the reason.
+// The largest text read, 2 MB: the tools refuse a larger file before reading it, the page
+// before it reaches the module.
+enum { CITY_TEXT_MAX = 1 << 21 };
+
+// Why a file was refused: its line (0 for the file as a whole) and the reason, cut on a UTF-8
+// character's boundary. The pieces of the file's own text in it lie at why[piece[k][0]] up to
+// why[piece[k][1]], so that a tool escapes them before they reach a terminal.
 struct CityError {
   int line;
   char why[256];
+  int pieces;
+  int piece[4][2];
 };
 
 // A TSPLIB file's NAME, or "".
@@ -24,13 +32,24 @@ enum CityKind { CITY_PLAIN, CITY_EUC_2D, CITY_ATT, CITY_GEO, CITY_MATRIX };
 // Reads text (size bytes) into the model: family.n, cityxy (as the file gives them, then GEO's
 // swapped for drawing), cityxy_known, citydistance and family.matrix. A TSPLIB file is one
 // whose first line is a "KEYWORD : value"; anything else is x y lines, '#' starting a comment.
-// *kind says how the distances were had. False with *error, and the model as it was: nothing
-// reaches it until the whole text is read.
+// *kind says how the distances were had. A byte-order mark at the start is passed over; every
+// number is decimal. A size beyond MAXCITY is refused only once the rest of the text is read
+// (at once for a matrix no 2 MB text could hold).
+// False with *error, and the model as it was: nothing reaches it until the whole text is read.
 bool read_city_text(const char *text, size_t size, CityName *name, CityKind *kind,
                     CityError *error);
 
-// The whole of a word (length bytes) as a finite number, or false: strtod's reading natively;
-// in the page the browser's reading of a decimal number. Each platform defines it.
+// Why the model's cities make no network, or true: family.n cities in cityxy (when
+// cityxy_known) and citydistance (for family.matrix), as a file, a link or the generator left
+// them. Coordinates finite with a finite box, every distance finite and not below 0, their
+// total above 0 ("the 4 cities are all at one point") and finite, and the distances
+// build_distances scales finite ("the distances overflow"). It builds the distances, scaled
+// and then as family.raw asks.
+bool check_cities(CityError *error);
+
+// The whole of a word (length bytes), already known to be a decimal number's text, as a
+// finite number, or false: strtod's reading natively; in the page the browser's reading of it.
+// Each platform defines it.
 bool word_number(const char *word, size_t length, double *value);
 
 #endif

@@ -6,6 +6,8 @@
 #include "args.h"
 #include "cities.h"
 #include "network.h"
+#include "read.h"
+#include "text.h"
 
 const char NETWORK_USAGE[] =
     "The network (nuv's by default):\n"
@@ -114,6 +116,11 @@ bool set_up_network(NetworkOptions *o, std::string *error) {
     std::string name;
     if (!load_cities(o->cities, &name, error)) return false;
     o->name = name;
+  }
+  CityError why;
+  if (!check_cities(&why)) {
+    *error = quoted(o->cities.empty() ? o->name : o->cities) + ": " + why.why;
+    return false;
   }
   if (!o->n_given) family.target = family.n;
   if (!o->sweeps_given) family.sweeps = family.rule == RULE_EULER ? 1000 : NSWEEP;

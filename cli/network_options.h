@@ -29,8 +29,9 @@ bool is_network_option(const std::string &name);
 bool read_network_option(const std::string &name, const std::string &value, NetworkOptions *o,
                          std::string *error);
 
-// Loads the cities, gives n and the sweeps their defaults (N; 1,000 under the Euler rule) and
-// builds the distances. False with *error.
+// Loads the cities and refuses any that make no network (all at one point, distances that
+// overflow: check_cities), gives n and the sweeps their defaults (N; 1,000 under the Euler
+// rule) and builds the distances. False with *error.
 bool set_up_network(NetworkOptions *o, std::string *error);
 
 // Whether the network is nuv's own, with nothing chosen.

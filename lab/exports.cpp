@@ -55,18 +55,6 @@ EXPORT(use_random_cities) void use_random_cities(int n, uint32_t seed) {
   forget_optimal_tour();
   prepare_tours();
 }
-// n cities the page has written, their distances had as a CityKind says: coordinates into
-// cityxy (as a file gives them), or for CITY_MATRIX distances into citydistance, with
-// coordinates to draw when `drawn`; with their optimal tour in tour_buffer when `toured`.
-EXPORT(use_cities) void use_cities(int n, int kind, int drawn, int toured) {
-  family.n = n;
-  family.matrix = kind == CITY_MATRIX;
-  cityxy_known = kind != CITY_MATRIX || drawn != 0;
-  if (kind >= CITY_EUC_2D && kind <= CITY_GEO) tsplib_distances(Metric(kind - CITY_EUC_2D));
-  forget_optimal_tour();
-  if (toured) give_optimal_tour(optimal_tour);
-  prepare_tours();
-}
 // Where the page writes an optimal tour, and reads the one read_tour read: cities from 0.
 EXPORT(tour_buffer) int *tour_buffer() {
   return optimal_tour.city;
@@ -76,15 +64,14 @@ EXPORT(tour_buffer) int *tour_buffer() {
 extern "C" __attribute__((import_module("env"), import_name("read_decimal"))) double
 read_decimal(const char *word, size_t length);
 
-// The page reads a word as a decimal number (NaN when it is not one): hexadecimal, which the C
-// library's strtod would take too, is not read here.
+// The page reads a word, already a decimal number's text, as the browser's Number reads it.
 bool word_number(const char *word, size_t length, double *value) {
   *value = read_decimal(word, length);
   return *value - *value == 0; // finite
 }
 
 namespace {
-char text[1 << 21]; // the file's text, as the page writes it
+char text[CITY_TEXT_MAX]; // the file's text, as the page writes it
 CityName text_name;
 CityKind text_kind;
 CityError text_error;
@@ -97,9 +84,28 @@ EXPORT(text_capacity) int text_capacity() {
   return int(sizeof text);
 }
 // The size bytes of text_buffer read into the model: 1, or 0 with the line and the reason in
-// text_error_line and text_error_why. Then text_kind and text_name say what was read.
+// text_error_line and text_error_why (cities that make no network, as check_cities refuses
+// them, included). Then text_kind and text_name say what was read.
 EXPORT(read_cities) int read_cities(int size) {
-  return read_city_text(text, size_t(size), &text_name, &text_kind, &text_error);
+  return read_city_text(text, size_t(size), &text_name, &text_kind, &text_error) &&
+         check_cities(&text_error);
+}
+
+// n cities the page has written, their distances had as a CityKind says: coordinates into
+// cityxy (as a file gives them), or for CITY_MATRIX distances into citydistance, with
+// coordinates to draw when `drawn`; with their optimal tour in tour_buffer when `toured`. 1, or 0
+// with the reason in text_error_why when they make no network (check_cities), and then their
+// tours are not prepared.
+EXPORT(use_cities) int use_cities(int n, int kind, int drawn, int toured) {
+  family.n = n;
+  family.matrix = kind == CITY_MATRIX;
+  cityxy_known = kind != CITY_MATRIX || drawn != 0;
+  if (kind >= CITY_EUC_2D && kind <= CITY_GEO) tsplib_distances(Metric(kind - CITY_EUC_2D));
+  if (!check_cities(&text_error)) return 0;
+  forget_optimal_tour();
+  if (toured) give_optimal_tour(optimal_tour);
+  prepare_tours();
+  return 1;
 }
 // The size bytes of text_buffer read as a TSPLIB tour file of the n cities into tour_buffer: 1,
 // or 0 with the line and the reason as read_cities gives them.

@@ -6,9 +6,9 @@
 'use strict';
 const NCITY = 9;
 const NSWEEP = 50;
-const OUTCOMES = [ 'tour', 'missing', 'doubled', 'mixed' ];
-const MOTIONS = [ 'settled', 'cycling', 'moving' ];
-const RULES = [ 'inplace', 'sync', 'euler' ];
+const OUTCOMES = ['tour', 'missing', 'doubled', 'mixed'];
+const MOTIONS = ['settled', 'cycling', 'moving'];
+const RULES = ['inplace', 'sync', 'euler'];
 const KEEP_DOUBLES = 1 << 22; // states a run keeps in memory, at most (32 MB)
 
 // --- printf's formats ---
@@ -54,10 +54,10 @@ function fixed(x, d) { return fixedBits(bitsOf(x), d); }
 
 // printf's "%<w>s" and "%-<w>s", counting code points as columns.
 function right(text, width) {
-  return String(text).padStart(width + String(text).length - [...String(text) ].length);
+  return String(text).padStart(width + String(text).length - [...String(text)].length);
 }
 function left(text, width) {
-  return String(text).padEnd(width + String(text).length - [...String(text) ].length);
+  return String(text).padEnd(width + String(text).length - [...String(text)].length);
 }
 
 // The tools' shortest text of a number: its fewest significant digits that read back as it,
@@ -94,29 +94,31 @@ function tourText(tour) { return tour.map((city) => city + 1).join('-'); }
 // What the module calls back: run_family's cycles, to whoever runs it; and its memory, once
 // there is one, for the words it asks the browser to read as numbers.
 const hooks = {
-  reached : () => {},
-  memory : null
+  reached: () => {},
+  memory: null
 };
 const DECIMAL = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/; // a decimal number's text
 
-// A word of a city file as a decimal number, correctly rounded as strtod rounds; NaN when
-// it is none.
+// A word of a city file as a number, correctly rounded as strtod rounds: the module has
+// checked that it is a decimal number's text, of at most 64 characters; NaN when it is none.
 function readDecimal(at, length) {
-  const word = String.fromCharCode(...new Uint8Array(hooks.memory.buffer, at, length));
+  const bytes = new Uint8Array(hooks.memory.buffer, at, length);
+  let word = '';
+  for (let k = 0; k < bytes.length; k++) word += String.fromCharCode(bytes[k]);
   return DECIMAL.test(word) ? Number(word) : NaN;
 }
 
 // Instantiates the module from its bytes or a compiled module; resolves to a model.
 async function load(bytes) {
   const imports = {
-    env : {
-      tanh : Math.tanh,
-      atanh : Math.atanh,
-      log : Math.log,
-      cos : Math.cos,
-      acos : Math.acos,
-      cycle_reached : (c) => hooks.reached(c),
-      read_decimal : readDecimal
+    env: {
+      tanh: Math.tanh,
+      atanh: Math.atanh,
+      log: Math.log,
+      cos: Math.cos,
+      acos: Math.acos,
+      cycle_reached: (c) => hooks.reached(c),
+      read_decimal: readDecimal
     },
   };
   const made = await WebAssembly.instantiate(bytes, imports);
@@ -134,11 +136,11 @@ async function load(bytes) {
 //           n and bias undefined for their defaults (the cities, A + B); start 0 uniform,
 //           1 centred; sweeps 0 for the rule's default.
 const METRICS = {
-  xy : 0,
-  euc : 1,
-  att : 2,
-  geo : 3,
-  matrix : 4
+  xy: 0,
+  euc: 1,
+  att: 2,
+  geo: 3,
+  matrix: 4
 };
 
 // The model over the module's exports (and the compiled module, for workers).
@@ -161,16 +163,17 @@ function model(wasm, compiled) {
   let citiesKey = null; // the cities the module holds, as JSON
 
   // The module set up for the network: its cities (only when they changed: their optimum is
-  // found once), then its settings.
+  // found once), then its settings. Cities the module refuses (citiesProblem) throw.
   function setNetwork(network) {
-    const cities = network.cities || {kind : 'nuv'};
+    const cities = network.cities || {kind: 'nuv'};
     const key = JSON.stringify(cities);
     if (key !== citiesKey) {
+      citiesKey = null;
       if (cities.kind === 'random')
         wasm.use_random_cities(cities.n, cities.seed >>> 0);
-      else if (cities.kind === 'list')
-        writeCities(cities);
-      else
+      else if (cities.kind === 'list' && !writeCities(cities))
+        throw new Error(cString(wasm.text_error_why()));
+      else if (cities.kind !== 'list')
         wasm.use_nuv_network();
       citiesKey = key;
     }
@@ -182,7 +185,8 @@ function model(wasm, compiled) {
   }
 
   // A list of cities into the module: coordinates, a matrix, how distances are had, and an
-  // optimal tour when the list has one.
+  // optimal tour when the list has one. Whether the module takes them (else text_error_why
+  // says why).
   function writeCities(cities) {
     const v = view(), xyAt = wasm.cityxy(), dAt = wasm.citydistance(), tourAt = wasm.tour_buffer();
     for (let i = 0; i < cities.n; i++) {
@@ -194,7 +198,19 @@ function model(wasm, compiled) {
           v.setFloat64(dAt + 8 * (stride * i + j), cities.matrix[i][j], true);
       if (cities.tour) v.setInt32(tourAt + 4 * i, cities.tour[i], true);
     }
-    wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0, cities.tour ? 1 : 0);
+    return wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0,
+                           cities.tour ? 1 : 0) === 1;
+  }
+
+  // Why a list of cities makes no network, as the tools refuse them ("the 4 cities are all at
+  // one point", "the distances overflow"), or ''. The module then holds them when they do.
+  function citiesProblem(cities) {
+    try {
+      setNetwork({cities});
+      return '';
+    } catch (e) {
+      return e.message;
+    }
   }
 
   // Text into the module's buffer: its size in bytes, or -1 when it does not fit.
@@ -256,7 +272,7 @@ function model(wasm, compiled) {
     const n = wasm.city_count(), v = view(), xyAt = wasm.cityxy();
     const xy = [];
     for (let i = 0; i < n; i++)
-      xy.push([ v.getFloat64(xyAt + 16 * i, true), v.getFloat64(xyAt + 16 * i + 8, true) ]);
+      xy.push([v.getFloat64(xyAt + 16 * i, true), v.getFloat64(xyAt + 16 * i + 8, true)]);
     return xy;
   }
 
@@ -267,9 +283,9 @@ function model(wasm, compiled) {
     for (let j = 0; j < n; j++) tour.push(wasm.optimal_city(j));
     return {
       tour,
-      length : wasm.optimal_length(),
-      exact : wasm.optimum_exact() === 1,
-      tourLength : wasm.optimum_tour_length()
+      length: wasm.optimal_length(),
+      exact: wasm.optimum_exact() === 1,
+      tourLength: wasm.optimum_tour_length()
     };
   }
 
@@ -287,20 +303,20 @@ function model(wasm, compiled) {
     const i32 = (offset) => v.getInt32(a + offset, true);
     const outcome = OUTCOMES[i32(field.outcome)];
     return {
-      cycle : c,
-      e : f64(field.e),
-      eBits : v.getBigUint64(a + field.e, true),
-      terms : [ 0, 1, 2, 3 ].map((k) => f64(field.term + 8 * k)),
-      l : f64(field.l),
-      on : i32(field.on),
-      change : f64(field.change),
+      cycle: c,
+      e: f64(field.e),
+      eBits: v.getBigUint64(a + field.e, true),
+      terms: [0, 1, 2, 3].map((k) => f64(field.term + 8 * k)),
+      l: f64(field.l),
+      on: i32(field.on),
+      change: f64(field.change),
       outcome,
-      moved : v.getUint8(a + field.moved) !== 0,
-      motion : MOTIONS[i32(field.motion)],
-      tour : outcome === 'tour' ? readTour(v, a + field.tour, n) : [],
-      length : f64(field.length),
-      ratio : f64(field.ratio),
-      rank : i32(field.rank),
+      moved: v.getUint8(a + field.moved) !== 0,
+      motion: MOTIONS[i32(field.motion)],
+      tour: outcome === 'tour' ? readTour(v, a + field.tour, n) : [],
+      length: f64(field.length),
+      ratio: f64(field.ratio),
+      rank: i32(field.rank),
     };
   }
 
@@ -330,7 +346,7 @@ function model(wasm, compiled) {
     const progress = options.progress || (() => {});
     // tours: how many distinct tours the ranks are among (0: not ranked).
     const run =
-        {n, sweeps, tours : wasm.tour_count(), cycles : [], states : new Array(sweeps).fill(null)};
+        {n, sweeps, tours: wasm.tour_count(), cycles: [], states: new Array(sweeps).fill(null)};
     hooks.reached = (c) => {
       run.cycles.push(reachedCycle(c, n));
       if (keep(c)) run.states[c] = readState(n);
@@ -370,7 +386,7 @@ function model(wasm, compiled) {
 
   // All that nuv-trace --tables prints for a run: nuv's transcript for nuv's network.
   function transcript(network, a, b, d, seed) {
-    const run = runMember(network, a, b, d, seed, {keep : () => true});
+    const run = runMember(network, a, b, d, seed, {keep: () => true});
     return run.cycles.map((y) => tableBlock(y.cycle, run.states[y.cycle], run.n, y.eBits)).join('');
   }
 
@@ -379,15 +395,15 @@ function model(wasm, compiled) {
   function unitTerms(state, n, a, b, d, i, j) {
     writeState(state, n);
     const p = wasm.unit_terms(a, b, d, i, j), v = view();
-    const t = [ 0, 1, 2, 3, 4, 5, 6 ].map((k) => v.getFloat64(p + 8 * k, true));
+    const t = [0, 1, 2, 3, 4, 5, 6].map((k) => v.getFloat64(p + 8 * k, true));
     return {
-      row : t[0],
-      column : t[1],
-      tour : t[2],
-      global : t[3],
-      bias : t[4],
-      bias2 : t[5],
-      input : t[6]
+      row: t[0],
+      column: t[1],
+      tour: t[2],
+      global: t[3],
+      bias: t[4],
+      bias2: t[5],
+      input: t[6]
     };
   }
 
@@ -420,7 +436,7 @@ function model(wasm, compiled) {
     setNetwork(network);
     const n = wasm.city_count(), size = wasm.seed_run_size(), to = wasm.seed_run_at();
     wasm.tally_reset();
-    const tours = new Map(), failed = [ 0, 0, 0, 0 ];
+    const tours = new Map(), failed = [0, 0, 0, 0];
     for (const runs of parts)
       for (let k = 0; k < runs.length; k += size) {
         new Uint8Array(wasm.memory.buffer, to, size).set(runs.subarray(k, k + size));
@@ -438,34 +454,34 @@ function model(wasm, compiled) {
           tours.set(text, {
             tour,
             text,
-            length : v.getFloat64(to + at.canonicalLength, true),
-            rank : v.getInt32(to + at.canonicalRank, true),
-            runs : 1
+            length: v.getFloat64(to + at.canonicalLength, true),
+            rank: v.getInt32(to + at.canonicalRank, true),
+            runs: 1
           });
       }
     const t = wasm.tally(), v = view();
     const count = (name) => Number(v.getBigUint64(t + at[name], true));
     const tally = {
-      runs : count('runs'),
-      valid : count('valid'),
-      optimal : count('optimal'),
-      settled : count('settled'),
-      ratioSum : v.getFloat64(t + at.ratioSum, true),
-      bestRatio : v.getFloat64(t + at.bestRatio, true),
-      best : readTour(v, t + at.best, n)
+      runs: count('runs'),
+      valid: count('valid'),
+      optimal: count('optimal'),
+      settled: count('settled'),
+      ratioSum: v.getFloat64(t + at.ratioSum, true),
+      bestRatio: v.getFloat64(t + at.bestRatio, true),
+      best: readTour(v, t + at.best, n)
     };
-    return {tally, tours : [...tours.values() ], failed, optimum : optimum()};
+    return {tally, tours: [...tours.values()], failed, optimum: optimum()};
   }
 
   // Both, in this thread.
   function survey(network, a, b, d, first, last) {
-    return tallyRuns(network, [ surveyRuns(network, a, b, d, first, last) ]);
+    return tallyRuns(network, [surveyRuns(network, a, b, d, first, last)]);
   }
 
   // The 95 % Wilson interval of count in runs, in percent, from the survey's own code.
   function wilson(count, runs) {
     const p = wasm.wilson(count, runs), v = view();
-    return [ v.getFloat64(p, true), v.getFloat64(p + 8, true) ];
+    return [v.getFloat64(p, true), v.getFloat64(p + 8, true)];
   }
 
   // "76.6 ±2.7": nuv-survey's text of a share and the larger distance to its interval's ends.
@@ -490,6 +506,7 @@ function model(wasm, compiled) {
 
   return {
     setNetwork,
+    citiesProblem,
     readCities,
     runMember,
     tableBlock,
@@ -504,7 +521,7 @@ function model(wasm, compiled) {
     lineCounts,
     cityPoints,
     optimum,
-    onAbove : wasm.on_above(),
+    onAbove: wasm.on_above(),
     compiled
   };
 }
@@ -525,14 +542,14 @@ function decimalsOf(text) {
 function rangeValues(text) {
   const part = text.split(':');
   if (part.some((p) => !DECIMAL.test(p) || !Number.isFinite(Number(p))))
-    return {error : 'FROM:TO:STEP, finite numbers'};
+    return {error: 'FROM:TO:STEP, finite numbers'};
   const [from, to, step] = part.map(Number);
-  if (part.length === 1) return {values : [ from + 0.0 ]};
-  if (part.length !== 3) return {error : 'a range is FROM:TO:STEP'};
-  if (!(step > 0)) return {error : 'the step is not above 0'};
-  if (from > to) return {error : 'FROM is above TO'};
+  if (part.length === 1) return {values: [from + 0.0]};
+  if (part.length !== 3) return {error: 'a range is FROM:TO:STEP'};
+  if (!(step > 0)) return {error: 'the step is not above 0'};
+  if (from > to) return {error: 'FROM is above TO'};
   const steps = (to - from) / step;
-  if (!(steps + 1e-6 < 1000)) return {error : 'more than a thousand values'};
+  if (!(steps + 1e-6 < 1000)) return {error: 'more than a thousand values'};
   const a = decimalsOf(part[0]), b = decimalsOf(part[2]);
   const places = a < 0 || b < 0 ? -1 : Math.max(a, b);
   const values = [];
@@ -595,10 +612,10 @@ function outcomeHead(withC) {
 // The rows of the outcomes of one network's runs, in that order.
 function outcomeRows(coef, result, withC) {
   const rows = result.tours.map(
-      (t) => Object.assign({outcome : 'tour', ratio : t.length / result.optimum.length}, t));
+      (t) => Object.assign({outcome: 'tour', ratio: t.length / result.optimum.length}, t));
   for (const o of [1, 2, 3])
     if (result.failed[o])
-      rows.push({outcome : OUTCOMES[o], runs : result.failed[o], rank : 0, length : 0, text : '-'});
+      rows.push({outcome: OUTCOMES[o], runs: result.failed[o], rank: 0, length: 0, text: '-'});
   rows.sort((a, b) => {
     if (a.runs !== b.runs) return b.runs - a.runs;
     const ta = a.outcome === 'tour', tb = b.outcome === 'tour';

@@ -12,47 +12,47 @@ const WORKER_ABOVE = 3e6; // a run of more than about this many N^3 x sweeps goe
 
 // The fields, in the fragment's order, with their defaults: coefficients and seed first,
 // then the network's options under their names without dashes.
-const RUN_FIELDS = [ 'A', 'B', 'D', 'seed' ];
+const RUN_FIELDS = ['A', 'B', 'D', 'seed'];
 const NETWORK_FIELDS =
-    [ 'rule', 'C', 'n', 'bias', 'u0', 'start', 'dt', 'tau', 'sweeps', 'distances' ];
+    ['rule', 'C', 'n', 'bias', 'u0', 'start', 'dt', 'tau', 'sweeps', 'distances'];
 const DEFAULT = {
-  A : '1',
-  B : '1',
-  D : '1',
-  seed : '5',
-  cities : 'nuv',
-  rule : 'inplace',
-  C : '0',
-  n : '',
-  bias : 'A+B',
-  u0 : '0.5',
-  start : 'uniform',
-  dt : '0.01',
-  tau : '1',
-  sweeps : '',
-  distances : 'scaled',
-  seeds : '1:1000'
+  A: '1',
+  B: '1',
+  D: '1',
+  seed: '5',
+  cities: 'nuv',
+  rule: 'inplace',
+  C: '0',
+  n: '',
+  bias: 'A+B',
+  u0: '0.5',
+  start: 'uniform',
+  dt: '0.01',
+  tau: '1',
+  sweeps: '',
+  distances: 'scaled',
+  seeds: '1:1000'
 };
 const NAMES = {
-  A : 'Acoef',
-  B : 'Bcoef',
-  D : 'Dcoef',
-  seed : 'the seed',
-  cities : 'the cities',
-  C : 'C',
-  n : 'n',
-  bias : 'the bias',
-  u0 : 'U0',
-  dt : 'dt',
-  tau : 'tau',
-  sweeps : 'the sweeps',
-  rule : 'the rule',
-  start : 'the start',
-  distances : 'the distances'
+  A: 'Acoef',
+  B: 'Bcoef',
+  D: 'Dcoef',
+  seed: 'the seed',
+  cities: 'the cities',
+  C: 'C',
+  n: 'n',
+  bias: 'the bias',
+  u0: 'U0',
+  dt: 'dt',
+  tau: 'tau',
+  sweeps: 'the sweeps',
+  rule: 'the rule',
+  start: 'the start',
+  distances: 'the distances'
 };
-const MENUS = [ 'rule', 'start', 'distances' ];
+const MENUS = ['rule', 'start', 'distances'];
 const SHIPPED =
-    [...document.querySelectorAll('script[type="text/x-tsplib"]') ].map((e) => e.dataset.name);
+    [...document.querySelectorAll('script[type="text/x-tsplib"]')].map((e) => e.dataset.name);
 const shipped = new Map(); // each shipped instance's cities, once read
 
 let model = null;
@@ -79,13 +79,13 @@ function problem(name, t) {
     if (!/^\d+$/.test(t)) return 'the seed is a whole number from 0 to 4294967295';
     return Number(t) > 4294967295 ? 'the seed is at most 4294967295' : '';
   }
-  if ([ 'A', 'B', 'D', 'C' ].includes(name) || (name === 'n' && t !== '')) {
+  if (['A', 'B', 'D', 'C'].includes(name) || (name === 'n' && t !== '')) {
     if (t === '') return 'a number, please';
     if (!Nuv.DECIMAL.test(t)) return 'not a number';
     return finite(t) ? '' : 'too large: the number must be finite';
   }
   if (name === 'bias') return t === 'A+B' || finite(t) ? '' : 'A+B or a finite number';
-  if ([ 'u0', 'dt', 'tau' ].includes(name))
+  if (['u0', 'dt', 'tau'].includes(name))
     return finite(t) && Number(t) > 0 ? '' : 'a finite number above 0';
   if (name === 'sweeps')
     return t === '' || (/^\d+$/.test(t) && Number(t) >= 1 && Number(t) <= 100000)
@@ -96,35 +96,39 @@ function problem(name, t) {
 
 // The cities the texts name: {cities, name, option, file}, or {error}.
 function citiesOf(text) {
-  if (text === 'nuv') return {cities : {kind : 'nuv'}, option : null};
+  if (text === 'nuv') return {cities: {kind: 'nuv'}, option: null};
   const random = /^random:(\d+):(\d+)$/.exec(text);
   if (random) {
     const n = Number(random[1]), seed = Number(random[2]);
-    if (n < 4 || n > 100) return {error : 'random cities are 4 to 100'};
-    if (seed > 4294967295) return {error : 'the seed S is at most 4294967295'};
-    return {cities : {kind : 'random', n, seed}, option : text};
+    if (n < 4 || n > 100) return {error: 'random cities are 4 to 100'};
+    if (seed > 4294967295) return {error: 'the seed S is at most 4294967295'};
+    return {cities: {kind: 'random', n, seed}, option: text};
   }
-  if (text.startsWith('random:')) return {error : 'random cities are random:N:S, whole numbers'};
+  if (text.startsWith('random:')) return {error: 'random cities are random:N:S, whole numbers'};
   if (SHIPPED.includes(text)) {
     // Read once, with the optimal tour file where the page carries one, as the tools take it:
     // the reading leaves the cities in the module, which a run sets again.
     if (!shipped.has(text)) {
       const tour = document.querySelector(`script[type="text/x-tsplib-tour"][data-name="${text}"]`);
-      shipped.set(text, model.readCities(
-          document.querySelector(`script[type="text/x-tsplib"][data-name="${text}"]`).textContent,
-          tour ? tour.textContent : null));
+      shipped.set(text,
+                  model.readCities(
+                      document.querySelector(`script[type="text/x-tsplib"][data-name="${text}"]`)
+                          .textContent,
+                      tour ? tour.textContent : null));
     }
     const read = shipped.get(text);
     if (read.error) return {error: `${text}${read.tour ? '.opt.tour' : ''}: ${read.error}`};
     return {cities: read.cities, option: `data/tsplib/${text}.tsp`};
   }
   const list = Cities.fromLink(text);
-  if (list.error) return {error : `the link's cities '${text.slice(0, 20)}' are ${list.error}`};
+  if (list.error) return {error: `the link's cities '${text.slice(0, 20)}' are ${list.error}`};
+  const why = model.citiesProblem(list.cities);
+  if (why) return {error: `the link's cities '${text.slice(0, 20)}' make no network: ${why}`};
   const name =
       listCities && Cities.toLink(listCities.cities).text === text ? listCities.name : 'cities';
   const extension = list.cities.metric === 'xy' ? '.txt' : '.tsp';
   const file = name.endsWith(extension) ? name : name + extension; // a NAME may hold it already
-  return {cities : list.cities, option : file, file, name};
+  return {cities: list.cities, option: file, file, name};
 }
 
 // Takes every field's text; the network and run they describe, or the names of the bad ones.
@@ -147,19 +151,19 @@ function readFields() {
   if (c.error) bad.push(NAMES.cities);
   if (bad.length) return {bad};
   const settings = {
-    rule : Nuv.RULES.indexOf(texts.rule),
-    C : Number(texts.C),
-    start : texts.start === 'centred' ? 1 : 0,
-    u0 : Number(texts.u0),
-    dt : Number(texts.dt),
-    tau : Number(texts.tau),
-    sweeps : texts.sweeps === '' ? 0 : Number(texts.sweeps),
-    raw : texts.distances === 'raw'
+    rule: Nuv.RULES.indexOf(texts.rule),
+    C: Number(texts.C),
+    start: texts.start === 'centred' ? 1 : 0,
+    u0: Number(texts.u0),
+    dt: Number(texts.dt),
+    tau: Number(texts.tau),
+    sweeps: texts.sweeps === '' ? 0 : Number(texts.sweeps),
+    raw: texts.distances === 'raw'
   };
   if (texts.n !== '') settings.n = Number(texts.n);
   if (texts.bias !== 'A+B') settings.bias = Number(texts.bias);
-  const coef = [ Number(texts.A), Number(texts.B), Number(texts.D) ];
-  return {network : {cities : c.cities, settings}, coef, seed : Number(texts.seed), citiesInfo : c};
+  const coef = [Number(texts.A), Number(texts.B), Number(texts.D)];
+  return {network: {cities: c.cities, settings}, coef, seed: Number(texts.seed), citiesInfo: c};
 }
 
 // The options that differ from their defaults, as the tools take them, for cities as
@@ -194,9 +198,9 @@ function follow(slider, v) {
 function worker(kind) {
   if (workers[kind]) return workers[kind];
   const source = $('nuv-js').textContent + '\n' + $('worker-js').textContent;
-  const w = new Worker(URL.createObjectURL(new Blob([ source ], {type : 'text/javascript'})));
+  const w = new Worker(URL.createObjectURL(new Blob([source], {type: 'text/javascript'})));
   w.onerror = (e) => console.error(`the ${kind} worker failed: ${e.message} (line ${e.lineno})`);
-  w.postMessage({module : model.compiled});
+  w.postMessage({module: model.compiled});
   workers[kind] = w;
   return w;
 }
@@ -220,15 +224,15 @@ function rerun() {
                            ' not valid; see beside the field.');
   }
   for (const name of ['A', 'B', 'D']) follow($(name + '-range'), Number(texts[name]));
-  const key = JSON.stringify([ r.network, r.coef, r.seed ]);
+  const key = JSON.stringify([r.network, r.coef, r.seed]);
   if (current && current.key === key && current.run) return show(shown);
   const job = {
     key,
-    network : r.network,
-    coef : r.coef,
-    seed : r.seed,
-    command : commandLine(r.citiesInfo),
-    cities : r.citiesInfo
+    network: r.network,
+    coef: r.coef,
+    seed: r.seed,
+    command: commandLine(r.citiesInfo),
+    cities: r.citiesInfo
   };
   clearSeeds();
   const n = r.network.cities.kind === 'nuv' ? 9 : r.network.cities.n;
@@ -238,7 +242,7 @@ function rerun() {
     job.run = model.runMember(r.network, ...r.coef, r.seed);
     return begin(job);
   }
-  current = Object.assign(job, {run : null});
+  current = Object.assign(job, {run: null});
   cancel('run'); // an older run still in the worker is not wanted
   progress(0, 'running in the background');
   const w = worker('run');
@@ -253,12 +257,12 @@ function rerun() {
     begin(job);
   };
   w.postMessage({
-    job : 'run',
-    network : job.network,
-    a : job.coef[0],
-    b : job.coef[1],
-    d : job.coef[2],
-    seed : job.seed
+    job: 'run',
+    network: job.network,
+    a: job.coef[0],
+    b: job.coef[1],
+    d: job.coef[2],
+    seed: job.seed
   });
   show(shown);
 }
@@ -299,13 +303,13 @@ function stateOf(c) {
     show(shown);
   };
   w.postMessage({
-    job : 'run',
-    network : job.network,
-    a : job.coef[0],
-    b : job.coef[1],
-    d : job.coef[2],
-    seed : job.seed,
-    only : c
+    job: 'run',
+    network: job.network,
+    a: job.coef[0],
+    b: job.coef[1],
+    d: job.coef[2],
+    seed: job.seed,
+    only: c
   });
   return null;
 }
@@ -323,20 +327,20 @@ function element(parent, name, attributes, text) {
 // The scale of the tools' pictures: dark violet at 0, teal at 0.5, yellow at 1.
 function colour(t) {
   if (Number.isNaN(t)) return 'white';
-  const stop = [ [ 0x44, 0x01, 0x54 ], [ 0x21, 0x91, 0x8c ], [ 0xfd, 0xe7, 0x25 ] ];
+  const stop = [[0x44, 0x01, 0x54], [0x21, 0x91, 0x8c], [0xfd, 0xe7, 0x25]];
   t = Math.min(2, Math.max(0, t * 2));
   const k = t >= 1 ? 1 : 0;
   const f = t - k;
-  const c = [ 0, 1, 2 ].map((n) => Math.round(stop[k][n] + (stop[k + 1][n] - stop[k][n]) * f));
+  const c = [0, 1, 2].map((n) => Math.round(stop[k][n] + (stop[k + 1][n] - stop[k][n]) * f));
   return 'rgb(' + c.join(',') + ')';
 }
 
 // The grid of the state, n x n, with a dot on each unit above 0.5 and the units of `marked`
 // ([[i, j], colour] each) outlined.
 const GRID = {
-  left : 30,
-  top : 30,
-  size : 252
+  left: 30,
+  top: 30,
+  size: 252
 };
 function drawGrid(state, n, marked) {
   const svg = $('grid');
@@ -345,14 +349,12 @@ function drawGrid(state, n, marked) {
   const label = n <= 20 ? 1 : n <= 50 ? 5 : 10;
   for (let k = 0; k < n; k++) {
     if ((k + 1) % label && k) continue;
-    element(
-        svg, 'text',
-        {x : left + cell * k + cell / 2, y : top - 8, 'text-anchor' : 'middle', 'font-size' : 11},
-        k + 1);
-    element(
-        svg, 'text',
-        {x : left - 6, y : top + cell * k + cell / 2 + 4, 'text-anchor' : 'end', 'font-size' : 11},
-        k + 1);
+    element(svg, 'text',
+            {x: left + cell * k + cell / 2, y: top - 8, 'text-anchor': 'middle', 'font-size': 11},
+            k + 1);
+    element(svg, 'text',
+            {x: left - 6, y: top + cell * k + cell / 2 + 4, 'text-anchor': 'end', 'font-size': 11},
+            k + 1);
   }
   let gaps = 0;
   const gap = n <= 30 ? 1 : 0;
@@ -360,23 +362,23 @@ function drawGrid(state, n, marked) {
     for (let j = 0; j < n; j++) {
       const v = state[n * i + j], x = left + cell * j, y = top + cell * i;
       element(svg, 'rect', {
-        x : x.toFixed(2),
-        y : y.toFixed(2),
-        width : (cell - gap).toFixed(2),
-        height : (cell - gap).toFixed(2),
-        fill : colour(v),
-        stroke : Number.isNaN(v) ? '#999' : 'none',
-        'data-i' : i,
-        'data-j' : j
+        x: x.toFixed(2),
+        y: y.toFixed(2),
+        width: (cell - gap).toFixed(2),
+        height: (cell - gap).toFixed(2),
+        fill: colour(v),
+        stroke: Number.isNaN(v) ? '#999' : 'none',
+        'data-i': i,
+        'data-j': j
       });
       if (Number.isNaN(v)) gaps++;
       if (v > model.onAbove && n <= 50)
         element(svg, 'circle', {
-          cx : (x + cell / 2).toFixed(2),
-          cy : (y + cell / 2).toFixed(2),
-          r : Math.min(4, cell / 5).toFixed(2),
-          fill : 'black',
-          'pointer-events' : 'none'
+          cx: (x + cell / 2).toFixed(2),
+          cy: (y + cell / 2).toFixed(2),
+          r: Math.min(4, cell / 5).toFixed(2),
+          fill: 'black',
+          'pointer-events': 'none'
         });
     }
   // Rows and columns with no unit on, or more than one: outlined in red.
@@ -384,43 +386,43 @@ function drawGrid(state, n, marked) {
   for (let k = 0; k < n; k++) {
     if (f.rows[k] !== 1)
       element(svg, 'rect', {
-        x : left - 1,
-        y : (top + cell * k - 1).toFixed(2),
-        width : GRID.size + 1,
-        height : (cell + 1).toFixed(2),
-        fill : 'none',
-        stroke : '#e0301e',
-        'stroke-width' : 1.5,
-        class : 'fault',
-        'pointer-events' : 'none'
+        x: left - 1,
+        y: (top + cell * k - 1).toFixed(2),
+        width: GRID.size + 1,
+        height: (cell + 1).toFixed(2),
+        fill: 'none',
+        stroke: '#e0301e',
+        'stroke-width': 1.5,
+        class: 'fault',
+        'pointer-events': 'none'
       });
     if (f.columns[k] !== 1)
       element(svg, 'rect', {
-        x : (left + cell * k - 1).toFixed(2),
-        y : top - 1,
-        width : (cell + 1).toFixed(2),
-        height : GRID.size + 1,
-        fill : 'none',
-        stroke : '#e0301e',
-        'stroke-width' : 1.5,
-        'stroke-dasharray' : '3 2',
-        class : 'fault',
-        'pointer-events' : 'none'
+        x: (left + cell * k - 1).toFixed(2),
+        y: top - 1,
+        width: (cell + 1).toFixed(2),
+        height: GRID.size + 1,
+        fill: 'none',
+        stroke: '#e0301e',
+        'stroke-width': 1.5,
+        'stroke-dasharray': '3 2',
+        class: 'fault',
+        'pointer-events': 'none'
       });
   }
-  for (const [[ i, j ], stroke] of marked)
+  for (const [[i, j], stroke] of marked)
     element(svg, 'rect', {
-      x : (left + cell * j).toFixed(2),
-      y : (top + cell * i).toFixed(2),
-      width : (cell - gap).toFixed(2),
-      height : (cell - gap).toFixed(2),
-      fill : 'none',
+      x: (left + cell * j).toFixed(2),
+      y: (top + cell * i).toFixed(2),
+      width: (cell - gap).toFixed(2),
+      height: (cell - gap).toFixed(2),
+      fill: 'none',
       stroke,
-      'stroke-width' : 2.5,
-      'pointer-events' : 'none'
+      'stroke-width': 2.5,
+      'pointer-events': 'none'
     });
   const faulty = f.rows.filter((r) => r !== 1).length + f.columns.filter((c) => c !== 1).length;
-  element(svg, 'text', {x : left, y : 300, 'font-size' : 11, fill : gaps ? '#b03020' : '#555'},
+  element(svg, 'text', {x: left, y: 300, 'font-size': 11, fill: gaps ? '#b03020' : '#555'},
           gaps ? `${gaps} units are not a number: white`
           : faulty ? 'red: not one unit on (columns dashed)'
                    : 'a dot marks a unit above 0.5');
@@ -430,7 +432,7 @@ function drawGrid(state, n, marked) {
 function niceTicks(lo, hi, n) {
   const rough = ((hi / 2 - lo / 2) / n) * 2;
   const power = Math.pow(10, Math.floor(Math.log10(rough)));
-  const step = [ 1, 2, 5, 10 ].map((f) => f * power).find((s) => s >= rough);
+  const step = [1, 2, 5, 10].map((f) => f * power).find((s) => s >= rough);
   const ticks = [];
   for (let k = Math.ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9 && ticks.length < 20; k++)
     ticks.push(k * step);
@@ -445,15 +447,15 @@ function tickLabel(v) {
 }
 
 const CURVE = {
-  left : 50,
-  top : 12,
-  w : 330,
-  h : 210
+  left: 50,
+  top: 12,
+  w: 330,
+  h: 210
 };
 const CURVES = [
-  [ 'E', '#000', (y) => y.e, '' ], [ 'EA', '#d04030', (y) => y.terms[0], '8 4' ],
-  [ 'EB', '#3060c0', (y) => y.terms[1], '2 3' ], [ 'ED', '#2a9d50', (y) => y.terms[2], '8 3 2 3' ],
-  [ 'EC', '#8a4fb0', (y) => y.terms[3], '1 2' ], [ 'L', '#e08a00', (y) => y.l, '14 4' ]
+  ['E', '#000', (y) => y.e, ''], ['EA', '#d04030', (y) => y.terms[0], '8 4'],
+  ['EB', '#3060c0', (y) => y.terms[1], '2 3'], ['ED', '#2a9d50', (y) => y.terms[2], '8 3 2 3'],
+  ['EC', '#8a4fb0', (y) => y.terms[3], '1 2'], ['L', '#e08a00', (y) => y.l, '14 4']
 ];
 
 // The cycles a curve is drawn through: 1 ... last, at most about 1000 of them.
@@ -469,10 +471,10 @@ function drawCurve(c) {
   const svg = $('curve');
   svg.textContent = '';
   const {left, top, w, h} = CURVE;
-  const runs = [ current.run, pinned && pinned.run ].filter((r) => r);
+  const runs = [current.run, pinned && pinned.run].filter((r) => r);
   const last = Math.max(...runs.map((r) => r.sweeps - 1));
   const withC = runs.some((r) => r.cycles.some((y) => y.terms[3] !== 0));
-  const curves = CURVES.filter(([ name ]) => name !== 'EC' || withC);
+  const curves = CURVES.filter(([name]) => name !== 'EC' || withC);
   let lo = 0, hi = 0, leftOut = 0;
   for (const run of runs)
     for (const [, , value] of curves)
@@ -487,41 +489,32 @@ function drawCurve(c) {
   // Halves, so that the span between the largest doubles stays finite.
   const px = (k) => left + (w * (k - 1)) / Math.max(1, last - 1);
   const py = (v) => top + h * ((hi / 2 - v / 2) / (hi / 2 - lo / 2));
-  element(svg, 'rect', {
-    x : left,
-    y : top,
-    width : w,
-    height : h,
-    fill : 'white',
-    stroke : '#888',
-    id : 'curve-frame'
-  });
+  element(svg, 'rect',
+          {x: left, y: top, width: w, height: h, fill: 'white', stroke: '#888', id: 'curve-frame'});
   for (const v of niceTicks(lo, hi, 5)) {
-    element(svg, 'line', {x1 : left, y1 : py(v), x2 : left + w, y2 : py(v), stroke : '#e4e4e4'});
-    element(svg, 'text', {x : left - 4, y : py(v) + 4, 'text-anchor' : 'end', 'font-size' : 11},
+    element(svg, 'line', {x1: left, y1: py(v), x2: left + w, y2: py(v), stroke: '#e4e4e4'});
+    element(svg, 'text', {x: left - 4, y: py(v) + 4, 'text-anchor': 'end', 'font-size': 11},
             tickLabel(v));
   }
   for (const k of niceTicks(1, last, 5).filter((k) => k >= 1))
-    element(svg, 'text', {x : px(k), y : top + h + 14, 'text-anchor' : 'middle', 'font-size' : 11},
-            k);
-  element(svg, 'text',
-          {x : left + w / 2, y : top + h + 28, 'text-anchor' : 'middle', 'font-size' : 12},
+    element(svg, 'text', {x: px(k), y: top + h + 14, 'text-anchor': 'middle', 'font-size': 11}, k);
+  element(svg, 'text', {x: left + w / 2, y: top + h + 28, 'text-anchor': 'middle', 'font-size': 12},
           'cycle');
   runs.forEach((run, r) => {
-    curves.forEach(([, stroke, value, dash ]) => {
+    curves.forEach(([, stroke, value, dash]) => {
       // A run of finite values per polyline: a value that is not finite is a gap.
       let points = [];
       const flush = () => {
         if (points.length)
           element(svg, 'polyline', {
-            points : points.join(' '),
-            fill : 'none',
+            points: points.join(' '),
+            fill: 'none',
             stroke,
-            'stroke-width' : r ? 1 : 1.6,
-            opacity : r ? 0.4 : 1,
-            'stroke-dasharray' : dash || 'none',
-            class : r ? 'pinned' : 'curve',
-            'pointer-events' : 'none'
+            'stroke-width': r ? 1 : 1.6,
+            opacity: r ? 0.4 : 1,
+            'stroke-dasharray': dash || 'none',
+            class: r ? 'pinned' : 'curve',
+            'pointer-events': 'none'
           });
         points = [];
       };
@@ -535,47 +528,47 @@ function drawCurve(c) {
       flush();
     });
   });
-  curves.forEach(([ name, stroke, , dash ], n) => {
+  curves.forEach(([name, stroke, , dash], n) => {
     element(svg, 'line', {
-      x1 : left + 55 * n,
-      y1 : top + h + 44,
-      x2 : left + 55 * n + 16,
-      y2 : top + h + 44,
+      x1: left + 55 * n,
+      y1: top + h + 44,
+      x2: left + 55 * n + 16,
+      y2: top + h + 44,
       stroke,
-      'stroke-width' : 2,
-      'stroke-dasharray' : dash || 'none'
+      'stroke-width': 2,
+      'stroke-dasharray': dash || 'none'
     });
-    element(svg, 'text', {x : left + 55 * n + 20, y : top + h + 48, 'font-size' : 12}, name);
+    element(svg, 'text', {x: left + 55 * n + 20, y: top + h + 48, 'font-size': 12}, name);
   });
   const notes = [];
   if (pinned) notes.push('pale: the pinned run');
   if (leftOut) notes.push(`${leftOut} values are not finite: the gaps`);
   if (notes.length)
     element(svg, 'text',
-            {x : left, y : top + h + 66, 'font-size' : 11, fill : leftOut ? '#b03020' : '#555'},
+            {x: left, y: top + h + 66, 'font-size': 11, fill: leftOut ? '#b03020' : '#555'},
             notes.join('; '));
   // The cycle shown: a grey band, unlike any curve.
   if (c >= 1)
     element(svg, 'line', {
-      x1 : px(c),
-      y1 : top,
-      x2 : px(c),
-      y2 : top + h,
-      stroke : '#9a9a9a',
-      'stroke-width' : 6,
-      opacity : 0.45,
-      id : 'marker',
-      'pointer-events' : 'none'
+      x1: px(c),
+      y1: top,
+      x2: px(c),
+      y2: top + h,
+      stroke: '#9a9a9a',
+      'stroke-width': 6,
+      opacity: 0.45,
+      id: 'marker',
+      'pointer-events': 'none'
     });
   svg.dataset.last = String(last);
 }
 
 // Where each city is drawn: the cities' box fitted into the map, y up.
 const MAP = {
-  left : 25,
-  top : 20,
-  w : 210,
-  h : 240
+  left: 25,
+  top: 20,
+  w: 210,
+  h: 240
 };
 // The map's place of a city and back, for cities at xy.
 function mapPlace(xy) {
@@ -584,8 +577,8 @@ function mapPlace(xy) {
   const span = Math.max(Math.max(...xs) - x0, Math.max(...ys) - y0) || 1;
   const scale = Math.min(MAP.w, MAP.h) / span;
   return {
-    to : ([ x, y ]) => [MAP.left + (x - x0) * scale, MAP.top + MAP.h - (y - y0) * scale],
-    from : ([ sx, sy ]) => [x0 + (sx - MAP.left) / scale, y0 + (MAP.top + MAP.h - sy) / scale],
+    to: ([x, y]) => [MAP.left + (x - x0) * scale, MAP.top + MAP.h - (y - y0) * scale],
+    from: ([sx, sy]) => [x0 + (sx - MAP.left) / scale, y0 + (MAP.top + MAP.h - sy) / scale],
     span
   };
 }
@@ -598,9 +591,9 @@ function drawMap(y) {
   const info = current.cities.cities;
   const drawn = info.kind !== 'list' || info.xy;
   if (!drawn) {
-    element(svg, 'text', {x : 130, y : 140, 'text-anchor' : 'middle', 'font-size' : 13},
+    element(svg, 'text', {x: 130, y: 140, 'text-anchor': 'middle', 'font-size': 13},
             'these cities have no coordinates:');
-    element(svg, 'text', {x : 130, y : 160, 'text-anchor' : 'middle', 'font-size' : 13},
+    element(svg, 'text', {x: 130, y: 160, 'text-anchor': 'middle', 'font-size': 13},
             'their distances are a matrix');
     return;
   }
@@ -608,38 +601,35 @@ function drawMap(y) {
   const polygon = (tour, attributes) => element(
       svg, 'polygon',
       Object.assign({
-        points :
-            tour.map((city) => place.to(xy[city]).map((v) => v.toFixed(1)).join(',')).join(' '),
-        fill : 'none'
+        points: tour.map((city) => place.to(xy[city]).map((v) => v.toFixed(1)).join(',')).join(' '),
+        fill: 'none'
       },
                     attributes));
-  if (y.outcome === 'tour') polygon(y.tour, {stroke : '#7fb0e0', 'stroke-width' : 5});
+  if (y.outcome === 'tour') polygon(y.tour, {stroke: '#7fb0e0', 'stroke-width': 5});
   polygon(y.outcome === 'tour' && y.ratio <= 1 + 1e-9 ? y.tour : model.optimum().tour,
-          {stroke : '#333', 'stroke-width' : 1.5, 'stroke-dasharray' : '6 4'});
+          {stroke: '#333', 'stroke-width': 1.5, 'stroke-dasharray': '6 4'});
   for (let i = 0; i < n; i++) {
     const [x, yy] = place.to(xy[i]);
     const movable = !(info.kind === 'list' &&
                       info.metric === 'matrix'); // a matrix's distances do not follow a map
-    const dot =
-        element(svg, 'circle',
-                {cx : x.toFixed(1), cy : yy.toFixed(1), r : n <= 30 ? 6 : 4, fill : '#d04030'});
+    const dot = element(svg, 'circle',
+                        {cx: x.toFixed(1), cy: yy.toFixed(1), r: n <= 30 ? 6 : 4, fill: '#d04030'});
     if (movable) {
       for (const [k, v] of Object.entries({
-             tabindex : 0,
-             class : 'city',
-             'data-city' : i,
-             role : 'button',
-             'aria-label' : `city ${i + 1}: drag, or use the arrow keys, to move it`
+             tabindex: 0,
+             class: 'city',
+             'data-city': i,
+             role: 'button',
+             'aria-label': `city ${i + 1}: drag, or use the arrow keys, to move it`
            }))
         dot.setAttribute(k, String(v));
       dot.style.cursor = 'grab';
     }
     if (n <= 30)
-      element(svg, 'text', {x : x + 7, y : yy - 7, 'font-size' : 12, 'pointer-events' : 'none'},
-              i + 1);
+      element(svg, 'text', {x: x + 7, y: yy - 7, 'font-size': 12, 'pointer-events': 'none'}, i + 1);
   }
   if (y.outcome !== 'tour')
-    element(svg, 'text', {x : 130, y : 295, 'text-anchor' : 'middle', 'font-size' : 13},
+    element(svg, 'text', {x: 130, y: 295, 'text-anchor': 'middle', 'font-size': 13},
             'no tour: ' + y.outcome);
 }
 
@@ -665,15 +655,15 @@ function pointAt(unit) {
   if (!cursor || !current || !current.run || !displayed) return;
   const [i, j] = cursor, n = current.run.n, cell = GRID.size / n;
   element($('grid'), 'rect', {
-    id : 'cursor',
-    x : (GRID.left + cell * j).toFixed(2),
-    y : (GRID.top + cell * i).toFixed(2),
-    width : cell.toFixed(2),
-    height : cell.toFixed(2),
-    fill : 'none',
-    stroke : '#3060c0',
-    'stroke-width' : 2.5,
-    'pointer-events' : 'none'
+    id: 'cursor',
+    x: (GRID.left + cell * j).toFixed(2),
+    y: (GRID.top + cell * i).toFixed(2),
+    width: cell.toFixed(2),
+    height: cell.toFixed(2),
+    fill: 'none',
+    stroke: '#3060c0',
+    'stroke-width': 2.5,
+    'pointer-events': 'none'
   });
   const state = displayed;
   const t = model.unitTerms(state, n, ...current.coef, i, j);
@@ -687,7 +677,7 @@ function pointAt(unit) {
                           (texts.C !== '0' ? ` + global ${f(t.global)}` : '') + ` + ${bias}` +
                           (sum === t.input ? '' : ' (the parts do not add up: a fault)');
   $('unit').dataset.terms =
-      JSON.stringify([ t.row, t.column, t.tour, t.global, t.bias, t.bias2, t.input ]);
+      JSON.stringify([t.row, t.column, t.tour, t.global, t.bias, t.bias2, t.input]);
 }
 
 // Shows cycle c of the run (or the sweep being stepped), or with no run the reason why, and
@@ -707,8 +697,7 @@ function show(c, noRun) {
       const units = model.stepUnits(state, n, ...current.coef, stepping.units);
       const k = stepping.units;
       drawGrid(units, n, [
-        [ [ Math.floor((k - 1) / n), (k - 1) % n ], '#ff2d2d' ],
-        [ [ Math.floor(k / n), k % n ], '#ffffff' ]
+        [[Math.floor((k - 1) / n), (k - 1) % n], '#ff2d2d'], [[Math.floor(k / n), k % n], '#ffffff']
       ]);
       $('step-table').hidden = false;
       $('step-table').textContent = stepTable(units, n, k);
@@ -729,8 +718,7 @@ function show(c, noRun) {
                                 pinned.run) +
                      ' \u2014 ' + pinned.command
                : '';
-    const values =
-        {E : y.e, EA : y.terms[0], EB : y.terms[1], ED : y.terms[2], EC : y.terms[3], L : y.l};
+    const values = {E: y.e, EA: y.terms[0], EB: y.terms[1], ED: y.terms[2], EC: y.terms[3], L: y.l};
     for (const [name, v] of Object.entries(values)) $('v-' + name).textContent = Nuv.fixed(v, 6);
     $('table').textContent = model.tableBlock(shown, state, n, y.eBits);
     $('command').textContent = current.command;
@@ -762,8 +750,7 @@ function saveLink() {
   if (!c || !c.file) return (a.hidden = true);
   if (a.dataset.for !== texts.cities) {
     if (a.href) URL.revokeObjectURL(a.href);
-    a.href =
-        URL.createObjectURL(new Blob([ Cities.toFile(c.cities, c.name) ], {type : 'text/plain'}));
+    a.href = URL.createObjectURL(new Blob([Cities.toFile(c.cities, c.name)], {type: 'text/plain'}));
     a.dataset.for = texts.cities;
   }
   a.download = c.file;
@@ -797,7 +784,7 @@ function step() {
   if (!current || !current.run || texts.rule !== 'inplace') return;
   stop();
   const n = current.run.n;
-  if (!stepping) stepping = {units : 0, sweep : shown === 0 ? 1 : shown + 2};
+  if (!stepping) stepping = {units: 0, sweep: shown === 0 ? 1 : shown + 2};
   stepping.units++;
   $('step-end').disabled = false;
   if (stepping.units === n * n) {
@@ -876,21 +863,21 @@ function seedRange() {
   else if (Number(m[2]) - Number(m[1]) >= 1000000)
     why = 'at most a million seeds here (nuv-survey takes more)';
   $('seeds-msg').textContent = why;
-  return why ? null : [ Number(m[1]), Number(m[2]) ];
+  return why ? null : [Number(m[1]), Number(m[2])];
 }
 
 // The coefficient the panel varies and its values, [] for none, or null with the reason.
 function varied() {
   const name = $('vary').value, text = $('vary-values').value.trim();
   $('vary-msg').textContent = '';
-  if (!name) return {name, values : []};
+  if (!name) return {name, values: []};
   const r = Nuv.rangeValues(text);
   if (r.error || r.values.length > 40) {
     $('vary-msg').textContent =
         r.error || `${r.values.length} values: at most 40 here (nuv-survey takes more)`;
     return null;
   }
-  return {name, text, values : r.values};
+  return {name, text, values: r.values};
 }
 
 // One network's runs over the seeds, shared out in consecutive parts over a worker per core
@@ -911,7 +898,7 @@ function surveyOnce(network, coef, range, progress) {
         parts[k] = e.data.runs;
         if (parts.every((p) => p)) resolve(parts);
       };
-      w.postMessage({job : 'survey', network, a : coef[0], b : coef[1], d : coef[2], first, last});
+      w.postMessage({job: 'survey', network, a: coef[0], b: coef[1], d: coef[2], first, last});
     }
   });
 }
@@ -925,12 +912,12 @@ async function runSeeds() {
   clearSeeds();
   const job = current, me = (seedsJob = {}), started = performance.now();
   const withC = texts.C !== DEFAULT.C || vary.name === 'C';
-  const values = vary.values.length ? vary.values : [ null ];
+  const values = vary.values.length ? vary.values : [null];
   const rows = [];
   let result = null;
   $('seeds-progress').hidden = false;
   for (let v = 0; v < values.length; v++) {
-    const coef = [...job.coef, Number(texts.C) ];
+    const coef = [...job.coef, Number(texts.C)];
     const network = JSON.parse(JSON.stringify(job.network));
     if (vary.name) coef['ABDC'.indexOf(vary.name)] = values[v];
     if (vary.name === 'C') network.settings.C = values[v];
@@ -938,11 +925,8 @@ async function runSeeds() {
                                    (f) => ($('seeds-progress').value = (v + f) / values.length));
     if (seedsJob !== me || current !== job) return;
     result = model.tallyRuns(network, parts);
-    rows.push({
-      value : values[v],
-      text : Nuv.summaryRow(model, coef, result, withC),
-      tally : result.tally
-    });
+    rows.push(
+        {value: values[v], text: Nuv.summaryRow(model, coef, result, withC), tally: result.tally});
     if (v === 0)
       $('survey-head').textContent =
           Nuv.optimumLine(result.optimum) + '\n' + Nuv.summaryHead(result.optimum, withC);
@@ -950,15 +934,15 @@ async function runSeeds() {
     if (!vary.name) {
       const outcomes = Nuv.outcomeRows(coef, result, withC);
       $('tours').textContent =
-          [ Nuv.outcomeHead(withC), ...outcomes.slice(0, 12) ].join('\n') +
+          [Nuv.outcomeHead(withC), ...outcomes.slice(0, 12)].join('\n') +
           (outcomes.length > 12 ? `\n(${outcomes.length - 12} more outcomes)` : '');
     } else
       drawVaried(vary.name, rows);
   }
   $('seeds-progress').hidden = true;
   const coefText =
-      [ 'A', 'B', 'D' ].map((name) => (vary.name === name ? vary.text : texts[name])).join(' ');
-  const opts = options(job.cities, vary.name === 'C' ? {C : vary.text} : {});
+      ['A', 'B', 'D'].map((name) => (vary.name === name ? vary.text : texts[name])).join(' ');
+  const opts = options(job.cities, vary.name === 'C' ? {C: vary.text} : {});
   $('survey-command').textContent = `nuv-survey ${opts.length ? opts.join(' ') + ' ' : ''}--seeds ${
       range[0]}:${range[1]} ${coefText}`;
   $('seeds-panel').dataset.milliseconds = String(Math.round(performance.now() - started));
@@ -976,40 +960,38 @@ function drawVaried(name, rows) {
   const span = rows.length > 1 ? (hi - lo) : 1;
   const px = (x) => left + (rows.length > 1 ? (w * (x - lo)) / span : w / 2);
   const py = (p) => top + h - (h * p) / 100;
-  element(svg, 'rect', {x : left, y : top, width : w, height : h, fill : 'white', stroke : '#888'});
+  element(svg, 'rect', {x: left, y: top, width: w, height: h, fill: 'white', stroke: '#888'});
   for (const p of [0, 25, 50, 75, 100]) {
-    element(svg, 'line', {x1 : left, y1 : py(p), x2 : left + w, y2 : py(p), stroke : '#e4e4e4'});
-    element(svg, 'text', {x : left - 4, y : py(p) + 4, 'text-anchor' : 'end', 'font-size' : 11}, p);
+    element(svg, 'line', {x1: left, y1: py(p), x2: left + w, y2: py(p), stroke: '#e4e4e4'});
+    element(svg, 'text', {x: left - 4, y: py(p) + 4, 'text-anchor': 'end', 'font-size': 11}, p);
   }
   const points = [];
   for (const r of rows) {
     const share = (100 * r.tally.valid) / r.tally.runs,
-          [ low, high ] = model.wilson(r.tally.valid, r.tally.runs);
+          [low, high] = model.wilson(r.tally.valid, r.tally.runs);
     const x = px(r.value);
     element(svg, 'line', {
-      x1 : x,
-      y1 : py(low),
-      x2 : x,
-      y2 : py(high),
-      stroke : '#3060c0',
-      'stroke-width' : 1.5,
-      class : 'interval'
+      x1: x,
+      y1: py(low),
+      x2: x,
+      y2: py(high),
+      stroke: '#3060c0',
+      'stroke-width': 1.5,
+      class: 'interval'
     });
-    element(svg, 'circle', {cx : x, cy : py(share), r : 3, fill : '#3060c0'});
+    element(svg, 'circle', {cx: x, cy: py(share), r: 3, fill: '#3060c0'});
     points.push(`${x.toFixed(1)},${py(share).toFixed(1)}`);
   }
   element(svg, 'polyline',
-          {points : points.join(' '), fill : 'none', stroke : '#3060c0', 'stroke-width' : 1.5});
-  const ticks = rows.length > 6
-                    ? [ rows[0], rows[Math.floor(rows.length / 2)], rows[rows.length - 1] ]
-                    : rows;
+          {points: points.join(' '), fill: 'none', stroke: '#3060c0', 'stroke-width': 1.5});
+  const ticks =
+      rows.length > 6 ? [rows[0], rows[Math.floor(rows.length / 2)], rows[rows.length - 1]] : rows;
   for (const r of ticks)
     element(svg, 'text',
-            {x : px(r.value), y : top + h + 14, 'text-anchor' : 'middle', 'font-size' : 11},
+            {x: px(r.value), y: top + h + 14, 'text-anchor': 'middle', 'font-size': 11},
             Nuv.shortest(r.value));
-  element(
-      svg, 'text', {x : left + w / 2, y : top + h + 30, 'text-anchor' : 'middle', 'font-size' : 12},
-      `${{A : 'Acoef', B : 'Bcoef', D : 'Dcoef', C : 'C'}[name]}: valid %, with 95 % intervals`);
+  element(svg, 'text', {x: left + w / 2, y: top + h + 30, 'text-anchor': 'middle', 'font-size': 12},
+          `${{A: 'Acoef', B: 'Bcoef', D: 'Dcoef', C: 'C'}[name]}: valid %, with 95 % intervals`);
 }
 
 // --- Cities: the menu, a file, the map ---
@@ -1060,8 +1042,8 @@ function openFile() {
 function useList(cities, name) {
   const link = Cities.toLink(cities);
   listCities = {
-    cities : Cities.fromLink(link.text).cities,
-    name : name.replace(/[^A-Za-z0-9_.-]/g, '_') || 'cities'
+    cities: Cities.fromLink(link.text).cities,
+    name: name.replace(/[^A-Za-z0-9_.-]/g, '_') || 'cities'
   };
   texts.cities = link.text;
   showCities();
@@ -1079,9 +1061,8 @@ function moveCity(i, point) {
   const p = Cities.gridPower(xy);
   const round = (v) => Number(Math.round(v * 10 ** -p) + 'e' + p);
   // GEO's cities are drawn with longitude across: back to latitude, longitude.
-  const file =
-      xy.map(([ x, y ]) => (metric === 'geo' ? [ round(y), round(x) ] : [ round(x), round(y) ]));
-  const cities = {kind : 'list', metric, n : xy.length, xy : file, matrix : null};
+  const file = xy.map(([x, y]) => (metric === 'geo' ? [round(y), round(x)] : [round(x), round(y)]));
+  const cities = {kind: 'list', metric, n: xy.length, xy: file, matrix: null};
   useList(cities,
           current.cities.name || (SHIPPED.includes(texts.cities) ? texts.cities : 'cities'));
 }
@@ -1092,13 +1073,11 @@ function dragging() {
   let held = null;
   const point = (e) => {
     const box = svg.getBoundingClientRect();
-    return [
-      ((e.clientX - box.left) * 260) / box.width, ((e.clientY - box.top) * 310) / box.height
-    ];
+    return [((e.clientX - box.left) * 260) / box.width, ((e.clientY - box.top) * 310) / box.height];
   };
   svg.addEventListener('pointerdown', (e) => {
     if (!e.target.classList.contains('city')) return;
-    held = {city : Number(e.target.dataset.city), dot : e.target};
+    held = {city: Number(e.target.dataset.city), dot: e.target};
     svg.setPointerCapture(e.pointerId);
     e.preventDefault();
   });
@@ -1116,18 +1095,14 @@ function dragging() {
   });
   svg.addEventListener('keydown', (e) => {
     if (!e.target.classList.contains('city')) return;
-    const move = {
-      ArrowLeft : [ -1, 0 ],
-      ArrowRight : [ 1, 0 ],
-      ArrowUp : [ 0, -1 ],
-      ArrowDown : [ 0, 1 ]
-    }[e.key];
+    const move = {ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0,
+                                                                                        1]}[e.key];
     if (!move) return;
     e.preventDefault();
     const city = Number(e.target.dataset.city);
     const x = Number(e.target.getAttribute('cx')) + 5 * move[0],
           y = Number(e.target.getAttribute('cy')) + 5 * move[1];
-    moveCity(city, [ x, y ]);
+    moveCity(city, [x, y]);
     const again = document.querySelector(`#map circle[data-city="${city}"]`);
     if (again) again.focus();
   });
@@ -1140,22 +1115,18 @@ function pointing() {
   grid.addEventListener('mouseover', (e) => {
     const cell = e.target.closest('rect[data-i]');
     if (!cell) return;
-    pointAt([ Number(cell.dataset.i), Number(cell.dataset.j) ]);
+    pointAt([Number(cell.dataset.i), Number(cell.dataset.j)]);
   });
   grid.addEventListener('keydown', (e) => {
-    const move = {
-      ArrowLeft : [ 0, -1 ],
-      ArrowRight : [ 0, 1 ],
-      ArrowUp : [ -1, 0 ],
-      ArrowDown : [ 1, 0 ]
-    }[e.key];
+    const move = {ArrowLeft: [0, -1], ArrowRight: [0, 1], ArrowUp: [-1, 0], ArrowDown: [1,
+                                                                                        0]}[e.key];
     if (!move || !current || !current.run) return;
     e.preventDefault();
     const n = current.run.n;
     pointAt(cursor ? [Math.min(n - 1, Math.max(0, cursor[0] + move[0])), Math.min(n - 1, Math.max(0, cursor[1] + move[1]))] : [0, 0]);
   });
   grid.addEventListener('focus', () => {
-    if (!cursor) pointAt([ 0, 0 ]);
+    if (!cursor) pointAt([0, 0]);
   });
   $('curve').addEventListener('click', (e) => {
     const svg = $('curve'), box = svg.getBoundingClientRect();
@@ -1196,7 +1167,7 @@ function readFragment() {
     $(name).value = params.has(name) ? params.get(name) : DEFAULT[name];
   // A menu cannot show a value it does not offer: the link's is named, and the default used.
   for (const name of MENUS) {
-    const offered = [...$(name).options ].map((o) => o.value);
+    const offered = [...$(name).options].map((o) => o.value);
     $(name + '-msg').textContent = '';
     delete badMenu[name];
     if (!params.has(name) || offered.includes(params.get(name))) continue;
@@ -1208,7 +1179,7 @@ function readFragment() {
   }
   texts.cities = params.has('cities') ? params.get('cities') : DEFAULT.cities;
   $('seeds').value = params.has('seeds') ? params.get('seeds') : DEFAULT.seeds;
-  $('vary').value = [ 'A', 'B', 'D', 'C' ].includes(params.get('vary')) ? params.get('vary') : '';
+  $('vary').value = ['A', 'B', 'D', 'C'].includes(params.get('vary')) ? params.get('vary') : '';
   $('vary-values').value = params.get('values') || '';
   seedsWanted = params.get('run') === 'seeds';
   showCities();
@@ -1281,7 +1252,7 @@ async function start() {
     show(shown);
   });
   $('pin').addEventListener('click', () => {
-    pinned = {run : current.run, command : current.command};
+    pinned = {run: current.run, command: current.command};
     $('unpin').disabled = false;
     show(shown);
   });

@@ -24,7 +24,7 @@ function nuvCycle(args, cycle) {
 
 // nuv-trace's row for one cycle, column by column (the --wide table).
 function traceRow(args, cycle) {
-  const lines = execFileSync(tracePath, [ '--wide', ...args ]).toString().split('\n');
+  const lines = execFileSync(tracePath, ['--wide', ...args]).toString().split('\n');
   const [, , , , , , , , , outcome, length, ratio, rank, tour] =
       lines[2 + cycle].trim().split(/\s+/);
   return {outcome, length, ratio, rank, tour};
@@ -33,7 +33,7 @@ function traceRow(args, cycle) {
 (async () => {
   check(fs.statSync(pagePath).size < 150 * 1024, 'the page is under 150 KB');
   const {browser, page, errors, requests} =
-      await openBrowser(chromium, {width : 1150, height : 1000});
+      await openBrowser(chromium, {width: 1150, height: 1000});
   const table = () => page.textContent('#table');
   const url = 'file://' + path.resolve(pagePath);
   async function open(a, b, d, seed, cycle) {
@@ -46,15 +46,14 @@ function traceRow(args, cycle) {
 
   // 1. Links: the table for the cycle the fragment names, as nuv prints it.
   const links = [
-    [ '1', '1', '1', '5', 49 ], [ '0', '0', '0', '3', 3 ], [ '5', '5', '5', '4294967295', 1 ],
-    [ '-0.5', '2', '1.25', '77', 0 ], [ '0.7', '1.3', '2.5', '123456789', 25 ],
-    [ '2', '0.5', '0.25', '0', 49 ], [ '1', '1', '2', '130', 12 ],
-    [ '3.5', '-1', '4', '2147483648', 30 ], [ '1e-3', '1', '1', '9', 48 ],
-    [ '1.5', '1.5', '0.5', '31337', 7 ], [ '4', '4', '1', '42', 49 ]
+    ['1', '1', '1', '5', 49], ['0', '0', '0', '3', 3], ['5', '5', '5', '4294967295', 1],
+    ['-0.5', '2', '1.25', '77', 0], ['0.7', '1.3', '2.5', '123456789', 25],
+    ['2', '0.5', '0.25', '0', 49], ['1', '1', '2', '130', 12], ['3.5', '-1', '4', '2147483648', 30],
+    ['1e-3', '1', '1', '9', 48], ['1.5', '1.5', '0.5', '31337', 7], ['4', '4', '1', '42', 49]
   ];
   for (const [a, b, d, seed, cycle] of links) {
     await open(a, b, d, seed, cycle);
-    check((await table()) === nuvCycle([ a, b, d, seed ], cycle),
+    check((await table()) === nuvCycle([a, b, d, seed], cycle),
           `#table for nuv ${a} ${b} ${d} ${seed}, cycle ${cycle}`);
   }
 
@@ -63,22 +62,22 @@ function traceRow(args, cycle) {
   await page.focus('#D-range');
   await page.keyboard.press('ArrowRight');
   await page.waitForFunction(() => document.getElementById('D').value === '1.05');
-  check((await table()) === nuvCycle([ '1', '1', '1.05', '5' ], 20),
+  check((await table()) === nuvCycle(['1', '1', '1.05', '5'], 20),
         'the table after Dcoef moved to 1.05');
   check((await page.evaluate(() => location.hash)).includes('D=1.05'),
         'the fragment follows the slider');
   check((await page.textContent('#command')) === 'nuv 1 1 1.05 5', 'the command to copy');
   await page.click('#back');
-  check((await table()) === nuvCycle([ '1', '1', '1.05', '5' ], 19), 'step back shows cycle 19');
+  check((await table()) === nuvCycle(['1', '1', '1.05', '5'], 19), 'step back shows cycle 19');
   await page.click('#forward');
   await page.click('#forward');
-  check((await table()) === nuvCycle([ '1', '1', '1.05', '5' ], 21), 'step forward shows cycle 21');
+  check((await table()) === nuvCycle(['1', '1', '1.05', '5'], 21), 'step forward shows cycle 21');
 
   // 3. Bad input: a message beside the field, and no run, so that nothing on screen, in the
   // command or in the address says otherwise; the good value runs again.
   const before = await table();
-  for (const [field, text] of [[ 'A', 'abc' ], [ 'B', '' ], [ 'D', '1e999' ],
-                               [ 'seed', '4294967296' ], [ 'seed', '-3' ]]) {
+  for (const [field, text] of [['A', 'abc'], ['B', ''], ['D', '1e999'], ['seed', '4294967296'],
+                               ['seed', '-3']]) {
     await page.fill('#' + field, text);
     const message = await page.textContent(`#${field}-msg`);
     check(message.length > 0, `a message for ${field} = '${text}'`);
@@ -118,14 +117,14 @@ function traceRow(args, cycle) {
   for (const cycle of ['0x10', '', '%20', '-1', '4.0', '50']) {
     await openRaw(`#A=1&B=1&D=1&seed=5&cycle=${cycle}`);
     check((await page.textContent('#cycle-msg')).length > 0, `cycle=${cycle} is named as bad`);
-    check((await table()) === nuvCycle([ '1', '1', '1', '5' ], 49),
+    check((await table()) === nuvCycle(['1', '1', '1', '5'], 49),
           `cycle=${cycle} shows the last cycle, and says so`);
   }
   await open('1', '1', '1', '5', 7);
   check((await page.textContent('#cycle-msg')) === '', 'cycle=7 is a cycle');
   // A '+' in a link is a plus, as in a number's exponent or the bias A+B, never a space.
   await openRaw('#A=1e+0&B=1&D=1&seed=5&bias=A+B&cycle=49');
-  check((await table()) === nuvCycle([ '1e+0', '1', '1', '5' ], 49) &&
+  check((await table()) === nuvCycle(['1e+0', '1', '1', '5'], 49) &&
             (await page.textContent('#command')) === 'nuv 1e+0 1 1 5',
         'A=1e+0 and bias=A+B in a link are what they say');
   await open('1', '1', '1', '5', 7);
@@ -137,10 +136,10 @@ function traceRow(args, cycle) {
   check((await page.inputValue('#D-range')) === '8', 'the slider follows D = 8');
 
   // 6. The status line is nuv-trace's tour, length, ratio and rank for the cycle shown.
-  for (const [a, b, d, seed, cycle] of [[ '1', '1', '1', '5', 49 ], [ '1', '1', '2', '130', 45 ],
-                                        [ '0.5', '1', '2.5', '3', 49 ]]) {
+  for (const [a, b, d, seed, cycle] of [['1', '1', '1', '5', 49], ['1', '1', '2', '130', 45],
+                                        ['0.5', '1', '2.5', '3', 49]]) {
     await open(a, b, d, seed, cycle);
-    const t = traceRow([ a, b, d, seed ], cycle);
+    const t = traceRow([a, b, d, seed], cycle);
     const status = await page.textContent('#status');
     if (t.outcome === 'tour')
       check(status.endsWith(`valid tour ${t.tour}, length ${t.length}, ratio ${t.ratio}, rank ${
@@ -170,11 +169,10 @@ function traceRow(args, cycle) {
                 "the state is not finite from cycle 0 (sweep 0): the coefficients overflow the units' inputs"),
         `the status says why ${fragment} stopped`);
   }
-  const euler =
-      [ '--cities', 'random:10:2', '--rule', 'euler', '--dt', '100', '1', '0.5', '0', '1' ];
+  const euler = ['--cities', 'random:10:2', '--rule', 'euler', '--dt', '100', '1', '0.5', '0', '1'];
   let traced = '';
   try {
-    execFileSync(tracePath, euler, {stdio : [ 'ignore', 'ignore', 'pipe' ]});
+    execFileSync(tracePath, euler, {stdio: ['ignore', 'ignore', 'pipe']});
   } catch (e) {
     traced = e.stderr.toString().replace(/^nuv-trace: /, '').trim();
   }
@@ -220,13 +218,13 @@ function traceRow(args, cycle) {
           '1 10 20\n2 40 25\n3 35 60\n4 5 55\n5 22 41\n6 60 5\nEOF\n');
   await open('1', '1', '1', '5', 49);
   const [chooser] =
-      await Promise.all([ page.waitForEvent('filechooser'), page.selectOption('#cities', 'file') ]);
+      await Promise.all([page.waitForEvent('filechooser'), page.selectOption('#cities', 'file')]);
   await chooser.setFiles(tsp);
   await page.waitForFunction(
       () => document.getElementById('command').textContent.includes('six.tsp'));
   check((await page.textContent('#command')).includes('--cities six.tsp 1 1 1 5'),
         `one .tsp: ${await page.textContent('#command')}`);
-  fs.rmSync(dir, {recursive : true});
+  fs.rmSync(dir, {recursive: true});
 
   // 7d. The seeds bench asks the panel to run when its fragment does not.
   const {seedsFragment} = require('../../bench/lab-seeds.js');
@@ -247,16 +245,16 @@ function traceRow(args, cycle) {
 
   // 9. At a phone's width nothing overflows.
   for (const width of [360, 400]) {
-    await page.setViewportSize({width, height : 800});
+    await page.setViewportSize({width, height: 800});
     await open('1', '1', '1', '5', 49);
     const wide = await page.evaluate(() => document.documentElement.scrollWidth);
     check(wide <= width, `the page is ${wide} px wide at a width of ${width}`);
   }
-  await page.setViewportSize({width : 1150, height : 1000});
+  await page.setViewportSize({width: 1150, height: 1000});
 
   // 10. A screenshot; nothing fetched from anywhere, nothing in the console.
   await open('1', '1', '1', '5', 49);
-  await page.screenshot({path : screenshotPath, fullPage : true});
+  await page.screenshot({path: screenshotPath, fullPage: true});
   check(fs.statSync(screenshotPath).size > 20000, 'a screenshot with something in it');
   check(requests.length === 0, 'no requests beyond the file: ' + requests.join(' '));
   check(errors.length === 0, 'no console errors: ' + errors.join(' | '));

@@ -40,15 +40,17 @@ function needChromium(pagePath) {
 async function openBrowser(chromium, viewport) {
   const browser = await chromium.launch({
     executablePath: CHROMIUM,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    args: [
+      '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'
+    ],
   });
-  const page = await browser.newPage({ viewport });
+  const page = await browser.newPage({viewport});
   const errors = [], requests = [];
   page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
   page.on('pageerror', (e) => errors.push(e.message));
   page.on('request', (r) => /^(file|blob):/.test(r.url()) || requests.push(r.url()));
-  return { browser, page, errors, requests };
+  return {browser, page, errors, requests};
 }
 
 // Checks counted and told: check(ok, what) says each failure; finish(name) says the counts and
@@ -57,9 +59,16 @@ function checks() {
   let passed = 0, failed = 0;
   return {
     check: (ok, what) => (ok ? passed++ : (failed++, console.log('FAILED: ' + what))),
-    finish: (name) => (console.log(`${name}: ${passed} passed, ${failed} failed`), process.exit(failed ? 1 : 0)),
+    finish: (name) =>
+        (console.log(`${name}: ${passed} passed, ${failed} failed`), process.exit(failed ? 1 : 0)),
     crash: (e) => (console.log('FAILED: ' + e.stack), process.exit(1)),
   };
 }
 
-module.exports = { needModule, generator, needChromium, openBrowser, checks };
+module.exports = {
+  needModule,
+  generator,
+  needChromium,
+  openBrowser,
+  checks
+};

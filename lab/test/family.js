@@ -10,9 +10,9 @@
 //   usage: node family.js NUV_WASM NUV_TRACE [COUNT]   (exit 77: skipped, no module)
 'use strict';
 const fs = require('fs');
-const { execFileSync } = require('child_process');
+const {execFileSync} = require('child_process');
 const Nuv = require('../nuv.js');
-const { needModule, generator } = require('./common.js');
+const {needModule, generator} = require('./common.js');
 
 const [wasmPath, tracePath, count = '200'] = process.argv.slice(2);
 needModule(wasmPath);
@@ -24,12 +24,16 @@ const decimal = (lo, hi, places) => (lo + (hi - lo) * random()).toFixed(places);
 function member() {
   const n = 4 + Math.floor(random() * 27), seed = Math.floor(random() * 1000);
   const rule = Math.floor(random() * 3), options = ['--cities', `random:${n}:${seed}`];
-  const settings = { rule };
+  const settings = {rule};
   options.push('--rule', ['inplace', 'sync', 'euler'][rule]);
-  if (random() < 0.4) (settings.C = Number(decimal(0, 2, 2))), options.push('--C', String(settings.C));
-  if (random() < 0.2) (settings.n = Number(decimal(n - 2, n + 2, 1))), options.push('--n', String(settings.n));
-  if (random() < 0.2) (settings.bias = Number(decimal(0, 3, 2))), options.push('--bias', String(settings.bias));
-  if (random() < 0.3) (settings.u0 = Number(pick(['0.2', '0.5', '1']))), options.push('--u0', String(settings.u0));
+  if (random() < 0.4)
+    (settings.C = Number(decimal(0, 2, 2))), options.push('--C', String(settings.C));
+  if (random() < 0.2)
+    (settings.n = Number(decimal(n - 2, n + 2, 1))), options.push('--n', String(settings.n));
+  if (random() < 0.2)
+    (settings.bias = Number(decimal(0, 3, 2))), options.push('--bias', String(settings.bias));
+  if (random() < 0.3)
+    (settings.u0 = Number(pick(['0.2', '0.5', '1']))), options.push('--u0', String(settings.u0));
   if (random() < 0.4) (settings.start = 1), options.push('--start', 'centred');
   if (rule === 2) {
     settings.dt = Number(pick(['0.01', '0.05', '0.1'])), options.push('--dt', String(settings.dt));
@@ -39,7 +43,7 @@ function member() {
   options.push('--sweeps', String(settings.sweeps));
   const coef = [decimal(0, 3, 2), decimal(0, 3, 2), decimal(0, 3, 2)];
   const runSeed = String(Math.floor(random() * 4294967296));
-  return { network: { cities: { kind: 'random', n, seed }, settings }, options, coef, seed: runSeed };
+  return {network: {cities: {kind: 'random', n, seed}, settings}, options, coef, seed: runSeed};
 }
 
 (async () => {
@@ -49,7 +53,7 @@ function member() {
   for (let k = 0; k < Number(count); k++) {
     const m = member();
     const args = [...m.options, '--tables', ...m.coef, m.seed];
-    const expected = execFileSync(tracePath, args, { maxBuffer: 1 << 28 }).toString();
+    const expected = execFileSync(tracePath, args, {maxBuffer: 1 << 28}).toString();
     const got = model.transcript(m.network, ...m.coef.map(Number), Number(m.seed));
     if (got === expected) {
       same++;
@@ -59,17 +63,23 @@ function member() {
     const e = expected.split('\n'), g = got.split('\n');
     let first = 0;
     while (first < e.length && e[first] === g[first]) first++;
-    const cycle = (e.slice(0, first).reverse().find((l) => l.includes('Cycle :')) || '').match(/Cycle :\s+(\d+)/);
+    const cycle = (e.slice(0, first).reverse().find((l) => l.includes('Cycle :')) ||
+                   '').match(/Cycle :\s+(\d+)/);
     const at = cycle ? Number(cycle[1]) : 0;
     const grew = m.network.settings.rule === 2 && at >= 20;
-    (grew ? rounding : differ).push(`${args.join(' ')} (from cycle ${at}: ${JSON.stringify(e[first])} against ${JSON.stringify(g[first])})`);
+    (grew ? rounding : differ)
+        .push(`${args.join(' ')} (from cycle ${at}: ${JSON.stringify(e[first])} against ${
+            JSON.stringify(g[first])})`);
   }
   // And nuv's own network after them: the page's run is nuv's again.
-  const nuv = model.transcript({}, 1, 1, 1, 5) === execFileSync(tracePath, ['--tables', '1', '1', '1', '5']).toString();
+  const nuv = model.transcript({}, 1, 1, 1, 5) ===
+              execFileSync(tracePath, ['--tables', '1', '1', '1', '5']).toString();
   const total = same + rounding.length + differ.length;
   console.log(`family transcripts identical to nuv-trace --tables: ${same} of ${total}`);
-  for (const args of rounding) console.log('an Euler run whose last bits of tanh grew: nuv-trace ' + args);
+  for (const args of rounding)
+    console.log('an Euler run whose last bits of tanh grew: nuv-trace ' + args);
   for (const args of differ) console.log('differs: nuv-trace ' + args);
-  console.log(`family: ${same + rounding.length + (nuv ? 1 : 0)} passed, ${differ.length + (nuv ? 0 : 1)} failed`);
+  console.log(`family: ${same + rounding.length + (nuv ? 1 : 0)} passed, ${
+      differ.length + (nuv ? 0 : 1)} failed`);
   process.exit(differ.length === 0 && same >= 0.95 * total && nuv ? 0 : 1);
 })();

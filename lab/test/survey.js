@@ -7,21 +7,24 @@
 'use strict';
 const fs = require('fs');
 const path = require('path');
-const { execFileSync } = require('child_process');
+const {execFileSync} = require('child_process');
 const Nuv = require('../nuv.js');
 const Cities = require('../cities.js');
-const { needModule, checks } = require('./common.js');
+const {needModule, checks} = require('./common.js');
 
 const [wasmPath, surveyPath, tracePath, dataDir] = process.argv.slice(2);
 needModule(wasmPath);
-const { check, finish, crash } = checks();
+const {check, finish, crash} = checks();
 
 // The tools' own examples of shortest (from their tests of it).
 function shortestCases() {
-  const cases = [[10, '10'], [1000, '1000'], [123456789012, '123456789012'], [1e5, '1e+05'], [1e300, '1e+300'],
-    [5e-324, '5e-324'], [0.30000000000000004, '0.30000000000000004'], [0.0001, '0.0001'], [1.5, '1.5'],
-    [-0.25, '-0.25'], [0, '0'], [2e-5, '2e-05']];
-  for (const [x, text] of cases) check(Nuv.shortest(x) === text, `shortest(${x}) is ${Nuv.shortest(x)}, not ${text}`);
+  const cases = [
+    [10, '10'], [1000, '1000'], [123456789012, '123456789012'], [1e5, '1e+05'], [1e300, '1e+300'],
+    [5e-324, '5e-324'], [0.30000000000000004, '0.30000000000000004'], [0.0001, '0.0001'],
+    [1.5, '1.5'], [-0.25, '-0.25'], [0, '0'], [2e-5, '2e-05']
+  ];
+  for (const [x, text] of cases)
+    check(Nuv.shortest(x) === text, `shortest(${x}) is ${Nuv.shortest(x)}, not ${text}`);
 }
 
 let model = null;
@@ -30,25 +33,46 @@ let model = null;
 // cities carry the optimal tour file beside the instance, as the page carries a shipped one's.
 function tsplibNetwork(file, settings, toured = false) {
   const tour = path.join(dataDir, file.replace(/\.tsp$/, '.opt.tour'));
-  const read = model.readCities(fs.readFileSync(path.join(dataDir, file), 'utf8'),
-    toured && fs.existsSync(tour) ? fs.readFileSync(tour, 'utf8') : null);
-  return { cities: read.cities, settings };
+  const read =
+      model.readCities(fs.readFileSync(path.join(dataDir, file), 'utf8'),
+                       toured && fs.existsSync(tour) ? fs.readFileSync(tour, 'utf8') : null);
+  return {cities: read.cities, settings};
 }
 
 (async () => {
   model = await Nuv.load(fs.readFileSync(wasmPath));
   shortestCases();
   const members = [
-    { options: [], network: {}, coef: [1, 1, 1.5], seeds: [1, 400] },
-    { options: ['--rule', 'sync'], network: { settings: { rule: 1 } }, coef: [1, 1, 1], seeds: [1, 300] },
-    { options: ['--cities', 'random:8:3', '--C', '0.5'], network: { cities: { kind: 'random', n: 8, seed: 3 }, settings: { C: 0.5 } },
-      coef: [1, 1, 1.5], seeds: [1, 300], withC: true },
-    { options: ['--cities', path.join(dataDir, 'burma14.tsp'), '--bias', '2.5'],
-      network: tsplibNetwork('burma14.tsp', { bias: 2.5 }, true), coef: [1.5, 1.5, 1], seeds: [5, 104] },
-    { options: ['--cities', path.join(dataDir, 'gr17.tsp'), '--rule', 'euler', '--sweeps', '200', '--start', 'centred'],
-      network: tsplibNetwork('gr17.tsp', { rule: 2, sweeps: 200, start: 1 }, true), coef: [1, 1, 0.5], seeds: [1, 40] },
-    { options: ['--cities', path.join(dataDir, 'att48.tsp'), '--u0', '0.3'],
-      network: tsplibNetwork('att48.tsp', { u0: 0.3 }, true), coef: [1, 1, 0.2], seeds: [1, 20] },
+    {options: [], network: {}, coef: [1, 1, 1.5], seeds: [1, 400]},
+    {options: ['--rule', 'sync'], network: {settings: {rule: 1}}, coef: [1, 1, 1], seeds: [1, 300]},
+    {
+      options: ['--cities', 'random:8:3', '--C', '0.5'],
+      network: {cities: {kind: 'random', n: 8, seed: 3}, settings: {C: 0.5}},
+      coef: [1, 1, 1.5],
+      seeds: [1, 300],
+      withC: true
+    },
+    {
+      options: ['--cities', path.join(dataDir, 'burma14.tsp'), '--bias', '2.5'],
+      network: tsplibNetwork('burma14.tsp', {bias: 2.5}, true),
+      coef: [1.5, 1.5, 1],
+      seeds: [5, 104]
+    },
+    {
+      options: [
+        '--cities', path.join(dataDir, 'gr17.tsp'), '--rule', 'euler', '--sweeps', '200', '--start',
+        'centred'
+      ],
+      network: tsplibNetwork('gr17.tsp', {rule: 2, sweeps: 200, start: 1}, true),
+      coef: [1, 1, 0.5],
+      seeds: [1, 40]
+    },
+    {
+      options: ['--cities', path.join(dataDir, 'att48.tsp'), '--u0', '0.3'],
+      network: tsplibNetwork('att48.tsp', {u0: 0.3}, true),
+      coef: [1, 1, 0.2],
+      seeds: [1, 20]
+    },
   ];
   for (const m of members) {
     const args = [...m.options, '--seeds', `${m.seeds[0]}:${m.seeds[1]}`, ...m.coef.map(String)];
@@ -58,64 +82,119 @@ function tsplibNetwork(file, settings, toured = false) {
     const coef = [...m.coef, (m.network.settings || {}).C || 0];
     const rows = summary.slice(summary.length - 3); // the optimum line, the header and the row
     const name = args.join(' ');
-    check(Nuv.optimumLine(result.optimum) === rows[0], `${name}: optimum line ${JSON.stringify(Nuv.optimumLine(result.optimum))}`);
+    check(Nuv.optimumLine(result.optimum) === rows[0],
+          `${name}: optimum line ${JSON.stringify(Nuv.optimumLine(result.optimum))}`);
     check(Nuv.summaryHead(result.optimum, !!m.withC) === rows[1], `${name}: header`);
     const row = Nuv.summaryRow(model, coef, result, !!m.withC);
-    check(row === rows[2], `${name}: row ${JSON.stringify(row)} against ${JSON.stringify(rows[2])}`);
+    check(row === rows[2],
+          `${name}: row ${JSON.stringify(row)} against ${JSON.stringify(rows[2])}`);
     const got = [Nuv.outcomeHead(!!m.withC), ...Nuv.outcomeRows(coef, result, !!m.withC)];
     const expected = tours.slice(tours.length - got.length);
-    check(JSON.stringify(got) === JSON.stringify(expected) && tours.length === got.length + (m.options.length ? 2 : 1),
-      `${name}: --tours rows\n${got.join('\n')}\nagainst\n${tours.join('\n')}`);
+    check(JSON.stringify(got) === JSON.stringify(expected) &&
+              tours.length === got.length + (m.options.length ? 2 : 1),
+          `${name}: --tours rows\n${got.join('\n')}\nagainst\n${tours.join('\n')}`);
   }
   // The page's nine instances with the tour files it carries: its optimum line is nuv-survey's
   // (the optimal tour file's, beyond 17 cities), for one seed.
-  for (const name of ['burma14', 'ulysses16', 'gr17', 'ulysses22', 'att48', 'eil51', 'berlin52', 'st70', 'kroA100']) {
-    const lines = execFileSync(surveyPath, ['--cities', path.join(dataDir, name + '.tsp'), '--seeds', '1:1', '1', '1', '1'])
-      .toString().trimEnd().split('\n');
+  for (const name of ['burma14', 'ulysses16', 'gr17', 'ulysses22', 'att48', 'eil51', 'berlin52',
+                      'st70', 'kroA100']) {
+    const lines =
+        execFileSync(
+            surveyPath,
+            ['--cities', path.join(dataDir, name + '.tsp'), '--seeds', '1:1', '1', '1', '1'])
+            .toString()
+            .trimEnd()
+            .split('\n');
     const result = model.survey(tsplibNetwork(name + '.tsp', {}, true), 1, 1, 1, 1, 1);
-    check(Nuv.optimumLine(result.optimum) === lines[1], `${name}: the page's optimum line ${Nuv.optimumLine(result.optimum)} against ${lines[1]}`);
+    check(
+        Nuv.optimumLine(result.optimum) === lines[1],
+        `${name}: the page's optimum line ${Nuv.optimumLine(result.optimum)} against ${lines[1]}`);
   }
-  // Every shipped file as cities.js reads it runs as nuv-trace runs it, or is refused as
-  // nuv-trace refuses it (beyond the network's cities).
+  // Every shipped file as cities.js reads it runs as nuv-trace runs it.
+  // Those of more than 100 cities are refused for their size alone, as nuv-trace refuses them.
   for (const file of fs.readdirSync(dataDir).filter((f) => f.endsWith('.tsp'))) {
-    const read = model.readCities(fs.readFileSync(path.join(dataDir, file), 'utf8'));
-    const args = ['--tables', '--cities', path.join(dataDir, file), '--sweeps', '8', '1', '1', '0.5', '3'];
-    if (read.error) {
-      let said = '';
-      try {
-        execFileSync(tracePath, args, { stdio: 'pipe' });
-      } catch (e) {
-        said = e.stderr.toString();
-      }
-      check(said.includes(`'${path.join(dataDir, file)}'${read.line ? ':' + read.line : ''}: ${read.error}`), `${file}: refused as nuv-trace refuses it: ${said}`);
+    const text = fs.readFileSync(path.join(dataDir, file), 'utf8');
+    const n = Number(/^DIMENSION\s*:\s*(\d+)/m.exec(text)[1]);
+    if (n > 100) {
+      const read = model.readCities(text);
+      check(read.error === `${n} cities: a network has 4 to 100` && read.line === 4,
+            `${file}: refused as ${read.error}`);
       continue;
     }
-    const network = tsplibNetwork(file, { sweeps: 8 });
-    const expected = execFileSync(tracePath, args).toString();
+    const network = tsplibNetwork(file, {sweeps: 8});
+    const expected =
+        execFileSync(tracePath, [
+          '--tables', '--cities', path.join(dataDir, file), '--sweeps', '8', '1', '1', '0.5', '3'
+        ]).toString();
     check(model.transcript(network, 1, 1, 0.5, 3) === expected, `${file}: transcript`);
     // Carried in a link and back, the cities are the same numbers.
     const back = Cities.fromLink(Cities.toLink(network.cities).text).cities;
     check(JSON.stringify(back) === JSON.stringify(network.cities), `${file}: through a link`);
   }
   // A bad file is refused by the page with the line and reason nuv-trace gives.
-  const head = 'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EUC_2D\nNODE_COORD_SECTION\n';
-  const bad = [head + '1 0 0\n2 1 0\n3 1 1\n', head + '1 0 0\n2 1 0\n2 1 1\n4 0 1\n', head + '1 0 0\n2 1e400 0\n',
+  const head =
+      'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EUC_2D\nNODE_COORD_SECTION\n';
+  const upper =
+      'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : UPPER_ROW\nEDGE_WEIGHT_SECTION\n';
+  const bad = [
+    head + '1 0 0\n2 1 0\n3 1 1\n', head + '1 0 0\n2 1 0\n2 1 1\n4 0 1\n',
+    head + '1 0 0\n2 1e400 0\n',
     'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : UPPER_ROW\nEDGE_WEIGHT_SECTION\n1 2 3\n4 x 6\n',
     'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1 2 3\n1 0 4 5\n2 4 0 6\n3 5 7 0\n',
-    '0 0\n1 0\n1 1\n', '0 0\n1 0\n1 1 1\n0 1\n', 'NAME : t\nTYPE : ATSP\n', 'NAME : t\nDIMENSION : 4\nDIMENSION : 5\n'];
+    '0 0\n1 0\n1 1\n', '0 0\n1 0\n1 1 1\n0 1\n', 'NAME : t\nTYPE : ATSP\n',
+    'NAME : t\nDIMENSION : 4\nDIMENSION : 5\n',
+    // Negative weights, a hexadecimal number, a word of 100,000 characters, a stray line, a
+    // matrix's diagonal, GEO beyond its range, cities all at one point or too far apart.
+    upper + '-1 -1 -1\n-1 -1\n-1\n', 'NAME : t\nTYPE : TSP\nDIMENSION : 0x9\n',
+    '0 0\n1 0\n' +
+        '1'.repeat(100000) + ' 1\n0 1\n',
+    head + '1 0 0\n2 1 0\n3 1 1\n4 0 1\nstray\nEOF\n',
+    head + '1 0 0\n2 1 0\n3 1 1\n4 0 1\n5 1 1\nEOF\n',
+    head.replace('EUC_2D', 'GEO') + '1 0 0\n2 1 0\n3 91 1\n4 0 1\nEOF\n', '0 0\n0 0\n0 0\n0 0\n',
+    head + '1 0 0\n2 0 0\n3 0.4 0\n4 0 0\n', '0 0\n1e200 0\n0 1\n1 1\n',
+    '0 0\n1e-320 0\n0 1e-320\n1e-320 1e-320\n',
+    upper.replace('UPPER_ROW', 'FULL_MATRIX') + '0 1 2 3\n1 5 4 5\n2 4 0 6\n3 5 6 0\n',
+    upper + '1e308 1e308 1e308 1e308 1e308 1e308\n'
+  ];
   const file = path.join(require('os').tmpdir(), `nuv-survey-js-${process.pid}.tsp`);
   for (const text of bad) {
     fs.writeFileSync(file, text);
     let said = '';
     try {
-      execFileSync(tracePath, ['--cities', file, '1', '1', '1', '5'], { stdio: 'pipe' });
+      execFileSync(tracePath, ['--cities', file, '1', '1', '1', '5'], {stdio: 'pipe'});
     } catch (e) {
       said = e.stderr.toString();
     }
     const read = model.readCities(text);
     const expected = `'${file}'${read.line ? ':' + read.line : ''}: ${read.error}`;
-    check(read.error && said.includes(expected), `the page refuses ${JSON.stringify(text)} as nuv-trace does: ${expected} in ${said}`);
+    check(read.error && said.includes(expected),
+          `the page refuses ${JSON.stringify(text)} as nuv-trace does: ${expected} in ${said}`);
   }
+  // A byte-order mark is passed over by both, and the cities are the same.
+  const square = '0 0\n2 0\n2 2\n0 2\n';
+  const marked = model.readCities('\ufeff' + square), plain = model.readCities(square);
+  check(!marked.error && JSON.stringify(marked.cities) === JSON.stringify(plain.cities),
+        `a byte-order mark: ${marked.error}`);
+  fs.writeFileSync(file, '\ufeff' + square);
+  const traced =
+      execFileSync(tracePath, ['--cities', file, '--sweeps', '3', '1', '1', '1', '5']).toString();
+  fs.writeFileSync(file, square);
+  check(traced === execFileSync(tracePath, ['--cities', file, '--sweeps', '3', '1', '1', '1', '5'])
+                       .toString(),
+        'nuv-trace passes a byte-order mark over');
+  // A link's matrix with weights below 0 (the link alone once froze the page), and a link's
+  // cities all at one point, are refused.
+  check(Cities.fromLink('matrix:18:0:' +
+                        '_'.repeat(816))
+                .error === 'not cities: weight -1 is below 0',
+        'a link of negative weights');
+  const point =
+      Cities
+          .fromLink(Cities.toLink({metric: 'xy', n: 4, xy: [[1, 1], [1, 1], [1, 1], [1, 1]]}).text)
+          .cities;
+  check(model.citiesProblem(point) === 'the 4 cities are all at one point',
+        `a link at one point: ${model.citiesProblem(point)}`);
+  check(model.citiesProblem(plain.cities) === '', 'a square makes a network');
   fs.rmSync(file);
   finish('survey');
 })().catch(crash);
