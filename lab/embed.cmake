@@ -1,5 +1,5 @@
-# Assembles the one-file page: the template with the scripts, the WebAssembly module (base64)
-# and the shipped TSPLIB files put in its place.
+# Assembles the one-file page: the template with the scripts (their comment lines left out), the
+# WebAssembly module (base64) and the shipped TSPLIB files put in its place.
 #   cmake -DTEMPLATE= -DSCRIPTS=DIR -DWASM= -DTSPLIB_DIR= -DTSPLIB=a,b,... -DOUT= -P embed.cmake
 cmake_minimum_required(VERSION 3.20) # @NAME@ below is literal text, never a variable
 execute_process(COMMAND base64 -w0 ${WASM} OUTPUT_VARIABLE wasm RESULT_VARIABLE failed)
@@ -27,6 +27,9 @@ string(REPLACE "@TSPLIB_FILES@" "${files}" page "${page}")
 foreach(script NUV CITIES WORKER UI)
   string(TOLOWER ${script} name)
   file(READ ${SCRIPTS}/${name}.js text)
+  # Lines that are only a comment are left out of the page (the sources keep them): no line of
+  # the scripts begins inside a template's or a string's text.
+  string(REGEX REPLACE "\n[ ]*//[^\n]*" "" text "${text}")
   string(REPLACE "@${script}_JS@" "${text}" page "${page}")
 endforeach()
 string(REPLACE "@NUV_WASM_BASE64@" "${wasm}" page "${page}")
