@@ -49,25 +49,15 @@ static std::string run_name(const double coef[4], uint32_t seed, Columns columns
          (columns.c ? " C=" + shortest(coef[3]) : "") + " seed " + std::to_string(seed);
 }
 
-// A survey stopped by a signal: HUP ends it as the signal would. INT or TERM: the summary's
+// A survey stopped by INT or TERM (HUP, or a shard, end as the signal would): the summary's
 // rows of the runs finished stand, with the triple under way's (partial_row) and a line saying
-// it is partial; CSV and --tours rows stand as printed, and a shard writes nothing. Standard
-// error says how to run a survey that can be stopped. The status is 128 + the signal.
+// it is partial; CSV and --tours rows stand as printed. Standard error says how to run a survey
+// that can be stopped. The status is 128 + the signal.
 template <typename Row>
 static int interrupted(const Plan &plan, uint64_t done, const Row &partial_row) {
   const int sig = survey_signal();
-  if (sig == SIGHUP) {
-    signal(SIGHUP, SIG_DFL);
-    raise(SIGHUP);
-  }
   const uint64_t total = plan.end_run - plan.first_run;
   const std::string runs = grouped(done) + " of " + grouped(total) + " runs";
-  if (plan.shards) {
-    report(0, "interrupted after " + runs +
-                  "; a shard is written whole or not at all: nothing "
-                  "was written");
-    return 128 + sig;
-  }
   if (!plan.csv && !plan.tours) {
     partial_row();
     printf("partial: %s, interrupted\n", runs.c_str());
@@ -130,7 +120,7 @@ int main(int argc, char **argv) {
   choose_activation();
   std::string why;
   Workers workers;
-  if (!plan.merge) catch_signals(), workers = start_workers(plan, &why);
+  if (!plan.merge) catch_signals(plan.shards > 0), workers = start_workers(plan, &why);
   if (!why.empty())
     report(0, why + "; running " +
                   (workers.pid.empty() ? "in this process"

@@ -29,22 +29,38 @@ uint32_t run_seed(const Plan &plan, uint64_t r) {
 
 namespace {
 
-// What the signal handler sees: the signal that came, and the workers running. A worker's pid
-// is stored before the count that includes it.
+// What the signal handler sees: the signal that came, the workers running (a worker's pid is
+// stored before the count that includes it), whether the runs are made in this process, and
+// whether the survey ends at once (a shard: it has nothing to show for its runs).
 volatile sig_atomic_t caught = 0;
 const int MAX_WORKERS = 256; // --jobs' largest
 pid_t worker_pid[MAX_WORKERS];
-volatile sig_atomic_t workers_running = 0;
-
-// TERM, INT and HUP: the workers are killed at once, and the survey stops after its block.
-void on_signal(int sig) {
-  const int saved = errno;
-  if (!caught) caught = sig;
-  for (int w = 0; w < workers_running; w++) kill(worker_pid[w], SIGKILL);
-  errno = saved;
-}
+volatile sig_atomic_t workers_running = 0, in_process = 0, at_once = 0;
 
 const int STOPPING[] = {SIGTERM, SIGINT, SIGHUP};
+
+// TERM, INT and HUP kill the workers at once. HUP, or any of them to a shard, then ends the
+// survey as the signal would; INT or TERM stop it after the block under way (runs made here:
+// after their batch, and the same signal again ends it at once).
+void on_signal(int sig) {
+  const int saved = errno;
+  for (int w = 0; w < workers_running; w++) kill(worker_pid[w], SIGKILL);
+  if (sig == SIGHUP || at_once) {
+    for (int w = 0; w < workers_running; w++) waitpid(worker_pid[w], nullptr, 0);
+    raise(sig); // its action is the default now; it comes when this handler returns
+    errno = saved;
+    return;
+  }
+  if (!caught && in_process) {
+    static const char note[] =
+        "\rnuv-survey: stopping when the runs under way end; the same signal again stops at once\n";
+    if (write(STDERR_FILENO, note, sizeof note - 1) < 0) {
+      // nothing to be done about it here
+    }
+  }
+  if (!caught) caught = sig;
+  errno = saved;
+}
 
 const uint64_t MAX_BLOCK = 256; // runs a worker does between two writes
 
@@ -144,6 +160,11 @@ Workers try_workers(const Plan &plan, int n, std::string *why) {
       break;
     }
     fcntl(p[0], F_SETPIPE_SZ, 1 << 20); // room to run ahead; the default will do too
+    // The signals wait until the worker is stored here and has its own actions.
+    sigset_t stopping, was;
+    sigemptyset(&stopping);
+    for (int sig : STOPPING) sigaddset(&stopping, sig);
+    sigprocmask(SIG_BLOCK, &stopping, &was);
     pid_t child = fork();
     if (child == 0) {
       // A worker dies with this process however it ends, even before this line (its parent is
@@ -152,11 +173,14 @@ Workers try_workers(const Plan &plan, int n, std::string *why) {
       if (getppid() != parent) _exit(1);
       signal(SIGTERM, SIG_DFL), signal(SIGHUP, SIG_DFL), signal(SIGINT, SIG_IGN);
       workers_running = 0;
+      sigprocmask(SIG_SETMASK, &was, nullptr);
       for (int r : workers.fd) close(r);
       close(p[0]);
       work(plan, w, n, p[1]);
     }
     int forked = errno;
+    if (child > 0) worker_pid[w] = child, workers_running = w + 1;
+    sigprocmask(SIG_SETMASK, &was, nullptr);
     close(p[1]);
     if (child < 0) {
       close(p[0]);
@@ -165,8 +189,6 @@ Workers try_workers(const Plan &plan, int n, std::string *why) {
     }
     workers.pid.push_back(child);
     workers.fd.push_back(p[0]);
-    worker_pid[w] = child, workers_running = w + 1;
-    if (caught) kill(child, SIGKILL); // the handler came before it was stored
   }
   return workers;
 }
@@ -209,10 +231,11 @@ int survey_signal() {
   return caught;
 }
 
-void catch_signals() {
+void catch_signals(bool shard) {
+  at_once = shard;
   struct sigaction action = {};
   action.sa_handler = on_signal;
-  action.sa_flags = SA_RESTART;
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
   sigemptyset(&action.sa_mask);
   for (int sig : STOPPING) sigaddset(&action.sa_mask, sig);
   for (int sig : STOPPING) sigaction(sig, &action, nullptr);
@@ -239,6 +262,7 @@ Workers start_workers(const Plan &plan, std::string *why) {
 bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::string *error) {
   const Blocks blocks = blocks_for(plan);
   const size_t n = workers->pid.size();
+  in_process = n == 0;
 
   // 1. Each block from its worker, or run here, handed on in order.
   Progress progress;
@@ -260,19 +284,19 @@ bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::
   progress.clear();
 
   // 2. Reap the workers: after a failure, a stop or a signal, end the others first. A signal is
-  // no failure: the workers were killed for it.
+  // no failure: the workers were killed for it (one sent to the process group may end a worker
+  // a moment before it comes here, so it is looked at once the failed worker is reaped).
   error->clear();
+  std::string ended = failed >= 0 ? wait_worker(workers->pid[size_t(failed)]) : "";
   workers_running = 0;
-  if (caught) stopped = true, failed = -1;
-  if (failed >= 0) {
-    std::string ended = wait_worker(workers->pid[size_t(failed)]);
+  if (caught) stopped = true;
+  if (failed >= 0 && !caught)
     *error = "worker " + std::to_string(failed + 1) + " " +
              (ended.empty() ? "stopped early" : ended) + "; the survey is incomplete";
-  }
   for (size_t w = 0; w < n; w++) {
     if (int(w) == failed) continue;
     if (failed >= 0 || stopped) kill(workers->pid[w], SIGKILL);
-    std::string ended = wait_worker(workers->pid[w]);
+    ended = wait_worker(workers->pid[w]);
     if (!stopped && error->empty() && !ended.empty())
       *error = "worker " + std::to_string(w + 1) + " " + ended;
   }

@@ -25,10 +25,12 @@ struct Workers {
   std::vector<int> fd;
 };
 
-// From here on TERM, INT and HUP kill the survey's workers at once and stop run_survey after
-// the block under way (the runs given to the sink stand); survey_signal() then says which came,
-// else 0. The workers die with this process in any case, even by SIGKILL.
-void catch_signals();
+// From here on TERM, INT and HUP kill the survey's workers at once. HUP, or any of them when
+// shard is true, then ends this process as the signal would. INT or TERM stop run_survey after
+// the block under way (runs made in this process: after their batch; the same signal again ends
+// it at once); survey_signal() then says which came, else 0. The workers die with this process
+// in any case, even by SIGKILL.
+void catch_signals(bool shard);
 int survey_signal();
 
 // Starts plan.jobs workers, or as many as the system allows; none when fewer than two could

@@ -111,6 +111,34 @@ TEST_F(Signals, WorkersDieWithASurveyKilledOutright) {
   for (pid_t w : workers) kill(w, SIGKILL);
 }
 
+// Whether process pid has a handler for sig (/proc's SigCgt mask).
+bool catches(pid_t pid, int sig) {
+  const std::string status = slurp("/proc/" + std::to_string(pid) + "/status");
+  const size_t at = status.find("SigCgt:");
+  return at != std::string::npos &&
+         (std::stoull(status.substr(at + 7, 17), nullptr, 16) >> (sig - 1) & 1) == 1;
+}
+
+// Runs made in this process: HUP ends the survey at once, as INT or TERM sent twice do (the
+// first stops it when its batch ends, and says so).
+TEST_F(Signals, EndASurveyInOneProcessAtOnceWhenRepeated) {
+  for (int sig : {SIGHUP, SIGINT, SIGTERM}) {
+    SCOPED_TRACE("signal " + std::to_string(sig));
+    Started s = start(dir, "--cities random:30:1 --sweeps 100000 --jobs 1 --seeds 1:64 1 1 1");
+    ASSERT_TRUE(within(30, [&] { return catches(s.pid, sig); })) << "no handler came";
+    kill(s.pid, sig);
+    if (sig != SIGHUP) {
+      ASSERT_TRUE(within(30, [&] { return slurp(s.err).find("stopping") != std::string::npos; }));
+      kill(s.pid, sig);
+    }
+    EXPECT_TRUE(within(5, [&] { return !running(s.pid); })) << "the survey ran on";
+    kill(s.pid, SIGKILL);
+    EXPECT_EQ(wait_status(s.pid), 128 + sig);
+    EXPECT_EQ(slurp(s.out), "");
+    EXPECT_EQ(files(), "err.txt\nout.txt\n");
+  }
+}
+
 // The summary row of coefficient set D over seeds 1 to last, as a survey of it alone prints it.
 std::string row_alone(const std::string &options, const std::string &d, uint64_t last) {
   Ran r = survey(options + " --seeds 1:" + std::to_string(last) + " 1 1 " + d);
@@ -132,9 +160,11 @@ uint64_t count_of(const std::string &text) {
 // of how many, with the status 128 + the signal.
 TEST_F(Signals, StopTheSummaryWithTheRunsFinishedMarkedPartial) {
   const std::string options = "--sweeps 3000";
-  for (int sig : {SIGINT, SIGTERM}) {
-    SCOPED_TRACE("signal " + std::to_string(sig));
-    Started s = start(dir, options + " --jobs 2 --seeds 1:64 1 1 1:60:1");
+  for (const auto &[sig, jobs] :
+       {std::pair(SIGINT, 2), std::pair(SIGTERM, 2), std::pair(SIGINT, 1)}) {
+    SCOPED_TRACE("signal " + std::to_string(sig) + ", jobs " + std::to_string(jobs));
+    Started s =
+        start(dir, options + " --jobs " + std::to_string(jobs) + " --seeds 1:64 1 1 1:60:1");
     ASSERT_TRUE(within(120, [&] { return lines_of(slurp(s.out)).size() >= 5; })) << "no row came";
     kill(s.pid, sig);
     ASSERT_EQ(wait_status(s.pid), 128 + sig) << slurp(s.err);
