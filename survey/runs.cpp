@@ -302,5 +302,7 @@ bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::
   }
   for (int fd : workers->fd) close(fd);
   *workers = Workers();
+  // 3. The runs over, a signal ends the survey as it would have without the handler.
+  for (int sig : STOPPING) signal(sig, SIG_DFL);
   return !stopped && error->empty();
 }

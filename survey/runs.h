@@ -28,8 +28,9 @@ struct Workers {
 // From here on TERM, INT and HUP kill the survey's workers at once. HUP, or any of them when
 // shard is true, then ends this process as the signal would. INT or TERM stop run_survey after
 // the block under way (runs made in this process: after their batch; the same signal again ends
-// it at once); survey_signal() then says which came, else 0. The workers die with this process
-// in any case, even by SIGKILL.
+// it at once); survey_signal() then says which came, else 0. Once run_survey has returned, the
+// three have their default actions again. The workers die with this process in any case, even
+// by SIGKILL.
 void catch_signals(bool shard);
 int survey_signal();
 
