@@ -30,12 +30,12 @@ uint32_t run_seed(const Plan &plan, uint64_t r) {
 namespace {
 
 // What the signal handler sees: the signal that came, the workers running (a worker's pid is
-// stored before the count that includes it), whether the runs are made in this process, and
-// whether the survey ends at once (a shard: it has nothing to show for its runs).
+// stored before the count that includes it), and whether the survey ends at once (a shard: it has
+// nothing to show for its runs).
 volatile sig_atomic_t caught = 0;
 const int MAX_WORKERS = 256; // --jobs' largest
 pid_t worker_pid[MAX_WORKERS];
-volatile sig_atomic_t workers_running = 0, in_process = 0, at_once = 0;
+volatile sig_atomic_t workers_running = 0, at_once = 0;
 
 const int STOPPING[] = {SIGTERM, SIGINT, SIGHUP};
 
@@ -51,7 +51,7 @@ void on_signal(int sig) {
     errno = saved;
     return;
   }
-  if (!caught && in_process) {
+  if (!caught && workers_running == 0) { // runs made here, or none started yet
     static const char note[] =
         "\rnuv-survey: stopping when the runs under way end; the same signal again stops at once\n";
     if (write(STDERR_FILENO, note, sizeof note - 1) < 0) {
@@ -262,7 +262,6 @@ Workers start_workers(const Plan &plan, std::string *why) {
 bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::string *error) {
   const Blocks blocks = blocks_for(plan);
   const size_t n = workers->pid.size();
-  in_process = n == 0;
 
   // 1. Each block from its worker, or run here, handed on in order.
   Progress progress;
