@@ -282,6 +282,11 @@ EXPORT(optimum_tour_length) double optimum_tour_length() {
   return tour_length(find_optimum().tour);
 }
 
+// Whether the cities' tour lengths are whole numbers (TSPLIB's), written without decimals.
+EXPORT(whole_lengths) int lengths_whole() {
+  return whole_lengths();
+}
+
 // Where the fields of a SeedRun and a Tally lie: 0 outcome, 1 motion, 2 canonical tour,
 // 3 canonical length, 4 canonical rank, 5 tally runs, 6 valid, 7 optimal, 8 settled,
 // 9 ratio_sum, 10 best_ratio, 11 best, 12 energy; then a Share's: 13 percent, 14 far, 15 lean.

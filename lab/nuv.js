@@ -276,8 +276,8 @@ function model(wasm, compiled) {
     return xy;
   }
 
-  // The optimum of the current cities: its tour, length, whether that is exact, and the
-  // tour's own length.
+  // The optimum of the current cities: its tour, length, whether that is exact, the tour's own
+  // length, and whether lengths are whole numbers.
   function optimum() {
     const n = wasm.city_count(), tour = [];
     for (let j = 0; j < n; j++) tour.push(wasm.optimal_city(j));
@@ -285,7 +285,8 @@ function model(wasm, compiled) {
       tour,
       length: wasm.optimal_length(),
       exact: wasm.optimum_exact() === 1,
-      tourLength: wasm.optimum_tour_length()
+      tourLength: wasm.optimum_tour_length(),
+      whole: wasm.whole_lengths() === 1
     };
   }
 
@@ -560,15 +561,16 @@ function rangeValues(text) {
   return {values};
 }
 
-// The line that says what every ratio is to.
+// The line that says what every ratio is to; lengths without decimals when they are whole.
 function optimumLine(o) {
+  const length = (x) => fixed(x, o.whole ? 0 : 6);
   if (o.exact && o.tourLength <= (o.length >= 0 ? o.length * (1 + 1e-9) : o.length * (1 - 1e-9)))
-    return `optimal tour ${tourText(o.tour)}, length ${fixed(o.length, 6)}`;
+    return `optimal tour ${tourText(o.tour)}, length ${length(o.length)}`;
   if (o.exact)
-    return `optimal length ${fixed(o.length, 6)} (published); best tour known here ${
-        tourText(o.tour)}, length ${fixed(o.tourLength, 6)}`;
+    return `optimal length ${length(o.length)} (published); best tour known here ${
+        tourText(o.tour)}, length ${length(o.tourLength)}`;
   return `best known tour ${tourText(o.tour)}, length ${
-      fixed(o.length, 6)} (2-opt and Or-opt from 10 starts; ratios are to it)`;
+      length(o.length)} (2-opt and Or-opt from 10 starts; ratios are to it)`;
 }
 
 // The coefficients in the summary's columns, C only when it is chosen.
@@ -577,29 +579,27 @@ function coefficientColumns(coef, withC) {
   return withC ? s + ' ' + right(shortest(coef[3]), 5) : s;
 }
 
+// The "best tour" column: as wide as any tour of the cities (each is as long), at least 17.
+function tourColumn(o) { return Math.max(17, tourText(o.tour).length); }
+
 // The summary's header line.
 function summaryHead(o, withC) {
   return 'Acoef Bcoef Dcoef' + (withC ? '     C' : '') + ' ' + right('runs', 6) + ' ' +
          right('valid %', 10) + ' ' + right(o.exact ? 'optimal %' : 'best %', 10) + ' ' +
-         right('mean', 6) + '  ' + left('best tour', 17) + ' ' + right('ratio', 6);
+         right('mean', 6) + '  ' + left('best tour', tourColumn(o)) + ' ' + right('ratio', 6);
 }
 
-// A tour's text cut to 17 columns at a hyphen, with "…" for the rest.
-function withinColumn(text) {
-  if (text.length <= 17) return text;
-  return text.slice(0, text.lastIndexOf('-', 15) + 1) + '\u2026';
-}
-
-// The summary row of a survey's tally, as nuv-survey prints it (coef: A, B, D, C).
+// The summary row of a survey's tally, as nuv-survey prints it (coef: A, B, D, C), its best
+// tour whole.
 function summaryRow(m, coef, result, withC) {
   const t = result.tally;
   const share = (count) => right(m.shareText(count, t.runs), 10);
   let mean = '-', ratio = '-', best = '-';
   if (t.valid > 0)
-    mean = fixed(t.ratioSum / t.valid, 4), ratio = fixed(t.bestRatio, 4),
-    best = withinColumn(tourText(t.best));
+    mean = fixed(t.ratioSum / t.valid, 4), ratio = fixed(t.bestRatio, 4), best = tourText(t.best);
   return coefficientColumns(coef, withC) + ' ' + right(t.runs, 6) + ' ' + share(t.valid) + ' ' +
-         share(t.optimal) + ' ' + right(mean, 6) + '  ' + left(best, 17) + ' ' + right(ratio, 6);
+         share(t.optimal) + ' ' + right(mean, 6) + '  ' + left(best, tourColumn(result.optimum)) +
+         ' ' + right(ratio, 6);
 }
 
 // nuv-survey --tours: the header, and a row per distinct outcome, most runs first; among as

@@ -3,6 +3,8 @@
 // such a survey into a file; or merges shards into what the whole survey prints. main reads as
 // the survey's steps; the runs and workers are in runs.cpp, the rows in tally.cpp, the pictures
 // in pictures.cpp, the shards in shards.cpp.
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -44,6 +46,43 @@ static bool plan_of_words(const std::vector<std::string> &words, const Plan &mer
   if (merge.heat != HEAT_VALID) views.insert(views.end(), {"--heat", HEAT_NAME[merge.heat]});
   views.insert(views.end(), words.begin(), words.end());
   return read_words(views, plan, error);
+}
+
+// "20,000": a count with its thousands marked.
+static std::string grouped(uint64_t count) {
+  std::string digits = std::to_string(count);
+  for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+// The run's coefficients and seed as the survey's options give them: "A=1 B=1 D=1.5 seed 7".
+static std::string run_name(const double coef[4], uint32_t seed, Columns columns) {
+  return "A=" + shortest(coef[0]) + " B=" + shortest(coef[1]) + " D=" + shortest(coef[2]) +
+         (columns.c ? " C=" + shortest(coef[3]) : "") + " seed " + std::to_string(seed);
+}
+
+// A survey stopped by INT or TERM (HUP, or a shard, end as the signal would): the summary's
+// rows of the runs finished stand, with the triple under way's (partial_row) and a line saying
+// it is partial; CSV and --tours rows stand as printed. Standard error says how to run a survey
+// that can be stopped. The status is 128 + the signal.
+template <typename Row>
+static int interrupted(const Plan &plan, uint64_t done, const Row &partial_row) {
+  const int sig = survey_signal();
+  const uint64_t total = plan.end_run - plan.first_run;
+  const std::string runs = grouped(done) + " of " + grouped(total) + " runs";
+  if (!plan.csv && !plan.tours) {
+    partial_row();
+    printf("partial: %s, interrupted\n", runs.c_str());
+  }
+  std::string error;
+  if (!stdout_ok(&error)) return report(128 + sig, error);
+  const char *stand = plan.tours ? " (the rows printed are of whole coefficient sets)"
+                      : plan.csv ? " (the rows printed stand, a row a run)"
+                                 : "";
+  report(0, "interrupted after " + runs + stand +
+                "; a survey run in shards can be stopped and taken up again: --shard K/M -o FILE "
+                "for each K, then --merge FILES");
+  return 128 + sig;
 }
 
 int main(int argc, char **argv) {
@@ -96,11 +135,11 @@ int main(int argc, char **argv) {
   if (!plan.output.empty() && !check_writable(plan.output, &error)) return report(1, error);
 
   // 3. The activation the batch will use, then the workers, as many as can start; none for a
-  // merge.
+  // merge. From here a TERM, INT or HUP ends the workers with the survey.
   choose_activation();
   std::string why;
   Workers workers;
-  if (!plan.merge) workers = start_workers(plan, &why);
+  if (!plan.merge) catch_signals(plan.shards > 0), workers = start_workers(plan, &why);
   if (!why.empty())
     report(0, why + "; running " +
                   (workers.pid.empty() ? "in this process"
@@ -127,10 +166,11 @@ int main(int argc, char **argv) {
     print_summary_head(optimum, columns);
 
   // 5. The runs, block by block in order: a CSV row each, or a summary row or the outcome rows
-  // per triple; the picture keeps each triple's tally. Output that fails stops the survey at
-  // once.
+  // per triple; the picture keeps each triple's tally. Output that fails, or a run whose state
+  // or energy is not finite, stops the survey at once.
   double coef[NCOEF];
-  uint64_t current = UINT64_MAX;
+  uint64_t current = UINT64_MAX, done = 0;
+  bool set_open = false; // the triple under way has runs and no row yet
   Tally tally;
   Outcomes outcomes;
   std::vector<Tally> tallies;
@@ -143,10 +183,17 @@ int main(int argc, char **argv) {
         current = triple, triple_values(plan, triple, coef);
         tally = Tally(), outcomes = Outcomes();
       }
+      if (!std::isfinite(run[k].energy)) {
+        output_error = "the run of " + run_name(coef, seed, columns) +
+                       " ended in a state or energy that is not finite (a step too long for the "
+                       "rule, or coefficients too large?)";
+        return false;
+      }
       if (plan.csv && !plan.tours) print_csv_row(coef, seed, run[k], optimum, columns);
       tally.add(run[k], optimum);
       if (plan.tours) outcomes.add(run[k]);
-      if (seed != plan.last_seed) continue;
+      done++, set_open = seed != plan.last_seed;
+      if (set_open) continue;
       if (plan.tours)
         print_outcome_rows(coef, outcomes, optimum, plan.csv, columns);
       else if (!plan.csv)
@@ -159,6 +206,10 @@ int main(int argc, char **argv) {
     if (!read_shards(plan, shards, optimum, &sink, &error))
       return error.empty() ? report(1, output_error) : report(2, error);
   } else if (!run_survey(plan, &workers, sink, &error)) {
+    if (error.empty() && output_error.empty() && survey_signal() != 0)
+      return interrupted(plan, done, [&] {
+        if (set_open) print_summary_row(coef, tally, columns);
+      });
     return report(1, error.empty() ? output_error : error);
   }
 

@@ -5,17 +5,20 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "batch.h"
 #include "file.h"
+#include "network.h"
 
 uint64_t run_triple(const Plan &plan, uint64_t r) {
   return r / seed_count(plan);
@@ -25,6 +28,39 @@ uint32_t run_seed(const Plan &plan, uint64_t r) {
 }
 
 namespace {
+
+// What the signal handler sees: the signal that came, the workers running (a worker's pid is
+// stored before the count that includes it), and whether the survey ends at once (a shard: it has
+// nothing to show for its runs).
+volatile sig_atomic_t caught = 0;
+const int MAX_WORKERS = 256; // --jobs' largest
+pid_t worker_pid[MAX_WORKERS];
+volatile sig_atomic_t workers_running = 0, at_once = 0;
+
+const int STOPPING[] = {SIGTERM, SIGINT, SIGHUP};
+
+// TERM, INT and HUP kill the workers at once. HUP, or any of them to a shard, then ends the
+// survey as the signal would; INT or TERM stop it after the block under way (runs made here:
+// after their batch, and the same signal again ends it at once).
+void on_signal(int sig) {
+  const int saved = errno;
+  for (int w = 0; w < workers_running; w++) kill(worker_pid[w], SIGKILL);
+  if (sig == SIGHUP || at_once) {
+    for (int w = 0; w < workers_running; w++) waitpid(worker_pid[w], nullptr, 0);
+    raise(sig); // its action is the default now; it comes when this handler returns
+    errno = saved;
+    return;
+  }
+  if (!caught && workers_running == 0) { // runs made here, or none started yet
+    static const char note[] =
+        "\rnuv-survey: stopping when the runs under way end; the same signal again stops at once\n";
+    if (write(STDERR_FILENO, note, sizeof note - 1) < 0) {
+      // nothing to be done about it here
+    }
+  }
+  if (!caught) caught = sig;
+  errno = saved;
+}
 
 const uint64_t MAX_BLOCK = 256; // runs a worker does between two writes
 
@@ -44,8 +80,9 @@ Blocks blocks_for(const Plan &plan) {
           std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), NLANE, MAX_BLOCK)};
 }
 
-// The runs of block b, into out, NLANE at a time in a batch's lanes.
-void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *out) {
+// The runs of block b, into out, NLANE at a time in a batch's lanes: how many ran, fewer than
+// the block's when a signal came (its runs from there are dropped).
+uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *out) {
   static Batch batch;
   for (uint64_t k = 0; k < blocks.length(b); k += NLANE) {
     const int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
@@ -63,9 +100,14 @@ void run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *ou
     for (int l = 0; l < n; l++) {
       static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
       batch_take(&batch, l, before, before2);
-      out[k + uint64_t(l)] = measure_run(before, before2);
+      RunResult &run = out[k + uint64_t(l)];
+      run = measure_run(before, before2);
+      // A final state that is not finite travels as a NaN energy, which the survey refuses.
+      if (!state_finite(unitout)) run.energy = NAN;
     }
+    if (caught) return std::min(k + NLANE, blocks.length(b));
   }
+  return blocks.length(b);
 }
 
 // Reads exactly size bytes; false at an early end of file or an error.
@@ -73,7 +115,7 @@ bool read_all(int fd, void *data, size_t size) {
   for (char *p = static_cast<char *>(data); size > 0;) {
     ssize_t n = read(fd, p, size);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0 || caught) return false;
     p += n, size -= size_t(n);
   }
   return true;
@@ -100,6 +142,7 @@ std::string wait_worker(pid_t pid) {
 }
 
 void stop_workers(Workers *workers) {
+  workers_running = 0;
   for (pid_t p : workers->pid) kill(p, SIGKILL), wait_worker(p);
   for (int fd : workers->fd) close(fd);
   *workers = Workers();
@@ -108,6 +151,7 @@ void stop_workers(Workers *workers) {
 // Starts n workers; stops at the first that cannot start, with the system's reason in *why.
 Workers try_workers(const Plan &plan, int n, std::string *why) {
   Workers workers;
+  const pid_t parent = getpid();
   fflush(nullptr);
   for (int w = 0; w < n; w++) {
     int p[2];
@@ -116,13 +160,27 @@ Workers try_workers(const Plan &plan, int n, std::string *why) {
       break;
     }
     fcntl(p[0], F_SETPIPE_SZ, 1 << 20); // room to run ahead; the default will do too
+    // The signals wait until the worker is stored here and has its own actions.
+    sigset_t stopping, was;
+    sigemptyset(&stopping);
+    for (int sig : STOPPING) sigaddset(&stopping, sig);
+    sigprocmask(SIG_BLOCK, &stopping, &was);
     pid_t child = fork();
     if (child == 0) {
+      // A worker dies with this process however it ends, even before this line (its parent is
+      // then another); a terminal's Ctrl-C is for this process, which stops the workers.
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != parent) _exit(1);
+      signal(SIGTERM, SIG_DFL), signal(SIGHUP, SIG_DFL), signal(SIGINT, SIG_IGN);
+      workers_running = 0;
+      sigprocmask(SIG_SETMASK, &was, nullptr);
       for (int r : workers.fd) close(r);
       close(p[0]);
       work(plan, w, n, p[1]);
     }
     int forked = errno;
+    if (child > 0) worker_pid[w] = child, workers_running = w + 1;
+    sigprocmask(SIG_SETMASK, &was, nullptr);
     close(p[1]);
     if (child < 0) {
       close(p[0]);
@@ -169,6 +227,20 @@ struct Progress {
 
 } // namespace
 
+int survey_signal() {
+  return caught;
+}
+
+void catch_signals(bool shard) {
+  at_once = shard;
+  struct sigaction action = {};
+  action.sa_handler = on_signal;
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  for (int sig : STOPPING) sigaddset(&action.sa_mask, sig);
+  for (int sig : STOPPING) sigaction(sig, &action, nullptr);
+}
+
 Workers start_workers(const Plan &plan, std::string *why) {
   const Blocks blocks = blocks_for(plan);
   const int wanted = int(std::min<uint64_t>(uint64_t(plan.jobs), blocks.count()));
@@ -196,34 +268,40 @@ bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::
   std::vector<RunResult> in(blocks.size);
   int failed = -1;
   bool stopped = false;
-  for (uint64_t b = 0; b < blocks.count() && failed < 0 && !stopped; b++) {
+  for (uint64_t b = 0; b < blocks.count() && failed < 0 && !stopped && !caught; b++) {
+    uint64_t got = blocks.length(b);
     if (n == 0)
-      run_block(plan, blocks, b, in.data());
-    else if (!read_all(workers->fd[b % n], in.data(), blocks.length(b) * sizeof(RunResult))) {
+      got = run_block(plan, blocks, b, in.data());
+    else if (!read_all(workers->fd[b % n], in.data(), got * sizeof(RunResult))) {
       failed = int(b % n);
       break;
     }
     progress.before_rows();
-    stopped = !sink(blocks.begin(b), in.data(), blocks.length(b));
+    stopped = !sink(blocks.begin(b), in.data(), got);
     progress.update(blocks.begin(b) - blocks.first + blocks.length(b), blocks.runs);
   }
   progress.clear();
 
-  // 2. Reap the workers: after a failure or a stop, end the others first.
+  // 2. Reap the workers: after a failure, a stop or a signal, end the others first. A signal is
+  // no failure: the workers were killed for it (one sent to the process group may end a worker
+  // a moment before it comes here, so it is looked at once the failed worker is reaped).
   error->clear();
-  if (failed >= 0) {
-    std::string ended = wait_worker(workers->pid[size_t(failed)]);
+  std::string ended = failed >= 0 ? wait_worker(workers->pid[size_t(failed)]) : "";
+  workers_running = 0;
+  if (caught) stopped = true;
+  if (failed >= 0 && !caught)
     *error = "worker " + std::to_string(failed + 1) + " " +
              (ended.empty() ? "stopped early" : ended) + "; the survey is incomplete";
-  }
   for (size_t w = 0; w < n; w++) {
     if (int(w) == failed) continue;
     if (failed >= 0 || stopped) kill(workers->pid[w], SIGKILL);
-    std::string ended = wait_worker(workers->pid[w]);
+    ended = wait_worker(workers->pid[w]);
     if (!stopped && error->empty() && !ended.empty())
       *error = "worker " + std::to_string(w + 1) + " " + ended;
   }
   for (int fd : workers->fd) close(fd);
   *workers = Workers();
+  // 3. The runs over, a signal ends the survey as it would have without the handler.
+  for (int sig : STOPPING) signal(sig, SIG_DFL);
   return !stopped && error->empty();
 }

@@ -25,6 +25,15 @@ struct Workers {
   std::vector<int> fd;
 };
 
+// From here on TERM, INT and HUP kill the survey's workers at once. HUP, or any of them when
+// shard is true, then ends this process as the signal would. INT or TERM stop run_survey after
+// the block under way (runs made in this process: after their batch; the same signal again ends
+// it at once); survey_signal() then says which came, else 0. Once run_survey has returned, the
+// three have their default actions again. The workers die with this process in any case, even
+// by SIGKILL.
+void catch_signals(bool shard);
+int survey_signal();
+
 // Starts plan.jobs workers, or as many as the system allows; none when fewer than two could
 // start (one worker is no faster than this process), or plan.jobs is 1. When fewer could start
 // than asked, *why says how many and the system's reason.
@@ -34,7 +43,8 @@ Workers start_workers(const Plan &plan, std::string *why);
 using BlockSink = std::function<bool(uint64_t first_run, const RunResult *run, uint64_t count)>;
 
 // Runs the whole plan on the workers and reaps them. False when the sink stopped it (*error
-// empty) or a worker died or failed (*error says which): then the sink has not had every run.
+// empty), a signal came (*error empty, survey_signal() not 0), or a worker died or failed
+// (*error says which): then the sink has not had every run.
 bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::string *error);
 
 #endif

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,18 +37,24 @@ Columns columns_of(const Plan &plan) {
   return {plan.network.c_given, !nuv, nuv ? "" : csv_field(text.substr(prefix.size()))};
 }
 
+// A tour's length: without decimals when every distance of the instance is whole (TSPLIB's),
+// else to six places.
+static std::string length_text(double length) {
+  return fmt(whole_lengths() ? "%.0f" : "%.6f", length);
+}
+
 void print_optimum_line(const Optimum &optimum) {
   const double found = tour_length(optimum.tour);
+  const std::string length = length_text(optimum.length), tour = tour_text(optimum.tour).s;
   if (optimum.exact && within_slack(found, optimum.length))
-    fprintf(rows_out, "optimal tour %s, length %.6f\n", tour_text(optimum.tour).s, optimum.length);
+    fprintf(rows_out, "optimal tour %s, length %s\n", tour.c_str(), length.c_str());
   else if (optimum.exact)
-    fprintf(rows_out, "optimal length %.6f (published); best tour known here %s, length %.6f\n",
-            optimum.length, tour_text(optimum.tour).s, found);
+    fprintf(rows_out, "optimal length %s (published); best tour known here %s, length %s\n",
+            length.c_str(), tour.c_str(), length_text(found).c_str());
   else
     fprintf(rows_out,
-            "best known tour %s, length %.6f (2-opt and Or-opt from 10 starts; ratios are to "
-            "it)\n",
-            tour_text(optimum.tour).s, optimum.length);
+            "best known tour %s, length %s (2-opt and Or-opt from 10 starts; ratios are to it)\n",
+            tour.c_str(), length.c_str());
 }
 
 // The coefficients as typed, right aligned in the summary's columns, C only when chosen.
@@ -57,20 +64,19 @@ static std::string coefficient_columns(const double coef[4], Columns columns) {
   return columns.c ? s + fmt(" %5s", shortest(coef[3]).c_str()) : s;
 }
 
-void print_summary_head(const Optimum &optimum, Columns columns) {
-  print_optimum_line(optimum);
-  fprintf(rows_out, "%s%s %6s %10s %10s %6s  %-17s %6s\n", "Acoef Bcoef Dcoef",
-          columns.c ? "     C" : "", "runs", "valid %", optimum.exact ? "optimal %" : "best %",
-          "mean", "best tour", "ratio");
+// The summary's "best tour" column: a whole tour, every one of N cities being as long, and no
+// narrower than nine cities' 17.
+static int tour_column() {
+  Tour any;
+  for (int j = 0; j < MAXCITY; j++) any.city[j] = j;
+  return std::max(17, int(strlen(tour_text(any).s)));
 }
 
-// A tour's text cut to its column, at a hyphen, with "…" for the rest: the CSV and --tours keep
-// it whole.
-static std::string within_column(const std::string &text) {
-  const size_t COLUMN = 17;
-  if (text.size() <= COLUMN) return text;
-  const size_t cut = text.rfind('-', COLUMN - 2);
-  return text.substr(0, cut + 1) + "\u2026";
+void print_summary_head(const Optimum &optimum, Columns columns) {
+  print_optimum_line(optimum);
+  fprintf(rows_out, "%s%s %6s %10s %10s %6s  %-*s %6s\n", "Acoef Bcoef Dcoef",
+          columns.c ? "     C" : "", "runs", "valid %", optimum.exact ? "optimal %" : "best %",
+          "mean", tour_column(), "best tour", "ratio");
 }
 
 void print_summary_row(const double coef[4], const Tally &tally, Columns columns) {
@@ -79,14 +85,12 @@ void print_summary_row(const double coef[4], const Tally &tally, Columns columns
   if (tally.valid > 0) {
     snprintf(mean, sizeof mean, "%.4f", tally.mean_ratio());
     snprintf(ratio, sizeof ratio, "%.4f", tally.best_ratio);
-    best = within_column(tour_text(tally.best).s);
+    best = tour_text(tally.best).s;
   }
-  size_t shown = 0; // columns: "…" is three bytes and one column
-  for (unsigned char c : best) shown += (c & 0xc0) != 0x80;
-  best += std::string(shown < 17 ? 17 - shown : 0, ' ');
-  fprintf(rows_out, "%s %6llu %s %s %6s  %s %6s\n", coefficient_columns(coef, columns).c_str(),
+  fprintf(rows_out, "%s %6llu %s %s %6s  %-*s %6s\n", coefficient_columns(coef, columns).c_str(),
           (unsigned long long)tally.runs, share_column(tally.valid, tally.runs).c_str(),
-          share_column(tally.optimal, tally.runs).c_str(), mean, best.c_str(), ratio);
+          share_column(tally.optimal, tally.runs).c_str(), mean, tour_column(), best.c_str(),
+          ratio);
 }
 
 void print_csv_head(const Columns &columns) {

@@ -67,7 +67,7 @@ TEST(Activation, TheChosenFlavourIsTheLibrarysTanhBitForBit) {
   choose_activation();
   RecordProperty("activation", activation_text());
   if (activation == ACTIVATION_LIBRARY)
-    GTEST_SKIP() << "this library (build " << library_build_id()
+    GTEST_SKIP() << "skipped: this library (build " << library_build_id()
                  << ") is not one the vector flavours cover: the library's tanh is used";
   Count count;
   {

@@ -262,7 +262,8 @@ TEST(Survey, RunsWithTheWorkersThatCanStartAndWithNoneForOneJob) {
 TEST(Survey, TheSummaryFitsEightyColumnsAndAProgressLineNeverJoinsIt) {
   // On a terminal, through script(1): what each line shows once the terminal has drawn it
   // (its text after the last carriage return) is a row, never the progress line.
-  if (run("script -qfec true /dev/null").status != 0) GTEST_SKIP() << "no terminal can be made";
+  if (run("script -qfec true /dev/null").status != 0)
+    GTEST_SKIP() << "skipped: no terminal can be made (script)";
   Ran r = run("script -qfec '" + std::string(SURVEY) +
               " --jobs 2 --seeds 1:5000 1 1 0.5:1.5:0.5' /dev/null");
   ASSERT_EQ(r.status, 0) << r.err;
