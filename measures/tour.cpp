@@ -30,6 +30,10 @@ bool whole_lengths() {
   return true;
 }
 
+int length_decimals() {
+  return whole_lengths() ? 0 : 6;
+}
+
 Tour canonical_tour(const Tour &tour) {
   int start = 0;
   while (tour.city[start] != 0) start++;

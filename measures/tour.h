@@ -33,6 +33,9 @@ double tour_length(const Tour &tour);
 // that every tour length is one too and is written without decimals.
 bool whole_lengths();
 
+// The decimals a tour's length is written with: 0 when lengths are whole numbers, else 6.
+int length_decimals();
+
 // The same cycle started at city 1, in the direction whose second city has the smaller number,
 // so that rotations and reversals of one cycle compare equal.
 Tour canonical_tour(const Tour &tour);

@@ -40,7 +40,7 @@ Columns columns_of(const Plan &plan) {
 // A tour's length: without decimals when every distance of the instance is whole (TSPLIB's),
 // else to six places.
 static std::string length_text(double length) {
-  return fmt(whole_lengths() ? "%.0f" : "%.6f", length);
+  return fmt("%.*f", length_decimals(), length);
 }
 
 void print_optimum_line(const Optimum &optimum) {

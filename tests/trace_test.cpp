@@ -282,6 +282,21 @@ TEST(Trace, TheNetworkLineSaysEachSettingOnceInAFixedOrder) {
             "network: nuv, 9 cities, rule euler, C 0.5, sweeps 7; ra");
 }
 
+// TSPLIB's published optima (burma14 3323, att48 10628) are whole numbers, and so written;
+// random cities keep six places.
+TEST(Trace, TheOptimumsLengthIsWholeForTsplibAndSixPlacesElse) {
+  auto first = [](const std::string &args) {
+    return lines_of(run(std::string(TRACE) + " --sweeps 2 " + args + " 1 1 1 5").out)[0];
+  };
+  EXPECT_EQ(first("--cities " SOURCE_DIR "/data/tsplib/burma14.tsp"),
+            "network: burma14, 14 cities, rule inplace, sweeps 2; ratios are to the optimal tour, "
+            "length 3323");
+  const std::string att48 = first("--cities " SOURCE_DIR "/data/tsplib/att48.tsp");
+  EXPECT_EQ(att48.substr(att48.rfind(' ') + 1), "10628");
+  const std::string random = first("--cities random:5:1");
+  EXPECT_EQ(random.substr(random.rfind('.')).size(), 7u); // six places
+}
+
 TEST(Trace, TheCsvOfAnotherNetworkBeginsWithItsHeaderAndCarriesTheNetwork) {
   auto rows = lines_of(run(std::string(TRACE) + " --csv --cities random:12:1 1 1 1 5").out);
   ASSERT_EQ(rows.size(), 51u);

@@ -154,7 +154,8 @@ int main(int argc, char **argv) {
   std::string ratios; // what the ratios are to, said by the rows but not by nuv's tables
   if (family_columns && !o.tables) {
     const Optimum optimum = find_optimum();
-    ratios = fmt("; ratios are to the %s tour, length %.6f", optimum_kind(optimum), optimum.length);
+    ratios = fmt("; ratios are to the %s tour, length %.*f", optimum_kind(optimum),
+                 length_decimals(), optimum.length);
   }
   if (!ratios.empty() && !o.csv) printf("%s%s\n", network.c_str(), ratios.c_str());
   if (o.csv)
