@@ -308,7 +308,16 @@ TEST(Lengths, WholeForTsplibSixPlacesForNuvsCities) {
   EXPECT_EQ(lines_of(burma.out)[1].substr(lines_of(burma.out)[1].size() - 13), ", length 3323");
   Ran att = survey("--tours --seeds 1:2 --cities " + DATA + "att48.tsp 1 1 0.2");
   ASSERT_EQ(att.status, 0) << att.err;
-  const std::string line = lines_of(att.out)[1];
+  std::string line = lines_of(att.out)[1];
+  EXPECT_EQ(line.rfind("optimal tour 1-8-38-", 0), 0u) << line; // TSPLIB's own tour
+  EXPECT_EQ(line.substr(line.size() - 14), ", length 10628") << line;
+  // The same cities under another NAME and without their tour file: the published length.
+  const std::string copy = "/tmp/nuv-lengths-" + std::to_string(getpid()) + ".tsp";
+  ASSERT_EQ(run("sed 's/^NAME.*/NAME : copy/' " + DATA + "att48.tsp > " + copy).status, 0);
+  Ran published = survey("--tours --seeds 1:2 --cities " + copy + " 1 1 0.2");
+  unlink(copy.c_str());
+  ASSERT_EQ(published.status, 0) << published.err;
+  line = lines_of(published.out)[1];
   EXPECT_EQ(line.rfind("optimal length 10628 (published); best tour known here ", 0), 0u) << line;
   EXPECT_EQ(line.find('.'), std::string::npos) << line;
   Ran nuv = survey("--seeds 1:2 1 1 1");
