@@ -1,14 +1,14 @@
 #!/bin/sh
-# scripts/run-tests on a small project of its own: a test that passes, two that are skipped
+# scripts/ctest-all on a small project of its own: a test that passes, two that are skipped
 # (status 77, one of them saying why after other output, one giving no reason) and, in a second
 # run, one that fails. The skipped tests are named with their reasons after ctest's report, and
 # the script ends with ctest's status.
-#   usage: run_tests_test.sh RUN_TESTS_SCRIPT
+#   usage: ctest_all_test.sh CTEST_ALL_SCRIPT
 set -u
 script=$1
 { command -v cmake && command -v ctest; } >/dev/null 2>&1 ||
   { echo "skipped: no cmake or ctest"; exit 77; }
-dir=$(mktemp -d /tmp/nuv-run-tests-XXXXXX)
+dir=$(mktemp -d /tmp/nuv-ctest-all-XXXXXX)
 trap 'rm -rf "$dir"' EXIT
 failed=0
 fail() { echo "FAILED: $1"; failed=$((failed + 1)); }
@@ -47,5 +47,5 @@ status=$?
 echo "$out" | grep -q "^broken$" || fail "the failing test's output is not shown"
 echo "$out" | grep -qxF "  Tool.Missing: no frobnicator (Debian: frob)" || fail "no reason after a failure"
 
-[ $failed = 0 ] && echo "run-tests: skipped tests named with their reasons, ctest's status kept"
+[ $failed = 0 ] && echo "ctest-all: skipped tests named with their reasons, ctest's status kept"
 [ $failed = 0 ]
