@@ -140,7 +140,7 @@ function unitsOf(block) {
           .split('\n');
   check(
       (await text('survey-head')).split('\n')[0] === eil51[1] &&
-          eil51[1].startsWith('optimal tour ') && eil51[1].endsWith(', length 426.000000'),
+          eil51[1].startsWith('optimal tour ') && eil51[1].endsWith(', length 426'),
       `the seeds panel's optimum line for eil51: ${await text('survey-head')} against ${eil51[1]}`);
   check((await text('survey')) === eil51[eil51.length - 1],
         `the seeds panel's row for eil51: ${await text('survey')}`);
