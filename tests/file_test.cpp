@@ -2,6 +2,7 @@
 // for the rules, through nuv-survey for the paths a user gives it.
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/socket.h>
@@ -126,6 +127,15 @@ pid_t start(const std::vector<std::string> &argv) {
   return pid;
 }
 
+// Where the kernel has process pid waiting (its wchan): "wait_for_partner" while it opens a FIFO
+// that has no reader.
+std::string waiting_on(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/wchan");
+  std::string where;
+  std::getline(in, where);
+  return where;
+}
+
 TEST_F(File, ASignalEndsAToolWaitingOnAFifo) {
   // No reader ever comes: the tool waits to open the FIFO, and a signal must still end it, by
   // that signal, leaving the FIFO as it was and no temporary file.
@@ -136,7 +146,10 @@ TEST_F(File, ASignalEndsAToolWaitingOnAFifo) {
                              {SURVEY, "--seeds", "1:20", "--svg", fifo, "1", "1", "1"}}) {
       pid_t pid = start(argv);
       ASSERT_GT(pid, 0);
-      usleep(200000); // most likely waiting by now; a signal before that ends it all the same
+      // Until the kernel says it waits for the FIFO's reader: a survey's runs end first, and a
+      // signal during them stops the survey its own way. At most about 30 s.
+      for (int tries = 0; tries < 3000 && waiting_on(pid) != "wait_for_partner"; tries++)
+        usleep(10000);
       kill(pid, sig);
       int status;
       ASSERT_EQ(waitpid(pid, &status, 0), pid);
