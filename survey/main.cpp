@@ -1,7 +1,7 @@
 // nuv-survey: runs a network of the family (nuv's by default) over many seeds and coefficient
 // sets, decodes the final states and rates their tours against the optimum; or runs one shard of
 // such a survey into a file; or merges shards into what the whole survey prints. main reads as
-// the survey's steps; the runs and workers are in runs.cpp, the rows in tally.cpp, the pictures
+// the survey's steps; the runs and workers are in runs.cpp, the rows in rows.cpp, the pictures
 // in pictures.cpp, the shards in shards.cpp.
 #include <cmath>
 #include <csignal>
@@ -15,10 +15,10 @@
 #include "file.h"
 #include "pictures.h"
 #include "plan.h"
+#include "rows.h"
 #include "runs.h"
 #include "shards.h"
 #include "stream.h"
-#include "tally.h"
 #include "tour.h"
 
 // Reads a plan from words, after the program's name.
@@ -62,9 +62,9 @@ static std::string run_name(const double coef[4], uint32_t seed, Columns columns
 }
 
 // A survey stopped by INT or TERM (HUP, or a shard, end as the signal would): the summary's
-// rows of the runs finished stand, with the triple under way's (partial_row) and a line saying
-// it is partial; CSV and --tours rows stand as printed. Standard error says how to run a survey
-// that can be stopped. The status is 128 + the signal.
+// rows of the runs finished stand, with the coefficient set under way's (partial_row) and a line
+// saying it is partial; CSV and --tours rows stand as printed. Standard error says how to run a
+// survey that can be stopped. The status is 128 + the signal.
 template <typename Row>
 static int interrupted(const Plan &plan, uint64_t done, const Row &partial_row) {
   const int sig = survey_signal();
@@ -166,21 +166,21 @@ int main(int argc, char **argv) {
     print_summary_head(optimum, columns);
 
   // 5. The runs, block by block in order: a CSV row each, or a summary row or the outcome rows
-  // per triple; the picture keeps each triple's tally. Output that fails, or a run whose state
-  // or energy is not finite, stops the survey at once.
+  // per coefficient set; the picture keeps each set's tally. Output that fails, or a run whose
+  // state or energy is not finite, stops the survey at once.
   double coef[NCOEF];
   uint64_t current = UINT64_MAX, done = 0;
-  bool set_open = false; // the triple under way has runs and no row yet
+  bool set_open = false; // the coefficient set under way has runs and no row yet
   Tally tally;
   Outcomes outcomes;
   std::vector<Tally> tallies;
   std::string output_error;
-  const BlockSink sink = [&](uint64_t first, const RunResult *run, uint64_t count) {
+  const RunSink sink = [&](uint64_t first, const RunResult *run, uint64_t count) {
     for (uint64_t k = 0; k < count; k++) {
-      const uint64_t triple = run_triple(plan, first + k);
+      const uint64_t set = run_set(plan, first + k);
       const uint32_t seed = run_seed(plan, first + k);
-      if (triple != current) {
-        current = triple, triple_values(plan, triple, coef);
+      if (set != current) {
+        current = set, set_values(plan, set, coef);
         tally = Tally(), outcomes = Outcomes();
       }
       if (!std::isfinite(run[k].energy)) {

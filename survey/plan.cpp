@@ -123,7 +123,7 @@ static bool expand(const Range &range, std::vector<double> *values, std::string 
   return error->empty();
 }
 
-static bool read_seeds(const std::string &text, Plan *plan, std::string *error) {
+static bool read_seed_range(const std::string &text, Plan *plan, std::string *error) {
   size_t colon = text.find(':');
   uint64_t first, last;
   if (colon == std::string::npos || !read_whole(text.substr(0, colon), UINT32_MAX, &first) ||
@@ -146,7 +146,7 @@ static void read_option(const std::string &name, const std::string &value, Plan 
                         std::string *error) {
   uint64_t jobs;
   if (name == "--seeds") {
-    read_seeds(value, plan, error);
+    read_seed_range(value, plan, error);
   } else if (name == "--jobs") {
     if (read_whole(value, 256, &jobs) && jobs >= 1)
       plan->jobs = int(jobs);
@@ -303,7 +303,7 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   return error->empty() ? PLAN_OK : PLAN_BAD;
 }
 
-uint64_t triple_count(const Plan &plan) {
+uint64_t set_count(const Plan &plan) {
   return uint64_t(plan.coef[0].size()) * plan.coef[1].size() * plan.coef[2].size() *
          plan.coef[3].size();
 }
@@ -313,10 +313,10 @@ uint64_t seed_count(const Plan &plan) {
 }
 
 uint64_t run_count(const Plan &plan) {
-  return triple_count(plan) * seed_count(plan); // checked when the plan was read
+  return set_count(plan) * seed_count(plan); // checked when the plan was read
 }
 
-void triple_values(const Plan &plan, uint64_t t, double value[NCOEF]) {
+void set_values(const Plan &plan, uint64_t t, double value[NCOEF]) {
   for (int c = NCOEF - 1; c >= 0; c--) {
     const size_t count = plan.coef[c].size();
     value[c] = plan.coef[c][t % count];
