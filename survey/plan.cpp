@@ -1,5 +1,6 @@
 // Reading the survey's command line. Every value is checked before any run; a coefficient is a
-// finite number or a range FROM:TO:STEP, seeds are FIRST:LAST in 0 ... 4294967295.
+// finite number or a range FROM:TO:STEP, seeds are FIRST:LAST in 0 ... 4294967295. Start at
+// read_plan, which reads as its steps.
 #include "plan.h"
 
 #include <algorithm>

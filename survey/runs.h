@@ -1,5 +1,6 @@
-// Running the survey: one run is nuv's schedule for one seed, and the runs of a survey are
-// shared out over worker processes, or run in this one, and handed back in order.
+// Running the survey: one run is the network's schedule (nuv's by default) for one coefficient
+// set and one seed, and the runs of a survey are shared out over worker processes, or run in
+// this one, and handed back in order to a RunSink.
 #ifndef NUV_SURVEY_RUNS_H
 #define NUV_SURVEY_RUNS_H
 

@@ -1,4 +1,5 @@
-// Shard files: their head and end lines, and the checks of a merge. Start at check_shards.
+// Shard files: their head and end lines, the instance's digest, and the checks of a merge, whose
+// last reads every row again and hands the runs on to a RunSink. Start at check_shards.
 #include "shards.h"
 
 #include <algorithm>
