@@ -1,4 +1,4 @@
-/* The activation of a batch's lanes8: the C library's tanh, bit for bit, either called lane by
+/* The activation of a batch's lanes: the C library's tanh, bit for bit, either called lane by
  * lane or computed in the vector itself, lane by lane the library's own algorithm in the
  * library's order (GNU libc 2.36: tanh from expm1 of 2|x|). The library runs one of two builds of
  * expm1, one compiled with fused multiply-adds and one without, whose last bits differ; the

@@ -13,12 +13,20 @@ namespace {
 #pragma GCC diagnostic ignored "-Wpsabi"
 
 /* The vectors tanh is computed in: eight doubles, an AVX-512 register or two of AVX2, so that
- * every operation has its instruction; a batch's lanes8 are taken in halves. */
+ * every operation has its instruction; a batch's lanes (sixteen) are taken in halves. */
 enum { WIDTH = 8 };
 typedef double lanes8 __attribute__((vector_size(WIDTH * sizeof(double))));
 typedef long long lane_ints __attribute__((vector_size(WIDTH * sizeof(long long))));
 typedef unsigned long long lane_bits __attribute__((vector_size(WIDTH * sizeof(long long))));
 typedef int lane_int32 __attribute__((vector_size(WIDTH * sizeof(int))));
+
+/* The thresholds the library compares with: the high 32 bits of a double, sign cleared. */
+const long long HALF_LN2_HIGH = 0x3fd62e42;       // 0.5 ln 2 ~ 0.3466: expm1 reduces above it
+const long long THREE_HALF_LN2_HIGH = 0x3FF0A2B2; // 1.5 ln 2 ~ 1.0397: k = +-1 below it
+const long long ONE_HIGH = 0x3ff00000;            // 1: tanh from expm1(2|x|) from here on
+const long long TWENTY_TWO_HIGH = 0x40360000;     // 22: tanh is +-(1 - tiny) from here on
+const long long TINY_HIGH = 0x3c800000;           // 2^-55: tanh is x(1 + x) below it
+const long long NOT_FINITE_HIGH = 0x7ff00000;     // infinities and NaNs from here on
 
 /* v in every lane. */
 __attribute__((always_inline)) inline lanes8 splat(double v) {
@@ -38,7 +46,7 @@ __attribute__((always_inline)) inline lanes8 mul_add(const lanes8 &a, const lane
 
 /* expm1(y) for the arguments tanh gives it, y = 2|x| in [2, 44) or -2|x| in (-2, -2^-54]: the
  * library's reduction to r = y - k ln 2, its polynomial and its reconstruction, each branch a
- * select. Other lanes8 hold values that are not used. */
+ * select. Other lanes hold values that are not used. */
 template <bool FUSED>
 __attribute__((always_inline)) inline lanes8 expm1_lanes(const lanes8 &y) {
   const double ln2_hi = 6.93147180369123816490e-01, ln2_lo = 1.90821492927058770002e-10,
@@ -48,7 +56,7 @@ __attribute__((always_inline)) inline lanes8 expm1_lanes(const lanes8 &y) {
   const lanes8 one = splat(1.0);
   const lane_ints hy = (lane_ints)((lane_bits)y >> 32) & 0x7fffffff;
   const lane_ints negative = y < 0;
-  const lane_ints reduced = hy > 0x3fd62e42, near = reduced & (hy < 0x3FF0A2B2),
+  const lane_ints reduced = hy > HALF_LN2_HIGH, near = reduced & (hy < THREE_HALF_LN2_HIGH),
                   general = reduced & ~near;
   // k and the reduction: k = +-1 near ln 2, else the nearest integer to y / ln 2.
   lanes8 kf = invln2 * y + (negative ? splat(-0.5) : splat(0.5));
@@ -87,7 +95,7 @@ __attribute__((always_inline)) inline lanes8 expm1_lanes(const lanes8 &y) {
   const lanes8 far = (lanes8)((lane_bits)(one - (ek - x)) + shift) - one;
   const lane_ints ks = ((k >= 0) & (k < 20)) ? k : none;
   const lanes8 below20 =
-      (lanes8)((0x3ff00000LL - (lane_ints)((lane_bits)(none + 0x200000LL) >> (lane_bits)ks)) << 32);
+      (lanes8)((ONE_HIGH - (lane_ints)((lane_bits)(none + 0x200000LL) >> (lane_bits)ks)) << 32);
   const lanes8 mid = (lanes8)((lane_bits)(below20 - (ek - x)) + shift);
   const lane_ints k20 = ((k >= 20) & (k < 1023)) ? k : none + 20;
   const lanes8 at20 = (lanes8)(((0x3ffLL - k20) << 20) << 32);
@@ -109,17 +117,17 @@ __attribute__((always_inline)) inline lanes8 tanh8(const lanes8 &x) {
   const lane_ints positive = (lane_ints)x >= 0, ix = (lane_ints)((lane_bits)x >> 32) & 0x7fffffff;
   const lane_ints low = (lane_ints)x & 0xffffffff;
   const lanes8 ax = (lanes8)((lane_bits)x & 0x7fffffffffffffffULL);
-  const lane_ints big = ix >= 0x3ff00000;
+  const lane_ints big = ix >= ONE_HIGH;
   const lanes8 t = expm1_lanes<FUSED>(big ? ax + ax : ax * -2.0);
   const lanes8 z = big ? one - two / (t + two) : -t / (t + two);
   const lanes8 signed_z = positive ? z : -z;
   const lanes8 beyond = positive ? one - 1.0e-300 : -(one - 1.0e-300);
   const lanes8 special = positive ? one / x + one : one / x - one;
-  return ix >= 0x7ff00000   ? special
-         : ix >= 0x40360000 ? beyond
-         : (ix | low) == 0  ? x
-         : ix < 0x3c800000  ? (one + x) * x
-                            : signed_z;
+  return ix >= NOT_FINITE_HIGH   ? special
+         : ix >= TWENTY_TWO_HIGH ? beyond
+         : (ix | low) == 0       ? x
+         : ix < TINY_HIGH        ? (one + x) * x
+                                 : signed_z;
 }
 
 /* tanh of every lane of a batch's vector, in halves. */

@@ -1,7 +1,7 @@
 // nuv-survey: runs a network of the family (nuv's by default) over many seeds and coefficient
 // sets, decodes the final states and rates their tours against the optimum; or runs one shard of
 // such a survey into a file; or merges shards into what the whole survey prints. main reads as
-// the survey's steps; the runs and workers are in runs.cpp, the rows in tally.cpp, the pictures
+// the survey's steps; the runs and workers are in runs.cpp, the rows in rows.cpp, the pictures
 // in pictures.cpp, the shards in shards.cpp.
 #include <cmath>
 #include <csignal>
@@ -15,10 +15,10 @@
 #include "file.h"
 #include "pictures.h"
 #include "plan.h"
+#include "rows.h"
 #include "runs.h"
 #include "shards.h"
 #include "stream.h"
-#include "tally.h"
 #include "tour.h"
 
 // Reads a plan from words, after the program's name.
@@ -61,17 +61,78 @@ static std::string run_name(const double coef[4], uint32_t seed, Columns columns
          (columns.c ? " C=" + shortest(coef[3]) : "") + " seed " + std::to_string(seed);
 }
 
+// What the rows need as the runs come in order, and what they leave: the coefficient set under
+// way with its tally and outcomes, the runs done, each finished set's tally for the picture, and
+// why the output stopped.
+struct Output {
+  const Plan &plan;
+  const Optimum &optimum;
+  const Columns columns;
+  double coef[NCOEF] = {0, 0, 0, 0};
+  uint64_t current = UINT64_MAX, done = 0;
+  bool set_open = false; // the coefficient set under way has runs and no row yet
+  Tally tally;
+  Outcomes outcomes;
+  std::vector<Tally> tallies;
+  std::string error;
+
+  Output(const Plan &plan, const Optimum &optimum, Columns columns)
+      : plan(plan), optimum(optimum), columns(columns) {}
+};
+
+// A set's rows once its last seed has run: the outcome rows, or the summary row unless CSV;
+// the picture keeps its tally.
+static void end_set(Output *out) {
+  if (out->plan.tours)
+    print_outcome_rows(out->coef, out->outcomes, out->optimum, out->plan.csv, out->columns);
+  else if (!out->plan.csv)
+    print_summary_row(out->coef, out->tally, out->columns);
+  if (!out->plan.svg.empty()) out->tallies.push_back(out->tally);
+}
+
+// Run r: a CSV row (unless --tours), added to its set's tally and outcomes, and the set ended at
+// its last seed. False, with out->error, for a run whose state or energy is not finite.
+static bool add_run(Output *out, uint64_t r, const RunResult &run) {
+  const Plan &plan = out->plan;
+  const uint64_t set = run_set(plan, r);
+  const uint32_t seed = run_seed(plan, r);
+  if (set != out->current) {
+    out->current = set, set_values(plan, set, out->coef);
+    out->tally = Tally(), out->outcomes = Outcomes();
+  }
+  if (!std::isfinite(run.energy)) {
+    out->error = "the run of " + run_name(out->coef, seed, out->columns) +
+                 " ended in a state or energy that is not finite (a step too long for the rule, "
+                 "or coefficients too large?)";
+    return false;
+  }
+  if (plan.csv && !plan.tours) print_csv_row(out->coef, seed, run, out->optimum, out->columns);
+  out->tally.add(run, out->optimum);
+  if (plan.tours) out->outcomes.add(run);
+  out->done++, out->set_open = seed != plan.last_seed;
+  if (!out->set_open) end_set(out);
+  return true;
+}
+
+// A block of runs in order; false, with out->error, at a run that is not finite or output that
+// fails (a shard's rows are in memory until the end).
+static bool add_block(Output *out, uint64_t first, const RunResult *run, uint64_t count) {
+  for (uint64_t k = 0; k < count; k++)
+    if (!add_run(out, first + k, run[k])) return false;
+  return out->plan.shards || stdout_ok(&out->error);
+}
+
 // A survey stopped by INT or TERM (HUP, or a shard, end as the signal would): the summary's
-// rows of the runs finished stand, with the triple under way's (partial_row) and a line saying
-// it is partial; CSV and --tours rows stand as printed. Standard error says how to run a survey
-// that can be stopped. The status is 128 + the signal.
-template <typename Row>
-static int interrupted(const Plan &plan, uint64_t done, const Row &partial_row) {
+// rows of the runs finished stand, with the coefficient set under way's and a line saying it is
+// partial; CSV and --tours rows stand as printed. Standard error says how to run a survey that
+// can be stopped. The status is 128 + the signal.
+static int interrupted(const Output &out) {
+  const Plan &plan = out.plan;
   const int sig = survey_signal();
   const uint64_t total = plan.end_run - plan.first_run;
-  const std::string runs = grouped(done) + " of " + grouped(total) + " runs";
+  const std::string runs = grouped(out.done) + " of " + grouped(total) + " runs";
   if (!plan.csv && !plan.tours) {
-    partial_row();
+    if (out.set_open) print_summary_row(out.coef, out.tally, out.columns);
     printf("partial: %s, interrupted\n", runs.c_str());
   }
   std::string error;
@@ -83,6 +144,53 @@ static int interrupted(const Plan &plan, uint64_t done, const Row &partial_row) 
                 "; a survey run in shards can be stopped and taken up again: --shard K/M -o FILE "
                 "for each K, then --merge FILES");
   return 128 + sig;
+}
+
+// A merge's plan, read from its shards' heads and checked: its cities are the shards', and the
+// shards hold every run of it once, each row the plan's. *plan becomes the shards' plan with the
+// merge's views; *optimum is its cities'. False with *error, the reason to refuse.
+static bool read_merge(Plan *plan, std::vector<Shard> *shards, Optimum *optimum,
+                       std::string *error) {
+  Plan merged;
+  std::vector<std::string> words;
+  if (!check_shards(plan->files, plan->plan_text, shards, &words, error) ||
+      !plan_of_words(words, *plan, &merged, error))
+    return false;
+  if (!check_cities_file(merged, error) || !set_up_network(&merged.network, error)) {
+    const Shard &first = (*shards)[0];
+    *error = "the cities of " + (first.whole_csv ? "--plan" : "the plan in " + quoted(first.file)) +
+             ": " + *error;
+    return false;
+  }
+  if (!check_instance(merged, *shards, error) || !check_tiling(merged, shards, error)) return false;
+  *optimum = find_optimum();
+  if (!read_shards(merged, *shards, *optimum, nullptr, error)) return false;
+  merged.merge = true, merged.files = plan->files;
+  *plan = merged;
+  return true;
+}
+
+// The head of the output: what network it is unless nuv's (not in CSV), then the rows' header.
+static void print_head(const Plan &plan, const Optimum &optimum, const Columns &columns,
+                       const std::string &network) {
+  if (!plan.shards && columns.motion && !plan.csv) printf("%s\n", network.c_str());
+  if (plan.tours)
+    print_outcomes_head(optimum, plan.csv, columns);
+  else if (plan.csv)
+    print_csv_head(columns);
+  else
+    print_summary_head(optimum, columns);
+}
+
+// A shard's file, whole, from the rows kept in memory (*rows and *size are the memory stream's,
+// set when it closes): to -o's file, or standard output.
+static bool write_shard(const Plan &plan, char **rows, size_t *size, std::string *error) {
+  fclose(rows_out);
+  rows_out = stdout;
+  const std::string text = shard_file(plan, std::string(*rows, *size));
+  free(*rows);
+  if (plan.output.empty()) return fputs(text.c_str(), stdout), true;
+  return write_whole(plan.output, text, error);
 }
 
 int main(int argc, char **argv) {
@@ -109,26 +217,9 @@ int main(int argc, char **argv) {
   }
   std::vector<Shard> shards;
   Optimum merged_optimum{};
-  if (plan.merge) {
-    Plan merged;
-    std::vector<std::string> words;
-    if (!check_shards(plan.files, plan.plan_text, &shards, &words, &error) ||
-        !plan_of_words(words, plan, &merged, &error))
-      return report(2, error);
-    if (!check_cities_file(merged, &error) || !set_up_network(&merged.network, &error))
-      return report(2,
-                    "the cities of " +
-                        (shards[0].whole_csv ? "--plan" : "the plan in " + quoted(shards[0].file)) +
-                        ": " + error);
-    if (!check_instance(merged, shards, &error) || !check_tiling(merged, &shards, &error))
-      return report(2, error);
-    merged_optimum = find_optimum();
-    if (!read_shards(merged, shards, merged_optimum, nullptr, &error)) return report(2, error);
-    merged.merge = true, merged.files = plan.files;
-    plan = merged;
-  } else if (!set_up_network(&plan.network, &error)) {
+  if (plan.merge ? !read_merge(&plan, &shards, &merged_optimum, &error)
+                 : !set_up_network(&plan.network, &error))
     return report(2, error);
-  }
 
   // 2. The files it will write can be written, or nothing runs.
   if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
@@ -145,91 +236,36 @@ int main(int argc, char **argv) {
                   (workers.pid.empty() ? "in this process"
                                        : "with " + std::to_string(workers.pid.size())));
 
-  // 4. The optimum, and the head of the output: a shard's plan, else what network it is unless
-  // nuv's. A shard's rows go to memory, to be written whole.
+  // 4. The optimum, and the head of the output. A shard's rows go to memory, as CSV, to be
+  // written whole.
   const Optimum optimum = plan.merge ? merged_optimum : find_optimum();
   const Columns columns = columns_of(plan);
   const std::string network = network_text(plan.network);
-  char *shard_text = nullptr;
+  char *shard_rows = nullptr;
   size_t shard_size = 0;
-  if (plan.shards) {
-    plan.csv = true;
-    rows_out = open_memstream(&shard_text, &shard_size);
-  } else if (columns.motion && !plan.csv) {
-    printf("%s\n", network.c_str());
-  }
-  if (plan.tours)
-    print_outcomes_head(optimum, plan.csv, columns);
-  else if (plan.csv)
-    print_csv_head(columns);
-  else
-    print_summary_head(optimum, columns);
+  if (plan.shards) plan.csv = true, rows_out = open_memstream(&shard_rows, &shard_size);
+  print_head(plan, optimum, columns, network);
 
-  // 5. The runs, block by block in order: a CSV row each, or a summary row or the outcome rows
-  // per triple; the picture keeps each triple's tally. Output that fails, or a run whose state
-  // or energy is not finite, stops the survey at once.
-  double coef[NCOEF];
-  uint64_t current = UINT64_MAX, done = 0;
-  bool set_open = false; // the triple under way has runs and no row yet
-  Tally tally;
-  Outcomes outcomes;
-  std::vector<Tally> tallies;
-  std::string output_error;
-  const BlockSink sink = [&](uint64_t first, const RunResult *run, uint64_t count) {
-    for (uint64_t k = 0; k < count; k++) {
-      const uint64_t triple = run_triple(plan, first + k);
-      const uint32_t seed = run_seed(plan, first + k);
-      if (triple != current) {
-        current = triple, triple_values(plan, triple, coef);
-        tally = Tally(), outcomes = Outcomes();
-      }
-      if (!std::isfinite(run[k].energy)) {
-        output_error = "the run of " + run_name(coef, seed, columns) +
-                       " ended in a state or energy that is not finite (a step too long for the "
-                       "rule, or coefficients too large?)";
-        return false;
-      }
-      if (plan.csv && !plan.tours) print_csv_row(coef, seed, run[k], optimum, columns);
-      tally.add(run[k], optimum);
-      if (plan.tours) outcomes.add(run[k]);
-      done++, set_open = seed != plan.last_seed;
-      if (set_open) continue;
-      if (plan.tours)
-        print_outcome_rows(coef, outcomes, optimum, plan.csv, columns);
-      else if (!plan.csv)
-        print_summary_row(coef, tally, columns);
-      if (!plan.svg.empty()) tallies.push_back(tally);
-    }
-    return plan.shards || stdout_ok(&output_error);
+  // 5. The runs, block by block in order, into the rows (add_block). Output that fails, or a run
+  // whose state or energy is not finite, stops the survey at once.
+  Output out{plan, optimum, columns};
+  const RunSink sink = [&out](uint64_t first, const RunResult *run, uint64_t count) {
+    return add_block(&out, first, run, count);
   };
   if (plan.merge) {
     if (!read_shards(plan, shards, optimum, &sink, &error))
-      return error.empty() ? report(1, output_error) : report(2, error);
+      return error.empty() ? report(1, out.error) : report(2, error);
   } else if (!run_survey(plan, &workers, sink, &error)) {
-    if (error.empty() && output_error.empty() && survey_signal() != 0)
-      return interrupted(plan, done, [&] {
-        if (set_open) print_summary_row(coef, tally, columns);
-      });
-    return report(1, error.empty() ? output_error : error);
+    if (error.empty() && out.error.empty() && survey_signal() != 0) return interrupted(out);
+    return report(1, error.empty() ? out.error : error);
   }
 
   // 6. A shard's file, whole; the picture, whole; and everything written, or a failure.
-  if (plan.shards) {
-    fclose(rows_out);
-    rows_out = stdout;
-    std::string text(shard_text, shard_size);
-    free(shard_text);
-    text = shard_file(plan, text);
-    if (plan.output.empty()) {
-      fputs(text.c_str(), stdout);
-    } else if (!write_whole(plan.output, text, &error)) {
-      return report(1, error);
-    }
-  }
+  if (plan.shards && !write_shard(plan, &shard_rows, &shard_size, &error)) return report(1, error);
   const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv) +
                               (columns.motion ? "; " + network : "");
   if (!plan.svg.empty() &&
-      !write_whole(plan.svg, survey_svg(plan, tallies, optimum, made_by), &error))
+      !write_whole(plan.svg, survey_svg(plan, out.tallies, optimum, made_by), &error))
     return report(1, error);
   return stdout_ok(&error) ? 0 : report(1, error);
 }

@@ -1,5 +1,5 @@
-// Drawing a survey: for one triple a map, for one ranging coefficient a chart of the measure
-// against it, for two a heatmap with the outer coefficient upward and the inner one across.
+// Drawing a survey: for one coefficient set a map, for one ranging coefficient a chart of the
+// measure against it, for two a heatmap with the outer coefficient upward and the inner one across.
 // Start at survey_svg; what each measure shows is in measure_value and its neighbours.
 #include "pictures.h"
 

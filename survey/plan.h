@@ -1,5 +1,6 @@
 // The survey's plan, read from its command line: the values of each coefficient, the seeds,
-// the number of workers and what to write. Every run of the survey is one (triple, seed).
+// the number of workers and what to write. Every run of the survey is one (coefficient set,
+// seed).
 #ifndef NUV_SURVEY_PLAN_H
 #define NUV_SURVEY_PLAN_H
 
@@ -44,13 +45,13 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error);
 // The usage text for --help.
 extern const char USAGE[];
 
-// Counting: coefficient sets ("triples", C with them) in Acoef-outermost order, seeds per
-// triple, and all runs.
-uint64_t triple_count(const Plan &plan);
+// Counting: coefficient sets (Acoef, Bcoef, Dcoef and C) in Acoef-outermost order, seeds per
+// set, and all runs.
+uint64_t set_count(const Plan &plan);
 uint64_t seed_count(const Plan &plan);
 uint64_t run_count(const Plan &plan);
 
-// The coefficient values of triple t: Acoef, Bcoef, Dcoef, C.
-void triple_values(const Plan &plan, uint64_t t, double value[NCOEF]);
+// The coefficient values of set t: Acoef, Bcoef, Dcoef, C.
+void set_values(const Plan &plan, uint64_t t, double value[NCOEF]);
 
 #endif

@@ -20,7 +20,7 @@
 #include "file.h"
 #include "network.h"
 
-uint64_t run_triple(const Plan &plan, uint64_t r) {
+uint64_t run_set(const Plan &plan, uint64_t r) {
   return r / seed_count(plan);
 }
 uint32_t run_seed(const Plan &plan, uint64_t r) {
@@ -93,7 +93,7 @@ uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult
         batch_idle(&batch, l);
         continue;
       }
-      triple_values(plan, run_triple(plan, r), value);
+      set_values(plan, run_set(plan, r), value);
       batch_start(&batch, l, value, run_seed(plan, r));
     }
     batch_sweeps(&batch);
@@ -259,7 +259,7 @@ Workers start_workers(const Plan &plan, std::string *why) {
   return Workers();
 }
 
-bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::string *error) {
+bool run_survey(const Plan &plan, Workers *workers, const RunSink &sink, std::string *error) {
   const Blocks blocks = blocks_for(plan);
   const size_t n = workers->pid.size();
 

@@ -1,5 +1,6 @@
-// Running the survey: one run is nuv's schedule for one seed, and the runs of a survey are
-// shared out over worker processes, or run in this one, and handed back in order.
+// Running the survey: one run is the network's schedule (nuv's by default) for one coefficient
+// set and one seed, and the runs of a survey are shared out over worker processes, or run in
+// this one, and handed back in order to a RunSink.
 #ifndef NUV_SURVEY_RUNS_H
 #define NUV_SURVEY_RUNS_H
 
@@ -14,8 +15,8 @@
 #include "state.h"
 #include "tour.h"
 
-// Run r of the survey: its triple (in triple_values' order) and its seed.
-uint64_t run_triple(const Plan &plan, uint64_t r);
+// Run r of the survey: its coefficient set (in set_values' order) and its seed.
+uint64_t run_set(const Plan &plan, uint64_t r);
 uint32_t run_seed(const Plan &plan, uint64_t r);
 
 // The worker processes of a survey, each with the read end of its pipe; none runs the survey in
@@ -39,12 +40,13 @@ int survey_signal();
 // than asked, *why says how many and the system's reason.
 Workers start_workers(const Plan &plan, std::string *why);
 
-// Given each block of results in the survey's order; false stops the survey.
-using BlockSink = std::function<bool(uint64_t first_run, const RunResult *run, uint64_t count)>;
+// Given each block of run results in the survey's order (by run_survey, or read_shards from a
+// merge's files); false stops the survey.
+using RunSink = std::function<bool(uint64_t first_run, const RunResult *runs, uint64_t count)>;
 
 // Runs the whole plan on the workers and reaps them. False when the sink stopped it (*error
 // empty), a signal came (*error empty, survey_signal() not 0), or a worker died or failed
 // (*error says which): then the sink has not had every run.
-bool run_survey(const Plan &plan, Workers *workers, const BlockSink &sink, std::string *error);
+bool run_survey(const Plan &plan, Workers *workers, const RunSink &sink, std::string *error);
 
 #endif

@@ -1,4 +1,5 @@
-// Shard files: their head and end lines, and the checks of a merge. Start at check_shards.
+// Shard files: their head and end lines, the instance's digest, and the checks of a merge, whose
+// last reads every row again and hands the runs on to a RunSink. Start at check_shards.
 #include "shards.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@
 
 #include "args.h"
 #include "network.h"
-#include "tally.h"
+#include "rows.h"
 
 namespace {
 
@@ -415,14 +416,14 @@ bool check_tiling(const Plan &plan, std::vector<Shard> *shards, std::string *err
 }
 
 bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optimum &optimum,
-                 const RunHand *hand, std::string *error) {
+                 const RunSink *sink, std::string *error) {
   error->clear();
   const std::string head = csv_head(plan);
   const Columns columns = columns_of(plan);
   const size_t count = (columns.c ? 4 : 3) + 9 + (columns.motion ? 2 : 0);
   std::vector<RunResult> block;
-  uint64_t triple = UINT64_MAX;
-  std::string coefficients; // the current triple's fields
+  uint64_t set = UINT64_MAX;
+  std::string coefficients; // the current coefficient set's fields
   for (const Shard &s : shards) {
     FILE *in = open_regular(s.file, error);
     if (!in) return false;
@@ -440,9 +441,9 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optim
     for (uint64_t run = s.first; ok && run < s.end; run++) {
       if (!(ok = need_line(&r, &line, error))) break;
       hash = fnv1a_line(hash, line);
-      if (run_triple(plan, run) != triple) {
+      if (run_set(plan, run) != set) {
         double coef[NCOEF];
-        triple_values(plan, triple = run_triple(plan, run), coef);
+        set_values(plan, set = run_set(plan, run), coef);
         coefficients = csv_coefficients(coef, columns);
       }
       RunResult result;
@@ -455,10 +456,10 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optim
                   error);
         break;
       }
-      if (!hand) continue;
+      if (!sink) continue;
       block.push_back(result);
       if (block.size() == 256 || run + 1 == s.end) {
-        ok = (*hand)(run + 1 - block.size(), block.data(), block.size());
+        ok = (*sink)(run + 1 - block.size(), block.data(), block.size());
         block.clear();
       }
     }

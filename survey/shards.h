@@ -55,10 +55,9 @@ bool check_tiling(const Plan &plan, std::vector<Shard> *shards, std::string *err
 
 // Reads the runs of each shard in turn and hands them on in blocks, in run order, each row
 // checked to be the plan's run (its coefficients and seed) as the survey's own writer writes it,
-// and each file against its end line. With hand null it only checks. False with *error naming
-// the file, its line and the runs; false with *error empty when hand stopped it.
-using RunHand = std::function<bool(uint64_t first, const RunResult *runs, uint64_t count)>;
+// and each file against its end line. With sink null it only checks. False with *error naming
+// the file, its line and the runs; false with *error empty when the sink stopped it.
 bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optimum &optimum,
-                 const RunHand *hand, std::string *error);
+                 const RunSink *sink, std::string *error);
 
 #endif

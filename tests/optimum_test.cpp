@@ -18,7 +18,7 @@
 
 #include "cities.h"
 #include "network.h"
-#include "tally.h"
+#include "rows.h"
 #include "tour.h"
 #include "tour_file.h"
 

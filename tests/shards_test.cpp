@@ -212,8 +212,8 @@ TEST_F(Shards, AShardsHeadHoldsAPlanOnlyAndCannotSteerTheMerge) {
     EXPECT_NE(r.err.find("--merge takes its plan from the shards"), std::string::npos) << r.err;
   }
   EXPECT_EQ(survey("--merge --heat ratio " + s).status, 2);
-  // A view the plan cannot show is refused as the survey refuses it: a heatmap of one triple,
-  // a picture of three ranging coefficients.
+  // A view the plan cannot show is refused as the survey refuses it: a heatmap of one coefficient
+  // set, a picture of three ranging coefficients.
   EXPECT_EQ(survey("--merge --heat ratio --svg " + dir + "/p.svg " + s).status, 2);
   ASSERT_EQ(survey("--shard 0/1 -o " + dir + "/three.csv --seeds 1:2 1:2:1 1:2:1 1:2:1").status, 0);
   r = survey("--merge --svg " + dir + "/p.svg " + dir + "/three.csv");

@@ -83,21 +83,21 @@ TEST(Survey, ToursCountEveryRunOnceAndAgreeWithTheCsv) {
     counted[f[2] + "," + f[10] + "," + tour]++;
     rank_of[tour] = f[9];
   }
-  std::map<std::string, int> per_triple;
+  std::map<std::string, int> per_set;
   for (size_t k = 1; k < rows.size(); k++) {
     auto f = fields_of(rows[k]);
     ASSERT_EQ(f.size(), 9u) << rows[k];
     listed[f[2] + "," + f[3] + "," + f[4]] += std::stoi(f[7]);
-    per_triple[f[2]] += std::stoi(f[7]);
+    per_set[f[2]] += std::stoi(f[7]);
     EXPECT_NEAR(std::stod(f[8]), 100.0 * std::stoi(f[7]) / 300, 0.006) << rows[k];
-    if (k > 1 && fields_of(rows[k - 1])[2] == f[2]) { // most runs first within a triple
+    if (k > 1 && fields_of(rows[k - 1])[2] == f[2]) { // most runs first within a set
       EXPECT_GE(std::stoi(fields_of(rows[k - 1])[7]), std::stoi(f[7]));
     }
   }
   EXPECT_EQ(listed, counted);
-  EXPECT_EQ(per_triple, (std::map<std::string, int>{{"1.5", 300}, {"2", 300}}));
-  // The order within a triple: most runs first; among equal counts, tours by rank before the
-  // failures, then by text. Sorted here from the CSV's own counts and ranks.
+  EXPECT_EQ(per_set, (std::map<std::string, int>{{"1.5", 300}, {"2", 300}}));
+  // The order within a coefficient set: most runs first; among equal counts, tours by rank before
+  // the failures, then by text. Sorted here from the CSV's own counts and ranks.
   struct Row {
     std::string d, outcome, tour;
     int runs, rank;
@@ -218,8 +218,8 @@ TEST(Survey, AFailingOutputStopsTheSurveyAtOnce) {
   EXPECT_EQ(ignored.err, "nuv-survey: cannot write standard output: Broken pipe\n");
   // With SIGPIPE as it comes, the tool dies by it, as Unix tools do.
   EXPECT_EQ(run("(timeout 60 " + big + "; echo $? >&2) | head -n 1 >/dev/null").err, "141\n");
-  // A summary writes nothing until its triple ends, hours away here: a reader that has gone is
-  // noticed all the same, long before the timeout (status 124).
+  // A summary writes nothing until its coefficient set ends, hours away here: a reader that has
+  // gone is noticed all the same, long before the timeout (status 124).
   const std::string quiet = std::string(SURVEY) + " --seeds 1:100000000 1 1 1";
   Ran gone = run("trap '' PIPE; (timeout 60 " + quiet + "; echo $? >&2) | head -n 1");
   EXPECT_EQ(gone.out, "optimal tour 1-4-3-2-9-8-7-6-5, length 19.416408\n");

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "plan.h"
-#include "tally.h"
+#include "rows.h"
 #include "tour.h"
 
 namespace {
@@ -127,7 +127,7 @@ TEST(Plan, RangesIncludeTheirEndAndGiveTheTypedDoubles) {
   EXPECT_EQ(plan.coef[2], (std::vector<double>{0.25, 0.5, 0.75, 1}));
 }
 
-TEST(Plan, TriplesRunWithAcoefOutermost) {
+TEST(Plan, CoefficientSetsRunWithAcoefOutermost) {
   Plan plan;
   std::string error;
   ASSERT_EQ(read({"--seeds", "7:9", "--jobs=3", "1:2:1", "-1:0:1", "5:7:1"}, &plan, &error),
@@ -135,11 +135,11 @@ TEST(Plan, TriplesRunWithAcoefOutermost) {
   EXPECT_EQ(run_count(plan), 12u * 3);
   EXPECT_EQ(plan.jobs, 3);
   const std::vector<double> expected[] = {{1, -1, 6}, {1, 0, 5}, {2, 0, 7}};
-  const uint64_t triple[] = {1, 3, 11};
+  const uint64_t set[] = {1, 3, 11};
   for (int k = 0; k < 3; k++) {
     double v[NCOEF];
-    triple_values(plan, triple[k], v);
-    EXPECT_EQ(std::vector<double>(v, v + 3), expected[k]) << triple[k];
+    set_values(plan, set[k], v);
+    EXPECT_EQ(std::vector<double>(v, v + 3), expected[k]) << set[k];
   }
 }
 

@@ -1,5 +1,6 @@
-// nuv-trace's text: an aligned table (80 columns, or every column) and a CSV, one row per cycle
-// of nuv's run.
+// nuv-trace's text: the run's title, the line saying why its state stopped being finite, and a
+// row per cycle of the network's run, in an aligned table (80 columns, or --wide's every column,
+// with the motion for a network other than nuv's) or as CSV. Start at print_table_head.
 #include "rows.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
-// What the survey writes: per coefficient triple, running aggregates and a summary row, or a row
-// per distinct outcome; per run, a CSV row.
-#ifndef NUV_SURVEY_TALLY_H
-#define NUV_SURVEY_TALLY_H
+// The survey's rows: per coefficient set, a summary row of its runs' Tally, or a row per distinct
+// outcome; per run, a CSV row. Start at print_summary_head.
+#ifndef NUV_SURVEY_ROWS_H
+#define NUV_SURVEY_ROWS_H
 
 #include <cstdint>
 #include <cstdio>
@@ -28,13 +28,13 @@ Columns columns_of(const Plan &plan);
 // The line that says what every ratio is to: "optimal tour T, length L", or the best known.
 void print_optimum_line(const Optimum &optimum);
 
-// The summary: the optimum line and the column header, then a row for each triple, each share
-// with the larger distance from it to the ends of its interval.
+// The summary: the optimum line and the column header, then a row for each coefficient set, each
+// share with the larger distance from it to the ends of its interval.
 void print_summary_head(const Optimum &optimum, Columns columns);
 void print_summary_row(const double coef[4], const Tally &tally, Columns columns);
 
 // CSV: the header, then a row for each run. A row is its coefficients' fields (shortest texts,
-// worth keeping for a triple's runs) and the run's; each text ends with its separator.
+// worth keeping for a coefficient set's runs) and the run's; each text ends with its separator.
 void print_csv_head(const Columns &columns);
 std::string csv_coefficients(const double coef[4], const Columns &columns);
 std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
@@ -42,8 +42,8 @@ std::string csv_run(const std::string &coefficients, uint32_t seed, const RunRes
 void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
                    const Optimum &optimum, const Columns &columns);
 
-// The distinct outcomes of one triple's runs: each tour found, in canonical form, and each way
-// of failing, with their runs. At most one entry per distinct tour, whatever the runs.
+// The distinct outcomes of one coefficient set's runs: each tour found, in canonical form, and each
+// way of failing, with their runs. At most one entry per distinct tour, whatever the runs.
 struct Outcomes {
   struct Found {
     Tour tour; // canonical
@@ -56,8 +56,8 @@ struct Outcomes {
   void add(const RunResult &run);
 };
 
-// --tours: a row per distinct outcome of each triple, most common first; among as many runs,
-// tours before failures, tours by length (rank), then by text; as a table after the optimum
+// --tours: a row per distinct outcome of each coefficient set, most common first; among as many
+// runs, tours before failures, tours by length (rank), then by text; as a table after the optimum
 // line, or as CSV.
 void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns);
 void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Optimum &optimum,

@@ -1,5 +1,6 @@
-// Aggregating a triple's runs and writing the summary, the outcome rows and the CSV rows.
-#include "tally.h"
+// The survey's rows: the summary's of each coefficient set's Tally, the outcome rows and the CSV
+// rows, each with its head. Start at print_summary_row.
+#include "rows.h"
 
 #include <algorithm>
 #include <cmath>
