@@ -11,7 +11,7 @@
 #include "args.h"
 #include "file.h"
 #include "film.h"
-#include "network_options.h"
+#include "options.h"
 #include "report.h"
 #include "rows.h"
 #include "stream.h"
