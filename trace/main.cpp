@@ -16,6 +16,7 @@
 #include "rows.h"
 #include "stream.h"
 #include "svg.h"
+#include "text.h"
 #include "trace.h"
 
 static const char USAGE[] =
