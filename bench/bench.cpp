@@ -12,6 +12,7 @@
 #include "runs.h"
 #include "schedule.h"
 #include "tour.h"
+#include "vector_tanh.h"
 
 static const double COEF[4] = {1, 1, 1, 0};
 

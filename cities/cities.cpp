@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -189,12 +191,17 @@ bool read_optimal_tour(const std::string &path, const std::string &text, Tour *t
   return true;
 }
 
-} // namespace
-
-bool word_number(const char *word, size_t length, double *value) {
-  // A NUL inside is no number, though strtod would stop there.
-  return memchr(word, '\0', length) == nullptr && read_number(std::string(word, length), value);
+// The C library's reading of a word read_city_text has checked to be a decimal number (at most
+// 64 characters, so that it fits the buffer; a longer one would be NaN, which is refused).
+double strtod_number(const char *word, size_t length) {
+  char text[65];
+  if (length >= sizeof text) return NAN;
+  memcpy(text, word, length);
+  text[length] = '\0';
+  return strtod(text, nullptr);
 }
+
+} // namespace
 
 bool load_cities(const std::string &named, std::string *name, std::string *error) {
   if (named.rfind("random:", 0) == 0) {
@@ -212,7 +219,7 @@ bool load_cities(const std::string &named, std::string *name, std::string *error
   CityName read_name;
   CityKind kind;
   CityError why;
-  if (!read_city_text(text.data(), text.size(), &read_name, &kind, &why))
+  if (!read_city_text(text.data(), text.size(), strtod_number, &read_name, &kind, &why))
     return fail(quoted(named), why.line, reason(why), error);
   Tour tour;
   bool found;

@@ -29,10 +29,12 @@ bool blank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-// The lines of the text, numbered from 1 as they are taken.
+// The lines of the text, numbered from 1 as they are taken, and the platform's conversion of
+// the numbers in them.
 struct Lines {
   const char *at, *end;
   int number;
+  NumberConversion convert;
 };
 
 // The next line, without its '\n'; false at the end of the text.
@@ -130,7 +132,8 @@ bool fail(CityError *e, int line, const char *reason, Piece a = {}, Piece b = {}
   return false;
 }
 
-// The longest number read, in characters: no longer word is read as one.
+// The longest number read, in characters: no longer word is read as one (read.h promises it
+// to each NumberConversion).
 const size_t NUMBER_MOST = 64;
 
 // Whether the word is a decimal number's text, as both platforms read it:
@@ -158,9 +161,11 @@ bool is_finite(double x) {
   return x - x == 0;
 }
 
-// A word as a finite decimal number.
-bool number(Span w, double *v) {
-  return decimal(w) && word_number(w.p, w.n, v);
+// A word of the text as a finite decimal number, by the platform's conversion.
+bool number(const Lines *lines, Span w, double *v) {
+  if (!decimal(w)) return false;
+  *v = lines->convert(w.p, w.n);
+  return is_finite(*v);
 }
 
 bool size_ok(int n, int line, CityError *e) {
@@ -196,7 +201,8 @@ bool read_nodes(Lines *lines, int n, double (*xy)[2], CityError *e) {
     if (lines->at == lines->end && count == 0)
       return fail(e, lines->number, "the section ends after % of % nodes", whole(k), whole(n));
     double id, x, y;
-    if (count != 3 || !number(w[0], &id) || !number(w[1], &x) || !number(w[2], &y))
+    if (count != 3 || !number(lines, w[0], &id) || !number(lines, w[1], &x) ||
+        !number(lines, w[2], &y))
       return fail(e, lines->number, "a node is 'number x y', with finite numbers");
     if (id != floor(id) || id < 1 || id > n)
       return fail(e, lines->number, "node % is not one of 1 ... %", word(w[0]), whole(n));
@@ -250,7 +256,8 @@ bool read_weights(Lines *lines, Span format_word, Format format, int n, CityErro
   for (Span line; got < count && next_line(lines, &line);)
     for (Span w; next_word(&line, &w);) {
       double v;
-      if (!number(w, &v)) return fail(e, lines->number, "'%' is not a finite number", word(w));
+      if (!number(lines, w, &v))
+        return fail(e, lines->number, "'%' is not a finite number", word(w));
       if (got == count)
         return fail(e, lines->number, "more weights than % of % cities holds", word(format_word),
                     whole(n));
@@ -327,9 +334,9 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
     const bool section = keyword_word(key) && (ends_with(key, "_SECTION") || is(key, "EOF"));
     if (!keyword_word(key) || !(colon_next || section)) {
       double v;
-      if (in_nodes && number(first, &v))
+      if (in_nodes && number(lines, first, &v))
         return fail(e, at, "more nodes than DIMENSION % holds", whole(dimension));
-      if (in_weights && number(first, &v))
+      if (in_weights && number(lines, first, &v))
         return fail(e, at, "more weights than % of % cities holds", word(section_format),
                     whole(dimension));
       return fail(e, at, "'%' is not a keyword, a section or EOF", word(first));
@@ -345,7 +352,7 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
     } else if (is(key, "DIMENSION")) {
       double v;
       if (dimension >= 0) return fail(e, at, "DIMENSION comes twice");
-      if (!number(value, &v) || v != floor(v))
+      if (!number(lines, value, &v) || v != floor(v))
         return fail(e, at, "DIMENSION is not a whole number");
       dimension = int(fmax(-DIMENSION_MOST, fmin(v, DIMENSION_MOST)));
       if (dimension > MAXCITY)
@@ -431,7 +438,7 @@ bool read_plain(Lines *lines, CityError *e) {
     const int count = words_of(line, w, 2);
     if (count == 0) continue;
     double x, y;
-    if (count != 2 || !number(w[0], &x) || !number(w[1], &y))
+    if (count != 2 || !number(lines, w[0], &x) || !number(lines, w[1], &y))
       return fail(e, lines->number, "a city is 'x y', two finite numbers");
     if (staged.n == MAXCITY) return fail(e, lines->number, "more than % cities", whole(MAXCITY));
     staged.xy[staged.n][0] = x, staged.xy[staged.n][1] = y;
@@ -445,7 +452,7 @@ bool read_plain(Lines *lines, CityError *e) {
 // Whether the first line is a TSPLIB "KEYWORD : value": one word of capitals and '_' before a
 // colon.
 bool is_tsplib(const char *text, size_t size) {
-  Lines lines = {text, text + size, 0};
+  Lines lines = {text, text + size, 0, nullptr};
   Span line, key;
   if (!next_line(&lines, &line)) return false;
   size_t colon = 0;
@@ -475,13 +482,13 @@ void commit() {
 
 } // namespace
 
-bool read_city_text(const char *text, size_t size, CityName *name, CityKind *kind,
-                    CityError *error) {
+bool read_city_text(const char *text, size_t size, NumberConversion convert, CityName *name,
+                    CityKind *kind, CityError *error) {
   name->s[0] = '\0';
   if (size > CITY_TEXT_MAX) return fail(error, 0, "larger than % MB", whole(CITY_TEXT_MAX >> 20));
   if (size >= 3 && text[0] == '\xef' && text[1] == '\xbb' && text[2] == '\xbf')
     text += 3, size -= 3; // a byte-order mark
-  Lines lines = {text, text + size, 0};
+  Lines lines = {text, text + size, 0, convert};
   if (!(is_tsplib(text, size) ? read_tsplib(&lines, name, error) : read_plain(&lines, error)))
     return false;
   commit();

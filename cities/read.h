@@ -29,15 +29,22 @@ struct CityName {
 // coordinates, 1 to 3 by TSPLIB's EUC_2D, ATT and GEO, 4 a matrix.
 enum CityKind { CITY_PLAIN, CITY_EUC_2D, CITY_ATT, CITY_GEO, CITY_MATRIX };
 
+// The platform's conversion of a number's text: given a word (length bytes) that the reader has
+// already checked to be a decimal number of at most 64 characters, [+-]?(digits[.digits?] |
+// .digits)([eE][+-]?digits)?, with nothing before or after it, its double, rounded as the
+// platform reads it; infinite when it overflows, which the reader refuses. Each caller passes
+// its platform's own: the C library's strtod natively, the browser's Number in the page.
+typedef double (*NumberConversion)(const char *word, size_t length);
+
 // Reads text (size bytes) into the model: family.n, cityxy (as the file gives them, then GEO's
 // swapped for drawing), cityxy_known, citydistance and family.matrix. A TSPLIB file is one
 // whose first line is a "KEYWORD : value"; anything else is x y lines, '#' starting a comment.
 // *kind says how the distances were had. A byte-order mark at the start is passed over; every
-// number is decimal. A size beyond MAXCITY is refused only once the rest of the text is read
-// (at once for a matrix no 2 MB text could hold).
-// False with *error, and the model as it was: nothing reaches it until the whole text is read.
-bool read_city_text(const char *text, size_t size, CityName *name, CityKind *kind,
-                    CityError *error);
+// number is decimal, and its value is convert's. A size beyond MAXCITY is refused only once the
+// rest of the text is read (at once for a matrix no 2 MB text could hold). False with *error, and
+// the model as it was: nothing reaches it until the whole text is read.
+bool read_city_text(const char *text, size_t size, NumberConversion convert, CityName *name,
+                    CityKind *kind, CityError *error);
 
 // Why the model's cities make no network, or true: family.n cities in cityxy (when
 // cityxy_known) and citydistance (for family.matrix), as a file, a link or the generator left
@@ -46,10 +53,5 @@ bool read_city_text(const char *text, size_t size, CityName *name, CityKind *kin
 // build_distances scales finite ("the distances overflow"). It builds the distances, scaled
 // and then as family.raw asks.
 bool check_cities(CityError *error);
-
-// The whole of a word (length bytes), already known to be a decimal number's text, as a
-// finite number, or false: strtod's reading natively; in the page the browser's reading of it.
-// Each platform defines it.
-bool word_number(const char *word, size_t length, double *value);
 
 #endif

@@ -2,9 +2,22 @@
 // utf8_char.
 #include "text.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+std::string fmt(const char *format, ...) {
+  va_list ap, again;
+  va_start(ap, format);
+  va_copy(again, ap);
+  std::string out(size_t(vsnprintf(nullptr, 0, format, ap)) + 1, '\0');
+  vsnprintf(out.data(), out.size(), format, again);
+  va_end(again);
+  va_end(ap);
+  out.pop_back();
+  return out;
+}
 
 namespace {
 

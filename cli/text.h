@@ -1,12 +1,15 @@
-// Text the tools write for people: a number as the shortest text that reads back to it, an
-// argument quoted so that a message stays one harmless line, and UTF-8 read one character at a
-// time.
+// Text the tools write for people: printf into a string, a number as the shortest text that reads
+// back to it, an argument quoted so that a message stays one harmless line, and UTF-8 read one
+// character at a time.
 #ifndef NUV_CLI_TEXT_H
 #define NUV_CLI_TEXT_H
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+// printf into a string.
+std::string fmt(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // The shortest text that reads back as the same double, in plain decimal notation whenever
 // that is no longer than the exponent form, or the value lies from 0.0001 up to 1 as %g writes

@@ -64,10 +64,10 @@ EXPORT(tour_buffer) int *tour_buffer() {
 extern "C" __attribute__((import_module("env"), import_name("read_decimal"))) double
 read_decimal(const char *word, size_t length);
 
-// The page reads a word, already a decimal number's text, as the browser's Number reads it.
-bool word_number(const char *word, size_t length, double *value) {
-  *value = read_decimal(word, length);
-  return *value - *value == 0; // finite
+// The page's conversion of a number's text for read_city_text: a word it has checked to be a
+// decimal number, as the browser's Number reads it (infinite when it overflows).
+double browser_number(const char *word, size_t length) {
+  return read_decimal(word, length);
 }
 
 namespace {
@@ -87,7 +87,7 @@ EXPORT(text_capacity) int text_capacity() {
 // text_error_line and text_error_why (cities that make no network, as check_cities refuses
 // them, included). Then text_kind and text_name say what was read.
 EXPORT(read_cities) int read_cities(int size) {
-  return read_city_text(text, size_t(size), &text_name, &text_kind, &text_error) &&
+  return read_city_text(text, size_t(size), browser_number, &text_name, &text_kind, &text_error) &&
          check_cities(&text_error);
 }
 

@@ -1,16 +1,11 @@
-// Pieces of plain SVG 1.1 pictures that every tool draws with: printf into a string, text
-// escaped for XML, the document's head, text and its width, one colour scale, and the map of
-// the nine cities with tours on it.
+// Pieces of plain SVG 1.1 pictures that every tool draws with: text escaped for XML, the
+// document's head, text and its width, one colour scale, plots' frames. Nothing here reads the
+// model: the city map is pictures/map.h.
 #ifndef NUV_OUTPUT_SVG_H
 #define NUV_OUTPUT_SVG_H
 
 #include <string>
 #include <vector>
-
-#include "tour.h"
-
-// printf into a string.
-std::string fmt(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // Text with &, <, >, " and ' escaped, and as U+FFFD every byte that is not valid UTF-8, every
 // character XML 1.0 cannot hold and every control (C1 and the bidirectional ones too).
@@ -67,23 +62,5 @@ std::string svg_upward_text(double x, double y, int size, const std::string &s);
 // The hatching that marks a cell whose value rests on too few runs: define once, then fill a
 // rect with url(#few).
 extern const char FEW_PATTERN[];
-
-// The cities' plane on a picture, y upward: the box of the cities' coordinates, its corner
-// (x0, y1) at (left, top), `unit` px a unit of the coordinates.
-struct MapFrame {
-  double left, top, unit, x0, y1;
-};
-
-// The frame that fits the cities' box, either way round, into width x height px at (left, top).
-MapFrame map_frame(double left, double top, double width, double height);
-
-// The cities as numbered marks, smaller as they are more.
-std::string map_cities(const MapFrame &m);
-
-// A closed tour as a polygon of class cls with the given stroke attributes.
-std::string map_tour(const MapFrame &m, const Tour &tour, const char *cls, const char *style);
-
-// The styles of the two tours a map shows: the tour found, solid, and the optimum, dashed.
-extern const char FOUND_STYLE[], OPTIMAL_STYLE[];
 
 #endif

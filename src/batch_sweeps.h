@@ -6,8 +6,8 @@
 #include <math.h>
 #include <string.h>
 
-#include "activation.h"
 #include "batch.h"
+#include "vector_tanh.h"
 
 // A vector of lanes is passed between functions that are all inlined into one sweep, compiled
 // for each instruction set: how a call would pass it never matters.

@@ -7,7 +7,9 @@
 #include <cmath>
 
 #include "args.h"
+#include "map.h"
 #include "svg.h"
+#include "text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "network_options.h"
+#include "options.h"
 
 // What a heatmap's colour shows.
 enum Heat { HEAT_VALID, HEAT_OPTIMAL, HEAT_RATIO, HEAT_SETTLED };

@@ -11,6 +11,7 @@
 
 #include "args.h"
 #include "svg.h"
+#include "text.h"
 
 std::string share_text(uint64_t count, uint64_t runs) {
   const Share s = share_of(count, runs);

@@ -13,6 +13,7 @@
 #include "network.h"
 #include "schedule.h"
 #include "sweep.h"
+#include "vector_tanh.h"
 
 namespace {
 

@@ -354,6 +354,51 @@ TEST_F(CityFile, AFilesTextReachesTheTerminalEscaped) {
   EXPECT_NE(r.err.find(":2: TYPE a\xc3\xa9"), std::string::npos) << r.err;
 }
 
+// A stand-in for a platform's number conversion: it keeps each word the reader hands it and
+// gives the word's length, or an overflow when told, so that what is read shows whose value it is.
+std::vector<std::string> handed;
+bool overflows = false;
+double word_length(const char *word, size_t length) {
+  handed.emplace_back(word, length);
+  return overflows ? HUGE_VAL : double(length);
+}
+
+// Reads an x y file's text with word_length; the reason, or "" when it was read.
+std::string read_with_lengths(const std::string &text) {
+  handed.clear();
+  CityName name;
+  CityKind kind;
+  CityError error;
+  return read_city_text(text.data(), text.size(), word_length, &name, &kind, &error) ? ""
+                                                                                     : error.why;
+}
+
+TEST(CityText, NumbersAreTheCallersConversionOfCheckedDecimalWordsAlone) {
+  reset_family();
+  const std::string rest = "\n1 0\n1 1\n0 1\n";
+  EXPECT_EQ(read_with_lengths("0.50 -2" + rest), "");
+  EXPECT_EQ(cityxy[0][0], 4); // "0.50", as the conversion gives it: no reading of the reader's
+  EXPECT_EQ(cityxy[0][1], 2);
+  EXPECT_EQ(handed.size(), 8u);
+  EXPECT_EQ(handed[0], "0.50");
+  // Words strtod or Number would read at least in part, which never reach the conversion:
+  // hexadecimal, infinity, not a number, a bare sign or point, an exponent without digits, a
+  // second point, and a decimal of 65 characters.
+  const std::vector<std::string> refused = {"0x10", "inf", "nan", "Infinity", "-",
+                                            ".",    "1e",  "1e+", "1.2.3",    std::string(65, '1')};
+  for (const std::string &word : refused) {
+    EXPECT_EQ(read_with_lengths(word + " 0" + rest), "a city is 'x y', two finite numbers") << word;
+    for (const std::string &w : handed) EXPECT_NE(w, word);
+  }
+  // 64 characters are handed on whole; an infinite value is refused.
+  EXPECT_EQ(read_with_lengths(std::string(64, '1') + " 0" + rest), "");
+  EXPECT_EQ(handed[0], std::string(64, '1'));
+  overflows = true;
+  EXPECT_EQ(read_with_lengths("1 0" + rest), "a city is 'x y', two finite numbers");
+  overflows = false;
+  reset_family();
+}
+
 // DIMENSION's value in a TSPLIB file's text.
 int dimension_of(const std::string &text) {
   const size_t at = text.find("DIMENSION");

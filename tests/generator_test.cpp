@@ -1,5 +1,6 @@
-// The browser build's generator against this platform's own rand(): the same draws for seeds
-// spread over all of 0 ... 4294967295.
+// The project's generator (src/generator.cpp: random cities natively, and the page's srand and
+// rand) against this platform's own rand(): the same draws for seeds spread over all of
+// 0 ... 4294967295.
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>

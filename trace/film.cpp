@@ -8,7 +8,9 @@
 #include <cmath>
 
 #include "args.h"
+#include "map.h"
 #include "svg.h"
+#include "text.h"
 
 namespace {
 

@@ -11,11 +11,12 @@
 #include "args.h"
 #include "file.h"
 #include "film.h"
-#include "network_options.h"
+#include "options.h"
 #include "report.h"
 #include "rows.h"
 #include "stream.h"
 #include "svg.h"
+#include "text.h"
 #include "trace.h"
 
 static const char USAGE[] =

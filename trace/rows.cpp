@@ -7,6 +7,7 @@
 
 #include "args.h"
 #include "svg.h"
+#include "text.h"
 
 std::string run_title(const std::string &command, const double coef[3], const Seed &seed) {
   const std::string used = std::to_string(seed.value);

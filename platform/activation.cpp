@@ -10,7 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-Activation activation = ACTIVATION_LIBRARY;
+#include "vector_tanh.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Reading the family's options into the model. Start at read_network_option.
-#include "network_options.h"
+#include "options.h"
 
 #include <cmath>
 

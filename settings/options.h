@@ -1,8 +1,8 @@
 // The options that choose a network of the family, shared by nuv-trace and nuv-survey: the
 // cities, the rule, the global term, the bias, the width, the start, the Euler step, the sweeps
 // and the distances. Read each with read_network_option, then set_up_network once.
-#ifndef NUV_CLI_NETWORK_OPTIONS_H
-#define NUV_CLI_NETWORK_OPTIONS_H
+#ifndef NUV_SETTINGS_OPTIONS_H
+#define NUV_SETTINGS_OPTIONS_H
 
 #include <map>
 #include <string>
