@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
+#include "optimum.h"
 #include "state.h"
-#include "tour.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ Tour tour_of(const std::string &text) {
 }
 
 TEST(Rank, CountsTheDistinctToursShorterByMoreThanTheSlack) {
-  prepare_tours(); // the distances of nuv's cities, before any run
+  build_distances(); // the distances of nuv's cities, before any run
   // The optimum and its mirror image, 6 + 6 sqrt 5, share rank 1; the four tours of
   // 8 + 4 sqrt 5 + sqrt 10, such as the plain order, share rank 3, so the next is rank 7.
   EXPECT_EQ(tour_rank(tour_length(tour_of("1-4-3-2-9-8-7-6-5"))), 1);

@@ -8,9 +8,9 @@
 #include <string.h>
 
 #include "network.h"
+#include "optimum.h"
 #include "schedule.h"
 #include "state.h"
-#include "tour.h"
 
 // The measures of one cycle's state. Cycle 0 is the start; cycle c >= 1 is the state after
 // c + 1 sweeps.
