@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "trace.h"
+#include "cycle.h"
 
 enum { FRAMES = 50, CURVE_POINTS = 1000 };
 

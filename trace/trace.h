@@ -1,45 +1,25 @@
 // One run of a network of the family, measured cycle by cycle: the rows nuv-trace prints and
-// draws. trace_network is plain C++ with nothing allocated, so it builds for WebAssembly too;
-// the text and the picture of a trace are in rows.cpp and film.cpp.
+// draws. Start at trace_network, plain C++ with nothing allocated, so it builds for WebAssembly
+// too; each cycle's record and its measuring are in cycle.h, the text and the picture of a trace
+// in rows.cpp and film.cpp.
 #ifndef NUV_TRACE_TRACE_H
 #define NUV_TRACE_TRACE_H
 
 #include <stdint.h>
 #include <string.h>
 
+#include "cycle.h"
 #include "network.h"
-#include "optimum.h"
 #include "schedule.h"
-#include "state.h"
-
-// The measures of one cycle's state. Cycle 0 is the start; cycle c >= 1 is the state after
-// c + 1 sweeps.
-struct Cycle {
-  int cycle, sweeps;
-  double term[4]; // the energy's row, column, tour-length and global terms
-  double e, l;    // the energy as nuv prints it, and L
-  int on;
-  double change; // the largest change of a unit since the cycle before; 0 for cycle 0
-  Outcome outcome;
-  bool moved;           // whether motion is known: from cycle 2 on
-  Motion motion;        // against the states one and two sweeps before
-  Tour tour;            // when outcome is OUTCOME_TOUR, in position order
-  double length, ratio; // of the tour in the instance's own units, and to the optimum
-  int rank;             // among all distinct tours, or 0 when they are not ranked
-};
-
-// Measures the model's current state as cycle c, after `sweeps` sweeps: `before` is the state of
-// the cycle before (null for cycle 0), one and two the states one and two sweeps before (null
-// where there are none).
-void measure_cycle(int c, int sweeps, const double before[][MAXCITY], const double one[][MAXCITY],
-                   const double two[][MAXCITY], Cycle *out);
 
 // The states after the last three sweeps, by sweep count.
-extern double recent[3][MAXCITY][MAXCITY];
+inline double recent[3][MAXCITY][MAXCITY];
 
 // Whether the member's Euler step is past the stability bound of the update's linear part
 // (dt >= 2 tau): the reason a run under it stops being finite. False under the other rules.
-bool euler_step_too_long();
+inline bool euler_step_too_long() {
+  return family.rule == RULE_EULER && family.dt >= 2 * family.tau;
+}
 
 // The run for coef and seed of the network the model is set up for, each cycle measured and
 // handed to at_cycle(cycle) as it is reached (the model's state is that cycle's then). Returns
