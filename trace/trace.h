@@ -12,8 +12,8 @@
 #include "network.h"
 #include "schedule.h"
 
-// The states after the last three sweeps, by sweep count.
-inline double recent[3][MAXCITY][MAXCITY];
+// The traced run's last three states (Recent, schedule.h).
+inline Recent recent;
 
 // Whether the member's Euler step is past the stability bound of the update's linear part
 // (dt >= 2 tau): the reason a run under it stops being finite. False under the other rules.
@@ -27,25 +27,21 @@ inline bool euler_step_too_long() {
 // not handed on.
 template <typename AtCycle>
 int trace_network(const double coef[3], uint32_t seed, AtCycle at_cycle) {
-  int swept = 0, stopped = -1;
-  auto keep = [&]() {
-    for (int i = 0; i < family.n; i++)
-      memcpy(recent[swept % 3][i], unitout[i], sizeof(double) * size_t(family.n));
-  };
+  int stopped = -1;
   auto sweep = [&]() {
     if (stopped >= 0) return; // the rest of the run is not swept
     update_state();
-    swept++;
-    keep();
+    recent_keep(&recent);
   };
   Cycle y;
   start_run(coef, seed);
-  keep();
+  recent_start(&recent);
   run_cycles(sweep, [&](int c) {
     if (stopped >= 0) return;
-    const double(*before)[MAXCITY] = c == 0 ? nullptr : recent[(swept - (c == 1 ? 2 : 1)) % 3];
-    measure_cycle(c, sweeps_at(c), before, c >= 2 ? recent[(swept - 1) % 3] : nullptr,
-                  c >= 2 ? recent[(swept - 2) % 3] : nullptr, &y);
+    // The cycle before is one sweep back, but for cycle 1 the start, two back (sweeps_at).
+    const double(*before)[MAXCITY] = c == 0 ? nullptr : recent_back(recent, c == 1 ? 2 : 1);
+    measure_cycle(c, sweeps_at(c), before, c >= 2 ? recent_back(recent, 1) : nullptr,
+                  c >= 2 ? recent_back(recent, 2) : nullptr, &y);
     if (!state_finite(unitout) || !(y.e - y.e == 0)) {
       stopped = c;
       return;
