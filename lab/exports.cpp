@@ -201,11 +201,19 @@ EXPORT(unit_terms) const double *unit_terms(double a, double b, double d, int i,
   return term;
 }
 
-// One unit of the in-place sweep on the state in unitout, with coefficients a, b, d.
-EXPORT(step_unit) void step_unit(double a, double b, double d, int i, int j) {
+// A sweep stepped unit by unit from its start on the state in unitout: the Stepping record's
+// total, which the page holds and passes to each step_unit.
+EXPORT(start_stepping) double start_stepping_total() {
+  return start_stepping().total;
+}
+// One unit of the in-place sweep on the state in unitout, with coefficients a, b, d, from the
+// stepping total `total`: the total after it, for the next unit.
+EXPORT(step_unit) double step_unit(double total, double a, double b, double d, int i, int j) {
   const double coef[3] = {a, b, d};
   set_coefficients(coef);
-  update_unit(i, j);
+  Stepping stepping = {total};
+  update_unit(&stepping, i, j);
+  return stepping.total;
 }
 
 // --- Many seeds: the survey's measures of each run, added up. ---

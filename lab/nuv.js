@@ -409,10 +409,13 @@ function model(wasm, compiled) {
   }
 
   // The state after the first `count` units of an in-place sweep from `state`, each by the
-  // sweep's own unit update.
+  // sweep's own unit update; the stepping total (the global term's running sum) is started at
+  // the sweep's start and passed from unit to unit.
   function stepUnits(state, n, a, b, d, count) {
     writeState(state, n);
-    for (let k = 0; k < count; k++) wasm.step_unit(a, b, d, Math.floor(k / n), k % n);
+    let total = wasm.start_stepping();
+    for (let k = 0; k < count; k++)
+      total = wasm.step_unit(total, a, b, d, Math.floor(k / n), k % n);
     return readState(n);
   }
 

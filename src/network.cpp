@@ -119,14 +119,19 @@ void update_state(void) {
   sweep_units(unitout, input, unitin, family.n, family.rule, w, distance, activate);
 }
 
+/* A sweep stepped unit by unit, started at unit (0, 0) of the current state: its total is the
+ * state's (0 without a global term), as update_state's sweep starts it. */
+Stepping start_stepping(void) {
+  const Stepping s = {family.c != 0.0 ? state_total(unitout, family.n) : 0.0};
+  return s;
+}
+
 /* One unit of the in-place sweep update_state makes, alone, so that a sweep can be watched unit
- * by unit: unit (0, 0) begins a sweep, and the total the global term reads follows the units
- * as in the sweep; stepping every unit in row-major order is exactly one update_state. */
-void update_unit(int i, int j) {
-  static double total;
-  const Weights<double> w = weights();
-  if (i == 0 && j == 0) total = w.any_c ? state_total(unitout, family.n) : 0.0;
-  update_unit<false>(unitout, family.n, i, j, w, distance, total, activate);
+ * by unit: the total the global term reads is the caller's, carried from unit to unit as in the
+ * sweep; stepping every unit in row-major order from start_stepping is exactly one update_state.
+ */
+void update_unit(Stepping *stepping, int i, int j) {
+  update_unit<false>(unitout, family.n, i, j, weights(), distance, stepping->total, activate);
 }
 
 /* Unit (i, j)'s input from the current state, as a sweep starting now would take it, and into
