@@ -7,6 +7,8 @@
 const NCITY = 9;
 const NSWEEP = 50;
 const OUTCOMES = ['tour', 'missing', 'doubled', 'mixed'];
+// The energy's terms in a cycle's `terms`, in EnergyTerm's order (src/network.h).
+const ENERGY_TERMS = ['row', 'column', 'tour', 'global'];
 const MOTIONS = ['settled', 'cycling', 'moving'];
 const RULES = ['inplace', 'sync', 'euler'];
 const KEEP_DOUBLES = 1 << 22; // states a run keeps in memory, at most (32 MB)
@@ -307,7 +309,7 @@ function model(wasm, compiled) {
       cycle: c,
       e: f64(field.e),
       eBits: v.getBigUint64(a + field.e, true),
-      terms: [0, 1, 2, 3].map((k) => f64(field.term + 8 * k)),
+      terms: ENERGY_TERMS.map((name, k) => f64(field.term + 8 * k)),
       l: f64(field.l),
       on: i32(field.on),
       change: f64(field.change),

@@ -167,27 +167,27 @@ static void energy_sums(int n, double *row, double *column, double *tour) {
   *row = ea, *column = eb, *tour = ed;
 }
 
-double energy_terms(double term[4]) {
+double energy_terms(double term[NENERGY_TERM]) {
   const int n = family.n;
   double ea, eb, ed;
   if (n == NCITY)
     energy_sums<NCITY>(n, &ea, &eb, &ed);
   else
     energy_sums<0>(n, &ea, &eb, &ed);
-  term[0] = (Acoef * 0.5) * ea;
-  term[1] = (Bcoef * 0.5) * eb;
-  term[2] = (Dcoef * 0.5) * ed;
-  term[3] = 0.0;
-  if (family.c == 0.0) return term[0] + term[1] + term[2];
+  term[ENERGY_ROW] = (Acoef * 0.5) * ea;
+  term[ENERGY_COLUMN] = (Bcoef * 0.5) * eb;
+  term[ENERGY_TOUR] = (Dcoef * 0.5) * ed;
+  term[ENERGY_GLOBAL] = 0.0;
+  if (family.c == 0.0) return term[ENERGY_ROW] + term[ENERGY_COLUMN] + term[ENERGY_TOUR];
   double total = 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) total += unitout[i][j];
-  term[3] = (family.c * 0.5) * ((total - family.target) * (total - family.target));
-  return term[0] + term[1] + term[2] + term[3];
+  term[ENERGY_GLOBAL] = (family.c * 0.5) * ((total - family.target) * (total - family.target));
+  return term[ENERGY_ROW] + term[ENERGY_COLUMN] + term[ENERGY_TOUR] + term[ENERGY_GLOBAL];
 }
 
 /* The energy of the current state. */
 double energy(void) {
-  double term[4];
+  double term[NENERGY_TERM];
   return energy_terms(term);
 }

@@ -91,7 +91,9 @@ void update_unit(Stepping *stepping, int i, int j);
  * column, tour length, global, bias, a second bias addend (Bcoef, when the bias is A + B). */
 double unit_input_terms(int i, int j, double term[6]);
 double energy(void);
+/* The energy's terms, by name: where each lies in energy_terms' term. */
+enum EnergyTerm { ENERGY_ROW, ENERGY_COLUMN, ENERGY_TOUR, ENERGY_GLOBAL, NENERGY_TERM };
 /* The energy, and its row, column, tour-length and global terms (the last 0 when C is 0). */
-double energy_terms(double term[4]);
+double energy_terms(double term[NENERGY_TERM]);
 
 #endif

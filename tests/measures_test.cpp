@@ -107,7 +107,7 @@ TEST(Lyapunov, IsLowestAlongAUnitAtTheOutputTheSweepGivesIt) {
     for (int a = 0; a < NCITY; a++)
       for (int b = 0; b < NCITY; b++)
         if (a * NCITY + b > i * NCITY + j) unitout[a][b] = keep[a][b];
-    double term[4];
+    double term[NENERGY_TERM];
     auto l_with = [&](double v) {
       unitout[i][j] = v;
       return lyapunov(energy_terms(term));
@@ -128,7 +128,7 @@ TEST(Lyapunov, IsTheEnergyAtAStateOfOneHalfLessTheConstantInput) {
   Acoef = 1.5, Bcoef = -0.25, Dcoef = 2;
   for (auto &row : unitout)
     for (double &v : row) v = 0.5;
-  double term[4];
+  double term[NENERGY_TERM];
   EXPECT_NEAR(lyapunov(energy_terms(term)), 1.5 * 81 - 0.25 * 81 + 2 * 22.5 - 1.25 * 40.5, 1e-9);
   // All at 0 or all at 1, each unit adds G = (0.5 / 2) ln 2, its 0 ln 0 taken as 0, not a NaN;
   // at 1 the row and column terms add 81 * 8 * (A + B) / 2 and the constant input takes 81.

@@ -13,8 +13,8 @@
 // c + 1 sweeps.
 struct Cycle {
   int cycle, sweeps;
-  double term[4]; // the energy's row, column, tour-length and global terms
-  double e, l;    // the energy as nuv prints it, and L
+  double term[NENERGY_TERM]; // the energy's terms, by EnergyTerm
+  double e, l;               // the energy as nuv prints it, and L
   int on;
   double change; // the largest change of a unit since the cycle before; 0 for cycle 0
   Outcome outcome;
