@@ -9,9 +9,9 @@
 #include "batch.h"
 #include "cities.h"
 #include "network.h"
+#include "optimum.h"
 #include "runs.h"
 #include "schedule.h"
-#include "tour.h"
 #include "vector_tanh.h"
 
 static const double COEF[4] = {1, 1, 1, 0};

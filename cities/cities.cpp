@@ -16,10 +16,10 @@
 
 #include "args.h"
 #include "network.h"
+#include "optimum.h"
 #include "random.h"
 #include "read.h"
 #include "text.h"
-#include "tour.h"
 #include "tour_file.h"
 
 namespace {

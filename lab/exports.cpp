@@ -48,12 +48,10 @@ Tour optimal_tour; // an optimal tour of the cities the page writes, as a tour f
 EXPORT(use_nuv_network) void use_nuv_network() {
   reset_family();
   forget_optimal_tour();
-  prepare_tours();
 }
 EXPORT(use_random_cities) void use_random_cities(int n, uint32_t seed) {
   random_cities(n, seed);
   forget_optimal_tour();
-  prepare_tours();
 }
 // Where the page writes an optimal tour, and reads the one read_tour read: cities from 0.
 EXPORT(tour_buffer) int *tour_buffer() {
@@ -94,8 +92,8 @@ EXPORT(read_cities) int read_cities(int size) {
 // n cities the page has written, their distances had as a CityKind says: coordinates into
 // cityxy (as a file gives them), or for CITY_MATRIX distances into citydistance, with
 // coordinates to draw when `drawn`; with their optimal tour in tour_buffer when `toured`. 1, or 0
-// with the reason in text_error_why when they make no network (check_cities), and then their
-// tours are not prepared.
+// with the reason in text_error_why when they make no network (check_cities), and then no tour
+// given is kept.
 EXPORT(use_cities) int use_cities(int n, int kind, int drawn, int toured) {
   family.n = n;
   family.matrix = kind == CITY_MATRIX;
@@ -104,7 +102,6 @@ EXPORT(use_cities) int use_cities(int n, int kind, int drawn, int toured) {
   if (!check_cities(&text_error)) return 0;
   forget_optimal_tour();
   if (toured) give_optimal_tour(optimal_tour);
-  prepare_tours();
   return 1;
 }
 // The size bytes of text_buffer read as a TSPLIB tour file of the n cities into tour_buffer: 1,
@@ -204,11 +201,19 @@ EXPORT(unit_terms) const double *unit_terms(double a, double b, double d, int i,
   return term;
 }
 
-// One unit of the in-place sweep on the state in unitout, with coefficients a, b, d.
-EXPORT(step_unit) void step_unit(double a, double b, double d, int i, int j) {
+// A sweep stepped unit by unit from its start on the state in unitout: the Stepping record's
+// total, which the page holds and passes to each step_unit.
+EXPORT(start_stepping) double start_stepping_total() {
+  return start_stepping().total;
+}
+// One unit of the in-place sweep on the state in unitout, with coefficients a, b, d, from the
+// stepping total `total`: the total after it, for the next unit.
+EXPORT(step_unit) double step_unit(double total, double a, double b, double d, int i, int j) {
   const double coef[3] = {a, b, d};
   set_coefficients(coef);
-  update_unit(i, j);
+  Stepping stepping = {total};
+  update_unit(&stepping, i, j);
+  return stepping.total;
 }
 
 // --- Many seeds: the survey's measures of each run, added up. ---

@@ -7,6 +7,8 @@
 const NCITY = 9;
 const NSWEEP = 50;
 const OUTCOMES = ['tour', 'missing', 'doubled', 'mixed'];
+// The energy's terms in a cycle's `terms`, in EnergyTerm's order (src/network.h).
+const ENERGY_TERMS = ['row', 'column', 'tour', 'global'];
 const MOTIONS = ['settled', 'cycling', 'moving'];
 const RULES = ['inplace', 'sync', 'euler'];
 const KEEP_DOUBLES = 1 << 22; // states a run keeps in memory, at most (32 MB)
@@ -307,7 +309,7 @@ function model(wasm, compiled) {
       cycle: c,
       e: f64(field.e),
       eBits: v.getBigUint64(a + field.e, true),
-      terms: [0, 1, 2, 3].map((k) => f64(field.term + 8 * k)),
+      terms: ENERGY_TERMS.map((name, k) => f64(field.term + 8 * k)),
       l: f64(field.l),
       on: i32(field.on),
       change: f64(field.change),
@@ -409,10 +411,13 @@ function model(wasm, compiled) {
   }
 
   // The state after the first `count` units of an in-place sweep from `state`, each by the
-  // sweep's own unit update.
+  // sweep's own unit update; the stepping total (the global term's running sum) is started at
+  // the sweep's start and passed from unit to unit.
   function stepUnits(state, n, a, b, d, count) {
     writeState(state, n);
-    for (let k = 0; k < count; k++) wasm.step_unit(a, b, d, Math.floor(k / n), k % n);
+    let total = wasm.start_stepping();
+    for (let k = 0; k < count; k++)
+      total = wasm.step_unit(total, a, b, d, Math.floor(k / n), k % n);
     return readState(n);
   }
 

@@ -21,22 +21,16 @@ RunResult measure_run(const double before[][MAXCITY], const double before2[][MAX
 }
 
 RunResult measured_run(const double coef[3], unsigned seed) {
-  static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
-  const int n = family.n, sweeps = family.sweeps;
-  int swept = 0;
+  static Recent recent;
   start_run(coef, seed);
+  recent_start(&recent);
   run_cycles(
-      [&]() {
-        for (int i = 0; i < n; i++) {
-          if (swept == sweeps - 2) memcpy(before2[i], unitout[i], sizeof(double) * size_t(n));
-          if (swept == sweeps - 1) memcpy(before[i], unitout[i], sizeof(double) * size_t(n));
-        }
+      []() {
         update_state();
-        swept++;
+        recent_keep(&recent);
       },
       [](int) {});
-  if (sweeps < 2) memcpy(before2, before, sizeof before);
-  return measure_run(before, before2);
+  return measure_run(recent_back(recent, 1), recent_back(recent, 2));
 }
 
 void Tally::add(const RunResult &run, const Optimum &optimum) {

@@ -5,8 +5,8 @@
 
 #include <stdint.h>
 
+#include "optimum.h"
 #include "state.h"
-#include "tour.h"
 
 // What one run leaves: its final energy, outcome and motion, and for a valid tour the tour, its
 // length and its rank.

@@ -1,7 +1,7 @@
 // Tours through the family's N cities: reading one off a network state, its length in the
-// instance's own distances, its canonical form as a cycle, its text, the optimum and a tour's
-// rank among all tours. Plain C++ on the model's data, with nothing allocated: it builds for
-// WebAssembly too. The tables are built for the current cities by prepare_tours.
+// instance's own distances, its canonical form as a cycle and its text. The optimum and a tour's
+// rank among all tours are in optimum.h. Plain C++ on the model's data, with nothing allocated:
+// it builds for WebAssembly too.
 #ifndef NUV_MEASURES_TOUR_H
 #define NUV_MEASURES_TOUR_H
 
@@ -45,49 +45,5 @@ struct TourText {
   char s[4 * MAXCITY];
 };
 TourText tour_text(const Tour &tour);
-
-// Every distinct closed tour has an exact rank up to RANK_CITIES cities, (N - 1)! / 2 of them
-// (181,440 for ten); the optimum is exact up to EXACT_CITIES (by Held and Karp's recursion).
-enum { RANK_CITIES = 10, EXACT_CITIES = 17 };
-
-// The number of distinct closed tours when they are ranked, else 0.
-int tour_count();
-
-// The reference of every ratio: the optimum, or where it is not known the best tour found.
-struct Optimum {
-  Tour tour;     // canonical: the shortest tour known
-  double length; // the optimum's length: the tour's, or a published optimum
-  bool exact;    // length is the optimum's ("optimal"), not just the best found ("best known")
-};
-
-// The optimum for the current cities: by enumeration up to RANK_CITIES, by Held and Karp's
-// recursion up to EXACT_CITIES; beyond, the optimal tour given (give_optimal_tour), else the
-// best tour that 2-opt and Or-opt find from several starts, its length replaced by the published
-// optimum for a shipped instance (its own distances recognised).
-Optimum find_optimum();
-
-// An optimal tour of the current cities, as a TSPLIB tour file gives it: beyond EXACT_CITIES
-// prepare_tours takes it for the optimum, as long as the cities' distances are the ones they
-// were when it was given. False, and nothing kept, unless it visits each of the N cities once.
-bool give_optimal_tour(const Tour &tour);
-
-// The tour given dropped: the optimum is found as without it.
-void forget_optimal_tour();
-
-// "optimal" or "best known": what the ratios are to.
-const char *optimum_kind(const Optimum &optimum);
-
-// "optimal" or "best known": what the optimum's tour is (a published optimum's length may be
-// shorter than any tour found here).
-const char *optimum_tour_kind(const Optimum &optimum);
-
-// 1 + the number of distinct tours shorter than length by more than the slack: the optimum and
-// its mirror image have rank 1. Between 1 and tour_count() + 1; 0 when tours are not ranked.
-int tour_rank(double length);
-
-// Builds the cities' distances, the table of every tour's length (up to RANK_CITIES) and the
-// optimum for the cities the model has now; find_optimum and tour_rank call it on first use,
-// and a tool calls it again when it changes the cities.
-void prepare_tours();
 
 #endif

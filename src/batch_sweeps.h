@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "batch.h"
+#include "schedule.h"
 #include "vector_tanh.h"
 
 // A vector of lanes is passed between functions that are all inlined into one sweep, compiled
@@ -47,8 +48,8 @@ __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) 
   const int n = family.n, sweeps = family.sweeps;
   const Rule rule = family.rule;
   for (int s = 0; s < sweeps; s++) {
-    if (s == sweeps - 2) copy_units(batch->before2, batch->state, n);
-    if (s == sweeps - 1) copy_units(batch->before, batch->state, n);
+    if (back_at_end(s, sweeps) == 2) copy_units(batch->before2, batch->state, n);
+    if (back_at_end(s, sweeps) == 1) copy_units(batch->before, batch->state, n);
     sweep_units(batch->state, batch->input, batch->kept, n, rule, weights, distance, activate);
   }
   if (sweeps < 2) copy_units(batch->before2, batch->before, n);

@@ -43,7 +43,9 @@ int main(int argc, char **argv) {
   initialize();
   display_state(0);
 
-  /* 5. One sweep unprinted, so each later table shows the state one sweep on. */
+  /* 5. One sweep unprinted, so each later table shows the state one sweep on. Steps 4 to 6 are
+   * the run's schedule that run_cycles (schedule.h) makes for the tools, written here as a plain
+   * loop: this is the program's own run driver, and its instruction count must not move. */
   update_state();
 
   /* 6. Cycles 1 to 49: a sweep, its table, its energy. */

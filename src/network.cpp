@@ -119,14 +119,19 @@ void update_state(void) {
   sweep_units(unitout, input, unitin, family.n, family.rule, w, distance, activate);
 }
 
+/* A sweep stepped unit by unit, started at unit (0, 0) of the current state: its total is the
+ * state's (0 without a global term), as update_state's sweep starts it. */
+Stepping start_stepping(void) {
+  const Stepping s = {family.c != 0.0 ? state_total(unitout, family.n) : 0.0};
+  return s;
+}
+
 /* One unit of the in-place sweep update_state makes, alone, so that a sweep can be watched unit
- * by unit: unit (0, 0) begins a sweep, and the total the global term reads follows the units
- * as in the sweep; stepping every unit in row-major order is exactly one update_state. */
-void update_unit(int i, int j) {
-  static double total;
-  const Weights<double> w = weights();
-  if (i == 0 && j == 0) total = w.any_c ? state_total(unitout, family.n) : 0.0;
-  update_unit<false>(unitout, family.n, i, j, w, distance, total, activate);
+ * by unit: the total the global term reads is the caller's, carried from unit to unit as in the
+ * sweep; stepping every unit in row-major order from start_stepping is exactly one update_state.
+ */
+void update_unit(Stepping *stepping, int i, int j) {
+  update_unit<false>(unitout, family.n, i, j, weights(), distance, stepping->total, activate);
 }
 
 /* Unit (i, j)'s input from the current state, as a sweep starting now would take it, and into
@@ -162,27 +167,27 @@ static void energy_sums(int n, double *row, double *column, double *tour) {
   *row = ea, *column = eb, *tour = ed;
 }
 
-double energy_terms(double term[4]) {
+double energy_terms(double term[NENERGY_TERM]) {
   const int n = family.n;
   double ea, eb, ed;
   if (n == NCITY)
     energy_sums<NCITY>(n, &ea, &eb, &ed);
   else
     energy_sums<0>(n, &ea, &eb, &ed);
-  term[0] = (Acoef * 0.5) * ea;
-  term[1] = (Bcoef * 0.5) * eb;
-  term[2] = (Dcoef * 0.5) * ed;
-  term[3] = 0.0;
-  if (family.c == 0.0) return term[0] + term[1] + term[2];
+  term[ENERGY_ROW] = (Acoef * 0.5) * ea;
+  term[ENERGY_COLUMN] = (Bcoef * 0.5) * eb;
+  term[ENERGY_TOUR] = (Dcoef * 0.5) * ed;
+  term[ENERGY_GLOBAL] = 0.0;
+  if (family.c == 0.0) return term[ENERGY_ROW] + term[ENERGY_COLUMN] + term[ENERGY_TOUR];
   double total = 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) total += unitout[i][j];
-  term[3] = (family.c * 0.5) * ((total - family.target) * (total - family.target));
-  return term[0] + term[1] + term[2] + term[3];
+  term[ENERGY_GLOBAL] = (family.c * 0.5) * ((total - family.target) * (total - family.target));
+  return term[ENERGY_ROW] + term[ENERGY_COLUMN] + term[ENERGY_TOUR] + term[ENERGY_GLOBAL];
 }
 
 /* The energy of the current state. */
 double energy(void) {
-  double term[4];
+  double term[NENERGY_TERM];
   return energy_terms(term);
 }

@@ -79,13 +79,21 @@ void build_distances(void);
 /* Set-up, dynamics, measure. */
 void initialize(void);
 void update_state(void);
-/* One unit of update_state's in-place sweep; (0, 0) begins a sweep. */
-void update_unit(int i, int j);
+/* A sweep of update_state's stepped unit by unit: what it carries from unit to unit, the total of
+ * the state that the global term reads. start_stepping starts it at unit (0, 0) of the current
+ * state; update_unit makes one unit of the in-place sweep. */
+struct Stepping {
+  double total;
+};
+Stepping start_stepping(void);
+void update_unit(Stepping *stepping, int i, int j);
 /* Unit (i, j)'s input from the current state, and its addends in the sweep's order: row,
  * column, tour length, global, bias, a second bias addend (Bcoef, when the bias is A + B). */
 double unit_input_terms(int i, int j, double term[6]);
 double energy(void);
+/* The energy's terms, by name: where each lies in energy_terms' term. */
+enum EnergyTerm { ENERGY_ROW, ENERGY_COLUMN, ENERGY_TOUR, ENERGY_GLOBAL, NENERGY_TERM };
 /* The energy, and its row, column, tour-length and global terms (the last 0 when C is 0). */
-double energy_terms(double term[4]);
+double energy_terms(double term[NENERGY_TERM]);
 
 #endif

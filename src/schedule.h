@@ -1,9 +1,13 @@
-/* The schedule of a run, written once: cycle 0 is the start, one sweep goes unprinted, then each
- * of cycles 1 ... family.sweeps - 1 follows one more sweep, so cycle c shows the state after
- * c + 1 sweeps. run_cycles takes any sweep (one network or a batch); run_network is a whole run
- * of the program's network. */
+/* The schedule of a run and the states it keeps behind. Cycle 0 is the start, one sweep goes
+ * unprinted, then each of cycles 1 ... family.sweeps - 1 follows one more sweep, so cycle c
+ * shows the state after c + 1 sweeps: run_cycles makes it for any sweep (one network or a
+ * batch) and sweeps_at counts it. The states one and two sweeps back, which a state's motion is
+ * judged against, are kept by Recent for one network; a batch keeps its lanes' own copies at the
+ * sweeps back_at_end names. nuv's own main.cpp writes the same schedule as a plain loop. */
 #ifndef NUV_SCHEDULE_H
 #define NUV_SCHEDULE_H
+
+#include <string.h>
 
 #include "network.h"
 
@@ -23,11 +27,39 @@ __attribute__((always_inline)) static inline void run_cycles(Sweep sweep, AtCycl
   }
 }
 
-/* The run of the program's network for coef and seed, with at_cycle(c) at each cycle. */
-template <typename AtCycle>
-static inline void run_network(const double coef[3], unsigned seed, AtCycle at_cycle) {
-  start_run(coef, seed);
-  run_cycles(update_state, at_cycle);
+/* How many sweeps before the end of a run of `sweeps` the state is that sweep s (from 0) starts
+ * from: the states 1 and 2 back are the ones a run's end is judged against. A run of one sweep
+ * has none 2 back: its start stands for it, as Recent's does. */
+static inline int back_at_end(int s, int sweeps) {
+  return sweeps - s;
+}
+
+/* The program's network's last three states, by sweeps made: the current one and the states one
+ * and two sweeps back. Start with recent_start after the run's start, then recent_keep after
+ * every sweep. */
+struct Recent {
+  double state[3][MAXCITY][MAXCITY];
+  int swept; // sweeps made
+};
+
+/* The current state kept as the one after r->swept sweeps. */
+static inline void recent_copy(Recent *r) {
+  for (int i = 0; i < family.n; i++)
+    memcpy(r->state[r->swept % 3][i], unitout[i], sizeof(double) * size_t(family.n));
+}
+static inline void recent_start(Recent *r) {
+  r->swept = 0;
+  recent_copy(r);
+}
+static inline void recent_keep(Recent *r) {
+  r->swept++;
+  recent_copy(r);
+}
+
+/* The state `back` sweeps (0, 1 or 2) before the last kept; the start where the run has not
+ * swept that far. */
+static inline const double (*recent_back(const Recent &r, int back))[MAXCITY] {
+  return r.state[(r.swept - (back < r.swept ? back : r.swept)) % 3];
 }
 
 #endif

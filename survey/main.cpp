@@ -13,13 +13,13 @@
 #include "activation.h"
 #include "args.h"
 #include "file.h"
+#include "optimum.h"
 #include "pictures.h"
 #include "plan.h"
 #include "rows.h"
 #include "runs.h"
 #include "shards.h"
 #include "stream.h"
-#include "tour.h"
 
 // Reads a plan from words, after the program's name.
 static bool read_words(std::vector<std::string> words, Plan *plan, std::string *error) {

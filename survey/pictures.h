@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "optimum.h"
 #include "plan.h"
+#include "optimum.h"
 #include "rows.h"
-#include "tour.h"
 
 // The picture of a finished survey, from each coefficient set's tally in the survey's order: a map
 // when no coefficient ranges, a heatmap when one or two do. description says what made it.

@@ -8,8 +8,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "optimum.h"
 #include "runs.h"
-#include "tour.h"
 
 // "76.6 ±2.7": share_of's share and distance, each to a tenth, with its sign.
 std::string share_text(uint64_t count, uint64_t runs);

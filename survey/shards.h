@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "optimum.h"
 #include "plan.h"
 #include "runs.h"
-#include "tour.h"
 
 // The digest of the loaded cities: 64-bit FNV-1a over N (4 bytes) and the N x N distances
 // (citydistance, 8 bytes each, row by row), every number little-endian whatever the machine.

@@ -15,9 +15,9 @@
 #include "cities.h"
 #include "folder.h"
 #include "network.h"
+#include "optimum.h"
 #include "read.h"
 #include "run.h"
-#include "tour.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ void load(const std::string &named) {
   reset_family();
   std::string name, error;
   ASSERT_TRUE(load_cities(named, &name, &error)) << error;
-  prepare_tours();
+  build_distances();
 }
 
 // The length under our distances of a TSPLIB .opt.tour file's tour.

@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
+#include "optimum.h"
 #include "state.h"
-#include "tour.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ Tour tour_of(const std::string &text) {
 }
 
 TEST(Rank, CountsTheDistinctToursShorterByMoreThanTheSlack) {
-  prepare_tours(); // the distances of nuv's cities, before any run
+  build_distances(); // the distances of nuv's cities, before any run
   // The optimum and its mirror image, 6 + 6 sqrt 5, share rank 1; the four tours of
   // 8 + 4 sqrt 5 + sqrt 10, such as the plain order, share rank 3, so the next is rank 7.
   EXPECT_EQ(tour_rank(tour_length(tour_of("1-4-3-2-9-8-7-6-5"))), 1);
@@ -107,7 +107,7 @@ TEST(Lyapunov, IsLowestAlongAUnitAtTheOutputTheSweepGivesIt) {
     for (int a = 0; a < NCITY; a++)
       for (int b = 0; b < NCITY; b++)
         if (a * NCITY + b > i * NCITY + j) unitout[a][b] = keep[a][b];
-    double term[4];
+    double term[NENERGY_TERM];
     auto l_with = [&](double v) {
       unitout[i][j] = v;
       return lyapunov(energy_terms(term));
@@ -128,7 +128,7 @@ TEST(Lyapunov, IsTheEnergyAtAStateOfOneHalfLessTheConstantInput) {
   Acoef = 1.5, Bcoef = -0.25, Dcoef = 2;
   for (auto &row : unitout)
     for (double &v : row) v = 0.5;
-  double term[4];
+  double term[NENERGY_TERM];
   EXPECT_NEAR(lyapunov(energy_terms(term)), 1.5 * 81 - 0.25 * 81 + 2 * 22.5 - 1.25 * 40.5, 1e-9);
   // All at 0 or all at 1, each unit adds G = (0.5 / 2) ln 2, its 0 ln 0 taken as 0, not a NaN;
   // at 1 the row and column terms add 81 * 8 * (A + B) / 2 and the constant input takes 81.

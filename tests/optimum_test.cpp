@@ -18,8 +18,8 @@
 
 #include "cities.h"
 #include "network.h"
+#include "optimum.h"
 #include "rows.h"
-#include "tour.h"
 #include "tour_file.h"
 
 namespace {
@@ -32,7 +32,6 @@ void set_distances(int n, Weight weight) {
   for (int i = 0; i < n; i++)
     for (int k = 0; k < n; k++)
       citydistance[i][k] = i == k ? 0.0 : weight(std::min(i, k), std::max(i, k));
-  prepare_tours();
 }
 
 // The shortest closed tour by trying every order from city 1, summed here on its own.
@@ -167,6 +166,50 @@ TEST(Optimum, LocalSearchEndsOnNegativeZeroAndHugeDistances) {
       std::reverse(t.city + a, t.city + b + 1);
       EXPECT_GE(tour_length(t), o.length - 1e-9 * std::fabs(o.length)) << a << " " << b;
     }
+  reset_family();
+}
+
+// The tables follow the cities by construction: one distance changed in place, the count of
+// cities the same, and no call besides, the optimum and the ranks are the new cities'. Every
+// distance 1 but the cycle 1-2-...-n's edges, set to 1/2: that cycle, n/2 long, is the optimum.
+TEST(Optimum, FollowsDistancesChangedInPlace) {
+  for (int n : {6, 12}) { // enumerated and ranked, then by Held and Karp
+    set_distances(n, [](int, int) { return 1.0; });
+    EXPECT_EQ(find_optimum().length, n) << n;
+    if (n <= RANK_CITIES) {
+      EXPECT_EQ(tour_rank(n), 1) << n;
+    }
+    for (int i = 0; i < n; i++) {
+      const int k = (i + 1) % n;
+      citydistance[i][k] = citydistance[k][i] = 0.5;
+    }
+    const Optimum o = find_optimum();
+    EXPECT_EQ(o.length, 0.5 * n) << n;
+    EXPECT_EQ(tour_length(o.tour), 0.5 * n) << n;
+    if (n <= RANK_CITIES) {
+      EXPECT_EQ(tour_rank(0.5 * n), 1) << n;
+      // Any other cycle has at most n - 2 of the short edges: n/2 + 1 at least.
+      EXPECT_EQ(tour_rank(0.5 * n + 0.5), 2) << n;
+    }
+  }
+  reset_family();
+}
+
+// Beyond EXACT_CITIES a tour given is the optimum only for the distances it was given with: one
+// distance changed afterwards, it is dropped and the local search's best is "best known".
+TEST(Optimum, TourGivenHoldsOnlyForTheDistancesItWasGivenFor) {
+  const int n = 20;
+  set_distances(n, [](int i, int k) { return k == i + 1 || (i == 0 && k == n - 1) ? 1.0 : 3.0; });
+  Tour t;
+  for (int j = 0; j < n; j++) t.city[j] = j;
+  ASSERT_TRUE(give_optimal_tour(t));
+  EXPECT_TRUE(find_optimum().exact);
+  EXPECT_EQ(find_optimum().length, n);
+  citydistance[0][2] = citydistance[2][0] = 2.0;
+  const Optimum o = find_optimum();
+  EXPECT_FALSE(o.exact);
+  EXPECT_EQ(o.length, tour_length(o.tour));
+  forget_optimal_tour();
   reset_family();
 }
 

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "optimum.h"
 #include "plan.h"
+#include "optimum.h"
 #include "rows.h"
-#include "tour.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ TEST(Decode, ReadsOneUnitAboveOneHalfPerRowAndColumn) {
 }
 
 TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
-  prepare_tours(); // the distances of nuv's cities, before any run
+  build_distances(); // the distances of nuv's cities, before any run
   const std::string cycle = "7-6-5-4-3-2-9-1-8";
   Tour t = tour_of(cycle);
   const double length = tour_length(t);
@@ -54,7 +55,7 @@ TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
 }
 
 TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
-  prepare_tours(); // the distances of nuv's cities, before any run
+  build_distances(); // the distances of nuv's cities, before any run
   const Optimum o = find_optimum();
   EXPECT_NEAR(o.length, 6 + 6 * std::sqrt(5.0), 1e-12);
   EXPECT_EQ(text(o.tour), "1-4-3-2-9-8-7-6-5");

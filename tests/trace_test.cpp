@@ -346,4 +346,31 @@ TEST(Trace, RefusesWhatItCannotReadWithStatusTwo) {
   EXPECT_EQ(run(std::string(TRACE) + " --version").out, "nuv-trace " NUV_VERSION "\n");
 }
 
+// Recent keeps the state after each sweep: one and two sweeps back are the two kept before the
+// last, and the start stands for any state before it. Each state here is every unit at its
+// sweep count, so that which one is returned shows.
+TEST(Recent, GivesTheStatesOneAndTwoSweepsBackWithTheStartBeforeThat) {
+  reset_family();
+  static Recent r;
+  auto set_all = [](double v) {
+    for (int i = 0; i < family.n; i++)
+      for (int j = 0; j < family.n; j++) unitout[i][j] = v;
+  };
+  set_all(0);
+  recent_start(&r);
+  EXPECT_EQ(recent_back(r, 1)[2][3], 0.0);
+  EXPECT_EQ(recent_back(r, 2)[2][3], 0.0);
+  for (int swept = 1; swept <= 5; swept++) {
+    set_all(swept);
+    recent_keep(&r);
+    EXPECT_EQ(recent_back(r, 0)[family.n - 1][family.n - 1], swept);
+    EXPECT_EQ(recent_back(r, 1)[0][0], swept - 1);
+    EXPECT_EQ(recent_back(r, 2)[0][0], swept >= 2 ? swept - 2 : 0);
+  }
+  // The batch keeps the same two: the states sweeps 7 and 8 of 9 start from.
+  EXPECT_EQ(back_at_end(7, 9), 2);
+  EXPECT_EQ(back_at_end(8, 9), 1);
+  EXPECT_EQ(back_at_end(0, 1), 1);
+}
+
 } // namespace

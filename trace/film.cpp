@@ -87,14 +87,14 @@ std::string curves(const Film &f) {
     double Point::*value;
     int term;
   } const all[] = {{"E", "#000000", "", &Point::e, -1},
-                   {"EA", "#d04030", " stroke-dasharray=\"8 4\"", nullptr, 0},
-                   {"EB", "#3060c0", " stroke-dasharray=\"2 3\"", nullptr, 1},
-                   {"ED", "#2a9d50", " stroke-dasharray=\"8 3 2 3\"", nullptr, 2},
-                   {"EC", "#8a4fc0", " stroke-dasharray=\"4 2\"", nullptr, 3},
+                   {"EA", "#d04030", " stroke-dasharray=\"8 4\"", nullptr, ENERGY_ROW},
+                   {"EB", "#3060c0", " stroke-dasharray=\"2 3\"", nullptr, ENERGY_COLUMN},
+                   {"ED", "#2a9d50", " stroke-dasharray=\"8 3 2 3\"", nullptr, ENERGY_TOUR},
+                   {"EC", "#8a4fc0", " stroke-dasharray=\"4 2\"", nullptr, ENERGY_GLOBAL},
                    {"L", "#e08a00", " stroke-dasharray=\"14 4\"", &Point::l, -1}};
   std::vector<Curve> curve;
   for (const Curve &k : all)
-    if (k.term != 3 || family.c != 0.0) curve.push_back(k);
+    if (k.term != ENERGY_GLOBAL || family.c != 0.0) curve.push_back(k);
   auto value = [&](const Curve &k, const Point &y) {
     return k.value ? y.*k.value : y.term[k.term];
   };
@@ -266,7 +266,11 @@ void film_add(Film *f, const Cycle &y) {
   }
   const int every = std::max(1, (f->cycles + CURVE_POINTS - 1) / CURVE_POINTS);
   if (c >= 1 && (c % every == 0 || c == last || c == 1))
-    f->curve.push_back({c, y.e, {y.term[0], y.term[1], y.term[2], y.term[3]}, y.l});
+    f->curve.push_back(
+        {c,
+         y.e,
+         {y.term[ENERGY_ROW], y.term[ENERGY_COLUMN], y.term[ENERGY_TOUR], y.term[ENERGY_GLOBAL]},
+         y.l});
 }
 
 std::string trace_svg(const Film &film_of_run, const std::string &title, const std::string &network,

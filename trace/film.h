@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "trace.h"
+#include "cycle.h"
 
 enum { FRAMES = 50, CURVE_POINTS = 1000 };
 
 struct Film {
   struct Point {
     int cycle;
-    double e, term[4], l;
+    double e, term[NENERGY_TERM], l;
   };
   int cycles = 0;                         // in the run
   std::vector<int> frame_cycle;           // the cycles the film shows

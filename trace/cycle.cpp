@@ -1,7 +1,5 @@
-// A traced run: every cycle's state measured.
-#include "trace.h"
-
-double recent[3][MAXCITY][MAXCITY];
+// One cycle's measures, read off the model's current state: start at measure_cycle.
+#include "cycle.h"
 
 void measure_cycle(int c, int sweeps, const double before[][MAXCITY], const double one[][MAXCITY],
                    const double two[][MAXCITY], Cycle *out) {
@@ -21,8 +19,4 @@ void measure_cycle(int c, int sweeps, const double before[][MAXCITY], const doub
     out->ratio = out->length / find_optimum().length;
     out->rank = tour_rank(out->length);
   }
-}
-
-bool euler_step_too_long() {
-  return family.rule == RULE_EULER && family.dt >= 2 * family.tau;
 }

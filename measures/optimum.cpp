@@ -1,0 +1,396 @@
+// The optimum and every tour's rank. Start at find_optimum, which reads the tables through
+// current_tables: up to RANK_CITIES cities they list every distinct tour's length, sorted, from
+// which the optimum and the ranks are read; up to EXACT_CITIES Held and Karp's recursion gives
+// the optimum; beyond, an optimal tour given (a TSPLIB tour file's), else the best local search
+// finds, with a published optimum's length where one is known. The tables carry the digest of
+// the cities they were built for and are rebuilt when the cities are not those.
+#include "optimum.h"
+
+#include <math.h>
+#include <stdint.h>
+#include <string.h>
+
+namespace {
+
+// (RANK_CITIES - 1)! / 2: every distinct tour of ten cities.
+enum { MAXTOUR = 181440 };
+
+// Whether length is shorter than `of` by more than the slack (relative to of's magnitude).
+bool shorter_by_slack(double length, double of) {
+  return length < (of >= 0 ? of * (1 - OPTIMAL_SLACK) : of * (1 + OPTIMAL_SLACK));
+}
+
+// The most rounds of local search from one start: far more than any instance needs (100 random
+// cities need at most 28, eil51 12), a bound on what rounding could make of odd distances.
+enum { MAX_ROUNDS = 1000 };
+
+struct Tables {
+  double length[MAXTOUR]; // every distinct tour's length, ascending
+  int count;              // how many, or 0 when tours are not ranked
+  Optimum optimum;
+  uint64_t cities; // the digest of the cities they were built for
+  bool built;      // false until built, and again when the tour given changes
+} tables;
+
+// 64-bit FNV-1a over the bytes of n, then of citydistance[i][k] in index order: the cities as
+// the tours measure them (a change of one bit in one distance changes it).
+uint64_t cities_digest() {
+  uint64_t hash = 14695981039346656037u;
+  auto add = [&hash](const void *bytes, size_t size) {
+    unsigned char b[sizeof(double)];
+    memcpy(b, bytes, size);
+    for (size_t k = 0; k < size; k++) hash = (hash ^ b[k]) * 1099511628211u;
+  };
+  add(&family.n, sizeof family.n);
+  for (int i = 0; i < family.n; i++)
+    for (int k = 0; k < family.n; k++) add(&citydistance[i][k], sizeof(double));
+  return hash;
+}
+
+// The next order of city[1 .. n-1] in lexicographic order; false after the last.
+bool next_order(Tour *t) {
+  const int n = family.n;
+  int *c = t->city, k = n - 2;
+  while (k >= 1 && c[k] >= c[k + 1]) k--;
+  if (k < 1) return false;
+  int l = n - 1;
+  while (c[l] <= c[k]) l--;
+  int swap = c[k];
+  c[k] = c[l], c[l] = swap;
+  for (int a = k + 1, b = n - 1; a < b; a++, b--) swap = c[a], c[a] = c[b], c[b] = swap;
+  return true;
+}
+
+void sift_down(double *a, int root, int n) {
+  for (int child; (child = 2 * root + 1) < n; root = child) {
+    if (child + 1 < n && a[child + 1] > a[child]) child++;
+    if (a[root] >= a[child]) return;
+    double swap = a[root];
+    a[root] = a[child], a[child] = swap;
+  }
+}
+
+// Heapsort: no library, and 181,440 values take a few milliseconds.
+void sort_ascending(double *a, int n) {
+  for (int root = n / 2 - 1; root >= 0; root--) sift_down(a, root, n);
+  for (int end = n - 1; end > 0; end--) {
+    double swap = a[0];
+    a[0] = a[end], a[end] = swap;
+    sift_down(a, 0, end);
+  }
+}
+
+// The canonical orders from city 1 (second city below the last), in lexicographic order: each
+// cycle once.
+Tour first_order() {
+  Tour t;
+  for (int j = 0; j < family.n; j++) t.city[j] = j;
+  return t;
+}
+bool next_canonical(Tour *t) {
+  while (next_order(t))
+    if (t->city[1] < t->city[family.n - 1]) return true;
+  return false;
+}
+
+// Every tour's length in enumeration order first, so that the optimum, the first order within
+// the slack of the shortest, is found without measuring again; then sorted for the ranks.
+void list_every_tour() {
+  Tour t = first_order();
+  int n = 0;
+  do tables.length[n++] = tour_length(t);
+  while (next_canonical(&t));
+  double shortest = tables.length[0];
+  for (int k = 1; k < n; k++)
+    if (tables.length[k] < shortest) shortest = tables.length[k];
+  int first = 0;
+  while (first < n - 1 && !within_slack(tables.length[first], shortest)) first++;
+  t = first_order();
+  for (int k = 0; k < first; k++) next_canonical(&t);
+  tables.optimum = {t, shortest, true};
+  sort_ascending(tables.length, n);
+  tables.count = n;
+}
+
+// Held and Karp: path[set][i - 1] is the shortest path from city 1 through the cities of set
+// (bit i - 1 for city i) ending at city i. 2^16 x 16 doubles for seventeen cities.
+double path[1 << (EXACT_CITIES - 1)][EXACT_CITIES - 1];
+
+// The optimal tour by the recursion, read back from its last city: i is the path's last city
+// and k the city before it, over which the minimum is taken.
+void held_karp() {
+  const int n = family.n, m = n - 1;
+  const unsigned full = (1u << m) - 1;
+  for (unsigned set = 1; set <= full; set++)
+    for (int i = 1; i <= m; i++) {
+      const unsigned bit = 1u << (i - 1);
+      if (!(set & bit)) continue;
+      if (set == bit) {
+        path[set][i - 1] = citydistance[0][i];
+        continue;
+      }
+      double best = INFINITY;
+      for (int k = 1; k <= m; k++)
+        if (k != i && (set & (1u << (k - 1))))
+          best = fmin(best, path[set & ~bit][k - 1] + citydistance[k][i]);
+      path[set][i - 1] = best;
+    }
+  int last = 1;
+  for (int k = 2; k <= m; k++)
+    if (path[full][k - 1] + citydistance[k][0] < path[full][last - 1] + citydistance[last][0])
+      last = k;
+  // Back from the end: the city before i is the last whose path gives i's shortest, which is i's
+  // own (fmin's), so that no equality is needed: a NaN leaves some city, never none.
+  Tour t;
+  t.city[0] = 0;
+  unsigned set = full;
+  for (int j = n - 1, i = last; j >= 1; j--) {
+    t.city[j] = i;
+    const unsigned rest = set & ~(1u << (i - 1));
+    int before = 0;
+    double shortest = INFINITY;
+    for (int k = 1; k <= m && rest; k++) {
+      if (!(rest & (1u << (k - 1)))) continue;
+      const double through = path[rest][k - 1] + citydistance[k][i];
+      if (before == 0 || through <= shortest) before = k, shortest = through;
+    }
+    set = rest, i = before;
+  }
+  const Tour c = canonical_tour(t);
+  tables.optimum = {c, tour_length(c), true};
+}
+
+// The tour's length as its canonical cycle gives it: the same sum for every rotation and
+// reflection of one cycle.
+double cycle_length(const Tour &t) {
+  return tour_length(canonical_tour(t));
+}
+
+// The instance's distance from city a to city b.
+double d(int a, int b) {
+  return citydistance[a][b];
+}
+
+// One 2-opt pass over the cycle c: for positions j < l, wherever joining c[j] to c[l] and
+// c[j + 1] to c[l + 1] is shorter by more than tiny, reverses c[j + 1 .. l] and goes on. Whether
+// any stretch was reversed.
+bool two_opt_pass(int *c, double tiny) {
+  const int n = family.n;
+  bool better = false;
+  for (int j = 0; j < n - 1; j++)
+    for (int l = j + 2; l < n; l++) {
+      if (j == 0 && l == n - 1) continue;
+      const int a = c[j], b = c[j + 1], e = c[l], f = c[(l + 1) % n];
+      if (d(a, e) + d(b, f) < d(a, b) + d(e, f) - tiny) {
+        for (int x = j + 1, y = l; x < y; x++, y--) {
+          int swap = c[x];
+          c[x] = c[y], c[y] = swap;
+        }
+        better = true;
+      }
+    }
+  return better;
+}
+
+// The first Or-opt move that shortens the cycle c by more than tiny, made: a stretch of len
+// cities (one to three, shortest first) moved between two other neighbours, either way round.
+// False, and c unchanged, when none does.
+bool or_opt_move(int *c, double tiny) {
+  const int n = family.n;
+  for (int len = 1; len <= 3; len++)
+    for (int s = 0; s + len < n; s++) {
+      // The stretch c[s .. s + len - 1], between c[s - 1] and c[s + len] (cyclically).
+      const int before = c[(s + n - 1) % n], first = c[s], last = c[s + len - 1],
+                after = c[(s + len) % n];
+      const double removed = d(before, first) + d(last, after) - d(before, after);
+      int rest[MAXCITY], stretch[3], r = 0;
+      for (int k = 0; k < n; k++)
+        if (k < s || k >= s + len) rest[r++] = c[k];
+      for (int k = 0; k < len; k++) stretch[k] = c[s + k];
+      for (int g = 0; g < r; g++) {
+        const int p = rest[g], q = rest[(g + 1) % r];
+        if (p == before && q == after) continue;
+        for (int turn = 0; turn < 2; turn++) {
+          const int head = turn ? last : first, tail = turn ? first : last;
+          if (!(d(p, head) + d(tail, q) - d(p, q) < removed - tiny)) continue;
+          int k = 0;
+          for (int x = 0; x <= g; x++) c[k++] = rest[x];
+          for (int x = 0; x < len; x++) c[k++] = stretch[turn ? len - 1 - x : x];
+          for (int x = g + 1; x < r; x++) c[k++] = rest[x];
+          return true;
+        }
+      }
+    }
+  return false;
+}
+
+// 2-opt and Or-opt until neither shortens the tour: a round is a 2-opt pass, or when that finds
+// nothing one Or-opt move. A move must gain more than a slack relative to the length's
+// magnitude, and each round must shorten the cycle's length as summed: no cycle comes back, so
+// the search ends whatever the signs (a round that does not is undone, and ends it). At most
+// MAX_ROUNDS rounds besides.
+void local_search(Tour *t) {
+  const double tiny = 1e-12 * (1 + fabs(tour_length(*t)));
+  double length = cycle_length(*t);
+  for (int round = 0; round < MAX_ROUNDS; round++) {
+    const Tour before_round = *t;
+    if (!two_opt_pass(t->city, tiny) && !or_opt_move(t->city, tiny)) break;
+    const double shorter = cycle_length(*t);
+    if (!(shorter < length)) {
+      *t = before_round;
+      break;
+    }
+    length = shorter;
+  }
+}
+
+// The best tour local search finds from the nearest-neighbour tours out of five cities and
+// from five shuffled orders (a fixed generator of its own, so the same on every machine).
+void best_known() {
+  const int n = family.n;
+  uint32_t random = 12345;
+  Tour best = first_order();
+  double best_length = INFINITY;
+  for (int start = 0; start < 10; start++) {
+    Tour t;
+    if (start < 5) {
+      bool used[MAXCITY] = {false};
+      t.city[0] = start * n / 5;
+      used[t.city[0]] = true;
+      for (int j = 1; j < n; j++) {
+        int near = -1;
+        for (int k = 0; k < n; k++)
+          if (!used[k] &&
+              (near < 0 || citydistance[t.city[j - 1]][k] < citydistance[t.city[j - 1]][near]))
+            near = k;
+        t.city[j] = near, used[near] = true;
+      }
+    } else {
+      t = first_order();
+      for (int j = n - 1; j > 0; j--) {
+        random = random * 1103515245u + 12345u;
+        int k = int((random >> 8) % uint32_t(j + 1)), swap = t.city[j];
+        t.city[j] = t.city[k], t.city[k] = swap;
+      }
+    }
+    local_search(&t);
+    const Tour c = canonical_tour(t);
+    const double length = tour_length(c);
+    if (length < best_length) best = c, best_length = length;
+  }
+  tables.optimum = {best, best_length, false};
+}
+
+// The shipped TSPLIB instances beyond EXACT_CITIES with their published optima, recognised by
+// their size and the sum of their distances over the pairs of cities.
+struct Published {
+  int n;
+  double pair_sum, optimum;
+};
+const Published PUBLISHED[] = {
+    {22, 174486, 7013},     {48, 1172229, 10628},  {51, 41305, 426},
+    {52, 762783, 7542},     {70, 126195, 675},     {76, 94609, 538},
+    {76, 21542278, 108159}, {100, 8467967, 21282}, {100, 2750525, 7910},
+};
+
+// The sum of the distances over the pairs of cities, in index order.
+double pair_sum() {
+  double sum = 0.0;
+  for (int i = 0; i < family.n; i++)
+    for (int k = i + 1; k < family.n; k++) sum += citydistance[i][k];
+  return sum;
+}
+
+void find_published() {
+  const double pair_sum = ::pair_sum();
+  for (const Published &p : PUBLISHED)
+    if (p.n == family.n && p.pair_sum == pair_sum) {
+      tables.optimum.length = p.optimum;
+      tables.optimum.exact = true;
+    }
+}
+
+// The optimal tour given, with the digest of the cities it was given for.
+struct Given {
+  bool known;
+  uint64_t cities;
+  Tour tour;
+} given;
+
+// The tables for the optimum of the cities as they are now.
+void build_tables(uint64_t cities) {
+  tables.count = 0;
+  if (family.n <= RANK_CITIES) {
+    list_every_tour();
+  } else if (family.n <= EXACT_CITIES) {
+    held_karp();
+  } else if (given.known && given.cities == cities) {
+    const Tour c = canonical_tour(given.tour);
+    tables.optimum = {c, tour_length(c), true};
+  } else {
+    best_known();
+    find_published();
+  }
+  tables.cities = cities;
+  tables.built = true;
+}
+
+// The tables, rebuilt first when the cities (their distances built afresh, as the network
+// builds them) are not those they were built for or the tour given changed.
+const Tables &current_tables() {
+  build_distances();
+  const uint64_t cities = cities_digest();
+  if (!tables.built || tables.cities != cities) build_tables(cities);
+  return tables;
+}
+
+} // namespace
+
+bool give_optimal_tour(const Tour &tour) {
+  build_distances();
+  given.known = false;
+  tables.built = false;
+  bool seen[MAXCITY] = {};
+  for (int j = 0; j < family.n; j++) {
+    if (tour.city[j] < 0 || tour.city[j] >= family.n || seen[tour.city[j]]) return false;
+    seen[tour.city[j]] = true;
+  }
+  given.known = true, given.cities = cities_digest(), given.tour = tour;
+  return true;
+}
+
+void forget_optimal_tour() {
+  given.known = false;
+  tables.built = false;
+}
+
+int tour_count() {
+  return current_tables().count;
+}
+
+Optimum find_optimum() {
+  return current_tables().optimum;
+}
+
+const char *optimum_kind(const Optimum &optimum) {
+  return optimum.exact ? "optimal" : "best known";
+}
+
+const char *optimum_tour_kind(const Optimum &optimum) {
+  const bool optimal = within_slack(tour_length(optimum.tour), optimum.length);
+  return optimum.exact && optimal ? "optimal" : "best known";
+}
+
+int tour_rank(double length) {
+  const Tables &t = current_tables();
+  if (t.count == 0) return 0;
+  int lo = 0, hi = t.count; // the first length not shorter than length by the slack
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    if (shorter_by_slack(t.length[mid], length))
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo + 1;
+}
