@@ -89,6 +89,7 @@ bool fail(CityError *e, int line, const char *reason, long number = -1, const ch
   for (const char *r = rest; *r; r++) put(*r);
   e->why[at] = '\0';
   e->line = line;
+  e->pieces = 0; // no word of the file in it
   return false;
 }
 
