@@ -7,27 +7,10 @@
 #include <stdint.h>
 
 #include "network.h"
+#include "text_lines.h"
 #include "tsplib.h"
 
 namespace {
-
-// A piece of the text: a line, or a word of it.
-struct Span {
-  const char *p;
-  size_t n;
-};
-
-// Whether the span is the text s.
-bool is(Span w, const char *s) {
-  size_t k = 0;
-  for (; k < w.n && s[k]; k++)
-    if (w.p[k] != s[k]) return false;
-  return k == w.n && !s[k];
-}
-
-bool blank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 // The lines of the text, numbered from 1 as they are taken, and the platform's conversion of
 // the numbers in them.
@@ -36,28 +19,6 @@ struct Lines {
   int number;
   NumberConversion convert;
 };
-
-// The next line, without its '\n'; false at the end of the text.
-bool next_line(Lines *lines, Span *line) {
-  if (lines->at == lines->end) return false;
-  const char *p = lines->at;
-  while (p < lines->end && *p != '\n') p++;
-  *line = {lines->at, size_t(p - lines->at)};
-  lines->at = p < lines->end ? p + 1 : p;
-  lines->number++;
-  return true;
-}
-
-// The next word of the rest of a line, which it leaves after the word; false when none is left.
-bool next_word(Span *rest, Span *word) {
-  while (rest->n && blank(*rest->p)) rest->p++, rest->n--;
-  if (!rest->n) return false;
-  size_t k = 0;
-  while (k < rest->n && !blank(rest->p[k])) k++;
-  *word = {rest->p, k};
-  rest->p += k, rest->n -= k;
-  return true;
-}
 
 // A line's words, at most max of them kept; how many there are.
 int words_of(Span line, Span *word, int max) {

@@ -2,53 +2,15 @@
 // TOUR_SECTION, then the section's numbers word by word up to -1, then what may follow it.
 #include "tour_file.h"
 
+#include "text_lines.h"
+
 namespace {
-
-// A piece of the text: a line, or a word of it.
-struct Span {
-  const char *p;
-  size_t n;
-};
-
-bool blank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-
-// Whether the span is the text s.
-bool is(Span w, const char *s) {
-  size_t k = 0;
-  for (; k < w.n && s[k]; k++)
-    if (w.p[k] != s[k]) return false;
-  return k == w.n && !s[k];
-}
 
 // The text read line by line, each line numbered from 1 as it is taken.
 struct Reader {
   const char *at, *end;
-  int line;
+  int number;
 };
-
-// The next line, without its '\n'; false at the end of the text.
-bool next_line(Reader *r, Span *line) {
-  if (r->at == r->end) return false;
-  const char *p = r->at;
-  while (p < r->end && *p != '\n') p++;
-  *line = {r->at, size_t(p - r->at)};
-  r->at = p < r->end ? p + 1 : p;
-  r->line++;
-  return true;
-}
-
-// The next word of the rest of a line, which it leaves after the word; false when none is left.
-bool next_word(Span *rest, Span *word) {
-  while (rest->n && blank(*rest->p)) rest->p++, rest->n--;
-  if (!rest->n) return false;
-  size_t k = 0;
-  while (k < rest->n && !blank(rest->p[k])) k++;
-  *word = {rest->p, k};
-  rest->p += k, rest->n -= k;
-  return true;
-}
 
 // The span without blanks at either end.
 Span trimmed(Span s) {
@@ -101,13 +63,13 @@ bool read_keywords(Reader *r, int n, CityError *e) {
     if (!whole.n) continue;
     size_t colon = 0;
     while (colon < whole.n && whole.p[colon] != ':') colon++;
-    if (colon == whole.n) return fail(e, r->line, "a tour file's line is KEYWORD : value");
+    if (colon == whole.n) return fail(e, r->number, "a tour file's line is KEYWORD : value");
     const Span key = trimmed({whole.p, colon}),
                value = trimmed({whole.p + colon + 1, whole.n - colon - 1});
     long dimension;
-    if (is(key, "TYPE") && !is(value, "TOUR")) return fail(e, r->line, "TYPE is not TOUR");
+    if (is(key, "TYPE") && !is(value, "TOUR")) return fail(e, r->number, "TYPE is not TOUR");
     if (is(key, "DIMENSION") && !(whole_number(value, &dimension) && dimension == n))
-      return fail(e, r->line, "DIMENSION is not the instance's ", n, " cities");
+      return fail(e, r->number, "DIMENSION is not the instance's ", n, " cities");
   }
   return fail(e, 0, "no TOUR_SECTION");
 }
@@ -123,23 +85,23 @@ bool read_tour_text(const char *text, size_t size, int n, int *city, CityError *
     for (rest = line; !ended && next_word(&rest, &word);) {
       long v;
       if (!whole_number(word, &v) || v == 0 || v < -1 || v > n)
-        return fail(error, r.line, "a tour's city is a number from 1 to ", n, ", or -1 to end");
+        return fail(error, r.number, "a tour's city is a number from 1 to ", n, ", or -1 to end");
       if (v == -1) {
         ended = true;
-        if (next_word(&rest, &word)) return fail(error, r.line, "nothing follows -1 on its line");
+        if (next_word(&rest, &word)) return fail(error, r.number, "nothing follows -1 on its line");
         break;
       }
-      if (count == n) return fail(error, r.line, "more than ", n, " cities");
+      if (count == n) return fail(error, r.number, "more than ", n, " cities");
       for (int j = 0; j < count; j++)
-        if (city[j] == int(v) - 1) return fail(error, r.line, "city ", v, " comes twice");
+        if (city[j] == int(v) - 1) return fail(error, r.number, "city ", v, " comes twice");
       city[count++] = int(v) - 1;
     }
   if (!ended) return fail(error, 0, "the tour does not end with -1");
-  if (count < n) return fail(error, r.line, "the tour has ", count, " cities, not all");
+  if (count < n) return fail(error, r.number, "the tour has ", count, " cities, not all");
   // Then at most EOF, and blank lines.
   for (Span line; next_line(&r, &line);) {
     const Span whole = trimmed(line);
-    if (whole.n && !is(whole, "EOF")) return fail(error, r.line, "only EOF may follow the tour");
+    if (whole.n && !is(whole, "EOF")) return fail(error, r.number, "only EOF may follow the tour");
     if (whole.n) break;
   }
   return true;
