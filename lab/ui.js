@@ -256,15 +256,20 @@ function rerun() {
     progress(null);
     begin(job);
   };
-  w.postMessage({
+  w.postMessage(runMessage(job));
+  show(shown);
+}
+
+// The worker's message for the run of a job: its network, coefficients and seed.
+function runMessage(job) {
+  return {
     job: 'run',
     network: job.network,
     a: job.coef[0],
     b: job.coef[1],
     d: job.coef[2],
     seed: job.seed
-  });
-  show(shown);
+  };
 }
 
 // The run's progress bar at fraction, with its text; null hides it.
@@ -302,15 +307,7 @@ function stateOf(c) {
     progress(null);
     show(shown);
   };
-  w.postMessage({
-    job: 'run',
-    network: job.network,
-    a: job.coef[0],
-    b: job.coef[1],
-    d: job.coef[2],
-    seed: job.seed,
-    only: c
-  });
+  w.postMessage(Object.assign(runMessage(job), {only: c}));
   return null;
 }
 
