@@ -91,11 +91,11 @@ BENCHMARK(BM_Rank);
 // eil51 under the Euler rule, 1,000 steps of 51 x 51 units: one network at a time, and NLANE
 // at a time in the batch. Each step is O(N^3): three sums of 51 terms for each of 2,601 units.
 static void eil51_euler() {
-  reset_family();
+  reset_network();
   std::string name, error;
   if (!load_cities(SOURCE_DIR "/data/tsplib/eil51.tsp", &name, &error)) abort();
-  family.rule = RULE_EULER, family.sweeps = 1000, family.target = family.n;
-  family.start = START_CENTRED;
+  network.rule = RULE_EULER, network.sweeps = 1000, network.target = network.n;
+  network.start = START_CENTRED;
   build_distances();
 }
 static void BM_Eil51EulerScalar(benchmark::State &state) {
@@ -103,17 +103,17 @@ static void BM_Eil51EulerScalar(benchmark::State &state) {
   unsigned seed = 1;
   for (auto _ : state) {
     start_run(COEF, seed++);
-    for (int s = 0; s < family.sweeps; s++) update_state();
+    for (int s = 0; s < network.sweeps; s++) update_state();
     benchmark::DoNotOptimize(unitout[0][0]);
   }
   state.SetItemsProcessed(int64_t(state.iterations()));
-  reset_family();
+  reset_network();
 }
 BENCHMARK(BM_Eil51EulerScalar)->Unit(benchmark::kMillisecond);
 static void BM_Eil51EulerBatch(benchmark::State &state) {
   eil51_euler();
   batch_runs(state);
-  reset_family();
+  reset_network();
 }
 BENCHMARK(BM_Eil51EulerBatch)->Unit(benchmark::kMillisecond);
 

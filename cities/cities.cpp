@@ -130,16 +130,16 @@ bool read_random(const std::string &named, uint64_t *n, uint64_t *seed, std::str
 
 // What reading cities changes in the model, kept to put back when their tour file is refused.
 struct Model {
-  Family family;
+  Network network;
   bool known;
   std::vector<double> xy, distance;
 };
 Model saved_model() {
-  return {family, cityxy_known, std::vector<double>(&cityxy[0][0], &cityxy[0][0] + 2 * MAXCITY),
+  return {network, cityxy_known, std::vector<double>(&cityxy[0][0], &cityxy[0][0] + 2 * MAXCITY),
           std::vector<double>(&citydistance[0][0], &citydistance[0][0] + MAXCITY * MAXCITY)};
 }
 void restore_model(const Model &m) {
-  family = m.family, cityxy_known = m.known;
+  network = m.network, cityxy_known = m.known;
   std::copy(m.xy.begin(), m.xy.end(), &cityxy[0][0]);
   std::copy(m.distance.begin(), m.distance.end(), &citydistance[0][0]);
 }
@@ -170,7 +170,7 @@ bool find_city_file(const std::string &named, std::string *path, std::string *er
 bool read_optimal_tour(const std::string &path, const std::string &text, Tour *tour, bool *found,
                        std::string *error) {
   *found = false;
-  if (family.n <= EXACT_CITIES || path.size() <= 4) return true;
+  if (network.n <= EXACT_CITIES || path.size() <= 4) return true;
   const size_t dot = path.size() - 4;
   if (path.compare(dot, 4, ".tsp") != 0) return true;
   std::string tour_path = path.substr(0, dot) + ".opt.tour", tour_text;
@@ -185,7 +185,7 @@ bool read_optimal_tour(const std::string &path, const std::string &text, Tour *t
       return true;
   }
   CityError why;
-  if (!read_tour_text(tour_text.data(), tour_text.size(), family.n, tour->city, &why))
+  if (!read_tour_text(tour_text.data(), tour_text.size(), network.n, tour->city, &why))
     return fail(::quoted(tour_path), why.line, reason(why), error);
   *found = true;
   return true;

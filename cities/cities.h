@@ -7,7 +7,7 @@
 
 #include "tsplib.h"
 
-// Reads the cities `named` names into the model (family.n, cityxy, citydistance, family.matrix,
+// Reads the cities `named` names into the model (network.n, cityxy, citydistance, network.matrix,
 // cityxy_known):
 // - "random:N:S": N cities (MINCITY ... MAXCITY) uniform in the unit square, x then y for each,
 //   from the generator seeded with S (0 ... 4294967295), the same on every machine;

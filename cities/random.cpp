@@ -6,8 +6,8 @@
 
 void random_cities(int n, unsigned seed) {
   generator_seed(seed);
-  family.n = n;
-  family.matrix = false;
+  network.n = n;
+  network.matrix = false;
   cityxy_known = true;
   for (int i = 0; i < n; i++) {
     cityxy[i][0] = generator_next() / 2147483647.0;

@@ -428,8 +428,8 @@ bool is_tsplib(const char *text, size_t size) {
 // The staged cities into the model.
 void commit() {
   const int n = staged.n;
-  family.n = n;
-  family.matrix = staged.kind == CITY_MATRIX;
+  network.n = n;
+  network.matrix = staged.kind == CITY_MATRIX;
   cityxy_known = staged.coordinates;
   for (int i = 0; i < n; i++) {
     cityxy[i][0] = staged.coordinates ? staged.xy[i][0] : 0;
@@ -458,17 +458,17 @@ bool read_city_text(const char *text, size_t size, NumberConversion convert, Cit
 }
 
 bool check_cities(CityError *error) {
-  const int n = family.n;
+  const int n = network.n;
   for (int axis = 0; cityxy_known && axis < 2; axis++) {
     double low = cityxy[0][axis], high = low;
     for (int i = 0; i < n; i++)
       low = fmin(low, cityxy[i][axis]), high = fmax(high, cityxy[i][axis]);
     if (!is_finite(high - low)) return fail(error, 0, "the coordinates overflow");
   }
-  const bool raw = family.raw;
-  family.raw = false;
+  const bool raw = network.raw;
+  network.raw = false;
   build_distances(); // scaled: citydistance too, for cities given by coordinates
-  family.raw = raw;
+  network.raw = raw;
   double total = 0;
   bool finite = true, scaled = true;
   for (int i = 0; i < n; i++)

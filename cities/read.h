@@ -36,8 +36,8 @@ enum CityKind { CITY_PLAIN, CITY_EUC_2D, CITY_ATT, CITY_GEO, CITY_MATRIX };
 // its platform's own: the C library's strtod natively, the browser's Number in the page.
 typedef double (*NumberConversion)(const char *word, size_t length);
 
-// Reads text (size bytes) into the model: family.n, cityxy (as the file gives them, then GEO's
-// swapped for drawing), cityxy_known, citydistance and family.matrix. A TSPLIB file is one
+// Reads text (size bytes) into the model: network.n, cityxy (as the file gives them, then GEO's
+// swapped for drawing), cityxy_known, citydistance and network.matrix. A TSPLIB file is one
 // whose first line is a "KEYWORD : value"; anything else is x y lines, '#' starting a comment.
 // *kind says how the distances were had. A byte-order mark at the start is passed over; every
 // number is decimal, and its value is convert's. A size beyond MAXCITY is refused only once the
@@ -46,12 +46,12 @@ typedef double (*NumberConversion)(const char *word, size_t length);
 bool read_city_text(const char *text, size_t size, NumberConversion convert, CityName *name,
                     CityKind *kind, CityError *error);
 
-// Why the model's cities make no network, or true: family.n cities in cityxy (when
-// cityxy_known) and citydistance (for family.matrix), as a file, a link or the generator left
+// Why the model's cities make no network, or true: network.n cities in cityxy (when
+// cityxy_known) and citydistance (for network.matrix), as a file, a link or the generator left
 // them. Coordinates finite with a finite box, every distance finite and not below 0, their
 // total above 0 ("the 4 cities are all at one point") and finite, and the distances
 // build_distances scales finite ("the distances overflow"). It builds the distances, scaled
-// and then as family.raw asks.
+// and then as network.raw asks.
 bool check_cities(CityError *error);
 
 #endif

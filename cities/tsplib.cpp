@@ -38,7 +38,7 @@ double tsplib_geo(double xi, double yi, double xj, double yj) {
 }
 
 void tsplib_distances(Metric metric) {
-  const int n = family.n;
+  const int n = network.n;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       const double xi = cityxy[i][0], yi = cityxy[i][1], xj = cityxy[j][0], yj = cityxy[j][1];
@@ -47,7 +47,7 @@ void tsplib_distances(Metric metric) {
                            : metric == METRIC_ATT    ? tsplib_att(xi, yi, xj, yj)
                                                      : tsplib_geo(xi, yi, xj, yj);
     }
-  family.matrix = true;
+  network.matrix = true;
   if (metric == METRIC_GEO) // drawn with longitude across and latitude up
     for (int i = 0; i < n; i++) {
       const double latitude = cityxy[i][0];

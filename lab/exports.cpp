@@ -34,10 +34,10 @@ Cycle reached; // the cycle run_family reached last
 EXPORT(set_network)
 void set_network(int rule, double c, double target, int bias_ab, double bias, double u0, int start,
                  double dt, double tau, int sweeps, int raw) {
-  family.rule = Rule(rule), family.c = c, family.target = target, family.bias_ab = bias_ab != 0;
-  family.bias = bias, family.u0 = u0, family.start = Start(start), family.dt = dt;
-  family.tau = tau, family.sweeps = sweeps > 0 ? sweeps : rule == RULE_EULER ? 1000 : NSWEEP;
-  family.raw = raw != 0;
+  network.rule = Rule(rule), network.c = c, network.target = target, network.bias_ab = bias_ab != 0;
+  network.bias = bias, network.u0 = u0, network.start = Start(start), network.dt = dt;
+  network.tau = tau, network.sweeps = sweeps > 0 ? sweeps : rule == RULE_EULER ? 1000 : NSWEEP;
+  network.raw = raw != 0;
 }
 
 namespace {
@@ -46,7 +46,7 @@ Tour optimal_tour; // an optimal tour of the cities the page writes, as a tour f
 
 // The cities: nuv's nine, with nuv's settings, or n random ones from seed.
 EXPORT(use_nuv_network) void use_nuv_network() {
-  reset_family();
+  reset_network();
   forget_optimal_tour();
 }
 EXPORT(use_random_cities) void use_random_cities(int n, uint32_t seed) {
@@ -95,8 +95,8 @@ EXPORT(read_cities) int read_cities(int size) {
 // with the reason in text_error_why when they make no network (check_cities), and then no tour
 // given is kept.
 EXPORT(use_cities) int use_cities(int n, int kind, int drawn, int toured) {
-  family.n = n;
-  family.matrix = kind == CITY_MATRIX;
+  network.n = n;
+  network.matrix = kind == CITY_MATRIX;
   cityxy_known = kind != CITY_MATRIX || drawn != 0;
   if (kind >= CITY_EUC_2D && kind <= CITY_GEO) tsplib_distances(Metric(kind - CITY_EUC_2D));
   if (!check_cities(&text_error)) return 0;
@@ -129,10 +129,10 @@ EXPORT(citydistance) double *citydistance_address() {
   return &citydistance[0][0];
 }
 EXPORT(city_count) int city_count() {
-  return family.n;
+  return network.n;
 }
 EXPORT(cycle_count) int cycle_count() {
-  return family.sweeps;
+  return network.sweeps;
 }
 
 // A run of the current member, each cycle measured and announced as it is reached: -1, or the

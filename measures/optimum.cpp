@@ -41,15 +41,15 @@ uint64_t cities_digest() {
     memcpy(b, bytes, size);
     for (size_t k = 0; k < size; k++) hash = (hash ^ b[k]) * 1099511628211u;
   };
-  add(&family.n, sizeof family.n);
-  for (int i = 0; i < family.n; i++)
-    for (int k = 0; k < family.n; k++) add(&citydistance[i][k], sizeof(double));
+  add(&network.n, sizeof network.n);
+  for (int i = 0; i < network.n; i++)
+    for (int k = 0; k < network.n; k++) add(&citydistance[i][k], sizeof(double));
   return hash;
 }
 
 // The next order of city[1 .. n-1] in lexicographic order; false after the last.
 bool next_order(Tour *t) {
-  const int n = family.n;
+  const int n = network.n;
   int *c = t->city, k = n - 2;
   while (k >= 1 && c[k] >= c[k + 1]) k--;
   if (k < 1) return false;
@@ -84,12 +84,12 @@ void sort_ascending(double *a, int n) {
 // cycle once.
 Tour first_order() {
   Tour t;
-  for (int j = 0; j < family.n; j++) t.city[j] = j;
+  for (int j = 0; j < network.n; j++) t.city[j] = j;
   return t;
 }
 bool next_canonical(Tour *t) {
   while (next_order(t))
-    if (t->city[1] < t->city[family.n - 1]) return true;
+    if (t->city[1] < t->city[network.n - 1]) return true;
   return false;
 }
 
@@ -119,7 +119,7 @@ double path[1 << (EXACT_CITIES - 1)][EXACT_CITIES - 1];
 // The optimal tour by the recursion, read back from its last city: i is the path's last city
 // and k the city before it, over which the minimum is taken.
 void held_karp() {
-  const int n = family.n, m = n - 1;
+  const int n = network.n, m = n - 1;
   const unsigned full = (1u << m) - 1;
   for (unsigned set = 1; set <= full; set++)
     for (int i = 1; i <= m; i++) {
@@ -175,7 +175,7 @@ double d(int a, int b) {
 // c[j + 1] to c[l + 1] is shorter by more than tiny, reverses c[j + 1 .. l] and goes on. Whether
 // any stretch was reversed.
 bool two_opt_pass(int *c, double tiny) {
-  const int n = family.n;
+  const int n = network.n;
   bool better = false;
   for (int j = 0; j < n - 1; j++)
     for (int l = j + 2; l < n; l++) {
@@ -196,7 +196,7 @@ bool two_opt_pass(int *c, double tiny) {
 // cities (one to three, shortest first) moved between two other neighbours, either way round.
 // False, and c unchanged, when none does.
 bool or_opt_move(int *c, double tiny) {
-  const int n = family.n;
+  const int n = network.n;
   for (int len = 1; len <= 3; len++)
     for (int s = 0; s + len < n; s++) {
       // The stretch c[s .. s + len - 1], between c[s - 1] and c[s + len] (cyclically).
@@ -247,7 +247,7 @@ void local_search(Tour *t) {
 // The best tour local search finds from the nearest-neighbour tours out of five cities and
 // from five shuffled orders (a fixed generator of its own, so the same on every machine).
 void best_known() {
-  const int n = family.n;
+  const int n = network.n;
   uint32_t random = 12345;
   Tour best = first_order();
   double best_length = INFINITY;
@@ -296,15 +296,15 @@ const Published PUBLISHED[] = {
 // The sum of the distances over the pairs of cities, in index order.
 double pair_sum() {
   double sum = 0.0;
-  for (int i = 0; i < family.n; i++)
-    for (int k = i + 1; k < family.n; k++) sum += citydistance[i][k];
+  for (int i = 0; i < network.n; i++)
+    for (int k = i + 1; k < network.n; k++) sum += citydistance[i][k];
   return sum;
 }
 
 void find_published() {
   const double pair_sum = ::pair_sum();
   for (const Published &p : PUBLISHED)
-    if (p.n == family.n && p.pair_sum == pair_sum) {
+    if (p.n == network.n && p.pair_sum == pair_sum) {
       tables.optimum.length = p.optimum;
       tables.optimum.exact = true;
     }
@@ -320,9 +320,9 @@ struct Given {
 // The tables for the optimum of the cities as they are now.
 void build_tables(uint64_t cities) {
   tables.count = 0;
-  if (family.n <= RANK_CITIES) {
+  if (network.n <= RANK_CITIES) {
     list_every_tour();
-  } else if (family.n <= EXACT_CITIES) {
+  } else if (network.n <= EXACT_CITIES) {
     held_karp();
   } else if (given.known && given.cities == cities) {
     const Tour c = canonical_tour(given.tour);
@@ -351,8 +351,8 @@ bool give_optimal_tour(const Tour &tour) {
   given.known = false;
   tables.built = false;
   bool seen[MAXCITY] = {};
-  for (int j = 0; j < family.n; j++) {
-    if (tour.city[j] < 0 || tour.city[j] >= family.n || seen[tour.city[j]]) return false;
+  for (int j = 0; j < network.n; j++) {
+    if (tour.city[j] < 0 || tour.city[j] >= network.n || seen[tour.city[j]]) return false;
     seen[tour.city[j]] = true;
   }
   given.known = true, given.cities = cities_digest(), given.tour = tour;

@@ -5,7 +5,7 @@
 #include <math.h>
 
 void units_on_lines(const double state[][MAXCITY], int in_row[], int in_column[]) {
-  const int n = family.n;
+  const int n = network.n;
   for (int k = 0; k < n; k++) in_row[k] = in_column[k] = 0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
@@ -13,7 +13,7 @@ void units_on_lines(const double state[][MAXCITY], int in_row[], int in_column[]
 }
 
 Outcome outcome_of(const double state[][MAXCITY]) {
-  const int n = family.n;
+  const int n = network.n;
   int in_row[MAXCITY], in_column[MAXCITY];
   units_on_lines(state, in_row, in_column);
   bool none = false, many = false;
@@ -44,23 +44,23 @@ const char *motion_name(Motion motion) {
 }
 
 bool state_finite(const double state[][MAXCITY]) {
-  for (int i = 0; i < family.n; i++)
-    for (int j = 0; j < family.n; j++)
+  for (int i = 0; i < network.n; i++)
+    for (int j = 0; j < network.n; j++)
       if (!(state[i][j] - state[i][j] == 0.0)) return false; // NaN and infinities fail
   return true;
 }
 
 int units_on(const double state[][MAXCITY]) {
   int on = 0;
-  for (int i = 0; i < family.n; i++)
-    for (int j = 0; j < family.n; j++) on += state[i][j] > ON_ABOVE;
+  for (int i = 0; i < network.n; i++)
+    for (int j = 0; j < network.n; j++) on += state[i][j] > ON_ABOVE;
   return on;
 }
 
 double largest_change(const double a[][MAXCITY], const double b[][MAXCITY]) {
   double largest = 0.0;
-  for (int i = 0; i < family.n; i++)
-    for (int j = 0; j < family.n; j++) largest = fmax(largest, fabs(b[i][j] - a[i][j]));
+  for (int i = 0; i < network.n; i++)
+    for (int j = 0; j < network.n; j++) largest = fmax(largest, fabs(b[i][j] - a[i][j]));
   return largest;
 }
 
@@ -81,10 +81,10 @@ static double x_ln_x(double x) {
 // parabola along a unit and the update, which reads the unit's own old output, is no longer
 // that minimum; a sync or Euler update moves all units at once, with no such argument either.
 double lyapunov(double e) {
-  const double half_width = family.u0 / 2;
+  const double half_width = network.u0 / 2;
   double sum = 0.0, g = 0.0;
-  for (int i = 0; i < family.n; i++)
-    for (int j = 0; j < family.n; j++) {
+  for (int i = 0; i < network.n; i++)
+    for (int j = 0; j < network.n; j++) {
       double v = unitout[i][j];
       sum += v;
       g += half_width * (x_ln_x(2 * v) / 2 + x_ln_x(2 - 2 * v) / 2);

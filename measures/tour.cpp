@@ -6,21 +6,21 @@
 
 bool decode_tour(const double state[][MAXCITY], Tour *tour) {
   if (outcome_of(state) != OUTCOME_TOUR) return false;
-  for (int i = 0; i < family.n; i++)
-    for (int j = 0; j < family.n; j++)
+  for (int i = 0; i < network.n; i++)
+    for (int j = 0; j < network.n; j++)
       if (state[i][j] > ON_ABOVE) tour->city[j] = i;
   return true;
 }
 
 double tour_length(const Tour &tour) {
   double length = 0.0;
-  for (int j = 0; j < family.n; j++) length += citydistance[tour.city[j]][tour.city[next(j)]];
+  for (int j = 0; j < network.n; j++) length += citydistance[tour.city[j]][tour.city[next(j)]];
   return length;
 }
 
 bool whole_lengths() {
-  for (int i = 0; i < family.n; i++)
-    for (int k = 0; k < family.n; k++)
+  for (int i = 0; i < network.n; i++)
+    for (int k = 0; k < network.n; k++)
       if (!(citydistance[i][k] == floor(citydistance[i][k]) && fabs(citydistance[i][k]) < 1e9))
         return false;
   return true;
@@ -35,7 +35,7 @@ Tour canonical_tour(const Tour &tour) {
   while (tour.city[start] != 0) start++;
   bool forward = tour.city[next(start)] < tour.city[prev(start)];
   Tour c;
-  for (int j = 0, at = start; j < family.n; j++, at = forward ? next(at) : prev(at))
+  for (int j = 0, at = start; j < network.n; j++, at = forward ? next(at) : prev(at))
     c.city[j] = tour.city[at];
   return c;
 }
@@ -43,7 +43,7 @@ Tour canonical_tour(const Tour &tour) {
 TourText tour_text(const Tour &tour) {
   TourText t;
   char *at = t.s;
-  for (int j = 0; j < family.n; j++) {
+  for (int j = 0; j < network.n; j++) {
     if (j > 0) *at++ = '-';
     int city = tour.city[j] + 1;
     if (city >= 100) *at++ = char('0' + city / 100);

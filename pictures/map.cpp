@@ -25,7 +25,7 @@ double map_y(const MapFrame &m, double y) {
 
 MapFrame map_frame(double left, double top, double width, double height) {
   double x0 = cityxy[0][0], x1 = x0, y0 = cityxy[0][1], y1 = y0;
-  for (int i = 1; i < family.n; i++) {
+  for (int i = 1; i < network.n; i++) {
     x0 = std::min(x0, cityxy[i][0]), x1 = std::max(x1, cityxy[i][0]);
     y0 = std::min(y0, cityxy[i][1]), y1 = std::max(y1, cityxy[i][1]);
   }
@@ -41,7 +41,7 @@ namespace {
 
 // Marks that shrink with the cities: nine or fewer at full size, a hundred at about a third.
 double mark_scale() {
-  return std::min(1.0, 3.0 / std::sqrt(double(family.n)));
+  return std::min(1.0, 3.0 / std::sqrt(double(network.n)));
 }
 
 } // namespace
@@ -49,7 +49,7 @@ double mark_scale() {
 std::string map_cities(const MapFrame &m) {
   std::string s;
   const double size = std::min(m.unit, 70.0) * mark_scale();
-  for (int i = 0; i < family.n; i++) {
+  for (int i = 0; i < network.n; i++) {
     double x = map_x(m, cityxy[i][0]), y = map_y(m, cityxy[i][1]);
     s += fmt("<circle class=\"city\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"#d04030\"/>\n", x, y,
              size / 10);
@@ -61,7 +61,7 @@ std::string map_cities(const MapFrame &m) {
 
 std::string map_tour(const MapFrame &m, const Tour &tour, const char *cls, const char *style) {
   std::string points;
-  for (int j = 0; j < family.n; j++)
+  for (int j = 0; j < network.n; j++)
     points += fmt("%s%.1f,%.1f", j ? " " : "", map_x(m, cityxy[tour.city[j]][0]),
                   map_y(m, cityxy[tour.city[j]][1]));
   return fmt("<polygon class=\"%s\" points=\"%s\" fill=\"none\" %s/>\n", cls, points.c_str(),

@@ -78,33 +78,33 @@ bool read_network_option(const std::string &name, const std::string &value, Netw
   int k;
   if (name == "--rule") {
     if (!choose(name, value, RULES, 3, &k, error)) return false;
-    family.rule = Rule(k);
+    network.rule = Rule(k);
   } else if (name == "--n") {
     if (!read_number(value, &v)) return bad(name, value, "is not a finite number", error);
-    family.target = v, o->n_given = true;
+    network.target = v, o->n_given = true;
   } else if (name == "--bias") {
     if (value == "A+B")
-      family.bias_ab = true;
+      network.bias_ab = true;
     else if (read_number(value, &v))
-      family.bias_ab = false, family.bias = v;
+      network.bias_ab = false, network.bias = v;
     else
       return bad(name, value, "is not A+B or a finite number", error);
   } else if (name == "--u0") {
-    if (!positive(name, value, &family.u0, error)) return false;
+    if (!positive(name, value, &network.u0, error)) return false;
   } else if (name == "--start") {
     if (!choose(name, value, STARTS, 2, &k, error)) return false;
-    family.start = Start(k);
+    network.start = Start(k);
   } else if (name == "--dt") {
-    if (!positive(name, value, &family.dt, error)) return false;
+    if (!positive(name, value, &network.dt, error)) return false;
   } else if (name == "--tau") {
-    if (!positive(name, value, &family.tau, error)) return false;
+    if (!positive(name, value, &network.tau, error)) return false;
   } else if (name == "--sweeps") {
     if (!read_whole(value, 100000, &whole) || whole < 1)
       return bad(name, value, "is not a whole number in 1 ... 100000", error);
-    family.sweeps = int(whole), o->sweeps_given = true;
+    network.sweeps = int(whole), o->sweeps_given = true;
   } else if (name == "--distances") {
     if (!choose(name, value, DISTANCES, 2, &k, error)) return false;
-    family.raw = k == 1;
+    network.raw = k == 1;
   }
   o->chosen = true;
   if (name != "--rule") o->settings[name.substr(2)] = value; // the rule is said apart
@@ -122,8 +122,8 @@ bool set_up_network(NetworkOptions *o, std::string *error) {
     *error = quoted(o->cities.empty() ? o->name : o->cities) + ": " + why.why;
     return false;
   }
-  if (!o->n_given) family.target = family.n;
-  if (!o->sweeps_given) family.sweeps = family.rule == RULE_EULER ? 1000 : NSWEEP;
+  if (!o->n_given) network.target = network.n;
+  if (!o->sweeps_given) network.sweeps = network.rule == RULE_EULER ? 1000 : NSWEEP;
   build_distances();
   return true;
 }
@@ -133,13 +133,13 @@ bool is_nuv_network(const NetworkOptions &o) {
 }
 
 std::string network_text(const NetworkOptions &o) {
-  std::string s = "network: " + o.name + ", " + std::to_string(family.n) + " cities, rule " +
-                  RULES[family.rule];
+  std::string s = "network: " + o.name + ", " + std::to_string(network.n) + " cities, rule " +
+                  RULES[network.rule];
   if (o.c_given) s += ", C " + o.c;
   for (const char *name : {"n", "bias", "u0", "start", "dt", "tau", "sweeps", "distances"}) {
     const auto given = o.settings.find(name);
     if (given != o.settings.end()) s += ", " + given->first + " " + given->second;
   }
-  if (!o.sweeps_given) s += ", " + std::to_string(family.sweeps) + " sweeps";
+  if (!o.sweeps_given) s += ", " + std::to_string(network.sweeps) + " sweeps";
   return s;
 }

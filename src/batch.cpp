@@ -8,13 +8,13 @@
 #include "batch_sweeps.h"
 
 void batch_start(Batch *batch, int l, const double coef[4], uint32_t seed) {
-  family.c = coef[3];
+  network.c = coef[3];
   start_run(coef, seed);
   batch->a[l] = coef[0];
   batch->b[l] = coef[1];
   batch->d[l] = coef[2];
   batch->c[l] = coef[3];
-  const int n = family.n;
+  const int n = network.n;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       batch->state[i][j][l] = unitout[i][j];
@@ -24,8 +24,8 @@ void batch_start(Batch *batch, int l, const double coef[4], uint32_t seed) {
 
 void batch_idle(Batch *batch, int l) {
   batch->a[l] = batch->b[l] = batch->d[l] = batch->c[l] = 0.0;
-  for (int i = 0; i < family.n; i++)
-    for (int j = 0; j < family.n; j++) batch->state[i][j][l] = batch->kept[i][j][l] = 0.0;
+  for (int i = 0; i < network.n; i++)
+    for (int j = 0; j < network.n; j++) batch->state[i][j][l] = batch->kept[i][j][l] = 0.0;
 }
 
 /* The sweeps, compiled for x86-64-v4 (AVX-512), v3 (AVX2 and FMA) and the baseline in files of
@@ -48,9 +48,9 @@ void batch_sweeps(Batch *batch) {
 void batch_take(const Batch *batch, int l, double before[][MAXCITY], double before2[][MAXCITY]) {
   const double coef[3] = {batch->a[l], batch->b[l], batch->d[l]};
   set_coefficients(coef);
-  family.c = batch->c[l];
-  for (int i = 0; i < family.n; i++)
-    for (int j = 0; j < family.n; j++) {
+  network.c = batch->c[l];
+  for (int i = 0; i < network.n; i++)
+    for (int j = 0; j < network.n; j++) {
       unitout[i][j] = batch->state[i][j][l];
       unitin[i][j] = batch->kept[i][j][l];
       before[i][j] = batch->before[i][j][l];

@@ -28,7 +28,7 @@ void batch_start(Batch *batch, int l, const double coef[4], uint32_t seed);
 /* Lane l idle: all zero, which every sweep keeps finite. */
 void batch_idle(Batch *batch, int l);
 
-/* A run's family.sweeps sweeps, on every lane, keeping the states before the last two. */
+/* A run's network.sweeps sweeps, on every lane, keeping the states before the last two. */
 void batch_sweeps(Batch *batch);
 
 /* Lane l's coefficients, C and state into the program's model, where it can be measured, and

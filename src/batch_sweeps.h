@@ -42,11 +42,11 @@ __attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY]
 __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) {
   bool any_c = false; // a global term in some lane
   for (int l = 0; l < NLANE; l++) any_c = any_c || batch->c[l] != 0.0;
-  const Weights<lanes> weights = {batch->a,  batch->b,      batch->d,       batch->c,
-                                  any_c,     family.target, family.bias_ab, family.bias,
-                                  family.u0, family.dt,     family.tau};
-  const int n = family.n, sweeps = family.sweeps;
-  const Rule rule = family.rule;
+  const Weights<lanes> weights = {batch->a,   batch->b,       batch->d,        batch->c,
+                                  any_c,      network.target, network.bias_ab, network.bias,
+                                  network.u0, network.dt,     network.tau};
+  const int n = network.n, sweeps = network.sweeps;
+  const Rule rule = network.rule;
   for (int s = 0; s < sweeps; s++) {
     if (back_at_end(s, sweeps) == 2) copy_units(batch->before2, batch->state, n);
     if (back_at_end(s, sweeps) == 1) copy_units(batch->before, batch->state, n);

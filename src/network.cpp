@@ -13,9 +13,10 @@ static const double RAND_DIVISOR = 2147483647.0; /* maps rand() onto [0, 1] */
 
 const double nuvcity[NCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}, {5.0, 3.0},
                                   {4.0, 1.0}, {2.0, 1.0}, {1.0, 3.0}, {1.0, 5.0}};
-static const Family NUV_FAMILY = {NCITY, false,         false,        0.0,  NCITY, true,  0.0,
-                                  0.5,   START_UNIFORM, RULE_INPLACE, 0.01, 1.0,   NSWEEP};
-Family family = NUV_FAMILY;
+static const Network NUV_NETWORK = {NCITY,  false, false,         0.0,          NCITY, true,
+                                    0.0,    0.5,   START_UNIFORM, RULE_INPLACE, 0.01,  1.0,
+                                    NSWEEP, 0.0,   0.0,           0.0};
+Network network = NUV_NETWORK;
 double cityxy[MAXCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}, {5.0, 3.0},
                              {4.0, 1.0}, {2.0, 1.0}, {1.0, 3.0}, {1.0, 5.0}};
 bool cityxy_known = true;
@@ -25,8 +26,8 @@ double unitout[MAXCITY][MAXCITY];
 double unitin[MAXCITY][MAXCITY];
 double distance[MAXCITY][MAXCITY];
 
-void reset_family(void) {
-  family = NUV_FAMILY;
+void reset_network(void) {
+  network = NUV_NETWORK;
   cityxy_known = true;
   for (int i = 0; i < NCITY; i++) cityxy[i][0] = nuvcity[i][0], cityxy[i][1] = nuvcity[i][1];
 }
@@ -50,7 +51,7 @@ void start_run(const double coef[3], unsigned seed) {
 }
 
 double bias_value(void) {
-  return family.bias_ab ? Acoef + Bcoef : family.bias;
+  return network.bias_ab ? Acoef + Bcoef : network.bias;
 }
 
 /* One network's activation: the C library's tanh. */
@@ -63,20 +64,20 @@ static double activate(double x) {
  * distance between two distinct cities is nuv's: they add up to 10 N (N - 1) / 72, exactly 10
  * for nine cities. */
 void build_distances(void) {
-  const int n = family.n;
+  const int n = network.n;
   double total = 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
-      if (!family.matrix) {
+      if (!network.matrix) {
         double dx = cityxy[i][0] - cityxy[j][0];
         double dy = cityxy[i][1] - cityxy[j][1];
         citydistance[i][j] = sqrt(dx * dx + dy * dy);
       }
       distance[i][j] =
-          family.matrix || family.raw ? citydistance[i][j] : citydistance[i][j] * RAW_SCALE;
+          network.matrix || network.raw ? citydistance[i][j] : citydistance[i][j] * RAW_SCALE;
       total += distance[i][j];
     }
-  if (!family.raw) {
+  if (!network.raw) {
     const double sum = 10.0 * n * (n - 1) / 72.0;
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++) distance[i][j] = distance[i][j] * sum / total;
@@ -87,42 +88,42 @@ void build_distances(void) {
  * u00 with a spread of a tenth of U0; the Euler rule keeps each unit's input u. The
  * coefficients play no part here. */
 void initialize(void) {
-  const int n = family.n;
+  const int n = network.n;
   build_distances();
-  const double u00 = family.start == START_CENTRED ? -0.5 * family.u0 * log(n - 1.0) : 0.0;
+  const double u00 = network.start == START_CENTRED ? -0.5 * network.u0 * log(n - 1.0) : 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       const double r = rand() / RAND_DIVISOR;
-      if (family.start == START_CENTRED) {
-        unitin[i][j] = u00 + 0.1 * family.u0 * (2 * r - 1);
-        unitout[i][j] = (activate(unitin[i][j] / family.u0) + 1.0) * 0.5;
+      if (network.start == START_CENTRED) {
+        unitin[i][j] = u00 + 0.1 * network.u0 * (2 * r - 1);
+        unitout[i][j] = (activate(unitin[i][j] / network.u0) + 1.0) * 0.5;
         continue;
       }
       unitout[i][j] = r;
-      if (family.rule == RULE_EULER) {
+      if (network.rule == RULE_EULER) {
         const double v = r == 0.0 ? 0x1p-53 : r == 1.0 ? 1 - 0x1p-53 : r;
-        unitin[i][j] = family.u0 * atanh(2 * v - 1);
+        unitin[i][j] = network.u0 * atanh(2 * v - 1);
       }
     }
 }
 
 /* The weights of the program's network for a sweep. */
 static Weights<double> weights(void) {
-  return {Acoef,          Bcoef,       Dcoef,     family.c,  family.c != 0.0, family.target,
-          family.bias_ab, family.bias, family.u0, family.dt, family.tau};
+  return {Acoef,           Bcoef,        Dcoef,      network.c,  network.c != 0.0, network.target,
+          network.bias_ab, network.bias, network.u0, network.dt, network.tau};
 }
 
 /* One sweep of the program's network: see sweep_units. */
 void update_state(void) {
   static double input[MAXCITY][MAXCITY];
   const Weights<double> w = weights(); /* apart from the state it writes */
-  sweep_units(unitout, input, unitin, family.n, family.rule, w, distance, activate);
+  sweep_units(unitout, input, unitin, network.n, network.rule, w, distance, activate);
 }
 
 /* A sweep stepped unit by unit, started at unit (0, 0) of the current state: its total is the
  * state's (0 without a global term), as update_state's sweep starts it. */
 Stepping start_stepping(void) {
-  const Stepping s = {family.c != 0.0 ? state_total(unitout, family.n) : 0.0};
+  const Stepping s = {network.c != 0.0 ? state_total(unitout, network.n) : 0.0};
   return s;
 }
 
@@ -131,15 +132,15 @@ Stepping start_stepping(void) {
  * sweep; stepping every unit in row-major order from start_stepping is exactly one update_state.
  */
 void update_unit(Stepping *stepping, int i, int j) {
-  update_unit<false>(unitout, family.n, i, j, weights(), distance, stepping->total, activate);
+  update_unit<false>(unitout, network.n, i, j, weights(), distance, stepping->total, activate);
 }
 
 /* Unit (i, j)'s input from the current state, as a sweep starting now would take it, and into
  * term[NTERM] its addends in the order the sweep adds them. */
 double unit_input_terms(int i, int j, double term[6]) {
   const Weights<double> w = weights();
-  const double total = w.any_c ? state_total(unitout, family.n) : 0.0;
-  return unit_input<false>(unitout, family.n, i, j, w, distance, total, (const double *)nullptr,
+  const double total = w.any_c ? state_total(unitout, network.n) : 0.0;
+  return unit_input<false>(unitout, network.n, i, j, w, distance, total, (const double *)nullptr,
                            (const double *)nullptr, term);
 }
 
@@ -168,7 +169,7 @@ static void energy_sums(int n, double *row, double *column, double *tour) {
 }
 
 double energy_terms(double term[NENERGY_TERM]) {
-  const int n = family.n;
+  const int n = network.n;
   double ea, eb, ed;
   if (n == NCITY)
     energy_sums<NCITY>(n, &ea, &eb, &ed);
@@ -178,11 +179,11 @@ double energy_terms(double term[NENERGY_TERM]) {
   term[ENERGY_COLUMN] = (Bcoef * 0.5) * eb;
   term[ENERGY_TOUR] = (Dcoef * 0.5) * ed;
   term[ENERGY_GLOBAL] = 0.0;
-  if (family.c == 0.0) return term[ENERGY_ROW] + term[ENERGY_COLUMN] + term[ENERGY_TOUR];
+  if (network.c == 0.0) return term[ENERGY_ROW] + term[ENERGY_COLUMN] + term[ENERGY_TOUR];
   double total = 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) total += unitout[i][j];
-  term[ENERGY_GLOBAL] = (family.c * 0.5) * ((total - family.target) * (total - family.target));
+  term[ENERGY_GLOBAL] = (network.c * 0.5) * ((total - network.target) * (total - network.target));
   return term[ENERGY_ROW] + term[ENERGY_COLUMN] + term[ENERGY_TOUR] + term[ENERGY_GLOBAL];
 }
 

@@ -21,7 +21,7 @@ enum Start { START_UNIFORM, START_CENTRED };
 /* The member of the family the model runs. Its defaults are nuv's network: the nine cities,
  * no global term, the bias Acoef + Bcoef, U0 = 0.5, the uniform start, the in-place rule, 50
  * sweeps, scaled distances. */
-struct Family {
+struct Network {
   int n;            /* cities, MINCITY ... MAXCITY */
   bool matrix;      /* distances given in citydistance, not computed from cityxy */
   bool raw;         /* the network works with citydistance unscaled */
@@ -33,8 +33,9 @@ struct Family {
   Rule rule;
   double dt, tau; /* an Euler step and the time constant */
   int sweeps;     /* sweeps in a run; cycles 0 ... sweeps - 1 */
+  double a, b, d; /* the coefficients Acoef, Bcoef and Dcoef of its runs */
 };
-extern Family family;
+extern Network network;
 
 /* Problem data and state, program-wide. For nuv's network only the first NCITY rows and
  * columns are used. */
@@ -49,14 +50,14 @@ extern double distance[MAXCITY][MAXCITY]; /* what the network works with */
 
 /* The closed tour's neighbours of position j. */
 static inline int prev(int j) {
-  return j == 0 ? family.n - 1 : j - 1;
+  return j == 0 ? network.n - 1 : j - 1;
 }
 static inline int next(int j) {
-  return j == family.n - 1 ? 0 : j + 1;
+  return j == network.n - 1 ? 0 : j + 1;
 }
 
 /* The family's settings back to nuv's network, its nine cities included. */
-void reset_family(void);
+void reset_network(void);
 
 /* The coefficients of the runs that follow: Acoef, Bcoef, Dcoef from coef[0], [1], [2]. */
 void set_coefficients(const double coef[3]);
@@ -68,10 +69,10 @@ unsigned seed_from_number(double value);
 /* A run's start: its coefficients, the only seeding, then initialize. */
 void start_run(const double coef[3], unsigned seed);
 
-/* The bias each unit's input carries: Acoef + Bcoef, or family.bias. */
+/* The bias each unit's input carries: Acoef + Bcoef, or network.bias. */
 double bias_value(void);
 
-/* The distances of the current cities: citydistance from cityxy (unless family.matrix gives
+/* The distances of the current cities: citydistance from cityxy (unless network.matrix gives
  * them), and distance, what the network works with. initialize calls it; so does a tool that
  * measures tours before any run. */
 void build_distances(void);

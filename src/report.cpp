@@ -10,11 +10,11 @@
 /* Reads unitout as it is now; rows are cities, columns tour positions, both from 1. */
 void display_state(int cycle) {
   printf("    ###   Sequence     Cycle : %4d   ###\nCity ", cycle);
-  for (int j = 1; j <= family.n; j++) printf(" %4d  ", j);
+  for (int j = 1; j <= network.n; j++) printf(" %4d  ", j);
   printf("\n");
-  for (int i = 0; i < family.n; i++) {
+  for (int i = 0; i < network.n; i++) {
     printf("%4d  ", i + 1);
-    for (int j = 0; j < family.n; j++) printf("%5.2f  ", unitout[i][j]);
+    for (int j = 0; j < network.n; j++) printf("%5.2f  ", unitout[i][j]);
     printf("\n");
   }
 }

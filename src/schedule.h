@@ -1,5 +1,5 @@
 /* The schedule of a run and the states it keeps behind. Cycle 0 is the start, one sweep goes
- * unprinted, then each of cycles 1 ... family.sweeps - 1 follows one more sweep, so cycle c
+ * unprinted, then each of cycles 1 ... network.sweeps - 1 follows one more sweep, so cycle c
  * shows the state after c + 1 sweeps: run_cycles makes it for any sweep (one network or a
  * batch) and sweeps_at counts it. The states one and two sweeps back, which a state's motion is
  * judged against, are kept by Recent for one network; a batch keeps its lanes' own copies at the
@@ -21,7 +21,7 @@ template <typename Sweep, typename AtCycle>
 __attribute__((always_inline)) static inline void run_cycles(Sweep sweep, AtCycle at_cycle) {
   at_cycle(0);
   sweep();
-  for (int c = 1; c < family.sweeps; c++) {
+  for (int c = 1; c < network.sweeps; c++) {
     sweep();
     at_cycle(c);
   }
@@ -44,8 +44,8 @@ struct Recent {
 
 /* The current state kept as the one after r->swept sweeps. */
 static inline void recent_copy(Recent *r) {
-  for (int i = 0; i < family.n; i++)
-    memcpy(r->state[r->swept % 3][i], unitout[i], sizeof(double) * size_t(family.n));
+  for (int i = 0; i < network.n; i++)
+    memcpy(r->state[r->swept % 3][i], unitout[i], sizeof(double) * size_t(network.n));
 }
 static inline void recent_start(Recent *r) {
   r->swept = 0;

@@ -240,11 +240,11 @@ int main(int argc, char **argv) {
   // written whole.
   const Optimum optimum = plan.merge ? merged_optimum : find_optimum();
   const Columns columns = columns_of(plan);
-  const std::string network = network_text(plan.network);
+  const std::string description = network_text(plan.network);
   char *shard_rows = nullptr;
   size_t shard_size = 0;
   if (plan.shards) plan.csv = true, rows_out = open_memstream(&shard_rows, &shard_size);
-  print_head(plan, optimum, columns, network);
+  print_head(plan, optimum, columns, description);
 
   // 5. The runs, block by block in order, into the rows (add_block). Output that fails, or a run
   // whose state or energy is not finite, stops the survey at once.
@@ -263,7 +263,7 @@ int main(int argc, char **argv) {
   // 6. A shard's file, whole; the picture, whole; and everything written, or a failure.
   if (plan.shards && !write_shard(plan, &shard_rows, &shard_size, &error)) return report(1, error);
   const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv) +
-                              (columns.motion ? "; " + network : "");
+                              (columns.motion ? "; " + description : "");
   if (!plan.svg.empty() &&
       !write_whole(plan.svg, survey_svg(plan, out.tallies, optimum, made_by), &error))
     return report(1, error);

@@ -199,13 +199,13 @@ void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Op
     const char *name = outcome_name(r.outcome);
     const bool tour = r.outcome == OUTCOME_TOUR;
     const std::string rank = tour && r.rank ? std::to_string(r.rank) : csv ? "" : "-";
-    const std::string network = columns.motion ? "," + columns.network : "";
+    const std::string last = columns.motion ? "," + columns.network : "";
     if (csv && tour)
       fprintf(rows_out, "%s,%s,%s,%s,%.6f,%llu,%.2f%s\n", names.c_str(), name, r.text.c_str(),
-              rank.c_str(), r.ratio, (unsigned long long)r.runs, percent, network.c_str());
+              rank.c_str(), r.ratio, (unsigned long long)r.runs, percent, last.c_str());
     else if (csv)
       fprintf(rows_out, "%s,%s,,,,%llu,%.2f%s\n", names.c_str(), name, (unsigned long long)r.runs,
-              percent, network.c_str());
+              percent, last.c_str());
     else if (tour)
       fprintf(rows_out, "%s  %-7s  %-17s %5s %6.4f %7llu %6.1f\n", head.c_str(), name,
               r.text.c_str(), rank.c_str(), r.ratio, (unsigned long long)r.runs, percent);

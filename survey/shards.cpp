@@ -269,14 +269,14 @@ bool parse_row(const std::vector<std::string> &f, const Columns &columns, RunRes
   for (size_t p = 0; p <= tour.size(); j++) {
     const size_t dash = std::min(tour.find('-', p), tour.size());
     uint64_t city;
-    if (j >= family.n || !read_whole(tour.substr(p, dash - p), uint64_t(family.n), &city) ||
+    if (j >= network.n || !read_whole(tour.substr(p, dash - p), uint64_t(network.n), &city) ||
         city < 1 || seen[city - 1])
       return false;
     seen[city - 1] = true;
     r->tour.city[j] = int(city) - 1;
     p = dash + 1;
   }
-  if (j != family.n) return false;
+  if (j != network.n) return false;
   r->length = tour_length(r->tour);
   r->rank = tour_rank(r->length);
   return true;
@@ -300,9 +300,9 @@ std::string csv_head(const Plan &plan) {
 } // namespace
 
 uint64_t instance_digest() {
-  uint64_t hash = fnv1a_le(FNV_START, uint64_t(uint32_t(family.n)), 4);
-  for (int i = 0; i < family.n; i++)
-    for (int k = 0; k < family.n; k++) {
+  uint64_t hash = fnv1a_le(FNV_START, uint64_t(uint32_t(network.n)), 4);
+  for (int i = 0; i < network.n; i++)
+    for (int k = 0; k < network.n; k++) {
       uint64_t bits;
       memcpy(&bits, &citydistance[i][k], sizeof bits);
       hash = fnv1a_le(hash, bits, 8);

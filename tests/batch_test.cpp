@@ -21,12 +21,12 @@ double scalar_final[MAXCITY][MAXCITY], scalar_before[MAXCITY][MAXCITY],
 // The run for coef (C in coef[3]) and seed of the program's network, and the states before
 // its last sweep and the one before it.
 void scalar_run(const double coef[4], uint32_t seed) {
-  family.c = coef[3];
+  network.c = coef[3];
   int swept = 0;
   start_run(coef, seed);
-  for (; swept < family.sweeps; swept++) {
-    if (swept == family.sweeps - 2) memcpy(scalar_before2, unitout, sizeof unitout);
-    if (swept == family.sweeps - 1) memcpy(scalar_before, unitout, sizeof unitout);
+  for (; swept < network.sweeps; swept++) {
+    if (swept == network.sweeps - 2) memcpy(scalar_before2, unitout, sizeof unitout);
+    if (swept == network.sweeps - 1) memcpy(scalar_before, unitout, sizeof unitout);
     update_state();
   }
   memcpy(scalar_final, unitout, sizeof unitout);
@@ -34,8 +34,8 @@ void scalar_run(const double coef[4], uint32_t seed) {
 
 // The first n x n units of two states differ in some byte.
 bool differ(const double a[][MAXCITY], const double b[][MAXCITY]) {
-  for (int i = 0; i < family.n; i++)
-    if (memcmp(a[i], b[i], sizeof(double) * size_t(family.n)) != 0) return true;
+  for (int i = 0; i < network.n; i++)
+    if (memcmp(a[i], b[i], sizeof(double) * size_t(network.n)) != 0) return true;
   return false;
 }
 
@@ -61,7 +61,7 @@ int compare(const double (*triples)[4], int ntriples, uint32_t count, int *diffe
         batch_take(&batch, l, before[l], before2[l]);
         memcpy(final[l], unitout, sizeof unitout);
         EXPECT_TRUE(Acoef == coef[0] && Bcoef == coef[1] && Dcoef == coef[2] &&
-                    family.c == coef[3]);
+                    network.c == coef[3]);
       }
       for (int l = 0; l < n; l++, compared++) {
         scalar_run(coef, seed(l));
@@ -76,7 +76,7 @@ int compare(const double (*triples)[4], int ntriples, uint32_t count, int *diffe
 TEST(Batch, EveryLaneEndsInTheStateOfTheScalarSweeps) {
   choose_activation(); // as the survey does: the vector tanh where it is the library's
   RecordProperty("activation", activation_text());
-  reset_family();
+  reset_network();
   static const double triples[][4] = {{1, 1, 1, 0}, {0, 0, 0, 0},       {-1, 2, 0.5, 0},
                                       {5, 5, 5, 0}, {1e3, 1e3, 1e3, 0}, {0.5, -0.3, -2, 0},
                                       {2, 1, 0, 0}, {1, 1, 3, 0}};
@@ -101,18 +101,18 @@ TEST(Batch, EveryMemberOfTheFamilyRunsInLanesAsItRunsAlone) {
                        {"random:4:1", RULE_SYNC, START_CENTRED, 25},
                        {"random:20:3", RULE_EULER, START_UNIFORM, 60}};
   for (const Member &m : members) {
-    reset_family();
+    reset_network();
     std::string name, error;
     if (*m.cities) {
       ASSERT_TRUE(load_cities(m.cities, &name, &error)) << error;
     }
-    family.rule = m.rule, family.start = m.start, family.sweeps = m.sweeps;
-    family.target = family.n, family.dt = 0.05;
+    network.rule = m.rule, network.start = m.start, network.sweeps = m.sweeps;
+    network.target = network.n, network.dt = 0.05;
     int differing = 0;
     EXPECT_EQ(compare(triples, 3, 40, &differing), 3 * 40) << m.cities;
     EXPECT_EQ(differing, 0) << m.cities << " rule " << m.rule;
   }
-  reset_family();
+  reset_network();
 }
 
 // One network's measured run keeps the states a batch's lane keeps, so that it measures the
@@ -125,8 +125,8 @@ TEST(Batch, AMeasuredRunEndsAsALaneEnds) {
   const double coef[4] = {1, 1, 1.5, 0};
   for (Rule rule : {RULE_INPLACE, RULE_SYNC})
     for (int sweeps : {1, 2, 3, 50}) {
-      reset_family();
-      family.rule = rule, family.sweeps = sweeps;
+      reset_network();
+      network.rule = rule, network.sweeps = sweeps;
       for (int l = 0; l < NLANE; l++) batch_start(&batch, l, coef, uint32_t(100 + l));
       batch_sweeps(&batch);
       for (int l = 0; l < NLANE; l++) {
@@ -137,7 +137,7 @@ TEST(Batch, AMeasuredRunEndsAsALaneEnds) {
             << "rule " << rule << ", " << sweeps << " sweeps";
       }
     }
-  reset_family();
+  reset_network();
 }
 
 } // namespace

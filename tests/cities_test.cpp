@@ -24,7 +24,7 @@ namespace {
 const std::string DATA = std::string(SOURCE_DIR) + "/data/tsplib/";
 
 void load(const std::string &named) {
-  reset_family();
+  reset_network();
   std::string name, error;
   ASSERT_TRUE(load_cities(named, &name, &error)) << error;
   build_distances();
@@ -39,7 +39,7 @@ double opt_tour_length(const std::string &file) {
   Tour t;
   int j = 0;
   for (int city; in >> city && city != -1;) t.city[j++] = city - 1;
-  EXPECT_EQ(j, family.n) << file;
+  EXPECT_EQ(j, network.n) << file;
   return tour_length(t);
 }
 
@@ -71,18 +71,18 @@ TEST(Cities, TsplibInstancesHaveTheirPublishedOptima) {
     EXPECT_LE(tour_length(o.tour), optimum * 1.03) << name;
     EXPECT_EQ(tour_rank(optimum), 0); // no rank beyond ten cities
   }
-  reset_family();
+  reset_network();
 }
 
 // The shortest closed tour by trying every order from city 1, written here on its own.
 double shortest_by_enumeration() {
-  std::vector<int> order(size_t(family.n));
-  for (int k = 0; k < family.n; k++) order[size_t(k)] = k;
+  std::vector<int> order(size_t(network.n));
+  for (int k = 0; k < network.n; k++) order[size_t(k)] = k;
   double best = INFINITY;
   do {
     double length = 0;
-    for (int k = 0; k < family.n; k++)
-      length += citydistance[order[size_t(k)]][order[size_t((k + 1) % family.n)]];
+    for (int k = 0; k < network.n; k++)
+      length += citydistance[order[size_t(k)]][order[size_t((k + 1) % network.n)]];
     best = std::min(best, length);
   } while (std::next_permutation(order.begin() + 1, order.end()));
   return best;
@@ -103,7 +103,7 @@ TEST(Cities, TheOptimumIsTheShortestOfEveryTourBothWays) {
   EXPECT_EQ(tour_rank(find_optimum().length), 1);
   load("random:11:5");
   EXPECT_EQ(tour_count(), 0); // ranked only up to ten cities
-  reset_family();
+  reset_network();
 }
 
 TEST(Cities, RandomCitiesAreTheLibrarysDrawsInTheUnitSquare) {
@@ -113,9 +113,9 @@ TEST(Cities, RandomCitiesAreTheLibrarysDrawsInTheUnitSquare) {
     EXPECT_EQ(cityxy[i][0], rand() / 2147483647.0);
     EXPECT_EQ(cityxy[i][1], rand() / 2147483647.0);
   }
-  EXPECT_EQ(family.n, 12);
-  EXPECT_FALSE(family.matrix);
-  reset_family();
+  EXPECT_EQ(network.n, 12);
+  EXPECT_FALSE(network.matrix);
+  reset_network();
 }
 
 class CityFile : public InFolder {
@@ -129,13 +129,13 @@ protected:
 
 TEST_F(CityFile, PlainCoordinatesAreReadInTheFilesOrder) {
   load(file("square.txt", "# a square and its centre\n0 0\n\n2 0  # east\n2 2\n0 2\n1 1\n"));
-  EXPECT_EQ(family.n, 5);
+  EXPECT_EQ(network.n, 5);
   EXPECT_EQ(cityxy[1][0], 2);
   EXPECT_EQ(cityxy[4][1], 1);
   EXPECT_EQ(citydistance[0][2], std::sqrt(8.0));
   // Around the square, the centre between two corners: 6 + 2 sqrt 2.
   EXPECT_NEAR(find_optimum().length, 6 + 2 * std::sqrt(2.0), 1e-12);
-  reset_family();
+  reset_network();
 }
 
 TEST_F(CityFile, BadFilesAreRefusedWithTheFileLineAndReason) {
@@ -200,7 +200,7 @@ TEST_F(CityFile, BadFilesAreRefusedWithTheFileLineAndReason) {
     EXPECT_EQ(citydistance[3][2], 6) << format;
     EXPECT_EQ(find_optimum().length, 1 + 4 + 6 + 3) << format; // 1-2-3-4, the shortest of 3
   }
-  reset_family();
+  reset_network();
 }
 
 // A four-city file of each kind, before its section.
@@ -279,9 +279,9 @@ TEST_F(CityFile, MalformedFilesAreRefusedWhereTheyGoWrong) {
   EXPECT_EQ(citydistance[0][2], 5);
   load(file("marked.txt", "\xef\xbb\xbf"
                           "0 0\n3 0\n3 4\n0 4\n"));
-  EXPECT_EQ(family.n, 4);
+  EXPECT_EQ(network.n, 4);
   EXPECT_EQ(citydistance[0][2], 5);
-  reset_family();
+  reset_network();
 }
 
 TEST_F(CityFile, CitiesThatMakeNoNetworkAreRefusedBeforeAnyRun) {
@@ -374,7 +374,7 @@ std::string read_with_lengths(const std::string &text) {
 }
 
 TEST(CityText, NumbersAreTheCallersConversionOfCheckedDecimalWordsAlone) {
-  reset_family();
+  reset_network();
   const std::string rest = "\n1 0\n1 1\n0 1\n";
   EXPECT_EQ(read_with_lengths("0.50 -2" + rest), "");
   EXPECT_EQ(cityxy[0][0], 4); // "0.50", as the conversion gives it: no reading of the reader's
@@ -396,7 +396,7 @@ TEST(CityText, NumbersAreTheCallersConversionOfCheckedDecimalWordsAlone) {
   overflows = true;
   EXPECT_EQ(read_with_lengths("1 0" + rest), "a city is 'x y', two finite numbers");
   overflows = false;
-  reset_family();
+  reset_network();
 }
 
 // DIMENSION's value in a TSPLIB file's text.
@@ -420,12 +420,12 @@ TEST_F(CityFile, EveryShippedInstanceReadsOrIsRefusedForItsSizeAlone) {
     std::stringstream text;
     text << in.rdbuf();
     const int n = dimension_of(text.str());
-    reset_family();
+    reset_network();
     std::string name, error;
     const bool ok = load_cities(path, &name, &error);
     if (n <= MAXCITY) {
       EXPECT_TRUE(ok) << error;
-      EXPECT_EQ(family.n, n) << entry;
+      EXPECT_EQ(network.n, n) << entry;
       read++;
     } else {
       EXPECT_FALSE(ok) << entry;
@@ -455,7 +455,7 @@ TEST_F(CityFile, EveryShippedInstanceReadsOrIsRefusedForItsSizeAlone) {
     load(DATA + entry + ".tsp");
     EXPECT_EQ(opt_tour_length(DATA + entry + ".opt.tour"), optimum) << entry;
   }
-  reset_family();
+  reset_network();
 }
 
 } // namespace

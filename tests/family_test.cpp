@@ -34,7 +34,7 @@ std::vector<std::map<std::string, std::string>> csv_rows(const std::string &text
   return rows;
 }
 
-TEST(Family, TheSurveysRunsAreTheTracersForEveryMember) {
+TEST(Network, TheSurveysRunsAreTheTracersForEveryMember) {
   const std::string tsp = std::string(SOURCE_DIR) + "/data/tsplib/burma14.tsp";
   const char *const members[] = {"--rule sync",
                                  "--rule euler --sweeps 200 --start centred",
@@ -68,7 +68,7 @@ TEST(Family, TheSurveysRunsAreTheTracersForEveryMember) {
   }
 }
 
-TEST(Family, NuvsNetworkChosenByItsOptionsIsNuvs) {
+TEST(Network, NuvsNetworkChosenByItsOptionsIsNuvs) {
   // Every default given by hand runs nuv's network: its energies, though the header says more.
   const std::string given = "--rule inplace --C 0 --bias A+B --u0 0.5 --start uniform "
                             "--sweeps 50 --distances scaled --n 9 ";
@@ -103,36 +103,36 @@ double largest_rise(const double coef[3], uint32_t seed) {
   return rise;
 }
 
-TEST(Family, LNeverRisesInPlaceWithoutAGlobalTermAndCanOtherwise) {
+TEST(Network, LNeverRisesInPlaceWithoutAGlobalTermAndCanOtherwise) {
   std::mt19937 random(17);
   std::uniform_real_distribution<double> coef(-1, 4);
   std::string name, error;
-  reset_family();
+  reset_network();
   ASSERT_TRUE(load_cities("random:12:5", &name, &error)) << error;
-  family.target = 12;
+  network.target = 12;
   int risen[3] = {0, 0, 0};
   for (int n = 0; n < 60; n++) {
     const double c[3] = {coef(random), coef(random), coef(random)};
     const uint32_t seed = uint32_t(random());
-    family.rule = RULE_INPLACE, family.c = 0;
+    network.rule = RULE_INPLACE, network.c = 0;
     EXPECT_LE(largest_rise(c, seed), 1e-12) << n; // the argument holds: never
-    family.c = 3;                                 // a global term well above U0
+    network.c = 3;                                // a global term well above U0
     risen[0] += largest_rise(c, seed) > 1e-9;
-    family.rule = RULE_SYNC, family.c = 0;
+    network.rule = RULE_SYNC, network.c = 0;
     risen[1] += largest_rise(c, seed) > 1e-9;
-    family.rule = RULE_EULER, family.sweeps = 300, family.dt = 0.2;
+    network.rule = RULE_EULER, network.sweeps = 300, network.dt = 0.2;
     risen[2] += largest_rise(c, seed) > 1e-9;
-    family.sweeps = 50;
+    network.sweeps = 50;
   }
   EXPECT_GT(risen[0], 0);
   EXPECT_GT(risen[1], 0);
   RecordProperty("in place with C = 3", risen[0]);
   RecordProperty("sync", risen[1]);
   RecordProperty("euler", risen[2]);
-  reset_family();
+  reset_network();
 }
 
-TEST(Family, SyncRunsOnNuvsCitiesCycleWithPeriodTwo) {
+TEST(Network, SyncRunsOnNuvsCitiesCycleWithPeriodTwo) {
   auto rows = csv_rows(run(std::string(SURVEY) + " --csv --rule sync --seeds 1:100 1 1 1").out);
   ASSERT_EQ(rows.size(), 100u);
   int cycling = 0;
@@ -146,7 +146,7 @@ TEST(Family, SyncRunsOnNuvsCitiesCycleWithPeriodTwo) {
   EXPECT_EQ(trace[49]["motion"], "cycling");
 }
 
-TEST(Family, BadNetworkValuesAreRefusedBeforeAnyRun) {
+TEST(Network, BadNetworkValuesAreRefusedBeforeAnyRun) {
   for (const char *bad :
        {"--rule fast", "--dt 0", "--dt inf", "--tau -1", "--u0 0", "--sweeps 0", "--sweeps 100001",
         "--n nan", "--bias x", "--start middle", "--distances long", "--C x", "--cities ''"}) {

@@ -76,7 +76,7 @@ TEST(Network, SweepIsInPlaceWithTheWorkedInputs) {
 // A unit's input, split as the sweep adds it: from all 0.5 the row and column terms are -4A and
 // -4B, the tour term -D times city 1's distances, and A and B the bias; the parts add up.
 TEST(Network, AUnitsInputTermsAreTheWorkedOnesAndAddUp) {
-  reset_family();
+  reset_network();
   initialize();
   set(1.5, 2, 3, 0.5);
   double term[6], row = 0.0;
@@ -90,13 +90,13 @@ TEST(Network, AUnitsInputTermsAreTheWorkedOnesAndAddUp) {
   EXPECT_EQ(term[5], 2.0);
   EXPECT_EQ(u, ((((term[0] + term[1]) + term[2]) + term[3]) + term[4]) + term[5]);
   // With C = 2 and n = 9 the global term is -2 (40.5 - 9); a single bias has no second part.
-  family.c = 2, family.target = 9, family.bias_ab = false, family.bias = 0.25;
+  network.c = 2, network.target = 9, network.bias_ab = false, network.bias = 0.25;
   const double v = unit_input_terms(0, 0, term);
   EXPECT_EQ(term[3], -63.0);
   EXPECT_EQ(term[4], 0.25);
   EXPECT_EQ(term[5], 0.0);
   EXPECT_EQ(v, ((((term[0] + term[1]) + term[2]) + term[3]) + term[4]) + term[5]);
-  reset_family();
+  reset_network();
 }
 
 // Stepping the units one by one in row-major order from a started record is one sweep, bit for
@@ -104,8 +104,8 @@ TEST(Network, AUnitsInputTermsAreTheWorkedOnesAndAddUp) {
 // does); stepping a later unit first gives another state.
 TEST(Network, SteppingEveryUnitInOrderIsOneSweep) {
   for (double c : {0.0, 0.7}) {
-    reset_family();
-    family.c = c;
+    reset_network();
+    network.c = c;
     const double coef[3] = {1, 1, 1};
     start_run(coef, 5);
     update_state();
@@ -128,15 +128,15 @@ TEST(Network, SteppingEveryUnitInOrderIsOneSweep) {
     update_unit(&stepping, 0, 1); // before (0, 0) has changed
     EXPECT_NE(unitout[0][1], in_order);
   }
-  reset_family();
+  reset_network();
 }
 
 // A sweep stepped half way, put aside while another whole sweep is stepped on another state, then
 // taken up again from its record, ends as one update_state: the running total is the caller's,
 // not left over from the other sweep (which a total kept inside update_unit would have been).
 TEST(Network, ASweepTakenUpFromItsRecordMidwayIsOneSweep) {
-  reset_family();
-  family.c = 0.7;
+  reset_network();
+  network.c = 0.7;
   const double coef[3] = {1, 1, 1};
   start_run(coef, 5);
   double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY], half[MAXCITY][MAXCITY];
@@ -153,7 +153,7 @@ TEST(Network, ASweepTakenUpFromItsRecordMidwayIsOneSweep) {
   memcpy(unitout, half, sizeof half);
   for (int k = NCITY * NCITY / 2; k < NCITY * NCITY; k++) update_unit(&first, k / NCITY, k % NCITY);
   EXPECT_EQ(memcmp(unitout, swept, sizeof swept), 0);
-  reset_family();
+  reset_network();
 }
 
 TEST(Network, EnergyOfStatesWhoseSumsCanBeCounted) {

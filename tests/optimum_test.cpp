@@ -27,8 +27,8 @@ namespace {
 // n cities whose distances are weight(i, k) for i < k, the same both ways, 0 on the diagonal.
 template <class Weight>
 void set_distances(int n, Weight weight) {
-  reset_family();
-  family.n = n, family.matrix = true, cityxy_known = false;
+  reset_network();
+  network.n = n, network.matrix = true, cityxy_known = false;
   for (int i = 0; i < n; i++)
     for (int k = 0; k < n; k++)
       citydistance[i][k] = i == k ? 0.0 : weight(std::min(i, k), std::max(i, k));
@@ -36,7 +36,7 @@ void set_distances(int n, Weight weight) {
 
 // The shortest closed tour by trying every order from city 1, summed here on its own.
 double shortest_by_trying_all() {
-  const int n = family.n;
+  const int n = network.n;
   std::vector<int> order(static_cast<size_t>(n));
   for (int k = 0; k < n; k++) order[size_t(k)] = k;
   double best = INFINITY;
@@ -51,9 +51,9 @@ double shortest_by_trying_all() {
 
 // Whether the tour visits each of the n cities once.
 bool is_permutation(const Tour &t) {
-  std::vector<int> seen(static_cast<size_t>(family.n), 0);
-  for (int j = 0; j < family.n; j++) {
-    if (t.city[j] < 0 || t.city[j] >= family.n || seen[size_t(t.city[j])]) return false;
+  std::vector<int> seen(static_cast<size_t>(network.n), 0);
+  for (int j = 0; j < network.n; j++) {
+    if (t.city[j] < 0 || t.city[j] >= network.n || seen[size_t(t.city[j])]) return false;
     seen[size_t(t.city[j])] = 1;
   }
   return true;
@@ -66,8 +66,8 @@ void expect_optimum(double shortest, double magnitude, const std::string &what) 
   ASSERT_TRUE(is_permutation(o.tour)) << what;
   EXPECT_EQ(tour_length(o.tour), o.length) << what;
   EXPECT_NEAR(o.length, shortest, 1e-12 * magnitude) << what;
-  EXPECT_STREQ(optimum_tour_kind(o), family.n <= EXACT_CITIES ? "optimal" : "best known") << what;
-  if (family.n <= RANK_CITIES) {
+  EXPECT_STREQ(optimum_tour_kind(o), network.n <= EXACT_CITIES ? "optimal" : "best known") << what;
+  if (network.n <= RANK_CITIES) {
     EXPECT_EQ(tour_rank(o.length), 1) << what;
   }
 }
@@ -107,7 +107,7 @@ TEST(Optimum, EveryRankedOrExactSearchEndsOnTheShortestTourWhateverTheSign) {
     set_distances(n, [](int i, int k) { return i == 1 && k == 2 ? NAN : 1.0; });
     EXPECT_TRUE(is_permutation(find_optimum().tour)) << n;
   }
-  reset_family();
+  reset_network();
 }
 
 TEST(Optimum, ANegativeOptimumsOwnTourIsOptimal) {
@@ -123,7 +123,7 @@ TEST(Optimum, ANegativeOptimumsOwnTourIsOptimal) {
   EXPECT_EQ(line.rfind("optimal tour 1-", 0), 0u) << line;
   EXPECT_EQ(line.substr(line.size() - 13), ", length -12\n") << line;
   free(text);
-  reset_family();
+  reset_network();
 }
 
 TEST(Optimum, LocalSearchEndsOnNegativeZeroAndHugeDistances) {
@@ -166,7 +166,7 @@ TEST(Optimum, LocalSearchEndsOnNegativeZeroAndHugeDistances) {
       std::reverse(t.city + a, t.city + b + 1);
       EXPECT_GE(tour_length(t), o.length - 1e-9 * std::fabs(o.length)) << a << " " << b;
     }
-  reset_family();
+  reset_network();
 }
 
 // The tables follow the cities by construction: one distance changed in place, the count of
@@ -192,7 +192,7 @@ TEST(Optimum, FollowsDistancesChangedInPlace) {
       EXPECT_EQ(tour_rank(0.5 * n + 0.5), 2) << n;
     }
   }
-  reset_family();
+  reset_network();
 }
 
 // Beyond EXACT_CITIES a tour given is the optimum only for the distances it was given with: one
@@ -210,7 +210,7 @@ TEST(Optimum, TourGivenHoldsOnlyForTheDistancesItWasGivenFor) {
   EXPECT_FALSE(o.exact);
   EXPECT_EQ(o.length, tour_length(o.tour));
   forget_optimal_tour();
-  reset_family();
+  reset_network();
 }
 
 } // namespace

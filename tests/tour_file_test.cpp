@@ -91,7 +91,7 @@ TEST(TourFile, EveryShippedTourIsAsLongAsThePublishedOptimum) {
       continue;
     }
     // Up to 100 cities, the tools' own distances (GEO and ATT too) and the optimum they take.
-    reset_family();
+    reset_network();
     std::string read_name, error;
     ASSERT_TRUE(load_cities(DATA + name + ".tsp", &read_name, &error)) << error;
     Tour t;
@@ -104,7 +104,7 @@ TEST(TourFile, EveryShippedTourIsAsLongAsThePublishedOptimum) {
     EXPECT_STREQ(optimum_tour_kind(o), "optimal") << name;
   }
   EXPECT_EQ(tours, 17); // all 22 but burma14, gr17, kroA200, lin318 and rat783 have one
-  reset_family();
+  reset_network();
 }
 
 // The reading of a tour file's text for n cities: true, or the line and reason.
@@ -155,15 +155,15 @@ TEST_F(ShippedTour, ATourFileBesideTheCitiesGivesTheOptimumAndABadOneIsRefused) 
   run("cp " + DATA + "eil51.tsp " + DATA + "eil51.opt.tour " + dir);
   const std::string tsp = dir + "/eil51.tsp";
   std::string name, error;
-  reset_family();
+  reset_network();
   ASSERT_TRUE(load_cities(tsp, &name, &error)) << error;
   EXPECT_EQ(find_optimum().length, 426);
   EXPECT_STREQ(optimum_tour_kind(find_optimum()), "optimal");
   run("sed -i 's/^32$/31/' " + dir + "/eil51.opt.tour"); // the last city, 31 twice
-  reset_family();
+  reset_network();
   EXPECT_FALSE(load_cities(tsp, &name, &error));
   EXPECT_EQ(error, "'" + dir + "/eil51.opt.tour':56: city 31 comes twice");
-  EXPECT_EQ(family.n, NCITY); // the model as it was: nuv's cities
+  EXPECT_EQ(network.n, NCITY); // the model as it was: nuv's cities
   // Without a tour file beside it, a shipped instance's very text still has the shipped tour;
   // other cities named so have none.
   run("rm " + dir + "/eil51.opt.tour");
@@ -177,7 +177,7 @@ TEST_F(ShippedTour, ATourFileBesideTheCitiesGivesTheOptimumAndABadOneIsRefused) 
   ASSERT_TRUE(load_cities(DATA + "eil51.tsp", &name, &error)) << error;
   ASSERT_TRUE(load_cities("random:51:1", &name, &error)) << error;
   EXPECT_FALSE(find_optimum().exact);
-  reset_family();
+  reset_network();
 }
 
 TEST_F(ShippedTour, TheToolsTakeAShippedInstanceByItsName) {

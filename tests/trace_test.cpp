@@ -216,7 +216,7 @@ TEST(Trace, ARunWhoseStateIsNotFiniteStopsThereWithStatusOne) {
   }
   // In process: the cycles before are handed on, and the first that is not finite is returned.
   const double coef[3] = {1, 1, 1};
-  family.rule = RULE_EULER, family.dt = 100, family.tau = 1, family.sweeps = 1000;
+  network.rule = RULE_EULER, network.dt = 100, network.tau = 1, network.sweeps = 1000;
   int handed = 0;
   const int stopped = trace_network(coef, 5, [&](const Cycle &y) {
     EXPECT_EQ(y.cycle, handed++);
@@ -226,7 +226,7 @@ TEST(Trace, ARunWhoseStateIsNotFiniteStopsThereWithStatusOne) {
   EXPECT_EQ(handed, stopped);
   double term[4];
   EXPECT_FALSE(state_finite(unitout) && std::isfinite(energy_terms(term)));
-  reset_family();
+  reset_network();
   EXPECT_EQ(trace_network(coef, 5, [](const Cycle &) {}), -1);
   run(std::string("rm -rf ") + dir);
 }
@@ -350,11 +350,11 @@ TEST(Trace, RefusesWhatItCannotReadWithStatusTwo) {
 // last, and the start stands for any state before it. Each state here is every unit at its
 // sweep count, so that which one is returned shows.
 TEST(Recent, GivesTheStatesOneAndTwoSweepsBackWithTheStartBeforeThat) {
-  reset_family();
+  reset_network();
   static Recent r;
   auto set_all = [](double v) {
-    for (int i = 0; i < family.n; i++)
-      for (int j = 0; j < family.n; j++) unitout[i][j] = v;
+    for (int i = 0; i < network.n; i++)
+      for (int j = 0; j < network.n; j++) unitout[i][j] = v;
   };
   set_all(0);
   recent_start(&r);
@@ -363,7 +363,7 @@ TEST(Recent, GivesTheStatesOneAndTwoSweepsBackWithTheStartBeforeThat) {
   for (int swept = 1; swept <= 5; swept++) {
     set_all(swept);
     recent_keep(&r);
-    EXPECT_EQ(recent_back(r, 0)[family.n - 1][family.n - 1], swept);
+    EXPECT_EQ(recent_back(r, 0)[network.n - 1][network.n - 1], swept);
     EXPECT_EQ(recent_back(r, 1)[0][0], swept - 1);
     EXPECT_EQ(recent_back(r, 2)[0][0], swept >= 2 ? swept - 2 : 0);
   }

@@ -32,7 +32,7 @@ std::string gap_cell(double x, double y, double cell) {
 // drawn and a dot marks a unit on; beyond, the grid's dark ground stands for the units at
 // about 0 and only the others are drawn.
 std::string film(const Film &f) {
-  const int n = family.n;
+  const int n = network.n;
   const double cell = 81.0 / n;
   const bool every = n <= 30;
   std::string s = svg_text(FILM_LEFT, FILM_TOP - 34, 13, "start",
@@ -94,7 +94,7 @@ std::string curves(const Film &f) {
                    {"L", "#e08a00", " stroke-dasharray=\"14 4\"", &Point::l, -1}};
   std::vector<Curve> curve;
   for (const Curve &k : all)
-    if (k.term != ENERGY_GLOBAL || family.c != 0.0) curve.push_back(k);
+    if (k.term != ENERGY_GLOBAL || network.c != 0.0) curve.push_back(k);
   auto value = [&](const Curve &k, const Point &y) {
     return k.value ? y.*k.value : y.term[k.term];
   };
@@ -125,7 +125,7 @@ std::string curves(const Film &f) {
     if (t.at >= 1) s += svg_text(px(int(t.at)), top + h + 18, 12, "middle", t.label);
   s += svg_text(left + w / 2, top + h + 38, 13, "middle", "cycle", " class=\"axis\"");
   s += svg_upward_text(left - 70, top + h / 2, 13,
-                       family.c != 0.0 ? "E, its terms and L" : "E, EA, EB, ED and L");
+                       network.c != 0.0 ? "E, its terms and L" : "E, EA, EB, ED and L");
   for (size_t n = 0; n < curve.size(); n++) {
     const Curve &k = curve[n];
     // One polyline per run of finite values: a value that is not finite leaves a gap.
@@ -211,7 +211,7 @@ std::string map(const Film &f) {
 
 // What the curves are, in a few lines under them.
 std::string legend(double y, double *bottom) {
-  const bool c = family.c != 0.0, proven = family.rule == RULE_INPLACE && !c;
+  const bool c = network.c != 0.0, proven = network.rule == RULE_INPLACE && !c;
   const std::string line[] = {
       std::string("E is the energy as nuv prints it, EA + EB + ED") + (c ? " + EC" : "") +
           ". EA, the row term: Acoef / 2 times the products of pairs of units in one city's row "
@@ -222,8 +222,8 @@ std::string legend(double y, double *bottom) {
           (c ? " EC, the global term: C / 2 times the square of the sum of all outputs less n."
              : ""),
       "L = E - I * (sum of outputs) + the sum over units of G(v), with I the bias (" +
-          std::string(family.bias_ab ? "Acoef + Bcoef" : "as chosen") +
-          ") and G(v) = (U0 / 2)(v ln 2v + (1 - v) ln(2 - 2v)), U0 = " + shortest(family.u0) +
+          std::string(network.bias_ab ? "Acoef + Bcoef" : "as chosen") +
+          ") and G(v) = (U0 / 2)(v ln 2v + (1 - v) ln(2 - 2v)), U0 = " + shortest(network.u0) +
           (proven ? ". Each in-place update moves one unit to the lowest L along it, so L never "
                     "rises, while E can."
            : c    ? ". With a global term an update is not the lowest L along its unit, and L "
@@ -249,7 +249,7 @@ Film film_for(int cycles) {
 }
 
 void film_add(Film *f, const Cycle &y) {
-  const int n = family.n, c = y.cycle, last = f->cycles - 1;
+  const int n = network.n, c = y.cycle, last = f->cycles - 1;
   if (c == 0) f->start = y;
   f->last = y;
   if (y.outcome == OUTCOME_TOUR) f->formed = true, f->last_tour = y;

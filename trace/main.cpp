@@ -115,7 +115,7 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
   if (error->empty() && !read_seed(number[3], &o->seed.value))
     *error = "seed " + quoted(number[3]) + " is not a number";
   if (error->empty()) o->seed.text = number[3];
-  if (error->empty() && !read_number(o->network.c, &family.c))
+  if (error->empty() && !read_number(o->network.c, &network.c))
     *error = "--C " + quoted(o->network.c) + " is not a finite number";
   if (error->empty() && svg_given && o->svg.empty()) *error = "--svg needs a file name";
   if (error->empty() && o->tables && (o->csv || o->wide))
@@ -150,7 +150,7 @@ int main(int argc, char **argv) {
   const bool family_columns = !is_nuv_network(o.network);
   std::vector<std::string> command = {"nuv-trace"};
   command.insert(command.end(), o.network_words.begin(), o.network_words.end());
-  const std::string network = network_text(o.network),
+  const std::string description = network_text(o.network),
                     title = run_title(family_columns ? shell_line(command) : "nuv", o.coef, o.seed);
   std::string ratios; // what the ratios are to, said by the rows but not by nuv's tables
   if (family_columns && !o.tables) {
@@ -158,17 +158,17 @@ int main(int argc, char **argv) {
     ratios = fmt("; ratios are to the %s tour, length %.*f", optimum_kind(optimum),
                  length_decimals(), optimum.length);
   }
-  if (!ratios.empty() && !o.csv) printf("%s%s\n", network.c_str(), ratios.c_str());
+  if (!ratios.empty() && !o.csv) printf("%s%s\n", description.c_str(), ratios.c_str());
   if (o.csv)
     print_csv_head(family_columns);
   else if (!o.tables)
     print_table_head(title, o.wide, family_columns);
   // The CSV's last column: the description without its "network: ".
   const std::string network_field =
-      family_columns ? csv_field(network.substr(network.find(' ') + 1) + ratios) : "";
+      family_columns ? csv_field(description.substr(description.find(' ') + 1) + ratios) : "";
 
   // 3. The run, each cycle written as it is reached and kept for the picture.
-  Film film = film_for(family.sweeps);
+  Film film = film_for(network.sweeps);
   Progress progress;
   const int stopped = trace_network(o.coef, o.seed.value, [&](const Cycle &y) {
     if (o.tables) {
@@ -180,7 +180,7 @@ int main(int argc, char **argv) {
       print_table_row(y, o.wide, family_columns);
     }
     if (!o.svg.empty()) film_add(&film, y);
-    show_progress(&progress, y.cycle + 1, family.sweeps);
+    show_progress(&progress, y.cycle + 1, network.sweeps);
   });
   end_progress(&progress);
   if (!stdout_ok(&error)) return report(1, error);
@@ -188,9 +188,9 @@ int main(int argc, char **argv) {
 
   // 4. The picture.
   const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv) +
-                              (family_columns ? "; " + network : "");
+                              (family_columns ? "; " + description : "");
   if (!o.svg.empty() &&
-      !write_whole(o.svg, trace_svg(film, title, family_columns ? network : "", made_by), &error))
+      !write_whole(o.svg, trace_svg(film, title, family_columns ? description : "", made_by), &error))
     return report(1, error);
   return 0;
 }

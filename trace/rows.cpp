@@ -17,8 +17,8 @@ std::string run_title(const std::string &command, const double coef[3], const Se
 
 std::string stop_text(int c) {
   return fmt("the state is not finite from cycle %d (sweep %d): ", c, sweeps_at(c)) +
-         (euler_step_too_long() ? "the Euler step dt " + shortest(family.dt) +
-                                      " is too long for tau " + shortest(family.tau)
+         (euler_step_too_long() ? "the Euler step dt " + shortest(network.dt) +
+                                      " is too long for tau " + shortest(network.tau)
                                 : std::string("the coefficients overflow the units' inputs"));
 }
 

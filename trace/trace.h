@@ -18,7 +18,7 @@ inline Recent recent;
 // Whether the member's Euler step is past the stability bound of the update's linear part
 // (dt >= 2 tau): the reason a run under it stops being finite. False under the other rules.
 inline bool euler_step_too_long() {
-  return family.rule == RULE_EULER && family.dt >= 2 * family.tau;
+  return network.rule == RULE_EULER && network.dt >= 2 * network.tau;
 }
 
 // The run for coef and seed of the network the model is set up for, each cycle measured and
