@@ -1,6 +1,9 @@
 # Assembles the one-file page: the template with the scripts (their comment lines left out), the
-# WebAssembly module (base64) and the shipped TSPLIB files put in its place.
-#   cmake -DTEMPLATE= -DSCRIPTS=DIR -DWASM= -DTSPLIB_DIR= -DTSPLIB=a,b,... -DOUT= -P embed.cmake
+# WebAssembly module (base64) and the shipped TSPLIB files put in its place. The page's own
+# scripts, PAGE (names without .js, in order), run as one function in strict mode, in that order:
+# each holds declarations only, and the last calls start().
+#   cmake -DTEMPLATE= -DSCRIPTS=DIR -DPAGE=a,b,... -DWASM= -DTSPLIB_DIR= -DTSPLIB=a,b,... -DOUT=
+#         -P embed.cmake
 cmake_minimum_required(VERSION 3.20) # @NAME@ below is literal text, never a variable
 execute_process(COMMAND base64 -w0 ${WASM} OUTPUT_VARIABLE wasm RESULT_VARIABLE failed)
 if(failed)
@@ -24,9 +27,21 @@ foreach(name IN LISTS instances)
 endforeach()
 string(REPLACE "@TSPLIB_OPTIONS@" "${options}" page "${page}")
 string(REPLACE "@TSPLIB_FILES@" "${files}" page "${page}")
-foreach(script NUV CITIES WORKER UI)
-  string(TOLOWER ${script} name)
+# The page's own scripts, one after another in one function.
+set(page_js "(function() {\n'use strict';\n")
+string(REPLACE "," ";" page_scripts "${PAGE}")
+foreach(name IN LISTS page_scripts)
   file(READ ${SCRIPTS}/${name}.js text)
+  string(APPEND page_js "${text}")
+endforeach()
+string(APPEND page_js "})();")
+foreach(script NUV CITIES WORKER PAGE)
+  if(script STREQUAL "PAGE")
+    set(text "${page_js}")
+  else()
+    string(TOLOWER ${script} name)
+    file(READ ${SCRIPTS}/${name}.js text)
+  endif()
   # Lines that are only a comment are left out of the page (the sources keep them): no line of
   # the scripts begins inside a template's or a string's text.
   string(REGEX REPLACE "\n[ ]*//[^\n]*" "" text "${text}")

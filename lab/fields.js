@@ -1,0 +1,179 @@
+// fields.js: the page's fields. Their names in the fragment's order, their defaults and their
+// names in messages; each text's check (problem), the cities a text names (citiesOf), and the
+// network, coefficients and seed all the fields describe (readFields), as the tools' options
+// and command line. Start at readFields. The page's scripts run in this order, as one function:
+// fields, link, running, drawing, view, stepping, seeds_panel, cities_panel, start (embed.cmake).
+
+const $ = (id) => document.getElementById(id); // the page's element of that id
+
+// The fields, in the fragment's order, with their defaults: coefficients and seed first,
+// then the network's options under their names without dashes.
+const RUN_FIELDS = ['A', 'B', 'D', 'seed'];
+const NETWORK_FIELDS =
+    ['rule', 'C', 'n', 'bias', 'u0', 'start', 'dt', 'tau', 'sweeps', 'distances'];
+const DEFAULT = {
+  A: '1',
+  B: '1',
+  D: '1',
+  seed: '5',
+  cities: 'nuv',
+  rule: 'inplace',
+  C: '0',
+  n: '',
+  bias: 'A+B',
+  u0: '0.5',
+  start: 'uniform',
+  dt: '0.01',
+  tau: '1',
+  sweeps: '',
+  distances: 'scaled',
+  seeds: '1:1000'
+};
+const NAMES = {
+  A: 'Acoef',
+  B: 'Bcoef',
+  D: 'Dcoef',
+  seed: 'the seed',
+  cities: 'the cities',
+  C: 'C',
+  n: 'n',
+  bias: 'the bias',
+  u0: 'U0',
+  dt: 'dt',
+  tau: 'tau',
+  sweeps: 'the sweeps',
+  rule: 'the rule',
+  start: 'the start',
+  distances: 'the distances'
+};
+const MENUS = ['rule', 'start', 'distances']; // the fields that are menus
+// The shipped TSPLIB instances the page carries, by name.
+const SHIPPED =
+    [...document.querySelectorAll('script[type="text/x-tsplib"]')].map((e) => e.dataset.name);
+const shipped = new Map(); // each shipped instance's cities, once read
+
+const texts = Object.assign({}, DEFAULT); // the fields' texts, good or not
+// A link's menu values that the menus do not offer, by field, until one is chosen.
+const badMenu = {};
+
+// Whether the text is a decimal number whose value is finite.
+const finite = (t) => Nuv.DECIMAL.test(t) && Number.isFinite(Number(t));
+
+// Why the text is not a good value of the field, or ''.
+function problem(name, t) {
+  if (name === 'seed') {
+    if (!/^\d+$/.test(t)) return 'the seed is a whole number from 0 to 4294967295';
+    return Number(t) > 4294967295 ? 'the seed is at most 4294967295' : '';
+  }
+  if (['A', 'B', 'D', 'C'].includes(name) || (name === 'n' && t !== '')) {
+    if (t === '') return 'a number, please';
+    if (!Nuv.DECIMAL.test(t)) return 'not a number';
+    return finite(t) ? '' : 'too large: the number must be finite';
+  }
+  if (name === 'bias') return t === 'A+B' || finite(t) ? '' : 'A+B or a finite number';
+  if (['u0', 'dt', 'tau'].includes(name))
+    return finite(t) && Number(t) > 0 ? '' : 'a finite number above 0';
+  if (name === 'sweeps')
+    return t === '' || (/^\d+$/.test(t) && Number(t) >= 1 && Number(t) <= 100000)
+               ? ''
+               : 'a whole number in 1 ... 100000';
+  return '';
+}
+
+// The cities the texts name: {cities, name, option, file}, or {error}.
+function citiesOf(text) {
+  if (text === 'nuv') return {cities: {kind: 'nuv'}, option: null};
+  const random = /^random:(\d+):(\d+)$/.exec(text);
+  if (random) {
+    const n = Number(random[1]), seed = Number(random[2]);
+    if (n < 4 || n > 100) return {error: 'random cities are 4 to 100'};
+    if (seed > 4294967295) return {error: 'the seed S is at most 4294967295'};
+    return {cities: {kind: 'random', n, seed}, option: text};
+  }
+  if (text.startsWith('random:')) return {error: 'random cities are random:N:S, whole numbers'};
+  if (SHIPPED.includes(text)) {
+    // Read once, with the optimal tour file where the page carries one, as the tools take it:
+    // the reading leaves the cities in the module, which a run sets again.
+    if (!shipped.has(text)) {
+      const tour = document.querySelector(`script[type="text/x-tsplib-tour"][data-name="${text}"]`);
+      shipped.set(text,
+                  model.readCities(
+                      document.querySelector(`script[type="text/x-tsplib"][data-name="${text}"]`)
+                          .textContent,
+                      tour ? tour.textContent : null));
+    }
+    const read = shipped.get(text);
+    if (read.error) return {error: `${text}${read.tour ? '.opt.tour' : ''}: ${read.error}`};
+    return {cities: read.cities, option: `data/tsplib/${text}.tsp`};
+  }
+  const list = Cities.fromLink(text);
+  if (list.error) return {error: `the link's cities '${text.slice(0, 20)}' are ${list.error}`};
+  const why = model.citiesProblem(list.cities);
+  if (why) return {error: `the link's cities '${text.slice(0, 20)}' make no network: ${why}`};
+  const name =
+      listCities && Cities.toLink(listCities.cities).text === text ? listCities.name : 'cities';
+  const extension = list.cities.metric === 'xy' ? '.txt' : '.tsp';
+  const file = name.endsWith(extension) ? name : name + extension; // a NAME may hold it already
+  return {cities: list.cities, option: file, file, name};
+}
+
+// Takes every field's text; the network and run they describe, or the names of the bad ones.
+function readFields() {
+  for (const name of [...RUN_FIELDS, ...NETWORK_FIELDS]) texts[name] = $(name).value.trim();
+  const bad = [];
+  for (const name of [...RUN_FIELDS, ...NETWORK_FIELDS]) {
+    if (MENUS.includes(name)) {
+      // A menu holds a value it offers; a link's other value is named until one is chosen.
+      if (name in badMenu) bad.push(NAMES[name]);
+      continue;
+    }
+    const why = problem(name, texts[name]);
+    $(name + '-msg').textContent = why;
+    $(name).setAttribute('aria-invalid', why ? 'true' : 'false');
+    if (why) bad.push(NAMES[name]);
+  }
+  const c = citiesOf(texts.cities);
+  $('cities-msg').textContent = c.error || '';
+  if (c.error) bad.push(NAMES.cities);
+  if (bad.length) return {bad};
+  const settings = {
+    rule: Nuv.RULES.indexOf(texts.rule),
+    C: Number(texts.C),
+    start: texts.start === 'centred' ? 1 : 0,
+    u0: Number(texts.u0),
+    dt: Number(texts.dt),
+    tau: Number(texts.tau),
+    sweeps: texts.sweeps === '' ? 0 : Number(texts.sweeps),
+    raw: texts.distances === 'raw'
+  };
+  if (texts.n !== '') settings.n = Number(texts.n);
+  if (texts.bias !== 'A+B') settings.bias = Number(texts.bias);
+  const coef = [Number(texts.A), Number(texts.B), Number(texts.D)];
+  return {network: {cities: c.cities, settings}, coef, seed: Number(texts.seed), citiesInfo: c};
+}
+
+// The options that differ from their defaults, as the tools take them, for cities as
+// citiesOf gives them; `given` replaces some settings' texts (C's range, for the survey).
+function options(cities, given = {}) {
+  const list = [];
+  if (cities.option) list.push('--cities', cities.option);
+  for (const name of NETWORK_FIELDS) {
+    const text = name in given ? given[name] : texts[name];
+    if (text !== DEFAULT[name]) list.push('--' + name, text);
+  }
+  return list;
+}
+
+// The command that prints the run shown: nuv's for nuv's network (no option), else
+// nuv-trace --tables.
+function commandLine(cities) {
+  const run = `${texts.A} ${texts.B} ${texts.D} ${texts.seed}`, o = options(cities);
+  return o.length ? `nuv-trace --tables ${o.join(' ')} ${run}` : `nuv ${run}`;
+}
+
+// A slider follows its field: its range grows to hold a typed value beyond it.
+function follow(slider, v) {
+  if (v < Number(slider.min)) slider.min = String(Math.floor(v));
+  if (v > Number(slider.max)) slider.max = String(Math.ceil(v));
+  slider.value = String(v);
+}
