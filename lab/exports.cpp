@@ -6,6 +6,7 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include "palette.h"
 #include "random.h"
 #include "read.h"
 #include "result.h"
@@ -163,6 +164,26 @@ EXPORT(line_counts) const int *line_counts() {
 }
 EXPORT(on_above) double on_above() {
   return ON_ABOVE;
+}
+// The tools' colour scale at t (not a NaN) as 0xRRGGBB: the page's grid is coloured as theirs.
+EXPORT(scale_colour) int scale_colour_of(double t) {
+  int c[3];
+  scale_rgb(t, c);
+  return c[0] << 16 | c[1] << 8 | c[2];
+}
+// Energy curve k's name, colour and dash (palette.h), as nuv-trace's film draws it; k from 0
+// to curve_count() - 1.
+EXPORT(curve_count) int curve_count() {
+  return NCURVE;
+}
+EXPORT(curve_name) const char *curve_name(int k) {
+  return CURVE_STYLE[k].name;
+}
+EXPORT(curve_colour) const char *curve_colour(int k) {
+  return CURVE_STYLE[k].colour;
+}
+EXPORT(curve_dash) const char *curve_dash(int k) {
+  return CURVE_STYLE[k].dash;
 }
 // The distinct tours when they are ranked, else 0.
 EXPORT(tour_count) int tour_count_of() {

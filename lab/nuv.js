@@ -510,6 +510,25 @@ function model(wasm, compiled) {
     return {rows, columns};
   }
 
+  // The tools' colour scale at t, not a NaN: [red, green, blue], each 0 to 255.
+  function scaleColour(t) {
+    const c = wasm.scale_colour(t);
+    return [c >> 16, (c >> 8) & 255, c & 255];
+  }
+
+  // The energy curves as nuv-trace's film draws them, E, EA, EB, ED, EC and L: {name, colour,
+  // dash} each, dash '' for a solid line.
+  function curveStyles() {
+    const styles = [];
+    for (let k = 0; k < wasm.curve_count(); k++)
+      styles.push({
+        name: cString(wasm.curve_name(k)),
+        colour: cString(wasm.curve_colour(k)),
+        dash: cString(wasm.curve_dash(k))
+      });
+    return styles;
+  }
+
   return {
     setNetwork,
     citiesProblem,
@@ -525,6 +544,8 @@ function model(wasm, compiled) {
     wilson,
     shareText,
     lineCounts,
+    scaleColour,
+    curveStyles,
     cityPoints,
     optimum,
     onAbove: wasm.on_above(),

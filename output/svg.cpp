@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "palette.h"
 #include "text.h"
 
 std::string xml_escape(const std::string &text) {
@@ -160,14 +161,9 @@ double text_width(const std::string &s, int size) {
 }
 
 std::string scale_colour(double t) {
-  static const int stop[3][3] = {{0x44, 0x01, 0x54}, {0x21, 0x91, 0x8c}, {0xfd, 0xe7, 0x25}};
   if (std::isnan(t)) return "#ffffff";
-  t = std::clamp(t * 2, 0.0, 2.0);
-  int k = t >= 1.0 ? 1 : 0;
-  double f = t - k;
   int c[3];
-  for (int n = 0; n < 3; n++)
-    c[n] = int(std::lround(stop[k][n] + (stop[k + 1][n] - stop[k][n]) * f));
+  scale_rgb(t, c);
   return fmt("#%02x%02x%02x", c[0], c[1], c[2]);
 }
 

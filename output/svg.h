@@ -26,8 +26,8 @@ double text_width(const std::string &s, int size);
 std::string svg_wrapped(double x, double y, int size, const char *anchor, const std::string &s,
                         double width, int *lines, const char *extra = "");
 
-// A colour on a scale from dark violet (0) through teal to yellow (1); t is clamped to it. A
-// NaN has no colour on the scale: it is white, and the caller marks it.
+// A colour on a scale from dark violet (0) through teal to yellow (1), palette.h's; t is clamped
+// to it. A NaN has no colour on the scale: it is white, and the caller marks it.
 std::string scale_colour(double t);
 
 // A mark on a scale or an axis: where it stands (0 to 1 along the colour scale, or a value

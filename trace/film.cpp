@@ -9,6 +9,7 @@
 
 #include "args.h"
 #include "map.h"
+#include "palette.h"
 #include "svg.h"
 #include "text.h"
 
@@ -82,19 +83,22 @@ std::string film(const Film &f) {
 std::string curves(const Film &f) {
   const double left = 100, top = 720, w = 600, h = 300;
   using Point = Film::Point;
+  // Each curve's name, colour and dash are palette.h's, which the page draws with too.
   struct Curve {
-    const char *name, *colour, *dash;
+    EnergyCurve style;
     double Point::*value;
     int term;
-  } const all[] = {{"E", "#000000", "", &Point::e, -1},
-                   {"EA", "#d04030", " stroke-dasharray=\"8 4\"", nullptr, ENERGY_ROW},
-                   {"EB", "#3060c0", " stroke-dasharray=\"2 3\"", nullptr, ENERGY_COLUMN},
-                   {"ED", "#2a9d50", " stroke-dasharray=\"8 3 2 3\"", nullptr, ENERGY_TOUR},
-                   {"EC", "#8a4fc0", " stroke-dasharray=\"4 2\"", nullptr, ENERGY_GLOBAL},
-                   {"L", "#e08a00", " stroke-dasharray=\"14 4\"", &Point::l, -1}};
+  } const all[] = {{CURVE_E, &Point::e, -1},           {CURVE_EA, nullptr, ENERGY_ROW},
+                   {CURVE_EB, nullptr, ENERGY_COLUMN}, {CURVE_ED, nullptr, ENERGY_TOUR},
+                   {CURVE_EC, nullptr, ENERGY_GLOBAL}, {CURVE_L, &Point::l, -1}};
   std::vector<Curve> curve;
   for (const Curve &k : all)
     if (k.term != ENERGY_GLOBAL || network.c != 0.0) curve.push_back(k);
+  auto colour = [](const Curve &k) { return CURVE_STYLE[k.style].colour; };
+  auto dash = [](const Curve &k) { // as an attribute, or nothing for a solid line
+    const char *d = CURVE_STYLE[k.style].dash;
+    return d[0] ? fmt(" stroke-dasharray=\"%s\"", d) : std::string();
+  };
   auto value = [&](const Curve &k, const Point &y) {
     return k.value ? y.*k.value : y.term[k.term];
   };
@@ -134,7 +138,7 @@ std::string curves(const Film &f) {
       if (!points.empty())
         s += fmt("<polyline class=\"curve\" points=\"%s\" fill=\"none\" stroke=\"%s\" "
                  "stroke-width=\"2\"%s/>\n",
-                 points.c_str(), k.colour, k.dash);
+                 points.c_str(), colour(k), dash(k).c_str());
       points.clear();
     };
     for (const Point &y : f.curve) {
@@ -149,8 +153,8 @@ std::string curves(const Film &f) {
     s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" "
              "stroke-width=\"2\"%s/>",
              left + 90 * double(n), top + h + 60, left + 90 * double(n) + 36, top + h + 60,
-             k.colour, k.dash);
-    s += svg_text(left + 90 * double(n) + 42, top + h + 64, 13, "start", k.name);
+             colour(k), dash(k).c_str());
+    s += svg_text(left + 90 * double(n) + 42, top + h + 64, 13, "start", CURVE_STYLE[k.style].name);
   }
   if (left_out > 0)
     s +=

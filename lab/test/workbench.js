@@ -3,8 +3,8 @@
 // file from the picker change the link and the run as nuv-trace sees them; a unit's input
 // terms add up, and give the next sync state by the activation's formula; stepping a sweep
 // unit by unit ends on the next cycle; faulty rows and columns are the table's; long runs keep
-// the page responsive; the keyboard reaches every control; 360 pixels; no console errors; the
-// README's screenshots.
+// the page responsive; the page's curves and grid have the film's colours; the keyboard reaches
+// every control; 360 pixels; no console errors; the README's screenshots.
 //   usage: node workbench.js NUV_LAB_HTML NUV_TRACE NUV_SURVEY SOURCE_DIR OUT_DIR   (77: skipped)
 'use strict';
 const fs = require('fs');
@@ -45,6 +45,43 @@ function unitsOf(block) {
     await page.goto(url + '#' + fragment);
     await page.waitForFunction((w) => document.getElementById('table').textContent.includes(w),
                                wait, {timeout: 120000});
+  }
+
+  // The page draws what nuv-trace's film draws (one definition, output/palette.h): each curve's
+  // colour and dash, in order, and the grid's colours at a cycle the film shows.
+  async function drawnAsTheFilm(options, run, cycle) {
+    const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'nuv-film-')), 'film.svg');
+    execFileSync(tracePath, ['--svg', file, ...options, ...run]);
+    const svg = fs.readFileSync(file, 'utf8');
+    const polyline = new RegExp('<polyline class="curve" [^>]* stroke="([^"]*)" ' +
+                                    'stroke-width="2"(?: stroke-dasharray="([^"]*)")?',
+                                'g');
+    const filmCurves = [];
+    for (const m of svg.matchAll(polyline))
+      if (!filmCurves.includes(`${m[1]} ${m[2] || 'none'}`))
+        filmCurves.push(`${m[1]} ${m[2] || 'none'}`);
+    const pageCurves = await page.$$eval('#curve polyline.curve', (lines) => {
+      const seen = [];
+      for (const l of lines) {
+        const s = `${l.getAttribute('stroke')} ${l.getAttribute('stroke-dasharray')}`;
+        if (!seen.includes(s)) seen.push(s);
+      }
+      return seen;
+    });
+    check(filmCurves.length === 6 && pageCurves.join(', ') === filmCurves.join(', '),
+          `the curves' colours and dashes are the film's: ${pageCurves.join(', ')} against ${
+              filmCurves.join(', ')}`);
+    const frame = svg.slice(svg.indexOf(`>cycle ${cycle}</text>`)).split('</g>')[0];
+    const filmCells =
+        [...frame.matchAll(/<rect class="cell" [^>]* fill="(#[0-9a-f]{6})"/g)].map((m) => m[1]);
+    const pageCells = await page.$$eval(
+        '#grid rect[data-i]',
+        (cells) => cells.map((c) => '#' + c.getAttribute('fill')
+                                              .match(/\d+/g)
+                                              .map((v) => Number(v).toString(16).padStart(2, '0'))
+                                              .join('')));
+    check(filmCells.length > 0 && pageCells.join(' ') === filmCells.join(' '),
+          `the grid's colours at cycle ${cycle} are the film's`);
   }
 
   // 1. Links to members of the family: #table is nuv-trace --tables's block for the cycle.
@@ -89,6 +126,7 @@ function unitsOf(block) {
     const command = await text('command');
     check(command.startsWith('nuv-trace --tables ') && command.endsWith(' 1.5 1 0.5 77'),
           `the command for ${fragment}: ${command}`);
+    if (options.includes('--C')) await drawnAsTheFilm(options, run, cycle);
   }
 
   // 2. The seeds panel: nuv-survey's summary row, for three networks (nuv's with the default

@@ -1,0 +1,23 @@
+// The colours the tools' pictures and the page draw with, defined once: the colour scale of
+// grids and heatmaps (scale_rgb), and each energy curve's name, colour and dash (CURVE_STYLE).
+// Plain data and arithmetic with no library beyond round(), so that the page's module compiles
+// this file too and the page draws what nuv-trace's film draws. Start at scale_rgb.
+#ifndef NUV_OUTPUT_PALETTE_H
+#define NUV_OUTPUT_PALETTE_H
+
+// The red, green and blue (0 to 255) at t on a scale from dark violet (0) through teal (0.5) to
+// yellow (1); t is clamped to it and is not a NaN (a NaN has no colour: the caller's white).
+void scale_rgb(double t, int rgb[3]);
+
+// The energy curves, in the order of a cycle's measures: E, its terms in EnergyTerm's order
+// (EA, EB, ED, EC), and L.
+enum EnergyCurve { CURVE_E, CURVE_EA, CURVE_EB, CURVE_ED, CURVE_EC, CURVE_L, NCURVE };
+
+// A curve's name, its colour ("#rrggbb") and its dash (an SVG dash array, "" for a solid line):
+// each curve has its own dash as well as its colour, so that one lying on another still shows.
+struct CurveStyle {
+  const char *name, *colour, *dash;
+};
+extern const CurveStyle CURVE_STYLE[NCURVE];
+
+#endif
