@@ -6,6 +6,7 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include "published.h"
 #include "random.h"
 #include "read.h"
 #include "result.h"
@@ -102,6 +103,7 @@ EXPORT(use_cities) int use_cities(int n, int kind, int drawn, int toured) {
   if (!check_cities(&text_error)) return 0;
   forget_optimal_tour();
   if (toured) give_optimal_tour(optimal_tour);
+  give_published_optimum(published_optimum());
   return 1;
 }
 // The size bytes of text_buffer read as a TSPLIB tour file of the n cities into tour_buffer: 1,
