@@ -218,9 +218,9 @@ bool load_cities(const std::string &named, std::string *name, std::string *error
   if (!read_file(path, &text, &unread)) return fail(quoted(named), 0, unread, error);
   const Model before = saved_model();
   CityName read_name;
-  CityKind kind;
+  Metric metric;
   CityError why;
-  if (!read_city_text(text.data(), text.size(), strtod_number, &read_name, &kind, &why))
+  if (!read_city_text(text.data(), text.size(), strtod_number, &read_name, &metric, &why))
     return fail(quoted(named), why.line, reason(why), error);
   Tour tour;
   bool found;
