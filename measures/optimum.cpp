@@ -147,14 +147,14 @@ void held_karp() {
   for (int j = n - 1, i = last; j >= 1; j--) {
     t.city[j] = i;
     const unsigned rest = set & ~(1u << (i - 1));
-    int before = 0;
+    int previous = 0;
     double shortest = INFINITY;
     for (int k = 1; k <= m && rest; k++) {
       if (!(rest & (1u << (k - 1)))) continue;
       const double through = path[rest][k - 1] + citydistance[k][i];
-      if (before == 0 || through <= shortest) before = k, shortest = through;
+      if (previous == 0 || through <= shortest) previous = k, shortest = through;
     }
-    set = rest, i = before;
+    set = rest, i = previous;
   }
   const Tour c = canonical_tour(t);
   tables.optimum = {c, tour_length(c), true};
@@ -212,17 +212,18 @@ void place_stretch(int *c, const int *rest, int r, int g, const int *stretch, in
 // False, and c unchanged, when no place does.
 bool move_stretch(int *c, int s, int len, double tiny) {
   const int n = network.n;
-  // The stretch c[s .. s + len - 1], between c[s - 1] and c[s + len] (cyclically).
-  const int before = c[(s + n - 1) % n], first = c[s], last = c[s + len - 1],
-            after = c[(s + len) % n];
-  const double removed = d(before, first) + d(last, after) - d(before, after);
+  // The stretch c[s .. s + len - 1], between c[s - 1] on its left and c[s + len] on its right
+  // (cyclically).
+  const int left = c[(s + n - 1) % n], first = c[s], last = c[s + len - 1],
+            right = c[(s + len) % n];
+  const double removed = d(left, first) + d(last, right) - d(left, right);
   int rest[MAXCITY], stretch[3], r = 0;
   for (int j = 0; j < n; j++)
     if (j < s || j >= s + len) rest[r++] = c[j];
   for (int x = 0; x < len; x++) stretch[x] = c[s + x];
   for (int g = 0; g < r; g++) {
     const int p = rest[g], q = rest[(g + 1) % r];
-    if (p == before && q == after) continue;
+    if (p == left && q == right) continue;
     for (int turn = 0; turn < 2; turn++) {
       const int head = turn ? last : first, tail = turn ? first : last;
       if (d(p, head) + d(tail, q) - d(p, q) < removed - tiny) {

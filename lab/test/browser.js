@@ -163,11 +163,10 @@ function traceRow(args, cycle) {
                                            .map((a) => `${e.tagName} ${a.name}=${a.value}`)));
     check(broken.length === 0,
           `no coordinate that is not finite for ${fragment}: ${broken.slice(0, 3).join(', ')}`);
-    check(
-        (await page.textContent('#status'))
-            .includes(
-                "the state is not finite from cycle 0 (sweep 0): the coefficients overflow the units' inputs"),
-        `the status says why ${fragment} stopped`);
+    check((await page.textContent('#status'))
+              .includes("the state is not finite from cycle 0 (sweep 0): " +
+                        "the coefficients overflow the units' inputs"),
+          `the status says why ${fragment} stopped`);
   }
   const euler = ['--cities', 'random:10:2', '--rule', 'euler', '--dt', '100', '1', '0.5', '0', '1'];
   let traced = '';

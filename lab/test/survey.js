@@ -148,13 +148,12 @@ function tsplibNetwork(file, settings, toured = false) {
   // A bad file is refused by the page with the line and reason nuv-trace gives.
   const head =
       'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EUC_2D\nNODE_COORD_SECTION\n';
-  const upper =
-      'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : UPPER_ROW\nEDGE_WEIGHT_SECTION\n';
+  const upper = 'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\n' +
+                'EDGE_WEIGHT_FORMAT : UPPER_ROW\nEDGE_WEIGHT_SECTION\n';
   const bad = [
     head + '1 0 0\n2 1 0\n3 1 1\n', head + '1 0 0\n2 1 0\n2 1 1\n4 0 1\n',
-    head + '1 0 0\n2 1e400 0\n',
-    'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : UPPER_ROW\nEDGE_WEIGHT_SECTION\n1 2 3\n4 x 6\n',
-    'NAME : t\nTYPE : TSP\nDIMENSION : 4\nEDGE_WEIGHT_TYPE : EXPLICIT\nEDGE_WEIGHT_FORMAT : FULL_MATRIX\nEDGE_WEIGHT_SECTION\n0 1 2 3\n1 0 4 5\n2 4 0 6\n3 5 7 0\n',
+    head + '1 0 0\n2 1e400 0\n', upper + '1 2 3\n4 x 6\n',
+    upper.replace('UPPER_ROW', 'FULL_MATRIX') + '0 1 2 3\n1 0 4 5\n2 4 0 6\n3 5 7 0\n',
     '0 0\n1 0\n1 1\n', '0 0\n1 0\n1 1 1\n0 1\n', 'NAME : t\nTYPE : ATSP\n',
     'NAME : t\nDIMENSION : 4\nDIMENSION : 5\n',
     // Negative weights, a hexadecimal number, a word of 100,000 characters, a stray line, a
