@@ -17,6 +17,7 @@
 #include "args.h"
 #include "network.h"
 #include "optimum.h"
+#include "published.h"
 #include "random.h"
 #include "read.h"
 #include "text.h"
@@ -217,9 +218,9 @@ bool load_cities(const std::string &named, std::string *name, std::string *error
   if (!read_file(path, &text, &unread)) return fail(quoted(named), 0, unread, error);
   const Model before = saved_model();
   CityName read_name;
-  CityKind kind;
+  Metric metric;
   CityError why;
-  if (!read_city_text(text.data(), text.size(), strtod_number, &read_name, &kind, &why))
+  if (!read_city_text(text.data(), text.size(), strtod_number, &read_name, &metric, &why))
     return fail(quoted(named), why.line, reason(why), error);
   Tour tour;
   bool found;
@@ -229,6 +230,7 @@ bool load_cities(const std::string &named, std::string *name, std::string *error
   }
   forget_optimal_tour();
   if (found) give_optimal_tour(tour);
+  give_published_optimum(published_optimum());
   *name = escaped(read_name.s[0] ? read_name.s : named.substr(named.rfind('/') + 1));
   return true;
 }

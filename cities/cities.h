@@ -18,7 +18,8 @@
 // A file that does not exist, named without a folder, is a shipped instance's (NAME or NAME.tsp,
 // installed or in the source's data/tsplib). Beyond EXACT_CITIES the optimal tour of NAME.tsp is
 // read from NAME.opt.tour beside it, or the shipped one for a shipped instance's very text, and
-// given to the measures (give_optimal_tour); other cities forget any tour given before.
+// given to the measures (give_optimal_tour); other cities forget any tour given before. A shipped
+// instance's published optimum (published.h) is given to them too, whatever the file's name.
 // False with *error ("FILE:LINE: reason", or the reason) and the model as it was. *name is the
 // instance's name: its NAME, the file's, or `named` itself.
 bool load_cities(const std::string &named, std::string *name, std::string *error);

@@ -1,4 +1,4 @@
-// Random cities into the model.
+// Random cities into the model: start at random_cities.
 #include "random.h"
 
 #include "generator.h"

@@ -141,7 +141,7 @@ const int DIMENSION_MOST = 1000000;
 // through to its end, and only its first MAXCITY cities kept.
 struct Staged {
   int n;
-  CityKind kind;
+  Metric metric;
   bool coordinates;                           // xy holds them
   double xy[MAXCITY][2];                      // as the file gives them
   int xy_line[MAXCITY];                       // the line of each
@@ -371,7 +371,7 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
         if (staged.d[i][j] != staged.d[j][i])
           return fail(e, 0, "the matrix is not symmetric: % to % is not % to %", whole(i + 1),
                       whole(j + 1), whole(j + 1), whole(i + 1));
-    staged.kind = CITY_MATRIX;
+    staged.metric = METRIC_MATRIX;
     staged.coordinates = display;
     for (int i = 0; display && i < n; i++)
       staged.xy[i][0] = staged.display[i][0], staged.xy[i][1] = staged.display[i][1];
@@ -379,8 +379,8 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
   }
   if (!nodes) return fail(e, 0, "no NODE_COORD_SECTION");
   staged.coordinates = true;
-  staged.kind = is(type, "EUC_2D") ? CITY_EUC_2D : is(type, "ATT") ? CITY_ATT : CITY_GEO;
-  for (int i = 0; staged.kind == CITY_GEO && i < n; i++)
+  staged.metric = is(type, "EUC_2D") ? METRIC_EUC_2D : is(type, "ATT") ? METRIC_ATT : METRIC_GEO;
+  for (int i = 0; staged.metric == METRIC_GEO && i < n; i++)
     if (!geo_ok(staged.xy[i][0], staged.xy[i][1]))
       return fail(e, staged.xy_line[i],
                   "node % is not a latitude within 90 and a longitude within 180 degrees, "
@@ -405,7 +405,7 @@ bool read_plain(Lines *lines, CityError *e) {
     staged.xy[staged.n][0] = x, staged.xy[staged.n][1] = y;
     staged.n++;
   }
-  staged.kind = CITY_PLAIN;
+  staged.metric = METRIC_XY;
   staged.coordinates = true;
   return size_ok(staged.n, 0, e);
 }
@@ -429,22 +429,22 @@ bool is_tsplib(const char *text, size_t size) {
 void commit() {
   const int n = staged.n;
   network.n = n;
-  network.matrix = staged.kind == CITY_MATRIX;
+  network.matrix = staged.metric == METRIC_MATRIX;
   cityxy_known = staged.coordinates;
   for (int i = 0; i < n; i++) {
     cityxy[i][0] = staged.coordinates ? staged.xy[i][0] : 0;
     cityxy[i][1] = staged.coordinates ? staged.xy[i][1] : 0;
-    if (staged.kind == CITY_MATRIX)
+    if (staged.metric == METRIC_MATRIX)
       for (int j = 0; j < n; j++) citydistance[i][j] = staged.d[i][j];
   }
-  if (staged.kind >= CITY_EUC_2D && staged.kind <= CITY_GEO)
-    tsplib_distances(Metric(staged.kind - CITY_EUC_2D));
+  if (staged.metric >= METRIC_EUC_2D && staged.metric <= METRIC_GEO)
+    tsplib_distances(staged.metric);
 }
 
 } // namespace
 
 bool read_city_text(const char *text, size_t size, NumberConversion convert, CityName *name,
-                    CityKind *kind, CityError *error) {
+                    Metric *metric, CityError *error) {
   name->s[0] = '\0';
   if (size > CITY_TEXT_MAX) return fail(error, 0, "larger than % MB", whole(CITY_TEXT_MAX >> 20));
   if (size >= 3 && text[0] == '\xef' && text[1] == '\xbb' && text[2] == '\xbf')
@@ -453,7 +453,7 @@ bool read_city_text(const char *text, size_t size, NumberConversion convert, Cit
   if (!(is_tsplib(text, size) ? read_tsplib(&lines, name, error) : read_plain(&lines, error)))
     return false;
   commit();
-  *kind = staged.kind;
+  *metric = staged.metric;
   return true;
 }
 

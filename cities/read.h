@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+#include "tsplib.h"
+
 // The largest text read, 2 MB: the tools refuse a larger file before reading it, the page
 // before it reaches the module.
 enum { CITY_TEXT_MAX = 1 << 21 };
@@ -25,10 +27,6 @@ struct CityName {
   char s[256];
 };
 
-// How the cities read have their distances, as the page's module names them too: 0 from plain
-// coordinates, 1 to 3 by TSPLIB's EUC_2D, ATT and GEO, 4 a matrix.
-enum CityKind { CITY_PLAIN, CITY_EUC_2D, CITY_ATT, CITY_GEO, CITY_MATRIX };
-
 // The platform's conversion of a number's text: given a word (length bytes) that the reader has
 // already checked to be a decimal number of at most 64 characters, [+-]?(digits[.digits?] |
 // .digits)([eE][+-]?digits)?, with nothing before or after it, its double, rounded as the
@@ -39,12 +37,12 @@ typedef double (*NumberConversion)(const char *word, size_t length);
 // Reads text (size bytes) into the model: network.n, cityxy (as the file gives them, then GEO's
 // swapped for drawing), cityxy_known, citydistance and network.matrix. A TSPLIB file is one
 // whose first line is a "KEYWORD : value"; anything else is x y lines, '#' starting a comment.
-// *kind says how the distances were had. A byte-order mark at the start is passed over; every
+// *metric says how the distances were had. A byte-order mark at the start is passed over; every
 // number is decimal, and its value is convert's. A size beyond MAXCITY is refused only once the
 // rest of the text is read (at once for a matrix no 2 MB text could hold). False with *error, and
 // the model as it was: nothing reaches it until the whole text is read.
 bool read_city_text(const char *text, size_t size, NumberConversion convert, CityName *name,
-                    CityKind *kind, CityError *error);
+                    Metric *metric, CityError *error);
 
 // Why the model's cities make no network, or true: network.n cities in cityxy (when
 // cityxy_known) and citydistance (for network.matrix), as a file, a link or the generator left

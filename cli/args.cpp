@@ -1,5 +1,5 @@
-// The tools' argument reading and quoting. Every function here is pure: it reads its text and
-// answers, and the tool reports.
+// The tools' argument reading and quoting for a shell. Every function here is pure: it reads its
+// text and answers, and the tool reports. Start at read_number.
 #include "args.h"
 
 #include "network.h"

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include "palette.h"
+#include "published.h"
 #include "random.h"
 #include "read.h"
 #include "result.h"
@@ -72,7 +73,7 @@ double browser_number(const char *word, size_t length) {
 namespace {
 char text[CITY_TEXT_MAX]; // the file's text, as the page writes it
 CityName text_name;
-CityKind text_kind;
+Metric text_metric;
 CityError text_error;
 } // namespace
 
@@ -84,25 +85,27 @@ EXPORT(text_capacity) int text_capacity() {
 }
 // The size bytes of text_buffer read into the model: 1, or 0 with the line and the reason in
 // text_error_line and text_error_why (cities that make no network, as check_cities refuses
-// them, included). Then text_kind and text_name say what was read.
+// them, included). Then text_metric and text_name say what was read.
 EXPORT(read_cities) int read_cities(int size) {
-  return read_city_text(text, size_t(size), browser_number, &text_name, &text_kind, &text_error) &&
+  return read_city_text(text, size_t(size), browser_number, &text_name, &text_metric,
+                        &text_error) &&
          check_cities(&text_error);
 }
 
-// n cities the page has written, their distances had as a CityKind says: coordinates into
-// cityxy (as a file gives them), or for CITY_MATRIX distances into citydistance, with
+// n cities the page has written, their distances had as a Metric says: coordinates into
+// cityxy (as a file gives them), or for METRIC_MATRIX distances into citydistance, with
 // coordinates to draw when `drawn`; with their optimal tour in tour_buffer when `toured`. 1, or 0
 // with the reason in text_error_why when they make no network (check_cities), and then no tour
 // given is kept.
-EXPORT(use_cities) int use_cities(int n, int kind, int drawn, int toured) {
+EXPORT(use_cities) int use_cities(int n, int metric, int drawn, int toured) {
   network.n = n;
-  network.matrix = kind == CITY_MATRIX;
-  cityxy_known = kind != CITY_MATRIX || drawn != 0;
-  if (kind >= CITY_EUC_2D && kind <= CITY_GEO) tsplib_distances(Metric(kind - CITY_EUC_2D));
+  network.matrix = metric == METRIC_MATRIX;
+  cityxy_known = metric != METRIC_MATRIX || drawn != 0;
+  if (metric >= METRIC_EUC_2D && metric <= METRIC_GEO) tsplib_distances(Metric(metric));
   if (!check_cities(&text_error)) return 0;
   forget_optimal_tour();
   if (toured) give_optimal_tour(optimal_tour);
+  give_published_optimum(published_optimum());
   return 1;
 }
 // The size bytes of text_buffer read as a TSPLIB tour file of the n cities into tour_buffer: 1,
@@ -116,8 +119,8 @@ EXPORT(text_error_line) int text_error_line() {
 EXPORT(text_error_why) const char *text_error_why() {
   return text_error.why;
 }
-EXPORT(text_kind) int text_kind_of() {
-  return text_kind;
+EXPORT(text_metric) int text_metric_of() {
+  return text_metric;
 }
 EXPORT(text_name) const char *text_name_of() {
   return text_name.s;

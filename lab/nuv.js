@@ -137,13 +137,8 @@ async function load(bytes) {
 //   settings: {rule, C, n, bias, u0, start, dt, tau, sweeps, raw}, each optional: rule 0, 1, 2;
 //           n and bias undefined for their defaults (the cities, A + B); start 0 uniform,
 //           1 centred; sweeps 0 for the rule's default.
-const METRICS = {
-  xy: 0,
-  euc: 1,
-  att: 2,
-  geo: 3,
-  matrix: 4
-};
+// How a list's distances are had, in the module's order (Metric, cities/tsplib.h).
+const METRICS = ['xy', 'euc', 'att', 'geo', 'matrix'];
 
 // The model over the module's exports (and the compiled module, for workers).
 function model(wasm, compiled) {
@@ -200,7 +195,7 @@ function model(wasm, compiled) {
           v.setFloat64(dAt + 8 * (stride * i + j), cities.matrix[i][j], true);
       if (cities.tour) v.setInt32(tourAt + 4 * i, cities.tour[i], true);
     }
-    return wasm.use_cities(cities.n, METRICS[cities.metric], cities.xy ? 1 : 0,
+    return wasm.use_cities(cities.n, METRICS.indexOf(cities.metric), cities.xy ? 1 : 0,
                            cities.tour ? 1 : 0) === 1;
   }
 
@@ -248,7 +243,7 @@ function model(wasm, compiled) {
 
   // The cities read_cities left in the module, as a list: {cities, name}.
   function listOfCities() {
-    const n = wasm.city_count(), metric = ['xy', 'euc', 'att', 'geo', 'matrix'][wasm.text_kind()];
+    const n = wasm.city_count(), metric = METRICS[wasm.text_metric()];
     const v = view(), dAt = wasm.citydistance();
     let xy = wasm.cities_drawn() ? cityPoints() : null, matrix = null;
     if (metric === 'geo')

@@ -2,7 +2,7 @@
 // current_tables: up to RANK_CITIES cities they list every distinct tour's length, sorted, from
 // which the optimum and the ranks are read; up to EXACT_CITIES Held and Karp's recursion gives
 // the optimum; beyond, an optimal tour given (a TSPLIB tour file's), else the best local search
-// finds, with a published optimum's length where one is known. The tables carry the digest of
+// finds, with a published optimum's length where one is given. The tables carry the digest of
 // the cities they were built for and are rebuilt when the cities are not those.
 #include "optimum.h"
 
@@ -50,14 +50,14 @@ uint64_t cities_digest() {
 // The next order of city[1 .. n-1] in lexicographic order; false after the last.
 bool next_order(Tour *t) {
   const int n = network.n;
-  int *c = t->city, k = n - 2;
-  while (k >= 1 && c[k] >= c[k + 1]) k--;
-  if (k < 1) return false;
+  int *c = t->city, j = n - 2;
+  while (j >= 1 && c[j] >= c[j + 1]) j--;
+  if (j < 1) return false;
   int l = n - 1;
-  while (c[l] <= c[k]) l--;
-  int swap = c[k];
-  c[k] = c[l], c[l] = swap;
-  for (int a = k + 1, b = n - 1; a < b; a++, b--) swap = c[a], c[a] = c[b], c[b] = swap;
+  while (c[l] <= c[j]) l--;
+  int swap = c[j];
+  c[j] = c[l], c[l] = swap;
+  for (int a = j + 1, b = n - 1; a < b; a++, b--) swap = c[a], c[a] = c[b], c[b] = swap;
   return true;
 }
 
@@ -97,19 +97,19 @@ bool next_canonical(Tour *t) {
 // the slack of the shortest, is found without measuring again; then sorted for the ranks.
 void list_every_tour() {
   Tour t = first_order();
-  int n = 0;
-  do tables.length[n++] = tour_length(t);
+  int count = 0;
+  do tables.length[count++] = tour_length(t);
   while (next_canonical(&t));
   double shortest = tables.length[0];
-  for (int k = 1; k < n; k++)
+  for (int k = 1; k < count; k++)
     if (tables.length[k] < shortest) shortest = tables.length[k];
   int first = 0;
-  while (first < n - 1 && !within_slack(tables.length[first], shortest)) first++;
+  while (first < count - 1 && !within_slack(tables.length[first], shortest)) first++;
   t = first_order();
   for (int k = 0; k < first; k++) next_canonical(&t);
   tables.optimum = {t, shortest, true};
-  sort_ascending(tables.length, n);
-  tables.count = n;
+  sort_ascending(tables.length, count);
+  tables.count = count;
 }
 
 // Held and Karp: path[set][i - 1] is the shortest path from city 1 through the cities of set
@@ -147,14 +147,14 @@ void held_karp() {
   for (int j = n - 1, i = last; j >= 1; j--) {
     t.city[j] = i;
     const unsigned rest = set & ~(1u << (i - 1));
-    int before = 0;
+    int previous = 0;
     double shortest = INFINITY;
     for (int k = 1; k <= m && rest; k++) {
       if (!(rest & (1u << (k - 1)))) continue;
       const double through = path[rest][k - 1] + citydistance[k][i];
-      if (before == 0 || through <= shortest) before = k, shortest = through;
+      if (previous == 0 || through <= shortest) previous = k, shortest = through;
     }
-    set = rest, i = before;
+    set = rest, i = previous;
   }
   const Tour c = canonical_tour(t);
   tables.optimum = {c, tour_length(c), true};
@@ -171,6 +171,14 @@ double d(int a, int b) {
   return citydistance[a][b];
 }
 
+// The stretch c[from .. to] reversed in place.
+void reverse_stretch(int *c, int from, int to) {
+  for (int x = from, y = to; x < y; x++, y--) {
+    int swap = c[x];
+    c[x] = c[y], c[y] = swap;
+  }
+}
+
 // One 2-opt pass over the cycle c: for positions j < l, wherever joining c[j] to c[l] and
 // c[j + 1] to c[l + 1] is shorter by more than tiny, reverses c[j + 1 .. l] and goes on. Whether
 // any stretch was reversed.
@@ -182,45 +190,58 @@ bool two_opt_pass(int *c, double tiny) {
       if (j == 0 && l == n - 1) continue;
       const int a = c[j], b = c[j + 1], e = c[l], f = c[(l + 1) % n];
       if (d(a, e) + d(b, f) < d(a, b) + d(e, f) - tiny) {
-        for (int x = j + 1, y = l; x < y; x++, y--) {
-          int swap = c[x];
-          c[x] = c[y], c[y] = swap;
-        }
+        reverse_stretch(c, j + 1, l);
         better = true;
       }
     }
   return better;
 }
 
-// The first Or-opt move that shortens the cycle c by more than tiny, made: a stretch of len
-// cities (one to three, shortest first) moved between two other neighbours, either way round.
-// False, and c unchanged, when none does.
-bool or_opt_move(int *c, double tiny) {
+// The cycle c made again from rest, its r cities without the stretch, with the stretch's len
+// cities put back between rest[g] and rest[g + 1], reversed when `turned`.
+void place_stretch(int *c, const int *rest, int r, int g, const int *stretch, int len,
+                   bool turned) {
+  int j = 0;
+  for (int x = 0; x <= g; x++) c[j++] = rest[x];
+  for (int x = 0; x < len; x++) c[j++] = stretch[turned ? len - 1 - x : x];
+  for (int x = g + 1; x < r; x++) c[j++] = rest[x];
+}
+
+// The stretch of len cities at position s of the cycle c moved to the first place that
+// shortens c by more than tiny: between two other neighbours, in their order, either way round.
+// False, and c unchanged, when no place does.
+bool move_stretch(int *c, int s, int len, double tiny) {
   const int n = network.n;
-  for (int len = 1; len <= 3; len++)
-    for (int s = 0; s + len < n; s++) {
-      // The stretch c[s .. s + len - 1], between c[s - 1] and c[s + len] (cyclically).
-      const int before = c[(s + n - 1) % n], first = c[s], last = c[s + len - 1],
-                after = c[(s + len) % n];
-      const double removed = d(before, first) + d(last, after) - d(before, after);
-      int rest[MAXCITY], stretch[3], r = 0;
-      for (int k = 0; k < n; k++)
-        if (k < s || k >= s + len) rest[r++] = c[k];
-      for (int k = 0; k < len; k++) stretch[k] = c[s + k];
-      for (int g = 0; g < r; g++) {
-        const int p = rest[g], q = rest[(g + 1) % r];
-        if (p == before && q == after) continue;
-        for (int turn = 0; turn < 2; turn++) {
-          const int head = turn ? last : first, tail = turn ? first : last;
-          if (!(d(p, head) + d(tail, q) - d(p, q) < removed - tiny)) continue;
-          int k = 0;
-          for (int x = 0; x <= g; x++) c[k++] = rest[x];
-          for (int x = 0; x < len; x++) c[k++] = stretch[turn ? len - 1 - x : x];
-          for (int x = g + 1; x < r; x++) c[k++] = rest[x];
-          return true;
-        }
+  // The stretch c[s .. s + len - 1], between c[s - 1] on its left and c[s + len] on its right
+  // (cyclically).
+  const int left = c[(s + n - 1) % n], first = c[s], last = c[s + len - 1],
+            right = c[(s + len) % n];
+  const double removed = d(left, first) + d(last, right) - d(left, right);
+  int rest[MAXCITY], stretch[3], r = 0;
+  for (int j = 0; j < n; j++)
+    if (j < s || j >= s + len) rest[r++] = c[j];
+  for (int x = 0; x < len; x++) stretch[x] = c[s + x];
+  for (int g = 0; g < r; g++) {
+    const int p = rest[g], q = rest[(g + 1) % r];
+    if (p == left && q == right) continue;
+    for (int turn = 0; turn < 2; turn++) {
+      const int head = turn ? last : first, tail = turn ? first : last;
+      if (d(p, head) + d(tail, q) - d(p, q) < removed - tiny) {
+        place_stretch(c, rest, r, g, stretch, len, turn != 0);
+        return true;
       }
     }
+  }
+  return false;
+}
+
+// The first Or-opt move that shortens the cycle c by more than tiny, made: a stretch of one to
+// three cities (shortest first, from the first position on) moved between two other neighbours.
+// False, and c unchanged, when none does.
+bool or_opt_move(int *c, double tiny) {
+  for (int len = 1; len <= 3; len++)
+    for (int s = 0; s + len < network.n; s++)
+      if (move_stretch(c, s, len, tiny)) return true;
   return false;
 }
 
@@ -244,35 +265,45 @@ void local_search(Tour *t) {
   }
 }
 
+// The nearest-neighbour tour from city `first`: each next city the nearest not yet visited, the
+// lowest-numbered of equals.
+Tour nearest_neighbour_tour(int first) {
+  const int n = network.n;
+  Tour t;
+  bool used[MAXCITY] = {false};
+  t.city[0] = first;
+  used[first] = true;
+  for (int j = 1; j < n; j++) {
+    const int from = t.city[j - 1];
+    int near = -1;
+    for (int k = 0; k < n; k++)
+      if (!used[k] && (near < 0 || citydistance[from][k] < citydistance[from][near])) near = k;
+    t.city[j] = near, used[near] = true;
+  }
+  return t;
+}
+
+// The cities shuffled (each position from the last down swapped with one at or before it) by a
+// linear congruential generator of its own, whose state *random carries on from tour to tour.
+Tour shuffled_tour(uint32_t *random) {
+  Tour t = first_order();
+  for (int j = network.n - 1; j > 0; j--) {
+    *random = *random * 1103515245u + 12345u;
+    const int l = int((*random >> 8) % uint32_t(j + 1));
+    const int swap = t.city[j];
+    t.city[j] = t.city[l], t.city[l] = swap;
+  }
+  return t;
+}
+
 // The best tour local search finds from the nearest-neighbour tours out of five cities and
 // from five shuffled orders (a fixed generator of its own, so the same on every machine).
 void best_known() {
-  const int n = network.n;
   uint32_t random = 12345;
   Tour best = first_order();
   double best_length = INFINITY;
   for (int start = 0; start < 10; start++) {
-    Tour t;
-    if (start < 5) {
-      bool used[MAXCITY] = {false};
-      t.city[0] = start * n / 5;
-      used[t.city[0]] = true;
-      for (int j = 1; j < n; j++) {
-        int near = -1;
-        for (int k = 0; k < n; k++)
-          if (!used[k] &&
-              (near < 0 || citydistance[t.city[j - 1]][k] < citydistance[t.city[j - 1]][near]))
-            near = k;
-        t.city[j] = near, used[near] = true;
-      }
-    } else {
-      t = first_order();
-      for (int j = n - 1; j > 0; j--) {
-        random = random * 1103515245u + 12345u;
-        int k = int((random >> 8) % uint32_t(j + 1)), swap = t.city[j];
-        t.city[j] = t.city[k], t.city[k] = swap;
-      }
-    }
+    Tour t = start < 5 ? nearest_neighbour_tour(start * network.n / 5) : shuffled_tour(&random);
     local_search(&t);
     const Tour c = canonical_tour(t);
     const double length = tour_length(c);
@@ -281,41 +312,19 @@ void best_known() {
   tables.optimum = {best, best_length, false};
 }
 
-// The shipped TSPLIB instances beyond EXACT_CITIES with their published optima, recognised by
-// their size and the sum of their distances over the pairs of cities.
-struct Published {
-  int n;
-  double pair_sum, optimum;
-};
-const Published PUBLISHED[] = {
-    {22, 174486, 7013},     {48, 1172229, 10628},  {51, 41305, 426},
-    {52, 762783, 7542},     {70, 126195, 675},     {76, 94609, 538},
-    {76, 21542278, 108159}, {100, 8467967, 21282}, {100, 2750525, 7910},
-};
-
-// The sum of the distances over the pairs of cities, in index order.
-double pair_sum() {
-  double sum = 0.0;
-  for (int i = 0; i < network.n; i++)
-    for (int k = i + 1; k < network.n; k++) sum += citydistance[i][k];
-  return sum;
-}
-
-void find_published() {
-  const double pair_sum = ::pair_sum();
-  for (const Published &p : PUBLISHED)
-    if (p.n == network.n && p.pair_sum == pair_sum) {
-      tables.optimum.length = p.optimum;
-      tables.optimum.exact = true;
-    }
-}
-
 // The optimal tour given, with the digest of the cities it was given for.
 struct Given {
   bool known;
   uint64_t cities;
   Tour tour;
 } given;
+
+// The published optimum given, with the digest of the cities it was given for.
+struct Published {
+  bool known;
+  uint64_t cities;
+  double length;
+} published;
 
 // The tables for the optimum of the cities as they are now.
 void build_tables(uint64_t cities) {
@@ -329,7 +338,8 @@ void build_tables(uint64_t cities) {
     tables.optimum = {c, tour_length(c), true};
   } else {
     best_known();
-    find_published();
+    if (published.known && published.cities == cities)
+      tables.optimum.length = published.length, tables.optimum.exact = true;
   }
   tables.cities = cities;
   tables.built = true;
@@ -357,6 +367,12 @@ bool give_optimal_tour(const Tour &tour) {
   }
   given.known = true, given.cities = cities_digest(), given.tour = tour;
   return true;
+}
+
+void give_published_optimum(double length) {
+  build_distances();
+  published.known = length > 0, published.cities = cities_digest(), published.length = length;
+  tables.built = false;
 }
 
 void forget_optimal_tour() {

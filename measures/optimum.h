@@ -25,13 +25,18 @@ struct Optimum {
 // The optimum for the current cities: by enumeration up to RANK_CITIES, by Held and Karp's
 // recursion up to EXACT_CITIES; beyond, the optimal tour given (give_optimal_tour), else the
 // best tour that 2-opt and Or-opt find from several starts, its length replaced by the published
-// optimum for a shipped instance (its own distances recognised).
+// optimum given (give_published_optimum).
 Optimum find_optimum();
 
 // An optimal tour of the current cities, as a TSPLIB tour file gives it: beyond EXACT_CITIES
 // find_optimum takes it for the optimum, as long as the cities' distances are the ones they
 // were when it was given. False, and nothing kept, unless it visits each of the N cities once.
 bool give_optimal_tour(const Tour &tour);
+
+// TSPLIB's published optimum of the current cities (cities/published.h recognises them), or 0
+// for none: beyond EXACT_CITIES, when no optimal tour is given, the best tour found is rated
+// against it, as long as the cities' distances are the ones they were when it was given.
+void give_published_optimum(double length);
 
 // The tour given dropped: the optimum is found as without it.
 void forget_optimal_tour();

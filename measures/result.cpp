@@ -1,4 +1,4 @@
-// A run's end measured, and runs added up. Start at measure_run.
+// A run's end measured, and runs added up. Start at measure_end.
 #include "result.h"
 
 #include <math.h>
@@ -6,7 +6,7 @@
 
 #include "schedule.h"
 
-RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]) {
+RunResult measure_end(const double before[][MAXCITY], const double before2[][MAXCITY]) {
   RunResult r;
   memset(&r, 0, sizeof r); // every byte set: results travel through pipes whole
   r.energy = energy();
@@ -30,7 +30,7 @@ RunResult measured_run(const double coef[3], unsigned seed) {
         recent_keep(&recent);
       },
       [](int) {});
-  return measure_run(recent_back(recent, 1), recent_back(recent, 2));
+  return measure_end(recent_back(recent, 1), recent_back(recent, 2));
 }
 
 void Tally::add(const RunResult &run, const Optimum &optimum) {

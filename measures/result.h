@@ -1,5 +1,5 @@
 // What a run leaves at its end, and the aggregates of many runs of one network: the measures a
-// survey is made of, plain enough for WebAssembly. Start at measure_run; Tally adds runs up.
+// survey is made of, plain enough for WebAssembly. Start at measure_end; Tally adds runs up.
 #ifndef NUV_MEASURES_RESULT_H
 #define NUV_MEASURES_RESULT_H
 
@@ -24,9 +24,9 @@ struct RunResult {
 
 // The model's current state measured and decoded as a run's final state; before and before2
 // are the states before the last sweep and the one before it.
-RunResult measure_run(const double before[][MAXCITY], const double before2[][MAXCITY]);
+RunResult measure_end(const double before[][MAXCITY], const double before2[][MAXCITY]);
 
-// The run of the program's network for coef and seed, measured at its end by measure_run, with
+// The run of the program's network for coef and seed, measured at its end by measure_end, with
 // the states a batch's lanes keep: before the last sweep and before the one before it (with one
 // sweep, the start for both).
 RunResult measured_run(const double coef[3], unsigned seed);

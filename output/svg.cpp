@@ -1,4 +1,5 @@
-// SVG pieces shared by the tools' pictures. Nothing here knows of a survey or a trace.
+// SVG pieces shared by the tools' pictures. Nothing here knows of a survey or a trace. Start at
+// svg_open; xml_escape reads UTF-8 through utf8_char (cli/text.h).
 #include "svg.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Pieces of plain SVG 1.1 pictures that every tool draws with: text escaped for XML, the
 // document's head, text and its width, one colour scale, plots' frames. Nothing here reads the
-// model: the city map is pictures/map.h.
+// model: the city map is pictures/map.h. Start at svg_open.
 #ifndef NUV_OUTPUT_SVG_H
 #define NUV_OUTPUT_SVG_H
 

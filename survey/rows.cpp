@@ -1,5 +1,5 @@
-// The survey's rows: the summary's of each coefficient set's Tally, the outcome rows and the CSV
-// rows, each with its head. Start at print_summary_row.
+// The survey's rows: a summary row of each coefficient set's Tally, the outcome rows and the CSV
+// rows, each with its head. Start at print_summary_head.
 #include "rows.h"
 
 #include <algorithm>

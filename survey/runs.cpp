@@ -101,7 +101,7 @@ uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult
       static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
       batch_take(&batch, l, before, before2);
       RunResult &run = out[k + uint64_t(l)];
-      run = measure_run(before, before2);
+      run = measure_end(before, before2);
       // A final state that is not finite travels as a NaN energy, which the survey refuses.
       if (!state_finite(unitout)) run.energy = NAN;
     }

@@ -131,7 +131,7 @@ TEST(Batch, AMeasuredRunEndsAsALaneEnds) {
       batch_sweeps(&batch);
       for (int l = 0; l < NLANE; l++) {
         batch_take(&batch, l, before, before2);
-        const RunResult lane = measure_run(before, before2),
+        const RunResult lane = measure_end(before, before2),
                         alone = measured_run(coef, uint32_t(100 + l));
         EXPECT_EQ(memcmp(&lane, &alone, sizeof lane), 0)
             << "rule " << rule << ", " << sweeps << " sweeps";

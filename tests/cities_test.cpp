@@ -367,10 +367,10 @@ double word_length(const char *word, size_t length) {
 std::string read_with_lengths(const std::string &text) {
   handed.clear();
   CityName name;
-  CityKind kind;
+  Metric metric;
   CityError error;
-  return read_city_text(text.data(), text.size(), word_length, &name, &kind, &error) ? ""
-                                                                                     : error.why;
+  return read_city_text(text.data(), text.size(), word_length, &name, &metric, &error) ? ""
+                                                                                       : error.why;
 }
 
 TEST(CityText, NumbersAreTheCallersConversionOfCheckedDecimalWordsAlone) {

@@ -1,7 +1,8 @@
 // TSPLIB's optimal tour files: every shipped one against the optimum TSPLIB publishes (the table
 // of data/tsplib/README.md), lengths beyond the reader's 100 cities summed here from the
-// coordinates; the refusals of bad tour files with their lines; and the tools taking a shipped
-// instance by its name, with its tour file for the optimum.
+// coordinates; the refusals of bad tour files with their lines; the tools taking a shipped
+// instance by its name, with its tour file for the optimum; and the table of published optima
+// (cities/published.h) against the README's and the instances themselves.
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "folder.h"
 #include "network.h"
 #include "optimum.h"
+#include "published.h"
 #include "run.h"
 #include "tour_file.h"
 
@@ -148,7 +150,69 @@ TEST(TourFile, ReadsTsplibsFormsAndRefusesAnythingButATourOfTheCities) {
   EXPECT_EQ(reading("", 5), "0: no TOUR_SECTION");
 }
 
+// Every row of the table is its shipped instance's: its N, its distances' pair sum (recognised
+// once the file is read) and the optimum the README publishes for it; and every shipped
+// instance beyond EXACT_CITIES that the tools read has its row.
+TEST(Published, EachRowIsAShippedInstanceWithTheOptimumTsplibPublishes) {
+  const std::map<std::string, double> optima = published_optima();
+  std::map<std::string, bool> rows;
+  for (int p = 0; p < PUBLISHED_COUNT; p++) {
+    const PublishedOptimum &row = PUBLISHED_OPTIMA[p];
+    rows[row.name] = true;
+    ASSERT_EQ(optima.count(row.name), 1u) << row.name;
+    EXPECT_EQ(row.optimum, optima.at(row.name)) << row.name;
+    reset_network();
+    std::string name, error;
+    ASSERT_TRUE(load_cities(DATA + row.name + ".tsp", &name, &error)) << error;
+    EXPECT_EQ(network.n, row.n) << row.name;
+    EXPECT_EQ(published_optimum(), row.optimum) << row.name;
+  }
+  EXPECT_EQ(rows.size(), size_t(PUBLISHED_COUNT)); // each instance once
+  int beyond = 0;
+  for (const auto &[instance, optimum] : optima) {
+    reset_network();
+    std::string name, error;
+    if (!load_cities(DATA + instance + ".tsp", &name, &error)) continue; // beyond MAXCITY
+    if (network.n <= EXACT_CITIES) {
+      EXPECT_EQ(published_optimum(), 0) << instance; // exact here: no row needed
+      continue;
+    }
+    beyond++;
+    EXPECT_TRUE(rows.count(instance)) << instance << " has no row";
+    EXPECT_EQ(published_optimum(), optimum) << instance;
+  }
+  EXPECT_EQ(beyond, 9);
+  reset_network();
+  EXPECT_EQ(published_optimum(), 0); // nuv's nine cities
+}
+
 class ShippedTour : public InFolder {};
+
+// A shipped instance's copy under another name, without its tour file, is rated against the
+// published optimum, until its distances change.
+TEST_F(ShippedTour, ACopyHasThePublishedOptimumWhileItsDistancesAreTheInstances) {
+  const std::string copy = dir + "/capitals.tsp";
+  run("sed 's/^NAME.*/NAME : capitals/' " + DATA + "att48.tsp > " + copy);
+  std::string name, error;
+  reset_network();
+  ASSERT_TRUE(load_cities(copy, &name, &error)) << error;
+  EXPECT_EQ(name, "capitals");
+  Optimum o = find_optimum();
+  EXPECT_TRUE(o.exact);
+  EXPECT_EQ(o.length, 10628);
+  EXPECT_GT(tour_length(o.tour), 10628); // the best found here is not the optimal tour
+  EXPECT_STREQ(optimum_tour_kind(o), "best known");
+  citydistance[0][1] += 1, citydistance[1][0] += 1; // no longer att48
+  o = find_optimum();
+  EXPECT_FALSE(o.exact);
+  EXPECT_EQ(o.length, tour_length(o.tour));
+  citydistance[0][1] -= 1, citydistance[1][0] -= 1; // att48 again
+  EXPECT_TRUE(find_optimum().exact);
+  // Random cities of 48 after it: the published optimum is not theirs.
+  ASSERT_TRUE(load_cities("random:48:1", &name, &error)) << error;
+  EXPECT_FALSE(find_optimum().exact);
+  reset_network();
+}
 
 TEST_F(ShippedTour, ATourFileBesideTheCitiesGivesTheOptimumAndABadOneIsRefused) {
   // A copy of eil51 with the optimal tour beside it; then the tour file spoilt.

@@ -1,7 +1,7 @@
 // nuv-trace: one run of a network of the family (nuv's by default), cycle by cycle: the energy
 // and its terms, the function L, the units on and the tour as it forms, as a table, a CSV or a
-// picture. main reads as the tool's steps; the run is in run.cpp, the rows in rows.cpp, nuv's
-// tables in src/report.cpp, the picture in film.cpp.
+// picture. main reads as the tool's steps; the run is trace_network (trace.h), the rows in
+// rows.cpp, nuv's tables in src/report.cpp, the picture in film.cpp.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -190,7 +190,8 @@ int main(int argc, char **argv) {
   const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv) +
                               (family_columns ? "; " + description : "");
   if (!o.svg.empty() &&
-      !write_whole(o.svg, trace_svg(film, title, family_columns ? description : "", made_by), &error))
+      !write_whole(o.svg, trace_svg(film, title, family_columns ? description : "", made_by),
+                   &error))
     return report(1, error);
   return 0;
 }
