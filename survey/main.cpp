@@ -21,33 +21,6 @@
 #include "shards.h"
 #include "stream.h"
 
-// Reads a plan from words, after the program's name.
-static bool read_words(std::vector<std::string> words, Plan *plan, std::string *error) {
-  words.insert(words.begin(), "nuv-survey");
-  std::vector<char *> argv;
-  for (std::string &w : words) argv.push_back(w.data());
-  *plan = Plan();
-  return read_plan(int(argv.size()), argv.data(), plan, error) == PLAN_OK;
-}
-
-// Reads a plan from its words (a shard's head, checked to hold a plan only), then again with
-// the merge's views before them, so that a view the plan cannot show (a picture of three
-// ranging coefficients) is refused as the survey refuses it.
-static bool plan_of_words(const std::vector<std::string> &words, const Plan &merge, Plan *plan,
-                          std::string *error) {
-  if (!read_words(words, plan, error)) {
-    *error = "the shards' plan: " + *error;
-    return false;
-  }
-  std::vector<std::string> views;
-  if (merge.csv) views.push_back("--csv");
-  if (merge.tours) views.push_back("--tours");
-  if (!merge.svg.empty()) views.insert(views.end(), {"--svg", merge.svg});
-  if (merge.heat != HEAT_VALID) views.insert(views.end(), {"--heat", HEAT_NAME[merge.heat]});
-  views.insert(views.end(), words.begin(), words.end());
-  return read_words(views, plan, error);
-}
-
 // "20,000": a count with its thousands marked.
 static std::string grouped(uint64_t count) {
   std::string digits = std::to_string(count);
@@ -56,9 +29,9 @@ static std::string grouped(uint64_t count) {
 }
 
 // The run's coefficients and seed as the survey's options give them: "A=1 B=1 D=1.5 seed 7".
-static std::string run_name(const double coef[4], uint32_t seed, Columns columns) {
-  return "A=" + shortest(coef[0]) + " B=" + shortest(coef[1]) + " D=" + shortest(coef[2]) +
-         (columns.c ? " C=" + shortest(coef[3]) : "") + " seed " + std::to_string(seed);
+static std::string run_name(const Network &point, uint32_t seed, Columns columns) {
+  return "A=" + shortest(point.a) + " B=" + shortest(point.b) + " D=" + shortest(point.d) +
+         (columns.c ? " C=" + shortest(point.c) : "") + " seed " + std::to_string(seed);
 }
 
 // What the rows need as the runs come in order, and what they leave: the coefficient set under
@@ -68,7 +41,7 @@ struct Output {
   const Plan &plan;
   const Optimum &optimum;
   const Columns columns;
-  double coef[NCOEF] = {0, 0, 0, 0};
+  Network point{}; // the grid point under way
   uint64_t current = UINT64_MAX, done = 0;
   bool set_open = false; // the coefficient set under way has runs and no row yet
   Tally tally;
@@ -84,9 +57,9 @@ struct Output {
 // the picture keeps its tally.
 static void end_set(Output *out) {
   if (out->plan.tours)
-    print_outcome_rows(out->coef, out->outcomes, out->optimum, out->plan.csv, out->columns);
+    print_outcome_rows(out->point, out->outcomes, out->optimum, out->plan.csv, out->columns);
   else if (!out->plan.csv)
-    print_summary_row(out->coef, out->tally, out->columns);
+    print_summary_row(out->point, out->tally, out->columns);
   if (!out->plan.svg.empty()) out->tallies.push_back(out->tally);
 }
 
@@ -97,16 +70,16 @@ static bool add_run(Output *out, uint64_t r, const RunResult &run) {
   const uint64_t set = run_set(plan, r);
   const uint32_t seed = run_seed(plan, r);
   if (set != out->current) {
-    out->current = set, set_values(plan, set, out->coef);
+    out->current = set, out->point = grid_point(plan, set);
     out->tally = Tally(), out->outcomes = Outcomes();
   }
   if (!std::isfinite(run.energy)) {
-    out->error = "the run of " + run_name(out->coef, seed, out->columns) +
+    out->error = "the run of " + run_name(out->point, seed, out->columns) +
                  " ended in a state or energy that is not finite (a step too long for the rule, "
                  "or coefficients too large?)";
     return false;
   }
-  if (plan.csv && !plan.tours) print_csv_row(out->coef, seed, run, out->optimum, out->columns);
+  if (plan.csv && !plan.tours) print_csv_row(out->point, seed, run, out->optimum, out->columns);
   out->tally.add(run, out->optimum);
   if (plan.tours) out->outcomes.add(run);
   out->done++, out->set_open = seed != plan.last_seed;
@@ -132,7 +105,7 @@ static int interrupted(const Output &out) {
   const uint64_t total = plan.end_run - plan.first_run;
   const std::string runs = grouped(out.done) + " of " + grouped(total) + " runs";
   if (!plan.csv && !plan.tours) {
-    if (out.set_open) print_summary_row(out.coef, out.tally, out.columns);
+    if (out.set_open) print_summary_row(out.point, out.tally, out.columns);
     printf("partial: %s, interrupted\n", runs.c_str());
   }
   std::string error;
@@ -152,14 +125,16 @@ static int interrupted(const Output &out) {
 static bool read_merge(Plan *plan, std::vector<Shard> *shards, Optimum *optimum,
                        std::string *error) {
   Plan merged;
-  std::vector<std::string> words;
-  if (!check_shards(plan->files, plan->plan_text, shards, &words, error) ||
-      !plan_of_words(words, *plan, &merged, error))
+  if (!check_shards(plan->files, plan->plan_text, shards, error)) return false;
+  const Shard &first = (*shards)[0];
+  const std::string source = first.whole_csv ? "--plan" : "the plan in " + quoted(first.file);
+  bool read_failed;
+  if (!read_plan_text(first.plan, *plan, &merged, &read_failed, error)) {
+    if (!read_failed) *error = source + " " + *error;
     return false;
+  }
   if (!check_cities_file(merged, error) || !set_up_network(&merged.network, error)) {
-    const Shard &first = (*shards)[0];
-    *error = "the cities of " + (first.whole_csv ? "--plan" : "the plan in " + quoted(first.file)) +
-             ": " + *error;
+    *error = "the cities of " + source + ": " + *error;
     return false;
   }
   if (!check_instance(merged, *shards, error) || !check_tiling(merged, shards, error)) return false;
@@ -203,7 +178,7 @@ int main(int argc, char **argv) {
   switch (read_plan(argc, argv, &plan, &error)) {
   case PLAN_HELP:
     fputs(USAGE, stdout);
-    fputs(NETWORK_USAGE, stdout);
+    fputs(options_usage(TOOL_SURVEY).c_str(), stdout);
     return stdout_ok(&error) ? 0 : report(1, error);
   case PLAN_VERSION:
     choose_activation();

@@ -9,7 +9,6 @@
 
 #include "optimum.h"
 #include "plan.h"
-#include "optimum.h"
 #include "rows.h"
 
 // The picture of a finished survey, from each coefficient set's tally in the survey's order: a map
