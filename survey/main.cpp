@@ -168,41 +168,25 @@ static bool write_shard(const Plan &plan, char **rows, size_t *size, std::string
   return write_whole(plan.output, text, error);
 }
 
-int main(int argc, char **argv) {
-  start_output("nuv-survey");
-
-  // 1. The plan: anything that cannot be read is refused before any run. A merge reads it from
-  // its shards, and checks that they hold every run of it once before anything is printed.
-  Plan plan;
+// What a command line that asks for no survey gets: the help, the version, or the refusal. The
+// status to end with.
+static int answer(PlanResult read, const std::string &refusal) {
   std::string error;
-  switch (read_plan(argc, argv, &plan, &error)) {
-  case PLAN_HELP:
+  if (read == PLAN_BAD) return report(2, refusal + " (see nuv-survey --help)");
+  if (read == PLAN_HELP) {
     fputs(USAGE, stdout);
     fputs(options_usage(TOOL_SURVEY).c_str(), stdout);
-    return stdout_ok(&error) ? 0 : report(1, error);
-  case PLAN_VERSION:
+  } else {
     choose_activation();
     printf("nuv-survey " NUV_VERSION "\nactivation: %s (C library build %s)\n", activation_text(),
            *library_build_id() ? library_build_id() : "unknown");
-    return stdout_ok(&error) ? 0 : report(1, error);
-  case PLAN_BAD:
-    return report(2, error + " (see nuv-survey --help)");
-  case PLAN_OK:
-    break;
   }
-  std::vector<Shard> shards;
-  Optimum merged_optimum{};
-  if (plan.merge ? !read_merge(&plan, &shards, &merged_optimum, &error)
-                 : !set_up_network(&plan.network, &error))
-    return report(2, error);
+  return stdout_ok(&error) ? 0 : report(1, error);
+}
 
-  // 2. The files it will write can be written, or nothing runs.
-  if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
-  if (!plan.output.empty() && !check_writable(plan.output, &error)) return report(1, error);
-
-  // 3. The activation the batch will use, then the workers, as many as can start; none for a
-  // merge. From here a TERM, INT or HUP ends the workers with the survey.
-  choose_activation();
+// The workers, as many as can start (none for a merge), and a word on standard error when fewer
+// than asked. From here a TERM, INT or HUP ends the workers with the survey.
+static Workers start_survey_workers(const Plan &plan) {
   std::string why;
   Workers workers;
   if (!plan.merge) catch_signals(plan.shards > 0), workers = start_workers(plan, &why);
@@ -210,8 +194,35 @@ int main(int argc, char **argv) {
     report(0, why + "; running " +
                   (workers.pid.empty() ? "in this process"
                                        : "with " + std::to_string(workers.pid.size())));
+  return workers;
+}
 
-  // 4. The optimum, and the head of the output. A shard's rows go to memory, as CSV, to be
+int main(int argc, char **argv) {
+  start_output("nuv-survey");
+
+  // 1. The plan: anything that cannot be read is refused before any run.
+  Plan plan;
+  std::string error;
+  const PlanResult read = read_plan(argc, argv, &plan, &error);
+  if (read != PLAN_OK) return answer(read, error);
+
+  // 2. The network. A merge reads its plan from its shards, and checks that they hold every run
+  // of it once before anything is printed.
+  std::vector<Shard> shards;
+  Optimum merged_optimum{};
+  if (plan.merge ? !read_merge(&plan, &shards, &merged_optimum, &error)
+                 : !set_up_network(&plan.network, &error))
+    return report(2, error);
+
+  // 3. The files it will write can be written, or nothing runs.
+  if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
+  if (!plan.output.empty() && !check_writable(plan.output, &error)) return report(1, error);
+
+  // 4. The activation the batch will use, then the workers.
+  choose_activation();
+  Workers workers = start_survey_workers(plan);
+
+  // 5. The optimum, and the head of the output. A shard's rows go to memory, as CSV, to be
   // written whole.
   const Optimum optimum = plan.merge ? merged_optimum : find_optimum();
   const Columns columns = columns_of(plan);
@@ -221,7 +232,7 @@ int main(int argc, char **argv) {
   if (plan.shards) plan.csv = true, rows_out = open_memstream(&shard_rows, &shard_size);
   print_head(plan, optimum, columns, description);
 
-  // 5. The runs, block by block in order, into the rows (add_block). Output that fails, or a run
+  // 6. The runs, block by block in order, into the rows (add_block). Output that fails, or a run
   // whose state or energy is not finite, stops the survey at once.
   Output out{plan, optimum, columns};
   const RunSink sink = [&out](uint64_t first, const RunResult *run, uint64_t count) {
@@ -235,8 +246,10 @@ int main(int argc, char **argv) {
     return report(1, error.empty() ? out.error : error);
   }
 
-  // 6. A shard's file, whole; the picture, whole; and everything written, or a failure.
+  // 7. A shard's file, whole.
   if (plan.shards && !write_shard(plan, &shard_rows, &shard_size, &error)) return report(1, error);
+
+  // 8. The picture, whole; and everything written, or a failure.
   const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv) +
                               (columns.motion ? "; " + description : "");
   if (!plan.svg.empty() &&
