@@ -1,6 +1,6 @@
-// The table of the tools' options and what is made from it: the usage, the reading of a command
-// line with its refusals, the defaults, the network's set-up and its description. Start at
-// OPTIONS.
+// What is made from the table of options (table.cpp): the usage, the reading of a command line
+// with its refusals and suggestions, the defaults, the network's set-up and its description.
+// Start at read_command_line.
 #include "options.h"
 
 #include <algorithm>
@@ -11,69 +11,7 @@
 #include "read.h"
 #include "text.h"
 
-Option Option::row(int tools, Section section, const char *name, const char *label,
-                   const char *help) {
-  Option o{};
-  o.name = name, o.label = label, o.help = help, o.tools = tools, o.section = section;
-  o.kind = KIND_FLAG, o.fallback = "";
-  return o;
-}
-Option Option::of(OptionKind k) const {
-  Option o = *this;
-  o.kind = k;
-  return o;
-}
-Option Option::choosing(const char *list, bool number) const {
-  Option o = of(KIND_WORD);
-  o.words = list, o.or_number = number;
-  return o;
-}
-Option Option::within(uint64_t lowest, uint64_t highest) const {
-  Option o = of(KIND_WHOLE);
-  o.low = lowest, o.high = highest;
-  return o;
-}
-Option Option::refusing_empty(const char *why) const {
-  Option o = of(KIND_TEXT);
-  o.empty = why;
-  return o;
-}
-Option Option::by_default(const char *text) const {
-  Option o = *this;
-  o.fallback = text;
-  return o;
-}
-Option Option::in(int r) const {
-  Option o = *this;
-  o.role |= r;
-  return o;
-}
-Option Option::setting(void (*to)(Network *, const OptionValue &), bool said) const {
-  Option o = in(ROLE_PLAN);
-  o.set = to, o.described = said;
-  return o;
-}
-Option Option::depending(void (*on)(Network *)) const {
-  Option o = *this;
-  o.depends = on;
-  return o;
-}
-
-Option Option::paired(bool (*reader)(const std::string &, OptionValue *, std::string *)) const {
-  Option o = of(KIND_PAIR);
-  o.pair = reader;
-  return o;
-}
-
-int default_sweeps(Rule rule) {
-  return rule == RULE_EULER ? 1000 : NSWEEP;
-}
-
 namespace {
-
-const int BOTH = TOOL_TRACE | TOOL_SURVEY;
-const Section TOOL = SECTION_TOOL, SHARDS = SECTION_SHARDS, NET = SECTION_NETWORK;
-using V = const OptionValue &;
 
 // --seeds FIRST:LAST: whole numbers in 0 ... 4294967295, FIRST not above LAST.
 bool read_seed_range(const std::string &text, OptionValue *v, std::string *error) {
@@ -100,118 +38,8 @@ bool read_shard(const std::string &text, OptionValue *v, std::string *error) {
 
 } // namespace
 
-// Every option of both tools, in --help's order. A network's setting has `setting`, which
-// writes its value into the record; an option of the tool is read by the tool, by its name.
-const Option OPTIONS[] = {
-    Option::row(TOOL_TRACE, TOOL, "--wide", "--wide",
-                "every column: the sweeps, the terms, the tour's length"),
-    Option::row(TOOL_TRACE, TOOL, "--csv", "--csv", "every column as CSV, in full precision"),
-    Option::row(TOOL_TRACE, TOOL, "--tables", "--tables",
-                "nuv's own transcript instead: each cycle's table of the\n"
-                "state, N by N, and its energy line"),
-    Option::row(TOOL_TRACE, TOOL, "--svg", "--svg FILE",
-                "also draw the run: the film of its states, curves, tour")
-        .refusing_empty("needs a file name"),
-    Option::row(TOOL_SURVEY, TOOL, "--seeds", "--seeds FIRST:LAST",
-                "inclusive seeds in 0 ... 4294967295 (default 1:1000)")
-        .paired(read_seed_range)
-        .by_default("1:1000")
-        .in(ROLE_PLAN),
-    Option::row(TOOL_SURVEY, TOOL, "--jobs", "--jobs N",
-                "worker processes, 1 ... 256 (default: online processors)")
-        .within(1, 256),
-    Option::row(TOOL_SURVEY, TOOL, "--csv", "--csv", "one row per run instead of the summary")
-        .in(ROLE_VIEW),
-    Option::row(TOOL_SURVEY, TOOL, "--tours", "--tours",
-                "a row per distinct tour or failure of each triple, the\n"
-                "commonest first (with --csv, as CSV)")
-        .in(ROLE_VIEW),
-    Option::row(TOOL_SURVEY, TOOL, "--svg", "--svg FILE",
-                "also draw the survey: a map for one triple, a chart for\n"
-                "one ranging coefficient, a heatmap for two (FILE may\n"
-                "be /dev/stdout)")
-        .refusing_empty("needs a file name")
-        .in(ROLE_VIEW),
-    Option::row(TOOL_SURVEY, TOOL, "--heat", "--heat MEASURE",
-                "what the picture shows: valid (default), optimal, ratio or\n"
-                "settled")
-        .choosing("valid optimal ratio settled")
-        .by_default("valid")
-        .in(ROLE_VIEW),
-    Option::row(BOTH, TOOL, "--version", "--version", "the version"),
-    Option::row(BOTH, TOOL, "--help", "", ""),
-    Option::row(BOTH, TOOL, "-h", "", ""),
-    Option::row(TOOL_SURVEY, SHARDS, "--shard", "--shard K/M -o FILE",
-                "run shard K of M (0 <= K < M <= 100000) into FILE as CSV")
-        .paired(read_shard),
-    Option::row(TOOL_SURVEY, SHARDS, "-o", "", "").refusing_empty("needs a file name"),
-    Option::row(TOOL_SURVEY, SHARDS, "--merge", "--merge FILE...",
-                "print what the whole survey prints (any view) from its\n"
-                "shards, refusing any run missing, doubled or altered")
-        .in(ROLE_VIEW),
-    Option::row(TOOL_SURVEY, SHARDS, "--plan", "--plan 'PLAN'",
-                "with --merge, the plan of a whole survey's --csv output")
-        .of(KIND_TEXT)
-        .in(ROLE_VIEW),
-    Option::row(BOTH, NET, "--cities", "--cities FILE",
-                "a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
-                "cities from seed S (4 ... 100 cities)")
-        .refusing_empty("'' names no cities")
-        .in(ROLE_PLAN),
-    Option::row(BOTH, NET, "--rule", "--rule RULE", "inplace (default), sync or euler")
-        .choosing("inplace sync euler")
-        .by_default("inplace")
-        .setting([](Network *n, V v) { n->rule = Rule(v.word); }, false),
-    Option::row(BOTH, NET, "--C", "--C X",
-                "the global term's weight (default 0: none); nuv-survey\n"
-                "takes a range FROM:TO:STEP too")
-        .of(KIND_RANGE)
-        .by_default("0")
-        .setting([](Network *n, V v) { n->c = v.number; }),
-    Option::row(BOTH, NET, "--n", "--n X", "its target (default: the number of cities)")
-        .of(KIND_NUMBER)
-        .setting([](Network *n, V v) { n->target = v.number; })
-        .depending([](Network *n) { n->target = n->n; }),
-    Option::row(BOTH, NET, "--bias", "--bias A+B|X", "each unit's bias (default A+B)")
-        .choosing("A+B", true)
-        .by_default("A+B")
-        .setting([](Network *n, V v) {
-          n->bias_ab = v.word == 0;
-          if (v.word < 0) n->bias = v.number;
-        }),
-    Option::row(BOTH, NET, "--u0", "--u0 X", "the activation's width (default 0.5)")
-        .of(KIND_POSITIVE)
-        .by_default("0.5")
-        .setting([](Network *n, V v) { n->u0 = v.number; }),
-    Option::row(BOTH, NET, "--start", "--start START", "uniform (default) or centred")
-        .choosing("uniform centred")
-        .by_default("uniform")
-        .setting([](Network *n, V v) { n->start = Start(v.word); }),
-    Option::row(BOTH, NET, "--dt", "--dt X, --tau X",
-                "the Euler step and time constant (defaults 0.01, 1)")
-        .of(KIND_POSITIVE)
-        .by_default("0.01")
-        .setting([](Network *n, V v) { n->dt = v.number; }),
-    Option::row(BOTH, NET, "--tau", "", "")
-        .of(KIND_POSITIVE)
-        .by_default("1")
-        .setting([](Network *n, V v) { n->tau = v.number; }),
-    Option::row(BOTH, NET, "--sweeps", "--sweeps K",
-                "sweeps in a run (default 50; 1000 under euler)")
-        .within(1, 100000)
-        .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
-        .depending([](Network *n) { n->sweeps = default_sweeps(n->rule); }),
-    Option::row(BOTH, NET, "--distances", "--distances D", "scaled (default) or raw")
-        .choosing("scaled raw")
-        .by_default("scaled")
-        .setting([](Network *n, V v) { n->raw = v.word == 1; }),
-};
-const int NOPTIONS = int(sizeof OPTIONS / sizeof OPTIONS[0]);
-
 const Option *find_option(int tool, const std::string &name) {
-  for (const Option &o : OPTIONS)
-    if ((o.tools & tool) && name == o.name) return &o;
-  return nullptr;
+  return option_named(tool, name.c_str());
 }
 
 namespace {
@@ -241,7 +69,7 @@ std::string options_usage(int tool) {
   std::string s;
   for (const Section section : {SECTION_TOOL, SECTION_SHARDS, SECTION_NETWORK}) {
     bool headed = false;
-    for (const Option &o : OPTIONS) {
+    for (const Option &o : every_option()) {
       if (!(o.tools & tool) || o.section != section || !*o.label) continue;
       if (!headed) s += heading(section), headed = true;
       std::string label = o.label;
@@ -325,7 +153,7 @@ bool read_value(const Option &o, const std::string &text, OptionValue *v, std::s
     if (!o.empty || !text.empty()) return true;
     return *error = std::string(o.name) + " " + o.empty, false;
   case KIND_PAIR:
-    return o.pair(text, v, error);
+    return o.pair == PAIR_SEEDS ? read_seed_range(text, v, error) : read_shard(text, v, error);
   case KIND_FLAG:
     break;
   }
@@ -335,7 +163,7 @@ bool read_value(const Option &o, const std::string &text, OptionValue *v, std::s
 NetworkOptions::NetworkOptions() : net() {
   net.n = NCITY;
   std::string unused;
-  for (const Option &o : OPTIONS) {
+  for (const Option &o : every_option()) {
     OptionValue v;
     if (o.set && *o.fallback && read_value(o, o.fallback, &v, &unused)) o.set(&net, v);
   }
@@ -344,7 +172,7 @@ NetworkOptions::NetworkOptions() : net() {
 // The names of tool's options, for a suggestion.
 static std::vector<std::string> names_of(int tool) {
   std::vector<std::string> names;
-  for (const Option &o : OPTIONS)
+  for (const Option &o : every_option())
     if (o.tools & tool) names.push_back(o.name);
   return names;
 }
@@ -394,7 +222,7 @@ bool set_up_network(NetworkOptions *o, std::string *error) {
     o->name = name;
   }
   o->net.n = network.n, o->net.matrix = network.matrix; // the cities' part, as loaded
-  for (const Option &row : OPTIONS)
+  for (const Option &row : every_option())
     if (row.depends && !o->given.count(row.name)) row.depends(&o->net);
   network = o->net; // the model's network, handed over here once
   CityError why;
@@ -414,7 +242,7 @@ std::string network_text(const NetworkOptions &o) {
   static const char *const RULES[] = {"inplace", "sync", "euler"};
   std::string s =
       "network: " + o.name + ", " + std::to_string(o.net.n) + " cities, rule " + RULES[o.net.rule];
-  for (const Option &row : OPTIONS) {
+  for (const Option &row : every_option()) {
     const auto given = o.given.find(row.name);
     if (row.described && given != o.given.end())
       s += ", " + std::string(row.name + 2) + " " + given->second;

@@ -10,74 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "network.h"
-
-// What an option's value is, which says how it is read and refused.
-enum OptionKind {
-  KIND_FLAG,     // no value
-  KIND_NUMBER,   // a finite number
-  KIND_POSITIVE, // a finite number above 0
-  KIND_WHOLE,    // a whole number in low ... high
-  KIND_WORD,     // one of words; with `number`, a finite number too
-  KIND_TEXT,     // any text; with `needed`, not empty
-  KIND_RANGE,    // a number, to nuv-survey an inclusive range FROM:TO:STEP (read by the survey)
-  KIND_PAIR      // two whole numbers, FIRST:LAST or K/M, read by the row's own `pair`
-};
-
-// The tools, as a row's mask of those that take it.
-enum { TOOL_TRACE = 1, TOOL_SURVEY = 2 };
-
-// Where the usage lists an option, in this order.
-enum Section { SECTION_TOOL, SECTION_SHARDS, SECTION_NETWORK };
-
-// What a survey does with an option besides reading it: its plan (written in a shard's head),
-// or a view a merge of shards takes.
-enum { ROLE_PLAN = 1, ROLE_VIEW = 2 };
-
-// A value read by its row's kind.
-struct OptionValue {
-  double number = 0; // KIND_NUMBER, KIND_POSITIVE, KIND_RANGE in nuv-trace, a word's number
-  uint64_t whole = 0;
-  uint64_t second = 0; // KIND_PAIR: the second number (whole the first)
-  int word = -1;       // KIND_WORD: the index among the words; -1 for a number
-};
-
-// One option. The network's rows have `set`, which writes a value into a Network.
-struct Option {
-  const char *name;  // "--u0"
-  const char *label; // the usage's first column, "--u0 X"; "" where the row above's line says it
-  const char *help;  // its lines of help, '\n' between
-  int tools;         // TOOL_TRACE, TOOL_SURVEY or both
-  Section section;
-  OptionKind kind;
-  const char *words;    // KIND_WORD: the words, ' ' between ("inplace sync euler")
-  bool or_number;       // KIND_WORD: a finite number too
-  uint64_t low, high;   // KIND_WHOLE: the limits
-  const char *empty;    // KIND_TEXT: the refusal of an empty value, or null to take it
-  const char *fallback; // the default's text ("" where it depends on other settings)
-  int role;             // ROLE_PLAN, ROLE_VIEW
-  void (*set)(Network *net, const OptionValue &v); // a setting of the network, or null
-  bool described; // the network's description names it when given (not the cities or the rule,
-                  // which it always names first)
-  void (*depends)(Network *net); // its default from the other settings, or null
-  bool (*pair)(const std::string &text, OptionValue *v, std::string *error); // KIND_PAIR
-
-  // The table's rows are built by these: a row, then what its kind needs.
-  static Option row(int tools, Section section, const char *name, const char *label,
-                    const char *help);
-  Option of(OptionKind k) const;
-  Option choosing(const char *list, bool number = false) const; // KIND_WORD
-  Option within(uint64_t lowest, uint64_t highest) const;       // KIND_WHOLE
-  Option refusing_empty(const char *why) const;                 // KIND_TEXT
-  Option by_default(const char *text) const;
-  Option in(int r) const;
-  Option setting(void (*to)(Network *, const OptionValue &), bool said = true) const;
-  Option depending(void (*on)(Network *)) const;
-  Option paired(bool (*reader)(const std::string &, OptionValue *, std::string *)) const;
-};
-
-extern const Option OPTIONS[];
-extern const int NOPTIONS;
+#include "table.h"
 
 // The row of tool's option name, or null.
 const Option *find_option(int tool, const std::string &name);
@@ -125,9 +58,6 @@ std::string nearest(const std::string &typed, const std::vector<std::string> &kn
 // number of cities; the sweeps, 1,000 under the Euler rule), hands the network to the model
 // and builds the distances. False with *error.
 bool set_up_network(NetworkOptions *o, std::string *error);
-
-// The sweeps' default under rule: 1,000 under the Euler rule, else nuv's 50.
-int default_sweeps(Rule rule);
 
 // Reads text as option's value (a KIND_RANGE as a number); false with *error, the refusal
 // ("--u0 '0' is not a finite number above 0").
