@@ -16,8 +16,8 @@ enum OptionKind {
   KIND_NUMBER,   // a finite number
   KIND_POSITIVE, // a finite number above 0
   KIND_WHOLE,    // a whole number in low ... high
-  KIND_WORD,     // one of words; with `number`, a finite number too
-  KIND_TEXT,     // any text; with `needed`, not empty
+  KIND_WORD,     // one of words; with or_number, a finite number too
+  KIND_TEXT,     // any text; with `empty`, refused empty
   KIND_RANGE,    // a number, to nuv-survey an inclusive range FROM:TO:STEP (read by the survey)
   KIND_PAIR      // two whole numbers, FIRST:LAST or K/M, read as the row's `pair` says
 };

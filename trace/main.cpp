@@ -65,6 +65,12 @@ static void end_progress(Progress *p) {
   p->showing = false;
 }
 
+// READ_BAD with *error, why.
+static Read bad(const std::string &why, std::string *error) {
+  *error = why;
+  return READ_BAD;
+}
+
 // Options anywhere among the four numbers, as the table of options reads them; the tool's own
 // applied here by name.
 static Read read_options(int argc, char **argv, Options *o, std::string *error) {
@@ -83,20 +89,25 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
     if (name == "--svg") o->svg = given.text;
   }
   const std::vector<std::string> &number = line.words;
-  if (error->empty() && number.size() != 4)
-    *error = number.size() < 4
-                 ? "missing " + std::string(number.size() < 3 ? NAME[number.size()] : "seed")
-                 : "unexpected argument " + quoted(number[4]);
-  for (int c = 0; c < 3 && error->empty(); c++)
+  if (number.size() != 4)
+    return bad(number.size() < 4
+                   ? "missing " + std::string(number.size() < 3 ? NAME[number.size()] : "seed")
+                   : "unexpected argument " + quoted(number[4]),
+               error);
+  for (int c = 0; c < 3; c++)
     if (!read_number(number[size_t(c)], &o->coef[c]))
-      *error = std::string(NAME[c]) + " " + quoted(number[size_t(c)]) + " is not a finite number";
-  if (error->empty() && !read_nuv_seed(number[3], &o->seed.value))
-    *error = "seed " + quoted(number[3]) + " is not a number";
-  if (error->empty()) o->seed.text = number[3];
-  if (error->empty() && o->tables && (o->csv || o->wide))
-    *error =
-        std::string("--tables and ") + (o->csv ? "--csv" : "--wide") + " are not taken together";
-  return error->empty() ? READ_OK : READ_BAD;
+      return bad(std::string(NAME[c]) + " " + quoted(number[size_t(c)]) + " is not a finite number",
+                 error);
+  if (!read_nuv_seed(number[3], &o->seed.value))
+    return bad("seed " + quoted(number[3]) + " is not a number", error);
+  o->seed.text = number[3];
+  Network &net = o->network.net; // the run's coefficients are its record's too
+  net.a = o->coef[0], net.b = o->coef[1], net.d = o->coef[2];
+  if (o->tables && (o->csv || o->wide))
+    return bad(std::string("--tables and ") + (o->csv ? "--csv" : "--wide") +
+                   " are not taken together",
+               error);
+  return READ_OK;
 }
 
 int main(int argc, char **argv) {
