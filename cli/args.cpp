@@ -19,7 +19,7 @@ bool read_number(const std::string &text, double *value) {
   return *end == '\0' && std::isfinite(*value);
 }
 
-bool read_seed(const std::string &text, uint32_t *seed) {
+bool read_nuv_seed(const std::string &text, uint32_t *seed) {
   if (text.empty() || isspace((unsigned char)text[0])) return false;
   char *end;
   const double value = strtod(text.c_str(), &end);

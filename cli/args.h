@@ -14,7 +14,7 @@ bool read_number(const std::string &text, double *value);
 
 // A whole text that is a number, as nuv takes its seed: any finite or infinite value or NaN,
 // converted by nuv's rule (seed_from_number), so that -1 seeds with 4294967295 and 5.9 with 5.
-bool read_seed(const std::string &text, uint32_t *seed);
+bool read_nuv_seed(const std::string &text, uint32_t *seed);
 
 // A whole text of decimal digits, leading zeros allowed, whose value is at most max.
 bool read_whole(const std::string &text, uint64_t max, uint64_t *value);

@@ -11,6 +11,7 @@
 #include "random.h"
 #include "read.h"
 #include "result.h"
+#include "table.h"
 #include "tour_file.h"
 #include "trace.h"
 #include "tsplib.h"
@@ -38,7 +39,7 @@ void set_network(int rule, double c, double target, int bias_ab, double bias, do
                  double dt, double tau, int sweeps, int raw) {
   network.rule = Rule(rule), network.c = c, network.target = target, network.bias_ab = bias_ab != 0;
   network.bias = bias, network.u0 = u0, network.start = Start(start), network.dt = dt;
-  network.tau = tau, network.sweeps = sweeps > 0 ? sweeps : rule == RULE_EULER ? 1000 : NSWEEP;
+  network.tau = tau, network.sweeps = sweeps > 0 ? sweeps : default_sweeps(Rule(rule));
   network.raw = raw != 0;
 }
 
@@ -71,7 +72,7 @@ double browser_number(const char *word, size_t length) {
 }
 
 namespace {
-char text[CITY_TEXT_MAX]; // the file's text, as the page writes it
+char text[CITY_TEXT_MAX]; // the file's text, or a field's name and text, as the page writes it
 CityName text_name;
 Metric text_metric;
 CityError text_error;
@@ -337,4 +338,35 @@ EXPORT(survey_layout) int survey_layout(int field) {
                            int(offsetof(Share, far)),
                            int(offsetof(Share, lean))};
   return at[field];
+}
+
+// --- The settings' fields, checked and defaulted by the tools' table of options ---
+
+namespace {
+// The row of the field whose name (the option's without its dashes: "u0") is the first length
+// bytes of text_buffer, or null.
+const Option *field_option(int length) {
+  char name[16] = "--";
+  if (length < 1 || length > 12) return nullptr;
+  for (int k = 0; k < length; k++) name[2 + k] = text[k];
+  name[2 + length] = '\0';
+  return option_named(TOOL_TRACE | TOOL_SURVEY, name);
+}
+} // namespace
+
+// The default text of the field named in text_buffer ("" when it depends on the others, as the
+// sweeps and n do), or null for a name no option has.
+EXPORT(field_default) const char *field_default(int name_length) {
+  const Option *o = field_option(name_length);
+  return o ? o->fallback : nullptr;
+}
+// Why the text after the field's name in text_buffer (size bytes in all) is no value of it, as
+// the page says it beside the field, or "".
+EXPORT(field_problem) const char *field_problem_of(int name_length, int size) {
+  const Option *o = field_option(name_length);
+  return o ? field_problem(*o, text + name_length, size_t(size - name_length), browser_number) : "";
+}
+// The sweeps of a run under rule (0 inplace, 1 sync, 2 euler) when none are given.
+EXPORT(sweeps_default) int sweeps_default(int rule) {
+  return default_sweeps(Rule(rule));
 }

@@ -65,19 +65,12 @@ function problem(name, t) {
     if (!/^\d+$/.test(t)) return 'the seed is a whole number from 0 to 4294967295';
     return Number(t) > 4294967295 ? 'the seed is at most 4294967295' : '';
   }
-  if (['A', 'B', 'D', 'C'].includes(name) || (name === 'n' && t !== '')) {
+  if (['A', 'B', 'D'].includes(name)) {
     if (t === '') return 'a number, please';
     if (!Nuv.DECIMAL.test(t)) return 'not a number';
     return finite(t) ? '' : 'too large: the number must be finite';
   }
-  if (name === 'bias') return t === 'A+B' || finite(t) ? '' : 'A+B or a finite number';
-  if (['u0', 'dt', 'tau'].includes(name))
-    return finite(t) && Number(t) > 0 ? '' : 'a finite number above 0';
-  if (name === 'sweeps')
-    return t === '' || (/^\d+$/.test(t) && Number(t) >= 1 && Number(t) <= 100000)
-               ? ''
-               : 'a whole number in 1 ... 100000';
-  return '';
+  return model.fieldProblem(name, t); // a network setting, by the tools' table of options
 }
 
 // The cities the texts name: {cities, name, option, file}, or {error}.

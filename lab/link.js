@@ -54,7 +54,7 @@ function readFragment() {
   const text = params.get('cycle');
   // The last cycle the settings give, good or not: the rule's sweeps unless sweeps is good.
   const sweeps = problem('sweeps', $('sweeps').value.trim()) || $('sweeps').value.trim() === ''
-                     ? ($('rule').value === 'euler' ? 1000 : 50)
+                     ? model.defaultSweeps($('rule').value)
                      : Number($('sweeps').value.trim());
   if (/^\d{1,6}$/.test(text) && Number(text) < sweeps)
     shown = Number(text);

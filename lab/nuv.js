@@ -524,9 +524,31 @@ function model(wasm, compiled) {
     return styles;
   }
 
+  // A settings field's default text by the tools' table of options ('' where it depends on the
+  // other settings), or null for a name no option has.
+  function fieldDefault(name) {
+    const at = wasm.field_default(writeText(name));
+    return at ? cString(at) : null;
+  }
+
+  // Why text is no value of the settings field name (the option's name without dashes), as the
+  // page says it beside the field, or ''.
+  function fieldProblem(name, text) {
+    const size = writeText(name + text);
+    return size < 0 ? 'too long' : cString(wasm.field_problem(name.length, size));
+  }
+
+  // The sweeps of a run under the rule (its name or number) when none are given.
+  function defaultSweeps(rule) {
+    return wasm.sweeps_default(typeof rule === 'string' ? RULES.indexOf(rule) : rule);
+  }
+
   return {
     setNetwork,
     citiesProblem,
+    fieldDefault,
+    fieldProblem,
+    defaultSweeps,
     readCities,
     runMember,
     tableBlock,

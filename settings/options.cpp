@@ -1,113 +1,217 @@
-// Reading the family's options into the model. Start at read_network_option.
+// What is made from the table of options (table.cpp): the usage, the reading of a command line
+// with its refusals and suggestions, the defaults, the network's set-up and its description.
+// Start at read_command_line.
 #include "options.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "args.h"
 #include "cities.h"
-#include "network.h"
 #include "read.h"
 #include "text.h"
 
-const char NETWORK_USAGE[] =
-    "The network (nuv's by default):\n"
-    "  --cities FILE       a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
-    "                      cities from seed S (4 ... 100 cities)\n"
-    "  --rule RULE         inplace (default), sync or euler\n"
-    "  --C X               the global term's weight (default 0: none); nuv-survey\n"
-    "                      takes a range FROM:TO:STEP too\n"
-    "  --n X               its target (default: the number of cities)\n"
-    "  --bias A+B|X        each unit's bias (default A+B)\n"
-    "  --u0 X              the activation's width (default 0.5)\n"
-    "  --start START       uniform (default) or centred\n"
-    "  --dt X, --tau X     the Euler step and time constant (defaults 0.01, 1)\n"
-    "  --sweeps K          sweeps in a run (default 50; 1000 under euler)\n"
-    "  --distances D       scaled (default) or raw\n";
-
-bool is_network_option(const std::string &name) {
-  for (const char *known : {"--cities", "--rule", "--C", "--n", "--bias", "--u0", "--start", "--dt",
-                            "--tau", "--sweeps", "--distances"})
-    if (name == known) return true;
-  return false;
-}
-
 namespace {
 
-bool bad(const std::string &name, const std::string &value, const std::string &why,
-         std::string *error) {
-  *error = name + " " + quoted(value) + " " + why;
-  return false;
+// --seeds FIRST:LAST: whole numbers in 0 ... 4294967295, FIRST not above LAST.
+bool read_seed_range(const std::string &text, OptionValue *v, std::string *error) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos || !read_whole(text.substr(0, colon), UINT32_MAX, &v->whole) ||
+      !read_whole(text.substr(colon + 1), UINT32_MAX, &v->second))
+    return *error =
+               "seeds " + quoted(text) + " are not FIRST:LAST, whole numbers in 0 ... 4294967295",
+           false;
+  if (v->whole > v->second)
+    return *error = "seeds " + quoted(text) + ": FIRST is above LAST", false;
+  return true;
 }
 
-// A finite number above 0, or any finite number.
-bool positive(const std::string &name, const std::string &value, double *v, std::string *error) {
-  if (read_number(value, v) && *v > 0) return true;
-  return bad(name, value, "is not a finite number above 0", error);
-}
-
-// The options' words, as Rule and Start number them; distances scaled (0) or raw.
-const char *const RULES[] = {"inplace", "sync", "euler"};
-const char *const STARTS[] = {"uniform", "centred"};
-const char *const DISTANCES[] = {"scaled", "raw"};
-
-// The index of value among the n names, or a refusal naming them ("is not a, b or c").
-bool choose(const std::string &name, const std::string &value, const char *const names[], int n,
-            int *index, std::string *error) {
-  for (int k = 0; k < n; k++)
-    if (value == names[k]) return *index = k, true;
-  std::string list = names[0];
-  for (int k = 1; k < n; k++) list += (k == n - 1 ? " or " : ", ") + std::string(names[k]);
-  return bad(name, value, "is not " + list, error);
+// --shard K/M: 0 <= K < M <= 100000.
+bool read_shard(const std::string &text, OptionValue *v, std::string *error) {
+  const size_t slash = text.find('/');
+  if (slash == std::string::npos || !read_whole(text.substr(0, slash), 99999, &v->whole) ||
+      !read_whole(text.substr(slash + 1), 100000, &v->second) || v->second < 1 ||
+      v->whole >= v->second)
+    return *error = "--shard " + quoted(text) + " is not K/M with 0 <= K < M <= 100000", false;
+  return true;
 }
 
 } // namespace
 
-bool read_network_option(const std::string &name, const std::string &value, NetworkOptions *o,
-                         std::string *error) {
-  double v;
-  uint64_t whole;
-  if (name == "--cities") {
-    if (value.empty()) return bad(name, value, "names no cities", error);
-    o->cities = value;
-    return true;
+const Option *find_option(int tool, const std::string &name) {
+  return option_named(tool, name.c_str());
+}
+
+namespace {
+
+// The section's heading in --help, "" for the tool's own options.
+const char *heading(Section s) {
+  return s == SECTION_SHARDS    ? "Shards, for a survey on many machines:\n"
+         : s == SECTION_NETWORK ? "The network (nuv's by default):\n"
+                                : "";
+}
+
+// The words of a KIND_WORD row's list.
+std::vector<std::string> words_of(const Option &o) {
+  std::vector<std::string> list;
+  for (const char *w = o.words; *w;) {
+    const char *end = w;
+    while (*end && *end != ' ') end++;
+    list.emplace_back(w, end);
+    w = *end ? end + 1 : end;
   }
-  if (name == "--C") {
-    o->c = value, o->c_given = true;
-    return true;
+  return list;
+}
+
+} // namespace
+
+std::string options_usage(int tool) {
+  std::string s;
+  for (const Section section : {SECTION_TOOL, SECTION_SHARDS, SECTION_NETWORK}) {
+    bool headed = false;
+    for (const Option &o : every_option()) {
+      if (!(o.tools & tool) || o.section != section || !*o.label) continue;
+      if (!headed) s += heading(section), headed = true;
+      std::string label = o.label;
+      label.resize(std::max(label.size(), size_t(19)), ' ');
+      std::string help = o.help;
+      for (size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += 23)
+        help.insert(at + 1, 22, ' ');
+      s += "  " + label + " " + help + "\n";
+    }
   }
-  int k;
-  if (name == "--rule") {
-    if (!choose(name, value, RULES, 3, &k, error)) return false;
-    network.rule = Rule(k);
-  } else if (name == "--n") {
-    if (!read_number(value, &v)) return bad(name, value, "is not a finite number", error);
-    network.target = v, o->n_given = true;
-  } else if (name == "--bias") {
-    if (value == "A+B")
-      network.bias_ab = true;
-    else if (read_number(value, &v))
-      network.bias_ab = false, network.bias = v;
-    else
-      return bad(name, value, "is not A+B or a finite number", error);
-  } else if (name == "--u0") {
-    if (!positive(name, value, &network.u0, error)) return false;
-  } else if (name == "--start") {
-    if (!choose(name, value, STARTS, 2, &k, error)) return false;
-    network.start = Start(k);
-  } else if (name == "--dt") {
-    if (!positive(name, value, &network.dt, error)) return false;
-  } else if (name == "--tau") {
-    if (!positive(name, value, &network.tau, error)) return false;
-  } else if (name == "--sweeps") {
-    if (!read_whole(value, 100000, &whole) || whole < 1)
-      return bad(name, value, "is not a whole number in 1 ... 100000", error);
-    network.sweeps = int(whole), o->sweeps_given = true;
-  } else if (name == "--distances") {
-    if (!choose(name, value, DISTANCES, 2, &k, error)) return false;
-    network.raw = k == 1;
+  return s;
+}
+
+// The edit distance of a and b (insertions, deletions and substitutions of one character).
+static size_t edit_distance(const std::string &a, const std::string &b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t k = 0; k <= b.size(); k++) row[k] = k;
+  for (size_t i = 1; i <= a.size(); i++) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t k = 1; k <= b.size(); k++) {
+      const size_t above = row[k];
+      row[k] = std::min({row[k] + 1, row[k - 1] + 1, diagonal + (a[i - 1] != b[k - 1])});
+      diagonal = above;
+    }
   }
-  o->chosen = true;
-  if (name != "--rule") o->settings[name.substr(2)] = value; // the rule is said apart
+  return row[b.size()];
+}
+
+std::string nearest(const std::string &typed, const std::vector<std::string> &known) {
+  std::string best;
+  size_t best_distance = 3, ties = 0; // only within 2, and only one that near
+  for (const std::string &k : known) {
+    const size_t d = edit_distance(typed, k);
+    if (d < best_distance)
+      best = k, best_distance = d, ties = 0;
+    else if (d == best_distance)
+      ties++;
+  }
+  if (!best.empty() && ties == 0) return best;
+  std::string prefixed; // else the one known word that typed begins, of at least 3 characters
+  int count = 0;
+  for (const std::string &k : known)
+    if (typed.size() >= 3 && k.compare(0, typed.size(), typed) == 0) prefixed = k, count++;
+  return count == 1 ? prefixed : "";
+}
+
+// "; did you mean X?" for the nearest of known, or "".
+static std::string suggestion(const std::string &typed, const std::vector<std::string> &known) {
+  const std::string near = nearest(typed, known);
+  return near.empty() ? "" : "; did you mean " + near + "?";
+}
+
+bool read_value(const Option &o, const std::string &text, OptionValue *v, std::string *error) {
+  const std::string refused = std::string(o.name) + " " + quoted(text) + " ";
+  switch (o.kind) {
+  case KIND_NUMBER:
+  case KIND_RANGE:
+    if (read_number(text, &v->number)) return true;
+    return *error = refused + "is not a finite number", false;
+  case KIND_POSITIVE:
+    if (read_number(text, &v->number) && v->number > 0) return true;
+    return *error = refused + "is not a finite number above 0", false;
+  case KIND_WHOLE:
+    if (read_whole(text, o.high, &v->whole) && v->whole >= o.low) return true;
+    return *error = refused + "is not a whole number in " + std::to_string(o.low) + " ... " +
+                    std::to_string(o.high),
+           false;
+  case KIND_WORD: {
+    const std::vector<std::string> words = words_of(o);
+    for (size_t k = 0; k < words.size(); k++)
+      if (text == words[k]) return v->word = int(k), true;
+    if (o.or_number && read_number(text, &v->number)) return v->word = -1, true;
+    std::string list = words[0];
+    for (size_t k = 1; k < words.size(); k++)
+      list += (k == words.size() - 1 ? " or " : ", ") + words[k];
+    if (o.or_number) list += " or a finite number";
+    return *error = refused + "is not " + list + suggestion(text, words), false;
+  }
+  case KIND_TEXT:
+    if (!o.empty || !text.empty()) return true;
+    return *error = std::string(o.name) + " " + o.empty, false;
+  case KIND_PAIR:
+    return o.pair == PAIR_SEEDS ? read_seed_range(text, v, error) : read_shard(text, v, error);
+  case KIND_FLAG:
+    break;
+  }
+  return true;
+}
+
+NetworkOptions::NetworkOptions() : net() {
+  net.n = NCITY;
+  std::string unused;
+  for (const Option &o : every_option()) {
+    OptionValue v;
+    if (o.set && *o.fallback && read_value(o, o.fallback, &v, &unused)) o.set(&net, v);
+  }
+}
+
+// The names of tool's options, for a suggestion.
+static std::vector<std::string> names_of(int tool) {
+  std::vector<std::string> names;
+  for (const Option &o : every_option())
+    if (o.tools & tool) names.push_back(o.name);
+  return names;
+}
+
+bool read_command_line(int tool, int argc, char **argv, CommandLine *line, NetworkOptions *network,
+                       std::string *error) {
+  bool options = true;
+  for (int a = 1; a < argc; a++) {
+    const std::string arg = argv[a];
+    if (!options || !is_option(arg)) {
+      line->words.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options = false;
+      continue;
+    }
+    const size_t eq = arg.find('=');
+    const std::string name = arg.substr(0, eq);
+    const Option *o = find_option(tool, name);
+    if (!o || (o->kind == KIND_FLAG && eq != std::string::npos))
+      return *error = "unknown option " + quoted(arg) + (o ? "" : suggestion(name, names_of(tool))),
+             false;
+    if (name == "--help" || name == "-h") return line->help = true, true;
+    if (name == "--version") return line->version = true, true;
+    Given given{o, "", {}, eq != std::string::npos};
+    if (o->kind != KIND_FLAG) {
+      if (eq == std::string::npos && a + 1 >= argc) return *error = name + " needs a value", false;
+      given.text = eq == std::string::npos ? argv[++a] : arg.substr(eq + 1);
+      const bool survey_range = o->kind == KIND_RANGE && tool == TOOL_SURVEY; // the survey reads it
+      if (!survey_range && !read_value(*o, given.text, &given.value, error)) return false;
+      if (o->section == SECTION_NETWORK) {
+        network->given[o->name] = given.text;
+        if (std::string(o->name) == "--cities") network->cities = given.text;
+        if (o->set && !survey_range) o->set(&network->net, given.value);
+      }
+    }
+    line->options.push_back(given);
+  }
   return true;
 }
 
@@ -117,29 +221,32 @@ bool set_up_network(NetworkOptions *o, std::string *error) {
     if (!load_cities(o->cities, &name, error)) return false;
     o->name = name;
   }
+  o->net.n = network.n, o->net.matrix = network.matrix; // the cities' part, as loaded
+  for (const Option &row : every_option())
+    if (row.depends && !o->given.count(row.name)) row.depends(&o->net);
+  network = o->net; // the model's network, handed over here once
   CityError why;
   if (!check_cities(&why)) {
     *error = quoted(o->cities.empty() ? o->name : o->cities) + ": " + why.why;
     return false;
   }
-  if (!o->n_given) network.target = network.n;
-  if (!o->sweeps_given) network.sweeps = network.rule == RULE_EULER ? 1000 : NSWEEP;
   build_distances();
   return true;
 }
 
 bool is_nuv_network(const NetworkOptions &o) {
-  return o.cities.empty() && !o.chosen && !o.c_given;
+  return o.given.empty();
 }
 
 std::string network_text(const NetworkOptions &o) {
-  std::string s = "network: " + o.name + ", " + std::to_string(network.n) + " cities, rule " +
-                  RULES[network.rule];
-  if (o.c_given) s += ", C " + o.c;
-  for (const char *name : {"n", "bias", "u0", "start", "dt", "tau", "sweeps", "distances"}) {
-    const auto given = o.settings.find(name);
-    if (given != o.settings.end()) s += ", " + given->first + " " + given->second;
+  static const char *const RULES[] = {"inplace", "sync", "euler"};
+  std::string s =
+      "network: " + o.name + ", " + std::to_string(o.net.n) + " cities, rule " + RULES[o.net.rule];
+  for (const Option &row : every_option()) {
+    const auto given = o.given.find(row.name);
+    if (row.described && given != o.given.end())
+      s += ", " + std::string(row.name + 2) + " " + given->second;
   }
-  if (!o.sweeps_given) s += ", " + std::to_string(network.sweeps) + " sweeps";
+  if (!o.given.count("--sweeps")) s += ", " + std::to_string(o.net.sweeps) + " sweeps";
   return s;
 }

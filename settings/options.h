@@ -1,38 +1,68 @@
-// The options that choose a network of the family, shared by nuv-trace and nuv-survey: the
-// cities, the rule, the global term, the bias, the width, the start, the Euler step, the sweeps
-// and the distances. Read each with read_network_option, then set_up_network once.
+// The options of nuv-trace and nuv-survey, one table: each option's name, what its value is,
+// its default, its limits and its help. The usage texts, the refusals, the defaults and the
+// description of a network all come from OPTIONS; a new option is one row there. A tool reads
+// its command line with read_command_line, then set_up_network once. Start at OPTIONS.
 #ifndef NUV_SETTINGS_OPTIONS_H
 #define NUV_SETTINGS_OPTIONS_H
 
+#include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
+#include "table.h"
+
+// The row of tool's option name, or null.
+const Option *find_option(int tool, const std::string &name);
+
+// The lines of tool's options for its --help, section by section.
+std::string options_usage(int tool);
+
+// The network being chosen: its settings, read into a local Network and handed to the model
+// once by set_up_network, and the options' texts as given.
 struct NetworkOptions {
-  std::string cities;  // a file, random:N:S, or "" for nuv's nine
-  std::string c = "0"; // C as typed: the survey reads a range, the trace a number
-  bool c_given = false;
-  bool n_given = false, sweeps_given = false;
-  std::string name = "nuv";                    // the cities' name, once loaded
-  bool chosen = false;                         // some setting other than the cities and C was given
-  std::map<std::string, std::string> settings; // the settings given but the rule: the value
-                                               // last typed, by the option's name ("u0")
+  Network net;                              // the settings, nuv's where none is given
+  std::string cities;                       // a file, random:N:S, or "" for nuv's nine
+  std::string name = "nuv";                 // the cities' name, once loaded
+  std::map<std::string, std::string> given; // each network option given: its last text
+  NetworkOptions();
 };
 
-// The options' lines for a tool's --help.
-extern const char NETWORK_USAGE[];
+// An option as the tool reads it: its row and its text.
+struct Given {
+  const Option *option;
+  std::string text;
+  OptionValue value;
+  bool joined; // typed as --name=VALUE, one word
+};
 
-// Whether name (such as "--rule") is one of the family's options; each takes a value.
-bool is_network_option(const std::string &name);
+// A command line read by the table: the words that are not options, the options in order.
+struct CommandLine {
+  std::vector<std::string> words;
+  std::vector<Given> options;
+  bool help = false, version = false;
+};
 
-// Applies one of them to the model's family (--cities and --C are kept as text); false with
-// *error naming the bad value.
-bool read_network_option(const std::string &name, const std::string &value, NetworkOptions *o,
-                         std::string *error);
+// Reads tool's arguments (argv[1 ...]): options anywhere, as --name VALUE or --name=VALUE,
+// "--" ending them; each value checked by its row, the network's written into *network. Stops
+// at --help or --version. False with *error at the first that cannot be read; an unknown
+// option or word is refused naming the nearest known one, when one is near.
+bool read_command_line(int tool, int argc, char **argv, CommandLine *line, NetworkOptions *network,
+                       std::string *error);
+
+// The one known word nearest to typed (by edit distance at most 2, or as its prefix), or "".
+std::string nearest(const std::string &typed, const std::vector<std::string> &known);
 
 // Loads the cities and refuses any that make no network (all at one point, distances that
-// overflow: check_cities), gives n and the sweeps their defaults (N; 1,000 under the Euler
-// rule) and builds the distances. False with *error.
+// overflow: check_cities), gives the settings that depend on others their defaults (n, the
+// number of cities; the sweeps, 1,000 under the Euler rule), hands the network to the model
+// and builds the distances. False with *error.
 bool set_up_network(NetworkOptions *o, std::string *error);
+
+// Reads text as option's value (a KIND_RANGE as a number); false with *error, the refusal
+// ("--u0 '0' is not a finite number above 0").
+bool read_value(const Option &option, const std::string &text, OptionValue *value,
+                std::string *error);
 
 // Whether the network is nuv's own, with nothing chosen.
 bool is_nuv_network(const NetworkOptions &o);

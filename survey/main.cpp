@@ -21,33 +21,6 @@
 #include "shards.h"
 #include "stream.h"
 
-// Reads a plan from words, after the program's name.
-static bool read_words(std::vector<std::string> words, Plan *plan, std::string *error) {
-  words.insert(words.begin(), "nuv-survey");
-  std::vector<char *> argv;
-  for (std::string &w : words) argv.push_back(w.data());
-  *plan = Plan();
-  return read_plan(int(argv.size()), argv.data(), plan, error) == PLAN_OK;
-}
-
-// Reads a plan from its words (a shard's head, checked to hold a plan only), then again with
-// the merge's views before them, so that a view the plan cannot show (a picture of three
-// ranging coefficients) is refused as the survey refuses it.
-static bool plan_of_words(const std::vector<std::string> &words, const Plan &merge, Plan *plan,
-                          std::string *error) {
-  if (!read_words(words, plan, error)) {
-    *error = "the shards' plan: " + *error;
-    return false;
-  }
-  std::vector<std::string> views;
-  if (merge.csv) views.push_back("--csv");
-  if (merge.tours) views.push_back("--tours");
-  if (!merge.svg.empty()) views.insert(views.end(), {"--svg", merge.svg});
-  if (merge.heat != HEAT_VALID) views.insert(views.end(), {"--heat", HEAT_NAME[merge.heat]});
-  views.insert(views.end(), words.begin(), words.end());
-  return read_words(views, plan, error);
-}
-
 // "20,000": a count with its thousands marked.
 static std::string grouped(uint64_t count) {
   std::string digits = std::to_string(count);
@@ -56,9 +29,9 @@ static std::string grouped(uint64_t count) {
 }
 
 // The run's coefficients and seed as the survey's options give them: "A=1 B=1 D=1.5 seed 7".
-static std::string run_name(const double coef[4], uint32_t seed, Columns columns) {
-  return "A=" + shortest(coef[0]) + " B=" + shortest(coef[1]) + " D=" + shortest(coef[2]) +
-         (columns.c ? " C=" + shortest(coef[3]) : "") + " seed " + std::to_string(seed);
+static std::string run_name(const Network &point, uint32_t seed, Columns columns) {
+  return "A=" + shortest(point.a) + " B=" + shortest(point.b) + " D=" + shortest(point.d) +
+         (columns.c ? " C=" + shortest(point.c) : "") + " seed " + std::to_string(seed);
 }
 
 // What the rows need as the runs come in order, and what they leave: the coefficient set under
@@ -68,7 +41,7 @@ struct Output {
   const Plan &plan;
   const Optimum &optimum;
   const Columns columns;
-  double coef[NCOEF] = {0, 0, 0, 0};
+  Network point{}; // the grid point under way
   uint64_t current = UINT64_MAX, done = 0;
   bool set_open = false; // the coefficient set under way has runs and no row yet
   Tally tally;
@@ -84,9 +57,9 @@ struct Output {
 // the picture keeps its tally.
 static void end_set(Output *out) {
   if (out->plan.tours)
-    print_outcome_rows(out->coef, out->outcomes, out->optimum, out->plan.csv, out->columns);
+    print_outcome_rows(out->point, out->outcomes, out->optimum, out->plan.csv, out->columns);
   else if (!out->plan.csv)
-    print_summary_row(out->coef, out->tally, out->columns);
+    print_summary_row(out->point, out->tally, out->columns);
   if (!out->plan.svg.empty()) out->tallies.push_back(out->tally);
 }
 
@@ -97,16 +70,16 @@ static bool add_run(Output *out, uint64_t r, const RunResult &run) {
   const uint64_t set = run_set(plan, r);
   const uint32_t seed = run_seed(plan, r);
   if (set != out->current) {
-    out->current = set, set_values(plan, set, out->coef);
+    out->current = set, out->point = grid_point(plan, set);
     out->tally = Tally(), out->outcomes = Outcomes();
   }
   if (!std::isfinite(run.energy)) {
-    out->error = "the run of " + run_name(out->coef, seed, out->columns) +
+    out->error = "the run of " + run_name(out->point, seed, out->columns) +
                  " ended in a state or energy that is not finite (a step too long for the rule, "
                  "or coefficients too large?)";
     return false;
   }
-  if (plan.csv && !plan.tours) print_csv_row(out->coef, seed, run, out->optimum, out->columns);
+  if (plan.csv && !plan.tours) print_csv_row(out->point, seed, run, out->optimum, out->columns);
   out->tally.add(run, out->optimum);
   if (plan.tours) out->outcomes.add(run);
   out->done++, out->set_open = seed != plan.last_seed;
@@ -132,7 +105,7 @@ static int interrupted(const Output &out) {
   const uint64_t total = plan.end_run - plan.first_run;
   const std::string runs = grouped(out.done) + " of " + grouped(total) + " runs";
   if (!plan.csv && !plan.tours) {
-    if (out.set_open) print_summary_row(out.coef, out.tally, out.columns);
+    if (out.set_open) print_summary_row(out.point, out.tally, out.columns);
     printf("partial: %s, interrupted\n", runs.c_str());
   }
   std::string error;
@@ -152,14 +125,16 @@ static int interrupted(const Output &out) {
 static bool read_merge(Plan *plan, std::vector<Shard> *shards, Optimum *optimum,
                        std::string *error) {
   Plan merged;
-  std::vector<std::string> words;
-  if (!check_shards(plan->files, plan->plan_text, shards, &words, error) ||
-      !plan_of_words(words, *plan, &merged, error))
+  if (!check_shards(plan->files, plan->plan_text, shards, error)) return false;
+  const Shard &first = (*shards)[0];
+  const std::string source = first.whole_csv ? "--plan" : "the plan in " + quoted(first.file);
+  bool read_failed;
+  if (!read_plan_text(first.plan, *plan, &merged, &read_failed, error)) {
+    if (!read_failed) *error = source + " " + *error;
     return false;
+  }
   if (!check_cities_file(merged, error) || !set_up_network(&merged.network, error)) {
-    const Shard &first = (*shards)[0];
-    *error = "the cities of " + (first.whole_csv ? "--plan" : "the plan in " + quoted(first.file)) +
-             ": " + *error;
+    *error = "the cities of " + source + ": " + *error;
     return false;
   }
   if (!check_instance(merged, *shards, error) || !check_tiling(merged, shards, error)) return false;
@@ -193,41 +168,25 @@ static bool write_shard(const Plan &plan, char **rows, size_t *size, std::string
   return write_whole(plan.output, text, error);
 }
 
-int main(int argc, char **argv) {
-  start_output("nuv-survey");
-
-  // 1. The plan: anything that cannot be read is refused before any run. A merge reads it from
-  // its shards, and checks that they hold every run of it once before anything is printed.
-  Plan plan;
+// What a command line that asks for no survey gets: the help, the version, or the refusal. The
+// status to end with.
+static int answer(PlanResult read, const std::string &refusal) {
   std::string error;
-  switch (read_plan(argc, argv, &plan, &error)) {
-  case PLAN_HELP:
+  if (read == PLAN_BAD) return report(2, refusal + " (see nuv-survey --help)");
+  if (read == PLAN_HELP) {
     fputs(USAGE, stdout);
-    fputs(NETWORK_USAGE, stdout);
-    return stdout_ok(&error) ? 0 : report(1, error);
-  case PLAN_VERSION:
+    fputs(options_usage(TOOL_SURVEY).c_str(), stdout);
+  } else {
     choose_activation();
     printf("nuv-survey " NUV_VERSION "\nactivation: %s (C library build %s)\n", activation_text(),
            *library_build_id() ? library_build_id() : "unknown");
-    return stdout_ok(&error) ? 0 : report(1, error);
-  case PLAN_BAD:
-    return report(2, error + " (see nuv-survey --help)");
-  case PLAN_OK:
-    break;
   }
-  std::vector<Shard> shards;
-  Optimum merged_optimum{};
-  if (plan.merge ? !read_merge(&plan, &shards, &merged_optimum, &error)
-                 : !set_up_network(&plan.network, &error))
-    return report(2, error);
+  return stdout_ok(&error) ? 0 : report(1, error);
+}
 
-  // 2. The files it will write can be written, or nothing runs.
-  if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
-  if (!plan.output.empty() && !check_writable(plan.output, &error)) return report(1, error);
-
-  // 3. The activation the batch will use, then the workers, as many as can start; none for a
-  // merge. From here a TERM, INT or HUP ends the workers with the survey.
-  choose_activation();
+// The workers, as many as can start (none for a merge), and a word on standard error when fewer
+// than asked. From here a TERM, INT or HUP ends the workers with the survey.
+static Workers start_survey_workers(const Plan &plan) {
   std::string why;
   Workers workers;
   if (!plan.merge) catch_signals(plan.shards > 0), workers = start_workers(plan, &why);
@@ -235,8 +194,35 @@ int main(int argc, char **argv) {
     report(0, why + "; running " +
                   (workers.pid.empty() ? "in this process"
                                        : "with " + std::to_string(workers.pid.size())));
+  return workers;
+}
 
-  // 4. The optimum, and the head of the output. A shard's rows go to memory, as CSV, to be
+int main(int argc, char **argv) {
+  start_output("nuv-survey");
+
+  // 1. The plan: anything that cannot be read is refused before any run.
+  Plan plan;
+  std::string error;
+  const PlanResult read = read_plan(argc, argv, &plan, &error);
+  if (read != PLAN_OK) return answer(read, error);
+
+  // 2. The network. A merge reads its plan from its shards, and checks that they hold every run
+  // of it once before anything is printed.
+  std::vector<Shard> shards;
+  Optimum merged_optimum{};
+  if (plan.merge ? !read_merge(&plan, &shards, &merged_optimum, &error)
+                 : !set_up_network(&plan.network, &error))
+    return report(2, error);
+
+  // 3. The files it will write can be written, or nothing runs.
+  if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);
+  if (!plan.output.empty() && !check_writable(plan.output, &error)) return report(1, error);
+
+  // 4. The activation the batch will use, then the workers.
+  choose_activation();
+  Workers workers = start_survey_workers(plan);
+
+  // 5. The optimum, and the head of the output. A shard's rows go to memory, as CSV, to be
   // written whole.
   const Optimum optimum = plan.merge ? merged_optimum : find_optimum();
   const Columns columns = columns_of(plan);
@@ -246,7 +232,7 @@ int main(int argc, char **argv) {
   if (plan.shards) plan.csv = true, rows_out = open_memstream(&shard_rows, &shard_size);
   print_head(plan, optimum, columns, description);
 
-  // 5. The runs, block by block in order, into the rows (add_block). Output that fails, or a run
+  // 6. The runs, block by block in order, into the rows (add_block). Output that fails, or a run
   // whose state or energy is not finite, stops the survey at once.
   Output out{plan, optimum, columns};
   const RunSink sink = [&out](uint64_t first, const RunResult *run, uint64_t count) {
@@ -260,8 +246,10 @@ int main(int argc, char **argv) {
     return report(1, error.empty() ? out.error : error);
   }
 
-  // 6. A shard's file, whole; the picture, whole; and everything written, or a failure.
+  // 7. A shard's file, whole.
   if (plan.shards && !write_shard(plan, &shard_rows, &shard_size, &error)) return report(1, error);
+
+  // 8. The picture, whole; and everything written, or a failure.
   const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv) +
                               (columns.motion ? "; " + description : "");
   if (!plan.svg.empty() &&

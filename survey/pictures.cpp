@@ -24,7 +24,7 @@ std::string plural(uint64_t n, const char *one, const char *many) {
 
 // The best tour solid; the dashed optimum is the best tour itself when that is optimal (a
 // mirror image of the listed optimum is as short), else the listed optimum.
-std::string map_svg(const double coef[NCOEF], const Tally &tally, const Optimum &optimum,
+std::string map_svg(const Network &point, const Tally &tally, const Optimum &optimum,
                     const std::string &description) {
   const MapFrame frame = map_frame(120, 70, 280, 420);
   const bool found = tally.valid > 0, best_is_optimal = found && tally.optimal > 0;
@@ -43,8 +43,8 @@ std::string map_svg(const double coef[NCOEF], const Tally &tally, const Optimum 
   double y = 560;
   body += svg_wrapped(
       260, y, 13, "middle",
-      "Acoef " + shortest(coef[0]) + ", Bcoef " + shortest(coef[1]) + ", Dcoef " +
-          shortest(coef[2]) + (coef[3] != 0 ? ", C " + shortest(coef[3]) : "") + ": " +
+      "Acoef " + shortest(point.a) + ", Bcoef " + shortest(point.b) + ", Dcoef " +
+          shortest(point.d) + (point.c != 0 ? ", C " + shortest(point.c) : "") + ": " +
           plural(tally.runs, "run", "runs") +
           fmt(", %.1f%% valid, %.1f%% optimal", tally.valid_percent(), tally.optimal_percent()),
       480, &lines);
@@ -143,12 +143,12 @@ size_t label_every(const std::vector<double> &values, double pitch, bool across)
   return size_t(std::max(1.0, std::ceil(needs / pitch)));
 }
 
-// The coefficients that do not range, as the title says them: "Acoef = 1", and C when chosen.
+// The settings that do not range, as the title says them: "Acoef = 1", and C when chosen.
 std::string fixed_text(const Plan &plan) {
   std::string s;
-  for (int c = 0; c < NCOEF; c++)
-    if (plan.coef[c].size() == 1 && (c < 3 || plan.network.c_given))
-      s += std::string(s.empty() ? "" : ", ") + COEF_NAME[c] + " = " + shortest(plan.coef[c][0]);
+  for (const Axis &axis : plan.axes)
+    if (axis.values.size() == 1 && axis.given)
+      s += std::string(s.empty() ? "" : ", ") + axis.name + " = " + shortest(axis.values[0]);
   return s;
 }
 
@@ -156,15 +156,17 @@ std::string fixed_text(const Plan &plan) {
 // survey's order.
 const Tally &tally_at(const Plan &plan, const std::vector<Tally> &tallies, int across, size_t x,
                       int up, size_t y) {
-  size_t step[NCOEF], after = 1;
-  for (int c = NCOEF - 1; c >= 0; c--) step[c] = after, after *= plan.coef[c].size();
-  return tallies[x * step[across] + (up >= 0 ? y * step[up] : 0)];
+  std::vector<size_t> step(plan.axes.size());
+  size_t after = 1;
+  for (size_t c = plan.axes.size(); c-- > 0;) step[c] = after, after *= plan.axes[c].values.size();
+  return tallies[x * step[size_t(across)] + (up >= 0 ? y * step[size_t(up)] : 0)];
 }
 
 // across and up are the coefficients on the two axes; the others are fixed in the title.
 std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int across, int up,
                         const std::string &description) {
-  const std::vector<double> &xs = plan.coef[across], &ys = plan.coef[up];
+  const std::vector<double> &xs = plan.axes[size_t(across)].values,
+                            &ys = plan.axes[size_t(up)].values;
   const size_t nx = xs.size(), ny = ys.size();
   // Cells shrink to keep the picture within MAX_WIDTH x MAX_HEIGHT; numbers go when they no
   // longer fit in a cell, tick labels are thinned to those that fit.
@@ -202,8 +204,8 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
                    "fill=\"%s\"%s><title>",
                    px, py, cw, ch, none ? "white" : scale_colour(at).c_str(),
                    none ? " stroke=\"#bbbbbb\"" : "") +
-               xml_escape(about(std::string(COEF_NAME[up]) + " " + shortest(ys[y]) + ", " +
-                                    COEF_NAME[across] + " " + shortest(xs[x]),
+               xml_escape(about(plan.axes[size_t(up)].name + " " + shortest(ys[y]) + ", " +
+                                    plan.axes[size_t(across)].name + " " + shortest(xs[x]),
                                 t)) +
                "</title></rect>\n";
       if (few)
@@ -222,10 +224,10 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
     s += svg_text(left + cw * (double(x) + 0.5), bottom + 16, 11, "middle", shortest(xs[x]));
   for (size_t y = 0; y < ny; y += y_every)
     s += svg_text(left - 8, y0 + ch * (double(ny - 1 - y) + 0.5) + 4, 11, "end", shortest(ys[y]));
-  s += svg_text(left + cw * double(nx) / 2, bottom + 40, 13, "middle", COEF_NAME[across],
-                " class=\"axis\"");
+  s += svg_text(left + cw * double(nx) / 2, bottom + 40, 13, "middle",
+                plan.axes[size_t(across)].name, " class=\"axis\"");
   const double title_x = left - 20 - widest_y, mid = y0 + ch * double(ny) / 2;
-  s += svg_upward_text(title_x, mid, 13, COEF_NAME[up]);
+  s += svg_upward_text(title_x, mid, 13, plan.axes[size_t(up)].name);
   std::string note = plural(seed_count(plan), "seed", "seeds") + " per cell";
   if (any_none) note += "; white: no valid run, so no mean ratio";
   if (any_few) note += "; " + few_note(plan.heat);
@@ -240,7 +242,7 @@ std::string heatmap_svg(const Plan &plan, const std::vector<Tally> &tallies, int
 // as an error bar; a point that rests on few runs is hollow, a value with none is a gap.
 std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int across,
                       const std::string &description) {
-  const std::vector<double> &xs = plan.coef[across];
+  const std::vector<double> &xs = plan.axes[size_t(across)].values;
   const double left = 90, top = 80, w = 640, h = 320;
   const bool ratio = plan.heat == HEAT_RATIO;
   double lo = ratio ? 1 : 0, hi = ratio ? RATIO_WORST : 100;
@@ -254,14 +256,15 @@ std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int a
   int lines;
   std::string s = svg_wrapped(left, 30, 16, "start",
                               std::string(MEASURE[plan.heat].title) + " against " +
-                                  COEF_NAME[across] + "; " + fixed,
+                                  plan.axes[size_t(across)].name + "; " + fixed,
                               w, &lines);
   const double shift = 20.8 * (lines - 1);
   s += fmt("<g transform=\"translate(0 %.1f)\">\n", shift);
   s += plot_frame(left, top, w, h, lo, hi, 11, ratio ? "" : "%");
   for (const Tick &t : nice_ticks(x_lo, x_hi, 6))
     s += svg_text(px(t.at), top + h + 16, 11, "middle", t.label);
-  s += svg_text(left + w / 2, top + h + 38, 13, "middle", COEF_NAME[across], " class=\"axis\"");
+  s += svg_text(left + w / 2, top + h + 38, 13, "middle", plan.axes[size_t(across)].name,
+                " class=\"axis\"");
   s += svg_upward_text(left - 56, top + h / 2, 13, MEASURE[plan.heat].legend);
   std::string line, points;
   bool any_few = false, any_none = false;
@@ -287,7 +290,7 @@ std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int a
     points += fmt("<circle class=\"point\" cx=\"%.1f\" cy=\"%.1f\" r=\"3.5\" fill=\"%s\" "
                   "stroke=\"#3060c0\"><title>",
                   px(xs[k]), py(value), few ? "white" : "#3060c0") +
-              xml_escape(about(std::string(COEF_NAME[across]) + " " + shortest(xs[k]), t)) +
+              xml_escape(about(plan.axes[size_t(across)].name + " " + shortest(xs[k]), t)) +
               "</title></circle>\n";
   }
   if (!line.empty())
@@ -311,12 +314,9 @@ std::string chart_svg(const Plan &plan, const std::vector<Tally> &tallies, int a
 std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies, const Optimum &optimum,
                        const std::string &description) {
   std::vector<int> ranging;
-  for (int c = 0; c < NCOEF; c++)
-    if (plan.coef[c].size() > 1) ranging.push_back(c);
-  if (ranging.empty()) {
-    double coef[NCOEF] = {plan.coef[0][0], plan.coef[1][0], plan.coef[2][0], plan.coef[3][0]};
-    return map_svg(coef, tallies[0], optimum, description);
-  }
+  for (size_t c = 0; c < plan.axes.size(); c++)
+    if (plan.axes[c].values.size() > 1) ranging.push_back(int(c));
+  if (ranging.empty()) return map_svg(grid_point(plan, 0), tallies[0], optimum, description);
   if (ranging.size() == 1) return chart_svg(plan, tallies, ranging[0], description);
   return heatmap_svg(plan, tallies, ranging[1], ranging[0], description);
 }

@@ -11,31 +11,15 @@
 
 #include "args.h"
 
-const char *const COEF_NAME[NCOEF] = {"Acoef", "Bcoef", "Dcoef", "C"};
 const char *const HEAT_NAME[4] = {"valid", "optimal", "ratio", "settled"};
 
+// The head of --help; the options' lines follow, from the table (options_usage).
 const char USAGE[] =
     "Usage: nuv-survey [--seeds FIRST:LAST] [--jobs N] [--csv] [--tours] [--svg FILE]\n"
     "                  [--heat MEASURE] [NETWORK OPTIONS] Acoef Bcoef Dcoef\n"
     "Runs the nuv network for every seed and coefficient triple, decodes the final\n"
     "states and rates their tours against the optimal tour and among all tours.\n"
-    "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n"
-    "  --seeds FIRST:LAST  inclusive seeds in 0 ... 4294967295 (default 1:1000)\n"
-    "  --jobs N            worker processes, 1 ... 256 (default: online processors)\n"
-    "  --csv               one row per run instead of the summary\n"
-    "  --tours             a row per distinct tour or failure of each triple, the\n"
-    "                      commonest first (with --csv, as CSV)\n"
-    "  --svg FILE          also draw the survey: a map for one triple, a chart for\n"
-    "                      one ranging coefficient, a heatmap for two (FILE may\n"
-    "                      be /dev/stdout)\n"
-    "  --heat MEASURE      what the picture shows: valid (default), optimal, ratio or\n"
-    "                      settled\n"
-    "  --version           the version\n"
-    "Shards, for a survey on many machines:\n"
-    "  --shard K/M -o FILE run shard K of M (0 <= K < M <= 100000) into FILE as CSV\n"
-    "  --merge FILE...     print what the whole survey prints (any view) from its\n"
-    "                      shards, refusing any run missing, doubled or altered\n"
-    "  --plan 'PLAN'       with --merge, the plan of a whole survey's --csv output\n";
+    "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n";
 
 static const size_t MAX_VALUES = 1000000;           // values in one range
 static const double RANGE_SLACK = 1e-6;             // in steps: a range still takes TO this close
@@ -123,78 +107,40 @@ static bool expand(const Range &range, std::vector<double> *values, std::string 
   return true;
 }
 
-// --seeds FIRST:LAST: whole numbers in 0 ... 4294967295, FIRST not above LAST.
-static bool read_seed_range(const std::string &text, Plan *plan, std::string *error) {
-  size_t colon = text.find(':');
-  uint64_t first, last;
-  if (colon == std::string::npos || !read_whole(text.substr(0, colon), UINT32_MAX, &first) ||
-      !read_whole(text.substr(colon + 1), UINT32_MAX, &last))
-    return fail("seeds " + quoted(text) + " are not FIRST:LAST, whole numbers in 0 ... 4294967295",
-                error);
-  if (first > last) return fail("seeds " + quoted(text) + ": FIRST is above LAST", error);
-  plan->first_seed = uint32_t(first), plan->last_seed = uint32_t(last);
-  return true;
-}
-
 static int online_processors() {
   long n = sysconf(_SC_NPROCESSORS_ONLN);
   return n < 1 ? 1 : n > 256 ? 256 : int(n);
 }
 
-// Applies one option that takes a value; false with *error when the value is not the option's.
-static bool read_option(const std::string &name, const std::string &value, Plan *plan,
-                        std::string *error) {
-  if (name == "--seeds") return read_seed_range(value, plan, error);
-  if (name == "--jobs") {
-    uint64_t jobs;
-    if (!read_whole(value, 256, &jobs) || jobs < 1)
-      return fail("--jobs " + quoted(value) + " is not a whole number in 1 ... 256", error);
-    plan->jobs = int(jobs);
-    return true;
-  }
-  if (name == "--heat") {
-    int h = 0;
-    while (h < 4 && value != HEAT_NAME[h]) h++;
-    if (h == 4)
-      return fail("--heat " + quoted(value) + " is not valid, optimal, ratio or settled", error);
-    plan->heat = Heat(h);
-    return true;
-  }
-  if (name == "--shard") {
-    const size_t slash = value.find('/');
-    uint64_t k, m;
-    if (slash == std::string::npos || !read_whole(value.substr(0, slash), 99999, &k) ||
-        !read_whole(value.substr(slash + 1), 100000, &m) || m < 1 || k >= m)
-      return fail("--shard " + quoted(value) + " is not K/M with 0 <= K < M <= 100000", error);
-    plan->shard = k, plan->shards = m;
-    return true;
-  }
-  if (name == "-o") {
-    plan->output = value;
-    return !value.empty() || fail("-o needs a file name", error);
-  }
-  if (name == "--plan") {
-    plan->plan_text = value;
-    return true;
-  }
-  if (is_network_option(name)) return read_network_option(name, value, &plan->network, error);
-  if (value.empty()) return fail("--svg needs a file name", error);
-  plan->svg = value;
-  return true;
+// Applies one of the survey's own options, read and checked by the table, to the plan; the
+// network's are in plan->network already.
+static void apply_option(const Given &given, Plan *plan) {
+  const std::string name = given.option->name;
+  const OptionValue &v = given.value;
+  if (name == "--seeds") plan->first_seed = uint32_t(v.whole), plan->last_seed = uint32_t(v.second);
+  if (name == "--jobs") plan->jobs = int(v.whole);
+  if (name == "--heat") plan->heat = Heat(v.word);
+  if (name == "--shard") plan->shard = v.whole, plan->shards = v.second;
+  if (name == "-o") plan->output = given.text;
+  if (name == "--plan") plan->plan_text = given.text;
+  if (name == "--svg") plan->svg = given.text;
+  plan->csv = plan->csv || name == "--csv";
+  plan->tours = plan->tours || name == "--tours";
+  plan->merge = plan->merge || name == "--merge";
 }
 
-// A picture the survey can draw: not all three coefficients ranging, and no more values along
-// a heatmap's axis than MAX_CELLS_ACROSS.
-static bool check_picture(const Range range[NCOEF], std::string *error) {
-  int ranging = 0;
-  for (int c = 0; c < NCOEF; c++) ranging += range[c].count > 1;
+// A picture the survey can draw: not three settings ranging, and no more values along a
+// heatmap's axis than MAX_CELLS_ACROSS.
+static bool check_picture(const Plan &plan, const std::vector<Range> &range, std::string *error) {
+  size_t ranging = 0;
+  for (const Range &r : range) ranging += r.count > 1;
   if (ranging > 2)
     return fail("--svg draws one triple, or one or two ranging coefficients, not " +
                     std::string(ranging == 3 ? "three" : "four"),
                 error);
-  for (int c = 0; c < NCOEF; c++)
+  for (size_t c = 0; c < range.size(); c++)
     if (range[c].count > MAX_CELLS_ACROSS)
-      return fail("--svg: " + std::string(COEF_NAME[c]) + " has " + std::to_string(range[c].count) +
+      return fail("--svg: " + plan.axes[c].name + " has " + std::to_string(range[c].count) +
                       " values, more than the " + std::to_string(MAX_CELLS_ACROSS) +
                       " a picture can show; use a coarser step",
                   error);
@@ -211,9 +157,9 @@ static std::string count_text(wide_count n) {
 }
 
 // The plan's runs fit the survey's run index, with room for its last block.
-static bool check_runs(const Plan &plan, const Range range[NCOEF], std::string *error) {
+static bool check_runs(const Plan &plan, const std::vector<Range> &range, std::string *error) {
   wide_count runs = wide_count(seed_count(plan));
-  for (int c = 0; c < NCOEF; c++) runs *= range[c].count; // at most 2^32 * 10^24: no overflow
+  for (const Range &r : range) runs *= r.count; // at most 2^32 * 10^24 for four: no overflow
   if (runs > MAX_RUNS)
     return fail("the plan has " + count_text(runs) + " runs, more than the " +
                     count_text(MAX_RUNS) + " a survey can count",
@@ -233,47 +179,20 @@ struct Words {
 // soon as one is asked for, PLAN_BAD at the first option that cannot be read.
 static PlanResult read_arguments(int argc, char **argv, Plan *plan, Words *words,
                                  std::string *error) {
-  bool options = true;
-  for (int a = 1; a < argc; a++) {
-    std::string arg = argv[a];
-    if (!options || !is_option(arg)) {
-      words->coef.push_back(arg);
-      continue;
+  CommandLine line;
+  if (!read_command_line(TOOL_SURVEY, argc, argv, &line, &plan->network, error)) return PLAN_BAD;
+  if (line.help) return PLAN_HELP;
+  if (line.version) return PLAN_VERSION;
+  words->coef = line.words;
+  for (const Given &given : line.options) {
+    const std::string name = given.option->name;
+    if (given.option->role & ROLE_PLAN) {
+      words->typed.push_back(given.joined ? name + "=" + given.text : name);
+      if (!given.joined) words->typed.push_back(given.text);
     }
-    const std::string option = arg.substr(0, arg.find('='));
-    if (option == "--seeds" || is_network_option(option)) {
-      words->typed.push_back(arg);
-      if (arg.find('=') == std::string::npos && a + 1 < argc) words->typed.push_back(argv[a + 1]);
-    }
-    size_t eq = arg.find('=');
-    std::string name = arg.substr(0, eq);
-    bool valued = name == "--seeds" || name == "--jobs" || name == "--svg" || name == "--heat" ||
-                  name == "--shard" || name == "-o" || name == "--plan" || is_network_option(name);
+    if (!(given.option->role & ROLE_VIEW) && words->foreign.empty()) words->foreign = name;
     words->heat_given = words->heat_given || name == "--heat";
-    if (words->foreign.empty() && options && name != "--csv" && name != "--tours" &&
-        name != "--svg" && name != "--heat" && name != "--plan" && name != "--merge" &&
-        name != "--")
-      words->foreign = name;
-    if (arg == "--help" || arg == "-h") return PLAN_HELP;
-    if (arg == "--version") return PLAN_VERSION;
-    bool ok = true;
-    if (arg == "--")
-      options = false;
-    else if (arg == "--csv")
-      plan->csv = true;
-    else if (arg == "--tours")
-      plan->tours = true;
-    else if (arg == "--merge")
-      plan->merge = true;
-    else if (!valued)
-      ok = fail("unknown option " + quoted(arg), error);
-    else if (eq != std::string::npos)
-      ok = read_option(name, arg.substr(eq + 1), plan, error);
-    else if (a + 1 < argc)
-      ok = read_option(name, argv[++a], plan, error);
-    else
-      ok = fail(name + " needs a value", error);
-    if (!ok) return PLAN_BAD;
+    apply_option(given, plan);
   }
   return PLAN_OK;
 }
@@ -301,45 +220,68 @@ static bool check_pairs(const Plan &plan, bool heat_given, std::string *error) {
   return true;
 }
 
+// The coefficients typed after the options, as the survey's first axes.
+static const char *const COEFFICIENT[3] = {"Acoef", "Bcoef", "Dcoef"};
+
 // Exactly the three coefficients Acoef, Bcoef, Dcoef.
 static bool check_coefficient_count(const std::vector<std::string> &coef, std::string *error) {
   if (coef.size() < 3)
-    return fail(std::string("missing coefficient ") + COEF_NAME[coef.size()], error);
+    return fail(std::string("missing coefficient ") + COEFFICIENT[coef.size()], error);
   if (coef.size() > 3) return fail("unexpected argument " + quoted(coef[3]), error);
   return true;
 }
 
-// Each coefficient's text (Acoef, Bcoef, Dcoef, then --C's) read as a range, not yet expanded;
-// an error names the coefficient.
-static bool read_ranges(const std::vector<std::string> &coef, Range range[NCOEF],
-                        std::string *error) {
-  for (int c = 0; c < NCOEF; c++)
-    if (!read_range(coef[size_t(c)], &range[c], error))
-      return fail(std::string(c == 3 ? "--C" : COEF_NAME[c]) + " " + quoted(coef[size_t(c)]) +
-                      ": " + *error,
-                  error);
+// The axes, by name: the three coefficients, then each option that takes a range, as typed or
+// its default.
+static void name_axes(const std::vector<std::string> &coef, Plan *plan) {
+  static void (*const SET[3])(Network *, const OptionValue &) = {
+      [](Network *n, const OptionValue &v) { n->a = v.number; },
+      [](Network *n, const OptionValue &v) { n->b = v.number; },
+      [](Network *n, const OptionValue &v) { n->d = v.number; }};
+  plan->axes.clear();
+  for (int c = 0; c < 3; c++)
+    plan->axes.push_back({COEFFICIENT[c], COEFFICIENT[c], coef[size_t(c)], true, {}, SET[c]});
+  for (int k = 0; k < NOPTIONS; k++) {
+    const Option &o = OPTIONS[k];
+    if (o.kind != KIND_RANGE) continue;
+    const auto given = plan->network.given.find(o.name);
+    const bool typed = given != plan->network.given.end();
+    plan->axes.push_back(
+        {o.name + 2, o.name, typed ? given->second : o.fallback, typed, {}, o.set});
+  }
+}
+
+// Each axis's text read as a range, not yet expanded; an error names the axis.
+static bool read_ranges(const Plan &plan, std::vector<Range> *range, std::string *error) {
+  range->resize(plan.axes.size());
+  for (size_t c = 0; c < plan.axes.size(); c++) {
+    const Axis &axis = plan.axes[c];
+    if (!read_range(axis.text, &(*range)[c], error))
+      return fail(axis.typed_as + " " + quoted(axis.text) + ": " + *error, error);
+  }
   return true;
 }
 
 // The views the ranges allow: a picture it can draw, --heat only with --svg, and a colour only
 // for a chart or heatmap.
-static bool check_views(const Plan &plan, const Range range[NCOEF], bool heat_given,
+static bool check_views(const Plan &plan, const std::vector<Range> &range, bool heat_given,
                         std::string *error) {
-  if (!plan.svg.empty() && !check_picture(range, error)) return false;
+  if (!plan.svg.empty() && !check_picture(plan, range, error)) return false;
   if (plan.svg.empty() && heat_given) return fail("--heat needs --svg", error);
-  if (heat_given && range[0].count * range[1].count * range[2].count * range[3].count == 1)
+  size_t points = 1;
+  for (const Range &r : range) points *= r.count;
+  if (heat_given && points == 1)
     return fail("--heat colours a chart or heatmap; with one triple the picture is a map", error);
   return true;
 }
 
-// Each range's values into plan->coef; an error names the coefficient.
-static bool expand_ranges(const std::vector<std::string> &coef, const Range range[NCOEF],
-                          Plan *plan, std::string *error) {
-  for (int c = 0; c < NCOEF; c++)
-    if (!expand(range[c], &plan->coef[c], error))
-      return fail(std::string(c == 3 ? "--C" : COEF_NAME[c]) + " " + quoted(coef[size_t(c)]) +
-                      ": " + *error,
-                  error);
+// Each range's values into its axis; an error names the axis.
+static bool expand_ranges(const std::vector<Range> &range, Plan *plan, std::string *error) {
+  for (size_t c = 0; c < plan->axes.size(); c++) {
+    Axis &axis = plan->axes[c];
+    if (!expand(range[c], &axis.values, error))
+      return fail(axis.typed_as + " " + quoted(axis.text) + ": " + *error, error);
+  }
   return true;
 }
 
@@ -363,19 +305,70 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   plan->typed = shell_line(words.typed);
   if (!check_pairs(*plan, words.heat_given, error) || !check_coefficient_count(words.coef, error))
     return PLAN_BAD;
-  words.coef.push_back(plan->network.c);
-  Range range[NCOEF];
-  if (!read_ranges(words.coef, range, error) ||
-      !check_views(*plan, range, words.heat_given, error) || !check_runs(*plan, range, error) ||
-      !expand_ranges(words.coef, range, plan, error))
+  name_axes(words.coef, plan);
+  std::vector<Range> range;
+  if (!read_ranges(*plan, &range, error) || !check_views(*plan, range, words.heat_given, error) ||
+      !check_runs(*plan, range, error) || !expand_ranges(range, plan, error))
     return PLAN_BAD;
   share_runs(plan);
   return PLAN_OK;
 }
 
+// Whether the words are what a survey's plan holds: --seeds and the network's options, each
+// with its value, then "--" and the three coefficients. False with *error naming the first
+// word that is not.
+static bool plan_words(const std::vector<std::string> &words, std::string *error) {
+  size_t w = 0;
+  for (; w < words.size() && words[w] != "--"; w++) {
+    const std::string name = words[w].substr(0, words[w].find('='));
+    const Option *o = find_option(TOOL_SURVEY, name);
+    if (!o || !(o->role & ROLE_PLAN))
+      return fail("holds " + quoted(words[w]) +
+                      ", which no shard's plan holds: it has only --seeds, the network's "
+                      "options and the coefficients",
+                  error);
+    if (name.size() == words[w].size() && ++w == words.size())
+      return fail("holds " + quoted(name) + " without its value", error);
+  }
+  if (w == words.size() || words.size() - w - 1 != 3)
+    return fail("is not options, \"--\" and the three coefficients", error);
+  return true;
+}
+
+// Reads a plan from words, after the program's name.
+static bool read_words(std::vector<std::string> words, Plan *plan, std::string *error) {
+  words.insert(words.begin(), "nuv-survey");
+  std::vector<char *> argv;
+  for (std::string &w : words) argv.push_back(w.data());
+  *plan = Plan();
+  return read_plan(int(argv.size()), argv.data(), plan, error) == PLAN_OK;
+}
+
+// The plan's words are read alone first, then with the views before them, so that a view the
+// plan cannot show (a picture of three ranging coefficients) is refused as the survey refuses
+// it.
+bool read_plan_text(const std::string &text, const Plan &views, Plan *plan, bool *read_failed,
+                    std::string *error) {
+  std::vector<std::string> words;
+  error->clear();
+  *read_failed = false;
+  if (!split_shell_line(text, &words)) return fail("cannot be read", error);
+  if (!plan_words(words, error)) return false;
+  *read_failed = true;
+  if (!read_words(words, plan, error)) return fail("the shards' plan: " + *error, error);
+  std::vector<std::string> typed;
+  if (views.csv) typed.push_back("--csv");
+  if (views.tours) typed.push_back("--tours");
+  if (!views.svg.empty()) typed.insert(typed.end(), {"--svg", views.svg});
+  if (views.heat != HEAT_VALID) typed.insert(typed.end(), {"--heat", HEAT_NAME[views.heat]});
+  typed.insert(typed.end(), words.begin(), words.end());
+  return read_words(typed, plan, error);
+}
+
 uint64_t set_count(const Plan &plan) {
-  return uint64_t(plan.coef[0].size()) * plan.coef[1].size() * plan.coef[2].size() *
-         plan.coef[3].size();
+  uint64_t count = 1;
+  for (const Axis &axis : plan.axes) count *= axis.values.size();
+  return count;
 }
 
 uint64_t seed_count(const Plan &plan) {
@@ -386,10 +379,14 @@ uint64_t run_count(const Plan &plan) {
   return set_count(plan) * seed_count(plan); // checked when the plan was read
 }
 
-void set_values(const Plan &plan, uint64_t t, double value[NCOEF]) {
-  for (int c = NCOEF - 1; c >= 0; c--) {
-    const size_t count = plan.coef[c].size();
-    value[c] = plan.coef[c][t % count];
+Network grid_point(const Plan &plan, uint64_t t) {
+  Network point = plan.network.net;
+  for (size_t c = plan.axes.size(); c-- > 0;) {
+    const size_t count = plan.axes[c].values.size();
+    OptionValue v;
+    v.number = plan.axes[c].values[t % count];
+    plan.axes[c].set(&point, v);
     t /= count;
   }
+  return point;
 }

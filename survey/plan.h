@@ -1,6 +1,6 @@
-// The survey's plan, read from its command line: the values of each coefficient, the seeds,
-// the number of workers and what to write. Every run of the survey is one (coefficient set,
-// seed).
+// The survey's plan, read from its command line: the values of each setting it ranges over,
+// the seeds, the number of workers and what to write. Every run of the survey is one (grid
+// point, seed), a grid point being the network with each ranging setting's value.
 #ifndef NUV_SURVEY_PLAN_H
 #define NUV_SURVEY_PLAN_H
 
@@ -14,12 +14,20 @@
 enum Heat { HEAT_VALID, HEAT_OPTIMAL, HEAT_RATIO, HEAT_SETTLED };
 extern const char *const HEAT_NAME[4]; // "valid", "optimal", "ratio", "settled"
 
-// The coefficients a survey ranges over: Acoef, Bcoef, Dcoef and the global term's C.
-enum { NCOEF = 4 };
+// A setting the survey ranges over, by name: the coefficients typed after the options, and each
+// option that takes a range (--C).
+struct Axis {
+  std::string name;           // as the rows and pictures name it: "Acoef", "C"
+  std::string typed_as;       // as a refusal names it: "Acoef", "--C"
+  std::string text;           // as typed, or the option's default
+  bool given;                 // typed (a coefficient always, an option when given)
+  std::vector<double> values; // ascending
+  void (*set)(Network *net, const OptionValue &v);
+};
 
 struct Plan {
-  std::vector<double> coef[NCOEF]; // values of Acoef, Bcoef, Dcoef and C, each ascending
-  NetworkOptions network;          // the member of the family
+  std::vector<Axis> axes; // Acoef, Bcoef, Dcoef, then the options' in the table's order
+  NetworkOptions network; // the member of the family
   uint32_t first_seed = 1, last_seed = 1000;
   int jobs = 0; // worker processes
   bool csv = false;
@@ -35,23 +43,28 @@ struct Plan {
   std::string typed;     // the arguments that make the plan, as a shell reads them
 };
 
-extern const char *const COEF_NAME[NCOEF]; // "Acoef", "Bcoef", "Dcoef", "C"
-
 enum PlanResult { PLAN_OK, PLAN_HELP, PLAN_VERSION, PLAN_BAD };
 
 // Reads argv into *plan; on PLAN_BAD *error names the bad value.
 PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error);
 
+// The plan a shard's head or --plan holds (text as the head writes it), with the views of
+// `views` (a merge's): its words only --seeds, the network's options and the coefficients,
+// refused as the survey refuses them. False with *error: "cannot be read" or what is wrong, for
+// the caller to say where the text came from; *read_failed when the words were read but the
+// plan (or its views) refused.
+bool read_plan_text(const std::string &text, const Plan &views, Plan *plan, bool *read_failed,
+                    std::string *error);
+
 // The usage text for --help.
 extern const char USAGE[];
 
-// Counting: coefficient sets (Acoef, Bcoef, Dcoef and C) in Acoef-outermost order, seeds per
-// set, and all runs.
+// Counting: grid points in the axes' order (Acoef outermost), seeds per point, and all runs.
 uint64_t set_count(const Plan &plan);
 uint64_t seed_count(const Plan &plan);
 uint64_t run_count(const Plan &plan);
 
-// The coefficient values of set t: Acoef, Bcoef, Dcoef, C.
-void set_values(const Plan &plan, uint64_t t, double value[NCOEF]);
+// Grid point t: the plan's network with each axis's value of the point.
+Network grid_point(const Plan &plan, uint64_t t);
 
 #endif

@@ -36,7 +36,8 @@ Columns columns_of(const Plan &plan) {
   const bool nuv = is_nuv_network(plan.network);
   const std::string text = nuv ? "" : network_text(plan.network);
   const std::string prefix = "network: ";
-  return {plan.network.c_given, !nuv, nuv ? "" : csv_field(text.substr(prefix.size()))};
+  return {plan.network.given.count("--C") > 0, !nuv,
+          nuv ? "" : csv_field(text.substr(prefix.size()))};
 }
 
 // A tour's length: without decimals when every distance of the instance is whole (TSPLIB's),
@@ -60,10 +61,10 @@ void print_optimum_line(const Optimum &optimum) {
 }
 
 // The coefficients as typed, right aligned in the summary's columns, C only when chosen.
-static std::string coefficient_columns(const double coef[4], Columns columns) {
-  std::string s = fmt("%5s %5s %5s", shortest(coef[0]).c_str(), shortest(coef[1]).c_str(),
-                      shortest(coef[2]).c_str());
-  return columns.c ? s + fmt(" %5s", shortest(coef[3]).c_str()) : s;
+static std::string coefficient_columns(const Network &point, Columns columns) {
+  std::string s = fmt("%5s %5s %5s", shortest(point.a).c_str(), shortest(point.b).c_str(),
+                      shortest(point.d).c_str());
+  return columns.c ? s + fmt(" %5s", shortest(point.c).c_str()) : s;
 }
 
 // The summary's "best tour" column: a whole tour, every one of N cities being as long, and no
@@ -81,7 +82,7 @@ void print_summary_head(const Optimum &optimum, Columns columns) {
           "mean", tour_column(), "best tour", "ratio");
 }
 
-void print_summary_row(const double coef[4], const Tally &tally, Columns columns) {
+void print_summary_row(const Network &point, const Tally &tally, Columns columns) {
   char mean[32] = "-", ratio[32] = "-";
   std::string best = "-";
   if (tally.valid > 0) {
@@ -89,7 +90,7 @@ void print_summary_row(const double coef[4], const Tally &tally, Columns columns
     snprintf(ratio, sizeof ratio, "%.4f", tally.best_ratio);
     best = tour_text(tally.best).s;
   }
-  fprintf(rows_out, "%s %6llu %s %s %6s  %-*s %6s\n", coefficient_columns(coef, columns).c_str(),
+  fprintf(rows_out, "%s %6llu %s %s %6s  %-*s %6s\n", coefficient_columns(point, columns).c_str(),
           (unsigned long long)tally.runs, share_column(tally.valid, tally.runs).c_str(),
           share_column(tally.optimal, tally.runs).c_str(), mean, tour_column(), best.c_str(),
           ratio);
@@ -101,9 +102,9 @@ void print_csv_head(const Columns &columns) {
           columns.c ? "C," : "", columns.motion ? ",motion,network" : "");
 }
 
-std::string csv_coefficients(const double coef[4], const Columns &columns) {
-  std::string fields = shortest(coef[0]) + "," + shortest(coef[1]) + "," + shortest(coef[2]) + ",";
-  return columns.c ? fields + shortest(coef[3]) + "," : fields;
+std::string csv_coefficients(const Network &point, const Columns &columns) {
+  std::string fields = shortest(point.a) + "," + shortest(point.b) + "," + shortest(point.d) + ",";
+  return columns.c ? fields + shortest(point.c) + "," : fields;
 }
 
 // Appends value as format (one %f conversion) writes it; %f of any double fits 400 bytes.
@@ -129,9 +130,9 @@ std::string csv_run(const std::string &coefficients, uint32_t seed, const RunRes
   return row + "\n";
 }
 
-void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
+void print_csv_row(const Network &point, uint32_t seed, const RunResult &run,
                    const Optimum &optimum, const Columns &columns) {
-  const std::string row = csv_run(csv_coefficients(coef, columns), seed, run, optimum, columns);
+  const std::string row = csv_run(csv_coefficients(point, columns), seed, run, optimum, columns);
   fwrite(row.data(), 1, row.size(), rows_out);
 }
 
@@ -172,7 +173,7 @@ void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns) {
           columns.c ? "     C" : "", "outcome", "tour", "rank", "ratio", "runs", "%");
 }
 
-void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Optimum &optimum,
+void print_outcome_rows(const Network &point, const Outcomes &outcomes, const Optimum &optimum,
                         bool csv, Columns columns) {
   std::vector<OutcomeRow> rows;
   for (const auto &[text, found] : outcomes.tours) {
@@ -191,9 +192,9 @@ void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Op
     if (ta && a.rank == 0 && a.length != b.length) return a.length < b.length;
     return a.text < b.text;
   });
-  std::string names = shortest(coef[0]) + "," + shortest(coef[1]) + "," + shortest(coef[2]);
-  if (columns.c) names += "," + shortest(coef[3]);
-  const std::string head = coefficient_columns(coef, columns);
+  std::string names = shortest(point.a) + "," + shortest(point.b) + "," + shortest(point.d);
+  if (columns.c) names += "," + shortest(point.c);
+  const std::string head = coefficient_columns(point, columns);
   for (const OutcomeRow &r : rows) {
     const double percent = 100.0 * double(r.runs) / double(outcomes.runs);
     const char *name = outcome_name(r.outcome);

@@ -31,15 +31,15 @@ void print_optimum_line(const Optimum &optimum);
 // The summary: the optimum line and the column header, then a row for each coefficient set, each
 // share with the larger distance from it to the ends of its interval.
 void print_summary_head(const Optimum &optimum, Columns columns);
-void print_summary_row(const double coef[4], const Tally &tally, Columns columns);
+void print_summary_row(const Network &point, const Tally &tally, Columns columns);
 
 // CSV: the header, then a row for each run. A row is its coefficients' fields (shortest texts,
 // worth keeping for a coefficient set's runs) and the run's; each text ends with its separator.
 void print_csv_head(const Columns &columns);
-std::string csv_coefficients(const double coef[4], const Columns &columns);
+std::string csv_coefficients(const Network &point, const Columns &columns);
 std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
                     const Optimum &optimum, const Columns &columns);
-void print_csv_row(const double coef[4], uint32_t seed, const RunResult &run,
+void print_csv_row(const Network &point, uint32_t seed, const RunResult &run,
                    const Optimum &optimum, const Columns &columns);
 
 // The distinct outcomes of one coefficient set's runs: each tour found, in canonical form, and each
@@ -60,7 +60,7 @@ struct Outcomes {
 // runs, tours before failures, tours by length (rank), then by text; as a table after the optimum
 // line, or as CSV.
 void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns);
-void print_outcome_rows(const double coef[4], const Outcomes &outcomes, const Optimum &optimum,
+void print_outcome_rows(const Network &point, const Outcomes &outcomes, const Optimum &optimum,
                         bool csv, Columns columns);
 
 #endif

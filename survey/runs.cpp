@@ -88,12 +88,12 @@ uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult
     const int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
     for (int l = 0; l < NLANE; l++) {
       const uint64_t r = blocks.begin(b) + k + uint64_t(l);
-      double value[NCOEF];
       if (l >= n) {
         batch_idle(&batch, l);
         continue;
       }
-      set_values(plan, run_set(plan, r), value);
+      const Network point = grid_point(plan, run_set(plan, r));
+      const double value[4] = {point.a, point.b, point.d, point.c};
       batch_start(&batch, l, value, run_seed(plan, r));
     }
     batch_sweeps(&batch);

@@ -161,26 +161,6 @@ bool need_line(LineReader *r, std::string *line, std::string *error) {
   return false;
 }
 
-// Whether the words are what a shard's plan holds: --seeds and the network's options, each
-// with its value, then "--" and the three coefficients. False with *error naming the first
-// word that is not.
-bool shard_plan_words(const std::vector<std::string> &words, std::string *error) {
-  size_t w = 0;
-  for (; w < words.size() && words[w] != "--"; w++) {
-    const std::string name = words[w].substr(0, words[w].find('='));
-    if (name != "--seeds" && !is_network_option(name))
-      return fail("holds " + quoted(words[w]) +
-                      ", which no shard's plan holds: it has only --seeds, the network's "
-                      "options and the coefficients",
-                  error);
-    if (name.size() == words[w].size() && ++w == words.size())
-      return fail("holds " + quoted(name) + " without its value", error);
-  }
-  if (w == words.size() || words.size() - w - 1 != 3)
-    return fail("is not options, \"--\" and the three coefficients", error);
-  return true;
-}
-
 // Checks one file whole as it is read once: its head (or a whole survey's CSV header, with no
 // head), and for a shard its end line, the count of its rows and their checksum, and nothing
 // after it. Fills *s.
@@ -319,8 +299,7 @@ std::string shard_file(const Plan &plan, const std::string &csv) {
 }
 
 bool check_shards(const std::vector<std::string> &files, const std::string &plan_text,
-                  std::vector<Shard> *shards, std::vector<std::string> *plan_words,
-                  std::string *error) {
+                  std::vector<Shard> *shards, std::string *error) {
   shards->clear();
   for (const std::string &file : files) {
     Shard s;
@@ -343,11 +322,8 @@ bool check_shards(const std::vector<std::string> &files, const std::string &plan
     if (!s.whole_csv && !ran) ran = &s;
   }
   const Shard &first = shards->front();
-  const std::string source = first.whole_csv ? "--plan" : "the plan in " + quoted(first.file);
   if (!plan_text.empty() && plan_text != first.plan)
     return fail("the shards' plan is " + quoted(first.plan) + ", not --plan's", error);
-  if (!split_shell_line(first.plan, plan_words) || !shard_plan_words(*plan_words, error))
-    return fail(source + " " + (error->empty() ? "cannot be read" : *error), error);
   return true;
 }
 
@@ -442,9 +418,8 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optim
       if (!(ok = need_line(&r, &line, error))) break;
       hash = fnv1a_line(hash, line);
       if (run_set(plan, run) != set) {
-        double coef[NCOEF];
-        set_values(plan, set = run_set(plan, run), coef);
-        coefficients = csv_coefficients(coef, columns);
+        const Network point = grid_point(plan, set = run_set(plan, run));
+        coefficients = csv_coefficients(point, columns);
       }
       RunResult result;
       const bool parsed = parse_row(fields_of_row(line, count), columns, &result);

@@ -35,12 +35,11 @@ struct Shard {
 };
 
 // Reads every file once (a regular file, or refused) and checks each whole: its head, its end
-// line's count and checksum; then them together: one plan, one version and one instance, the
-// plan made of a shard plan's words only (seeds, network options, coefficients). plan_text is
-// --plan's, for a whole survey's CSV. On success *plan_words are the plan's words.
+// line's count and checksum; then them together: one plan, one version and one instance.
+// plan_text is --plan's, for a whole survey's CSV: the first shard's plan is then it, to be read
+// by read_plan_text as a shard's head is.
 bool check_shards(const std::vector<std::string> &files, const std::string &plan_text,
-                  std::vector<Shard> *shards, std::vector<std::string> *plan_words,
-                  std::string *error);
+                  std::vector<Shard> *shards, std::string *error);
 
 // Before the plan's cities are loaded: a file they name is a regular file (a merge never reads
 // a folder, a FIFO or a device that a shard's head names).

@@ -7,7 +7,6 @@
 
 #include "optimum.h"
 #include "plan.h"
-#include "optimum.h"
 #include "rows.h"
 
 namespace {
@@ -110,22 +109,22 @@ TEST(Plan, RangesIncludeTheirEndAndGiveTheTypedDoubles) {
   Plan plan;
   std::string error;
   ASSERT_EQ(read({"0.5:3:0.1", "0:1:0.25", "0:0.3:0.1"}, &plan, &error), PLAN_OK) << error;
-  ASSERT_EQ(plan.coef[0].size(), 26u);
+  ASSERT_EQ(plan.axes[0].values.size(), 26u);
   for (size_t k = 0; k < 26; k++) {
     std::string typed = std::to_string(5 + k); // tenths
     typed.insert(typed.size() - 1, ".");
-    EXPECT_EQ(plan.coef[0][k], std::stod(typed)) << typed;
+    EXPECT_EQ(plan.axes[0].values[k], std::stod(typed)) << typed;
   }
-  EXPECT_EQ(plan.coef[1], (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
-  EXPECT_EQ(plan.coef[2], (std::vector<double>{0, 0.1, 0.2, 0.3}));
+  EXPECT_EQ(plan.axes[1].values, (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
+  EXPECT_EQ(plan.axes[2].values, (std::vector<double>{0, 0.1, 0.2, 0.3}));
   EXPECT_EQ(run_count(plan), 26u * 5 * 4 * 1000);
   // Texts whose decimals are extreme still read as their values.
   ASSERT_EQ(
       read({"0e-99999999999999999999:1:0.5", "1e300:1e300:1e-300", "0x1p-2:1:0.25"}, &plan, &error),
       PLAN_OK);
-  EXPECT_EQ(plan.coef[0], (std::vector<double>{0, 0.5, 1}));
-  EXPECT_EQ(plan.coef[1], std::vector<double>{1e300});
-  EXPECT_EQ(plan.coef[2], (std::vector<double>{0.25, 0.5, 0.75, 1}));
+  EXPECT_EQ(plan.axes[0].values, (std::vector<double>{0, 0.5, 1}));
+  EXPECT_EQ(plan.axes[1].values, std::vector<double>{1e300});
+  EXPECT_EQ(plan.axes[2].values, (std::vector<double>{0.25, 0.5, 0.75, 1}));
 }
 
 TEST(Plan, CoefficientSetsRunWithAcoefOutermost) {
@@ -138,9 +137,8 @@ TEST(Plan, CoefficientSetsRunWithAcoefOutermost) {
   const std::vector<double> expected[] = {{1, -1, 6}, {1, 0, 5}, {2, 0, 7}};
   const uint64_t set[] = {1, 3, 11};
   for (int k = 0; k < 3; k++) {
-    double v[NCOEF];
-    set_values(plan, set[k], v);
-    EXPECT_EQ(std::vector<double>(v, v + 3), expected[k]) << set[k];
+    const Network point = grid_point(plan, set[k]);
+    EXPECT_EQ((std::vector<double>{point.a, point.b, point.d}), expected[k]) << set[k];
   }
 }
 
@@ -199,13 +197,13 @@ TEST(Plan, RefusesWhatItCannotReadAndNamesIt) {
             PLAN_OK)
       << error;
   EXPECT_EQ(seed_count(plan), 2u);
-  EXPECT_EQ(plan.coef[0].size(), 1000000u);
-  EXPECT_EQ(plan.coef[1][0], 1e-310);
+  EXPECT_EQ(plan.axes[0].values.size(), 1000000u);
+  EXPECT_EQ(plan.axes[1].values[0], 1e-310);
   // A value that rounds to zero, or a typed -0, is zero, never negative zero.
   ASSERT_EQ(read({"-0.9:0.3:0.3", "-0", "1"}, &plan, &error), PLAN_OK);
-  EXPECT_EQ(plan.coef[0].size(), 5u);
-  EXPECT_FALSE(std::signbit(plan.coef[0][3]));
-  EXPECT_FALSE(std::signbit(plan.coef[1][0]));
+  EXPECT_EQ(plan.axes[0].values.size(), 5u);
+  EXPECT_FALSE(std::signbit(plan.axes[0].values[3]));
+  EXPECT_FALSE(std::signbit(plan.axes[1].values[0]));
   EXPECT_EQ(read({"1", "--help"}, &plan, &error), PLAN_HELP);
 }
 

@@ -26,13 +26,8 @@ static const char USAGE[] =
     "row, column and tour-length terms, the function L that no update raises, the\n"
     "units on, the largest change, the outcome and the tour, its ratio and rank.\n"
     "  Acoef Bcoef Dcoef   finite numbers\n"
-    "  seed                a number, read as nuv reads it (-1 is 4294967295)\n"
-    "  --wide              every column: the sweeps, the terms, the tour's length\n"
-    "  --csv               every column as CSV, in full precision\n"
-    "  --tables            nuv's own transcript instead: each cycle's table of the\n"
-    "                      state, N by N, and its energy line\n"
-    "  --svg FILE          also draw the run: the film of its states, curves, tour\n"
-    "  --version           the version\n";
+    "  seed                a number, read as nuv reads it (-1 is 4294967295)\n";
+// Then the options' lines, from the table (options_usage).
 
 struct Options {
   double coef[3];
@@ -70,58 +65,49 @@ static void end_progress(Progress *p) {
   p->showing = false;
 }
 
-// Options anywhere among the four numbers, as --name VALUE or --name=VALUE; "--" ends them.
+// READ_BAD with *error, why.
+static Read bad(const std::string &why, std::string *error) {
+  *error = why;
+  return READ_BAD;
+}
+
+// Options anywhere among the four numbers, as the table of options reads them; the tool's own
+// applied here by name.
 static Read read_options(int argc, char **argv, Options *o, std::string *error) {
   static const char *const NAME[3] = {"Acoef", "Bcoef", "Dcoef"};
-  std::vector<std::string> number;
-  bool options = true, svg_given = false;
-  for (int a = 1; a < argc && error->empty(); a++) {
-    const std::string arg = argv[a];
-    const std::string name = arg.substr(0, arg.find('='));
-    const bool valued = name == "--svg" || is_network_option(name);
-    if (!options || !is_option(arg)) {
-      number.push_back(arg);
-    } else if (arg == "--help" || arg == "-h") {
-      return READ_HELP;
-    } else if (arg == "--version") {
-      return READ_VERSION;
-    } else if (arg == "--") {
-      options = false;
-    } else if (arg == "--csv") {
-      o->csv = true;
-    } else if (arg == "--wide") {
-      o->wide = true;
-    } else if (arg == "--tables") {
-      o->tables = true;
-    } else if (!valued) {
-      *error = "unknown option " + quoted(arg);
-    } else if (name == arg && a + 1 >= argc) {
-      *error = name + " needs a value";
-    } else {
-      const std::string value = name == arg ? argv[++a] : arg.substr(name.size() + 1);
-      if (name == "--svg")
-        o->svg = value, svg_given = true;
-      else if (read_network_option(name, value, &o->network, error))
-        o->network_words.insert(o->network_words.end(), {name, value});
-    }
+  CommandLine line;
+  if (!read_command_line(TOOL_TRACE, argc, argv, &line, &o->network, error)) return READ_BAD;
+  if (line.help) return READ_HELP;
+  if (line.version) return READ_VERSION;
+  for (const Given &given : line.options) {
+    const std::string name = given.option->name;
+    if (given.option->section == SECTION_NETWORK)
+      o->network_words.insert(o->network_words.end(), {name, given.text});
+    o->csv = o->csv || name == "--csv";
+    o->wide = o->wide || name == "--wide";
+    o->tables = o->tables || name == "--tables";
+    if (name == "--svg") o->svg = given.text;
   }
-  if (error->empty() && number.size() != 4)
-    *error = number.size() < 4
-                 ? "missing " + std::string(number.size() < 3 ? NAME[number.size()] : "seed")
-                 : "unexpected argument " + quoted(number[4]);
-  for (int c = 0; c < 3 && error->empty(); c++)
+  const std::vector<std::string> &number = line.words;
+  if (number.size() != 4)
+    return bad(number.size() < 4
+                   ? "missing " + std::string(number.size() < 3 ? NAME[number.size()] : "seed")
+                   : "unexpected argument " + quoted(number[4]),
+               error);
+  for (int c = 0; c < 3; c++)
     if (!read_number(number[size_t(c)], &o->coef[c]))
-      *error = std::string(NAME[c]) + " " + quoted(number[size_t(c)]) + " is not a finite number";
-  if (error->empty() && !read_seed(number[3], &o->seed.value))
-    *error = "seed " + quoted(number[3]) + " is not a number";
-  if (error->empty()) o->seed.text = number[3];
-  if (error->empty() && !read_number(o->network.c, &network.c))
-    *error = "--C " + quoted(o->network.c) + " is not a finite number";
-  if (error->empty() && svg_given && o->svg.empty()) *error = "--svg needs a file name";
-  if (error->empty() && o->tables && (o->csv || o->wide))
-    *error =
-        std::string("--tables and ") + (o->csv ? "--csv" : "--wide") + " are not taken together";
-  return error->empty() ? READ_OK : READ_BAD;
+      return bad(std::string(NAME[c]) + " " + quoted(number[size_t(c)]) + " is not a finite number",
+                 error);
+  if (!read_nuv_seed(number[3], &o->seed.value))
+    return bad("seed " + quoted(number[3]) + " is not a number", error);
+  o->seed.text = number[3];
+  Network &net = o->network.net; // the run's coefficients are its record's too
+  net.a = o->coef[0], net.b = o->coef[1], net.d = o->coef[2];
+  if (o->tables && (o->csv || o->wide))
+    return bad(std::string("--tables and ") + (o->csv ? "--csv" : "--wide") +
+                   " are not taken together",
+               error);
+  return READ_OK;
 }
 
 int main(int argc, char **argv) {
@@ -133,7 +119,7 @@ int main(int argc, char **argv) {
   switch (read_options(argc, argv, &o, &error)) {
   case READ_HELP:
     fputs(USAGE, stdout);
-    fputs(NETWORK_USAGE, stdout);
+    fputs(options_usage(TOOL_TRACE).c_str(), stdout);
     return stdout_ok(&error) ? 0 : report(1, error);
   case READ_VERSION:
     puts("nuv-trace " NUV_VERSION);

@@ -29,6 +29,45 @@ function shortestCases() {
 
 let model = null;
 
+// The settings' fields checked and defaulted by the tools' table of options: the messages the
+// page has always shown beside a field, the defaults the tools print in --help, and the sweeps
+// under each rule as nuv-trace runs them.
+function fieldCases() {
+  const cases = [
+    ['C', '', 'a number, please'], ['C', 'x', 'not a number'],
+    ['C', '1e999', 'too large: the number must be finite'], ['C', '-2.5e-3', ''], ['n', '', ''],
+    ['n', '1e', 'not a number'], ['bias', 'A+B', ''], ['bias', '-1', ''],
+    ['bias', 'AB', 'A+B or a finite number'], ['u0', '0', 'a finite number above 0'],
+    ['tau', '.5', ''], ['dt', '', 'a finite number above 0'], ['sweeps', '', ''],
+    ['sweeps', '100000', ''], ['sweeps', '100001', 'a whole number in 1 ... 100000'],
+    ['sweeps', '0', 'a whole number in 1 ... 100000'],
+    ['sweeps', '1.5', 'a whole number in 1 ... 100000']
+  ];
+  for (const [name, text, why] of cases) {
+    const got = model.fieldProblem(name, text);
+    check(got === why, `field ${name} '${text}': '${got}', not '${why}'`);
+  }
+  const defaults = {
+    rule: 'inplace',
+    C: '0',
+    n: '',
+    bias: 'A+B',
+    u0: '0.5',
+    start: 'uniform',
+    dt: '0.01',
+    tau: '1',
+    sweeps: '',
+    distances: 'scaled',
+    seeds: '1:1000'
+  };
+  for (const [name, text] of Object.entries(defaults))
+    check(model.fieldDefault(name) === text, `default of ${name}: ${model.fieldDefault(name)}`);
+  check(model.fieldDefault('nothing') === null, 'no default for a field no option has');
+  check(model.defaultSweeps('euler') === 1000 && model.defaultSweeps(1) === 50 &&
+            model.defaultSweeps('inplace') === 50,
+        'the sweeps by rule');
+}
+
 // A network given as the tools' options and as the page's description; with `toured`, its
 // cities carry the optimal tour file beside the instance, as the page carries a shipped one's.
 function tsplibNetwork(file, settings, toured = false) {
@@ -42,6 +81,7 @@ function tsplibNetwork(file, settings, toured = false) {
 (async () => {
   model = await Nuv.load(fs.readFileSync(wasmPath));
   shortestCases();
+  fieldCases();
   const members = [
     {options: [], network: {}, coef: [1, 1, 1.5], seeds: [1, 400]},
     {options: ['--rule', 'sync'], network: {settings: {rule: 1}}, coef: [1, 1, 1], seeds: [1, 300]},

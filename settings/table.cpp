@@ -1,0 +1,232 @@
+// The table of options (start at OPTIONS), the builders its rows are written with, and the
+// page's check of a field by it. No C++ library here: the page's module compiles this file.
+#include "table.h"
+
+int default_sweeps(Rule rule) {
+  return rule == RULE_EULER ? 1000 : NSWEEP;
+}
+
+// A row, its usage text left out of the page's module, which shows no --help (and keeps the page
+// under its size).
+#ifdef NUV_PAGE_MODULE
+#define ROW(tools, section, name, label, help) Option::row(tools, section, name, "", "")
+#else
+#define ROW(tools, section, name, label, help) Option::row(tools, section, name, label, help)
+#endif
+
+namespace {
+
+const int BOTH = TOOL_TRACE | TOOL_SURVEY;
+const Section TOOL = SECTION_TOOL, SHARDS = SECTION_SHARDS, NET = SECTION_NETWORK;
+using V = const OptionValue &;
+
+} // namespace
+
+// Every option of both tools, in --help's order. A network's setting has `setting`, which
+// writes its value into the record; an option of the tool is read by the tool, by its name.
+constexpr Option OPTIONS[] = {
+    ROW(TOOL_TRACE, TOOL, "--wide", "--wide",
+        "every column: the sweeps, the terms, the tour's length"),
+    ROW(TOOL_TRACE, TOOL, "--csv", "--csv", "every column as CSV, in full precision"),
+    ROW(TOOL_TRACE, TOOL, "--tables", "--tables",
+        "nuv's own transcript instead: each cycle's table of the\n"
+        "state, N by N, and its energy line"),
+    ROW(TOOL_TRACE, TOOL, "--svg", "--svg FILE",
+        "also draw the run: the film of its states, curves, tour")
+        .refusing_empty("needs a file name"),
+    ROW(TOOL_SURVEY, TOOL, "--seeds", "--seeds FIRST:LAST",
+        "inclusive seeds in 0 ... 4294967295 (default 1:1000)")
+        .paired(PAIR_SEEDS)
+        .by_default("1:1000")
+        .in(ROLE_PLAN),
+    ROW(TOOL_SURVEY, TOOL, "--jobs", "--jobs N",
+        "worker processes, 1 ... 256 (default: online processors)")
+        .within(1, 256),
+    ROW(TOOL_SURVEY, TOOL, "--csv", "--csv", "one row per run instead of the summary")
+        .in(ROLE_VIEW),
+    ROW(TOOL_SURVEY, TOOL, "--tours", "--tours",
+        "a row per distinct tour or failure of each triple, the\n"
+        "commonest first (with --csv, as CSV)")
+        .in(ROLE_VIEW),
+    ROW(TOOL_SURVEY, TOOL, "--svg", "--svg FILE",
+        "also draw the survey: a map for one triple, a chart for\n"
+        "one ranging coefficient, a heatmap for two (FILE may\n"
+        "be /dev/stdout)")
+        .refusing_empty("needs a file name")
+        .in(ROLE_VIEW),
+    ROW(TOOL_SURVEY, TOOL, "--heat", "--heat MEASURE",
+        "what the picture shows: valid (default), optimal, ratio or\n"
+        "settled")
+        .choosing("valid optimal ratio settled")
+        .by_default("valid")
+        .in(ROLE_VIEW),
+    ROW(BOTH, TOOL, "--version", "--version", "the version"),
+    ROW(BOTH, TOOL, "--help", "", ""),
+    ROW(BOTH, TOOL, "-h", "", ""),
+    ROW(TOOL_SURVEY, SHARDS, "--shard", "--shard K/M -o FILE",
+        "run shard K of M (0 <= K < M <= 100000) into FILE as CSV")
+        .paired(PAIR_SHARD),
+    ROW(TOOL_SURVEY, SHARDS, "-o", "", "").refusing_empty("needs a file name"),
+    ROW(TOOL_SURVEY, SHARDS, "--merge", "--merge FILE...",
+        "print what the whole survey prints (any view) from its\n"
+        "shards, refusing any run missing, doubled or altered")
+        .in(ROLE_VIEW),
+    ROW(TOOL_SURVEY, SHARDS, "--plan", "--plan 'PLAN'",
+        "with --merge, the plan of a whole survey's --csv output")
+        .of(KIND_TEXT)
+        .in(ROLE_VIEW),
+    ROW(BOTH, NET, "--cities", "--cities FILE",
+        "a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
+        "cities from seed S (4 ... 100 cities)")
+        .refusing_empty("'' names no cities")
+        .in(ROLE_PLAN),
+    ROW(BOTH, NET, "--rule", "--rule RULE", "inplace (default), sync or euler")
+        .choosing("inplace sync euler")
+        .by_default("inplace")
+        .setting([](Network *n, V v) { n->rule = Rule(v.word); }, false),
+    ROW(BOTH, NET, "--C", "--C X",
+        "the global term's weight (default 0: none); nuv-survey\n"
+        "takes a range FROM:TO:STEP too")
+        .of(KIND_RANGE)
+        .by_default("0")
+        .setting([](Network *n, V v) { n->c = v.number; }),
+    ROW(BOTH, NET, "--n", "--n X", "its target (default: the number of cities)")
+        .of(KIND_NUMBER)
+        .setting([](Network *n, V v) { n->target = v.number; })
+        .depending([](Network *n) { n->target = n->n; }),
+    ROW(BOTH, NET, "--bias", "--bias A+B|X", "each unit's bias (default A+B)")
+        .choosing("A+B", true)
+        .by_default("A+B")
+        .setting([](Network *n, V v) {
+          n->bias_ab = v.word == 0;
+          if (v.word < 0) n->bias = v.number;
+        }),
+    ROW(BOTH, NET, "--u0", "--u0 X", "the activation's width (default 0.5)")
+        .of(KIND_POSITIVE)
+        .by_default("0.5")
+        .setting([](Network *n, V v) { n->u0 = v.number; }),
+    ROW(BOTH, NET, "--start", "--start START", "uniform (default) or centred")
+        .choosing("uniform centred")
+        .by_default("uniform")
+        .setting([](Network *n, V v) { n->start = Start(v.word); }),
+    ROW(BOTH, NET, "--dt", "--dt X, --tau X", "the Euler step and time constant (defaults 0.01, 1)")
+        .of(KIND_POSITIVE)
+        .by_default("0.01")
+        .setting([](Network *n, V v) { n->dt = v.number; }),
+    ROW(BOTH, NET, "--tau", "", "").of(KIND_POSITIVE).by_default("1").setting([](Network *n, V v) {
+      n->tau = v.number;
+    }),
+    ROW(BOTH, NET, "--sweeps", "--sweeps K", "sweeps in a run (default 50; 1000 under euler)")
+        .within(1, 100000)
+        .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
+        .depending([](Network *n) { n->sweeps = default_sweeps(n->rule); }),
+    ROW(BOTH, NET, "--distances", "--distances D", "scaled (default) or raw")
+        .choosing("scaled raw")
+        .by_default("scaled")
+        .setting([](Network *n, V v) { n->raw = v.word == 1; }),
+};
+const int NOPTIONS = int(sizeof OPTIONS / sizeof OPTIONS[0]);
+
+const Option *option_named(int tools, const char *name) {
+  for (const Option &o : OPTIONS) {
+    int k = 0;
+    while (o.name[k] && o.name[k] == name[k]) k++;
+    if ((o.tools & tools) && o.name[k] == name[k]) return &o;
+  }
+  return nullptr;
+}
+
+namespace {
+
+// Whether text is a decimal number's, as the page reads its fields:
+// [+-]?(digits[.digits?] | .digits)([eE][+-]?digits)?.
+bool decimal(const char *text, size_t n) {
+  size_t k = 0, digits = 0;
+  const auto digit = [&](size_t at) { return at < n && text[at] >= '0' && text[at] <= '9'; };
+  if (k < n && (text[k] == '+' || text[k] == '-')) k++;
+  for (; digit(k); k++) digits++;
+  if (k < n && text[k] == '.')
+    for (k++; digit(k); k++) digits++;
+  if (!digits) return false;
+  if (k < n && (text[k] == 'e' || text[k] == 'E')) {
+    k++;
+    if (k < n && (text[k] == '+' || text[k] == '-')) k++;
+    if (!digit(k)) return false;
+    while (digit(k)) k++;
+  }
+  return k == n;
+}
+
+// The whole number of text's digits, or false for another text or one above most.
+bool whole(const char *text, size_t n, uint64_t most, uint64_t *v) {
+  *v = 0;
+  for (size_t k = 0; k < n; k++) {
+    if (text[k] < '0' || text[k] > '9') return false;
+    *v = *v * 10 + uint64_t(text[k] - '0');
+    if (*v > most) return false;
+  }
+  return n > 0;
+}
+
+// Appends s to the message at *at.
+void append(char *message, size_t *at, const char *s) {
+  while (*s && *at + 1 < 96) message[(*at)++] = *s++;
+  message[*at] = '\0';
+}
+
+// Appends the decimal digits of v.
+void append_whole(char *message, size_t *at, uint64_t v) {
+  char digits[21];
+  int k = 20;
+  digits[k] = '\0';
+  do digits[--k] = char('0' + v % 10);
+  while ((v /= 10) != 0);
+  append(message, at, digits + k);
+}
+
+} // namespace
+
+const char *field_problem(const Option &o, const char *text, size_t n,
+                          double (*convert)(const char *word, size_t length)) {
+  static char message[96];
+  size_t at = 0;
+  message[0] = '\0';
+  if (n == 0 && o.depends) return "";
+  const bool number = decimal(text, n);
+  const double value = number ? convert(text, n) : 0;
+  const bool finite = number && value - value == 0;
+  switch (o.kind) {
+  case KIND_NUMBER:
+  case KIND_RANGE:
+    return n == 0    ? "a number, please"
+           : !number ? "not a number"
+           : !finite ? "too large: the number must be finite"
+                     : "";
+  case KIND_POSITIVE:
+    return finite && value > 0 ? "" : "a finite number above 0";
+  case KIND_WHOLE: {
+    uint64_t v;
+    if (whole(text, n, o.high, &v) && v >= o.low) return "";
+    append(message, &at, "a whole number in ");
+    append_whole(message, &at, o.low);
+    append(message, &at, " ... ");
+    append_whole(message, &at, o.high);
+    return message;
+  }
+  case KIND_WORD: {
+    if (!o.or_number || finite) return ""; // a menu's word is the menu's
+    size_t k = 0;
+    while (o.words[k] && k < n && o.words[k] == text[k]) k++;
+    if (k == n && (o.words[k] == '\0' || o.words[k] == ' ')) return "";
+    for (const char *w = o.words; *w; w++) message[at++] = *w == ' ' ? ',' : *w;
+    message[at] = '\0';
+    append(message, &at, " or a finite number");
+    return message;
+  }
+  case KIND_TEXT:
+  case KIND_FLAG:
+  case KIND_PAIR:
+    break;
+  }
+  return "";
+}
