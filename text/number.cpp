@@ -342,3 +342,21 @@ void align_right(Text *text, size_t from, int width) {
 void align_left(Text *text, size_t from, int width) {
   for (int pad = width - columns_from(text, from); pad > 0; pad--) put_char(text, ' ');
 }
+
+void put_right(Text *text, const char *s, int width) {
+  const size_t from = text->size;
+  put(text, s);
+  align_right(text, from, width);
+}
+
+void put_left(Text *text, const char *s, int width) {
+  const size_t from = text->size;
+  put(text, s);
+  align_left(text, from, width);
+}
+
+void put_fixed_right(Text *text, double value, int decimals, int width) {
+  const size_t from = text->size;
+  put_fixed(text, value, decimals);
+  align_right(text, from, width);
+}

@@ -49,4 +49,9 @@ void put_signed(Text *text, int64_t value);
 void align_right(Text *text, size_t from, int width);
 void align_left(Text *text, size_t from, int width);
 
+// printf's "%<width>s" and "%-<width>s" of s, and "%<width>.<decimals>f" of value.
+void put_right(Text *text, const char *s, int width);
+void put_left(Text *text, const char *s, int width);
+void put_fixed_right(Text *text, double value, int decimals, int width);
+
 #endif
