@@ -51,7 +51,7 @@ Columns columns_of(const Plan &plan) {
 
 void print_optimum_line(FILE *out, const Optimum &optimum) {
   print_text(out, [&](Text *t) {
-    put_optimum_line(t, optimum, tour_length(optimum.tour));
+    put_optimum_line(t, optimum, tour_length(optimum.tour), length_decimals());
     put_char(t, '\n');
   });
 }

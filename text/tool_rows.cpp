@@ -52,8 +52,7 @@ void put_stop_text(Text *text, int c, int sweeps, bool euler_too_long, double dt
   put_shortest(text, tau);
 }
 
-void put_optimum_line(Text *text, const Optimum &optimum, double found) {
-  const int decimals = length_decimals();
+void put_optimum_line(Text *text, const Optimum &optimum, double found, int decimals) {
   const TourText text_of_tour = tour_text(optimum.tour);
   const char *tour = text_of_tour.s;
   if (optimum.exact && within_slack(found, optimum.length)) {

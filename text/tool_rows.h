@@ -22,8 +22,8 @@ void put_stop_text(Text *text, int c, int sweeps, bool euler_too_long, double dt
 
 // The line that says what every ratio is to: "optimal tour T, length L", the published length
 // and the best tour known here, or the best known tour; `found` is the optimum's tour's length.
-// Lengths without decimals when the instance's are whole.
-void put_optimum_line(Text *text, const Optimum &optimum, double found);
+// Lengths to `decimals` places: length_decimals(), none when the instance's are whole.
+void put_optimum_line(Text *text, const Optimum &optimum, double found, int decimals);
 
 // "76.6 ±2.7": a share of count in runs and the larger distance to its interval's ends.
 void put_share(Text *text, uint64_t count, uint64_t runs);
