@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include "random.h"
+#include "range.h"
 #include "read.h"
 #include "result.h"
 #include "tool_rows.h"
@@ -419,4 +420,30 @@ int write_outcome_row(double a, double b, double d, double c, int with_c, int ou
   put_outcome_row(&t, coef, Outcome(outcome), tour_text(given_tour()).s, rank, ratio,
                   uint64_t(runs), uint64_t(total), false, with_c != 0, false, "");
   return int(t.size);
+}
+
+// --- A coefficient's range, as nuv-survey reads one ---
+
+namespace {
+Range range; // the range page_read_range read last
+
+// The browser's reading of a number's text, when it is a finite decimal number.
+bool browser_finite(const char *text, size_t length, double *value) {
+  *value = read_decimal(text, length);
+  return *value - *value == 0;
+}
+} // namespace
+
+// The size bytes of text_buffer read as a range: 0, or the RangeRefusal that says why not.
+EXPORT(read_range) int page_read_range(int size) {
+  int part;
+  size_t start[3], end[3];
+  return read_range(text, size_t(size), browser_finite, &range, &part, start, end);
+}
+// Its count of values, and value k.
+EXPORT(range_count) double range_count() {
+  return double(range.count);
+}
+EXPORT(range_value) double page_range_value(double k) {
+  return range_value(range, size_t(k), browser_finite);
 }

@@ -478,35 +478,22 @@ function model(wasm, compiled) {
 
 // --- nuv-survey's text ---
 
-// Decimal places a number's text shows ("0.25" 2, "1e-3" 3, "2.5e1" 0).
-function decimalsOf(text) {
-  const dot = text.indexOf('.'), e = text.search(/[eE]/);
-  let places = dot < 0 ? 0 : (e < 0 ? text.length : e) - dot - 1;
-  if (e >= 0) places -= Math.max(-999, Math.min(999, parseInt(text.slice(e + 1), 10)));
-  return places < 0 ? 0 : places > 340 ? -1 : places;
-}
+// Why the module's read_range refused a coefficient's text, by its RangeRefusal (text/range.h).
+const RANGE_REFUSALS = [
+  '', 'FROM:TO:STEP, finite numbers', 'a range is FROM:TO:STEP', 'the step is not above 0',
+  'FROM is above TO', 'more than a million values'
+];
 
-// nuv-survey's values of a coefficient typed as FROM:TO:STEP (or one number): FROM + k STEP
-// rounded to the decimals FROM and STEP show, so that each is the double that number typed
-// alone gives; TO is still taken a millionth of a step short. {values} or {error}.
+// nuv-survey's values of a coefficient typed as FROM:TO:STEP (or one number), as it reads
+// them: {values} or {error}.
 function rangeValues(text) {
-  const part = text.split(':');
-  if (part.some((p) => !DECIMAL.test(p) || !Number.isFinite(Number(p))))
-    return {error: 'FROM:TO:STEP, finite numbers'};
-  const [from, to, step] = part.map(Number);
-  if (part.length === 1) return {values: [from + 0.0]};
-  if (part.length !== 3) return {error: 'a range is FROM:TO:STEP'};
-  if (!(step > 0)) return {error: 'the step is not above 0'};
-  if (from > to) return {error: 'FROM is above TO'};
-  const steps = (to - from) / step;
-  if (!(steps + 1e-6 < 1000)) return {error: 'more than a thousand values'};
-  const a = decimalsOf(part[0]), b = decimalsOf(part[2]);
-  const places = a < 0 || b < 0 ? -1 : Math.max(a, b);
+  const bytes = new TextEncoder().encode(text);
+  if (bytes.length > textModule.text_capacity()) return {error: RANGE_REFUSALS[2]};
+  new Uint8Array(textModule.memory.buffer, textModule.text_buffer(), bytes.length).set(bytes);
+  const refusal = textModule.read_range(bytes.length);
+  if (refusal !== 0) return {error: RANGE_REFUSALS[refusal]};
   const values = [];
-  for (let k = 0; k < Math.floor(steps + 1e-6) + 1; k++) {
-    const v = from + k * step;
-    values.push((places < 0 ? v : Number(fixed(v, places))) + 0.0);
-  }
+  for (let k = 0; k < textModule.range_count(); k++) values.push(textModule.range_value(k));
   return {values};
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "number.h"
+#include "range.h"
 
 namespace {
 
@@ -203,6 +204,63 @@ TEST(Number, TextKeepsWhatFitsAndCountsTheWhole) {
   align_right(&cut, 1, 6);
   EXPECT_EQ(cut.size, 7u);
   EXPECT_STREQ(buffer, "a    ");
+}
+
+} // namespace
+
+namespace {
+
+bool strtod_number(const char *text, size_t length, double *value) {
+  const std::string s(text, length);
+  char *end;
+  *value = strtod(s.c_str(), &end);
+  return !s.empty() && *end == '\0' && std::isfinite(*value);
+}
+
+RangeRefusal range_of(const char *text, Range *range) {
+  int part;
+  size_t start[3], end[3];
+  return read_range(text, strlen(text), strtod_number, range, &part, start, end);
+}
+
+TEST(Range, EachValueIsTheDoubleOfItsNumberTypedAlone) {
+  // 0.5:3:0.1 by repeated addition misses 0.6 and 3; each value is the typed number's double.
+  Range r;
+  ASSERT_EQ(range_of("0.5:3:0.1", &r), RANGE_READ);
+  ASSERT_EQ(r.count, 26u);
+  for (size_t k = 0; k < r.count; k++) {
+    char typed[48];
+    snprintf(typed, sizeof typed, "%zu.%zu", (5 + k) / 10, (5 + k) % 10);
+    EXPECT_EQ(range_value(r, k, strtod_number), strtod(typed, nullptr)) << typed;
+  }
+  ASSERT_EQ(range_of("1e-3:2e-3:1e-4", &r), RANGE_READ);
+  EXPECT_EQ(r.count, 11u);
+  EXPECT_EQ(range_value(r, 3, strtod_number), 0.0013);
+  // TO a millionth of a step short still counts; a single number is never negative zero.
+  ASSERT_EQ(range_of("0:0.9999999:0.1", &r), RANGE_READ);
+  EXPECT_EQ(r.count, 11u);
+  ASSERT_EQ(range_of("-0", &r), RANGE_READ);
+  EXPECT_FALSE(std::signbit(range_value(r, 0, strtod_number)));
+  ASSERT_EQ(range_of("-0.5:0:0.5", &r), RANGE_READ);
+  EXPECT_FALSE(std::signbit(range_value(r, 1, strtod_number)));
+}
+
+TEST(Range, RefusalsAndTheLimitOfAMillionValues) {
+  Range r;
+  int part = -1;
+  size_t start[3], end[3];
+  EXPECT_EQ(read_range("1:x:1", 5, strtod_number, &r, &part, start, end), RANGE_NOT_A_NUMBER);
+  EXPECT_EQ(part, 1);
+  EXPECT_EQ(start[1], 2u);
+  EXPECT_EQ(end[1], 3u);
+  EXPECT_EQ(range_of("1:2", &r), RANGE_NOT_THREE);
+  EXPECT_EQ(range_of("1:2:3:4", &r), RANGE_NOT_THREE);
+  EXPECT_EQ(range_of("0:1:0", &r), RANGE_STEP);
+  EXPECT_EQ(range_of("2:1:1", &r), RANGE_FROM_ABOVE_TO);
+  EXPECT_EQ(range_of("1:1000000:1", &r), RANGE_READ); // a million values
+  EXPECT_EQ(r.count, 1000000u);
+  EXPECT_EQ(range_of("0:1000000:1", &r), RANGE_TOO_MANY);
+  EXPECT_EQ(range_of("0:1e308:1e-308", &r), RANGE_TOO_MANY); // the steps overflow
 }
 
 } // namespace
