@@ -1,7 +1,7 @@
 // What the page's JavaScript calls: the cities and settings of a member of the family, its run
 // with every cycle measured, a unit's input, one unit's update, and the survey's measures of
-// many seeds. All arithmetic is here; the script only reads, writes text and draws. Start at
-// run_family.
+// many seeds, and the tools' text of them (text/). All arithmetic and text is here; the script
+// only reads, moves bytes and draws. Start at run_family.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>

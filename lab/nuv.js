@@ -1,7 +1,7 @@
 // nuv.js: the network family compiled to WebAssembly, and the text the native tools print for
-// it: nuv-trace --tables's transcript (nuv's own for nuv's network) and nuv-survey's summary
-// and outcome rows. Used by the page (a global `Nuv`), its worker and Node (require). Start at
-// load; the arithmetic is all in the module, the text all here.
+// it (nuv-trace --tables's transcript, nuv's own for nuv's network; nuv-survey's summary and
+// outcome rows), written by the module with the tools' own functions (text/). Used by the page (a
+// global `Nuv`), its worker and Node (require). Start at load; the script only moves bytes.
 (function(root) {
 'use strict';
 const NCITY = 9;
