@@ -1,11 +1,13 @@
-// Text for people. Start at shortest; quoted and the XML escaping of pictures read UTF-8 through
-// utf8_char.
+// Text for people. Start at shortest (text/number.cpp's put_shortest); quoted and the XML escaping
+// of pictures read UTF-8 through utf8_char.
 #include "text.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "number.h"
 
 std::string fmt(const char *format, ...) {
   va_list ap, again;
@@ -19,37 +21,11 @@ std::string fmt(const char *format, ...) {
   return out;
 }
 
-namespace {
-
-// The fewest significant digits, 1 to 17, with which %.*e reads back as value.
-int fewest_digits(double value) {
-  char text[40];
-  int digits = 1;
-  for (; digits < 17; digits++) {
-    snprintf(text, sizeof text, "%.*e", digits - 1, value);
-    if (strtod(text, nullptr) == value) break;
-  }
-  return digits;
-}
-
-} // namespace
-
 std::string shortest(double value) {
-  if (value == 0) return "0";
-  const int digits = fewest_digits(value);
-  char exponent_form[40];
-  snprintf(exponent_form, sizeof exponent_form, "%.*e", digits - 1, value);
-  const int exponent = atoi(strchr(exponent_form, 'e') + 1);
-  // The same digits in plain notation: as many decimals as the last digit needs.
-  const int decimals = digits - 1 - exponent > 0 ? digits - 1 - exponent : 0;
-  const int plain_size = snprintf(nullptr, 0, "%.*f", decimals, value);
-  const double magnitude = value < 0 ? -value : value;
-  if (plain_size > int(strlen(exponent_form)) && !(magnitude >= 1e-4 && magnitude < 1))
-    return exponent_form;
-  std::string plain(size_t(plain_size) + 1, '\0');
-  snprintf(plain.data(), plain.size(), "%.*f", decimals, value);
-  plain.pop_back();
-  return plain;
+  char text[400]; // the plain form of a double's shortest text is at most 330 bytes
+  Text t = text_in(text, sizeof text);
+  put_shortest(&t, value);
+  return std::string(text, t.size);
 }
 
 size_t utf8_char(const std::string &text, size_t at, uint32_t *code) {

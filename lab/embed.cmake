@@ -45,6 +45,8 @@ foreach(script NUV CITIES WORKER PAGE)
   # Lines that are only a comment are left out of the page (the sources keep them): no line of
   # the scripts begins inside a template's or a string's text.
   string(REGEX REPLACE "\n[ ]*//[^\n]*" "" text "${text}")
+  # And so is every line's indentation.
+  string(REGEX REPLACE "\n[ ]+" "\n" text "${text}")
   string(REPLACE "@${script}_JS@" "${text}" page "${page}")
 endforeach()
 string(REPLACE "@NUV_WASM_BASE64@" "${wasm}" page "${page}")

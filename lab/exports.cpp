@@ -1,7 +1,7 @@
 // What the page's JavaScript calls: the cities and settings of a member of the family, its run
 // with every cycle measured, a unit's input, one unit's update, and the survey's measures of
-// many seeds. All arithmetic is here; the script only reads, writes text and draws. Start at
-// run_family.
+// many seeds, and the tools' text of them (text/). All arithmetic and text is here; the script
+// only reads, moves bytes and draws. Start at run_family.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -9,16 +9,20 @@
 #include "palette.h"
 #include "published.h"
 #include "random.h"
+#include "range.h"
 #include "read.h"
 #include "result.h"
 #include "table.h"
+#include "tool_rows.h"
 #include "tour_file.h"
 #include "trace.h"
 #include "tsplib.h"
 
+// A function the page calls by `name`: the function of that name, or page_<name> where the name
+// is already the tools' (a global or a function the export calls).
 #define EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
-EXPORT(cityxy) double *cityxy_address() {
+EXPORT(cityxy) double *page_cityxy() {
   return &cityxy[0][0];
 }
 
@@ -120,17 +124,17 @@ EXPORT(text_error_line) int text_error_line() {
 EXPORT(text_error_why) const char *text_error_why() {
   return text_error.why;
 }
-EXPORT(text_metric) int text_metric_of() {
+EXPORT(text_metric) int page_text_metric() {
   return text_metric;
 }
-EXPORT(text_name) const char *text_name_of() {
+EXPORT(text_name) const char *page_text_name() {
   return text_name.s;
 }
 EXPORT(cities_drawn) int cities_drawn() {
   return cityxy_known;
 }
 
-EXPORT(citydistance) double *citydistance_address() {
+EXPORT(citydistance) double *page_citydistance() {
   return &citydistance[0][0];
 }
 EXPORT(city_count) int city_count() {
@@ -150,13 +154,13 @@ EXPORT(run_family) int run_family(double a, double b, double d, uint32_t seed) {
   });
 }
 // Whether the member's Euler step is too long for its time constant: why a run stopped.
-EXPORT(euler_step_too_long) int euler_step_too_long_of() {
+EXPORT(euler_step_too_long) int page_euler_step_too_long() {
   return euler_step_too_long();
 }
-EXPORT(reached) const Cycle *reached_address() {
+EXPORT(reached) const Cycle *page_reached() {
   return &reached;
 }
-EXPORT(unitout) double *unitout_address() {
+EXPORT(unitout) double *page_unitout() {
   return &unitout[0][0];
 }
 // The units on in each row ([0 ... n - 1]) and each column (from [MAXCITY]) of the state in
@@ -170,7 +174,7 @@ EXPORT(on_above) double on_above() {
   return ON_ABOVE;
 }
 // The tools' colour scale at t (not a NaN) as 0xRRGGBB: the page's grid is coloured as theirs.
-EXPORT(scale_colour) int scale_colour_of(double t) {
+EXPORT(scale_colour) int page_scale_colour(double t) {
   int c[3];
   scale_rgb(t, c);
   return c[0] << 16 | c[1] << 8 | c[2];
@@ -190,7 +194,7 @@ EXPORT(curve_dash) const char *curve_dash(int k) {
   return CURVE_STYLE[k].dash;
 }
 // The distinct tours when they are ranked, else 0.
-EXPORT(tour_count) int tour_count_of() {
+EXPORT(tour_count) int page_tour_count() {
   return tour_count();
 }
 EXPORT(max_city) int max_city() {
@@ -228,7 +232,7 @@ EXPORT(unit_terms) const double *unit_terms(double a, double b, double d, int i,
 
 // A sweep stepped unit by unit from its start on the state in unitout: the Stepping record's
 // total, which the page holds and passes to each step_unit.
-EXPORT(start_stepping) double start_stepping_total() {
+EXPORT(start_stepping) double page_start_stepping() {
   return start_stepping().total;
 }
 // One unit of the in-place sweep on the state in unitout, with coefficients a, b, d, from the
@@ -286,15 +290,8 @@ EXPORT(tally_add) void tally_add() {
   tally.add(seed_run_at()->result, find_optimum());
 }
 
-EXPORT(tally) const Tally *tally_address() {
+EXPORT(tally) const Tally *page_tally() {
   return &tally;
-}
-
-// A share of count in runs as the tools print it.
-EXPORT(share) const Share *share(double count, double runs) {
-  static Share s;
-  s = share_of(uint64_t(count), uint64_t(runs));
-  return &s;
 }
 
 // The 95 % interval of count in runs, in percent: [0] low, [1] high.
@@ -313,7 +310,7 @@ EXPORT(optimum_tour_length) double optimum_tour_length() {
 }
 
 // Whether the cities' tour lengths are whole numbers (TSPLIB's), written without decimals.
-EXPORT(whole_lengths) int lengths_whole() {
+EXPORT(whole_lengths) int page_whole_lengths() {
   return whole_lengths();
 }
 
@@ -362,11 +359,147 @@ EXPORT(field_default) const char *field_default(int name_length) {
 }
 // Why the text after the field's name in text_buffer (size bytes in all) is no value of it, as
 // the page says it beside the field, or "".
-EXPORT(field_problem) const char *field_problem_of(int name_length, int size) {
+EXPORT(field_problem) const char *page_field_problem(int name_length, int size) {
   const Option *o = field_option(name_length);
   return o ? field_problem(*o, text + name_length, size_t(size - name_length), browser_number) : "";
 }
 // The sweeps of a run under rule (0 inplace, 1 sync, 2 euler) when none are given.
 EXPORT(sweeps_default) int sweeps_default(int rule) {
   return default_sweeps(Rule(rule));
+}
+
+// --- The tools' text, written by their own functions into `written` ---
+// Each write_ function writes a text into written() and returns its size in bytes; a size of
+// written_capacity() or more says it did not fit. A tour a text shows is in tour_buffer, of the
+// current cities.
+
+namespace {
+char written[1 << 18];          // nuv's table of 100 cities is 72 KB
+double state[MAXCITY][MAXCITY]; // the state nuv's table shows, as the page writes it
+
+Text written_text() {
+  return text_in(written, sizeof written);
+}
+Tour given_tour() {
+  return optimal_tour;
+}
+double double_of(uint64_t bits) {
+  double value;
+  __builtin_memcpy(&value, &bits, sizeof value);
+  return value;
+}
+} // namespace
+
+EXPORT(written) const char *page_written() {
+  return written;
+}
+EXPORT(written_capacity) int written_capacity() {
+  return int(sizeof written);
+}
+EXPORT(state_buffer) double *state_buffer() {
+  return &state[0][0];
+}
+
+// "%.<decimals>f" of the double whose bits are given (a NaN's sign kept).
+EXPORT(write_fixed) int write_fixed(uint64_t bits, int decimals) {
+  Text t = written_text();
+  put_fixed(&t, double_of(bits), decimals);
+  return int(t.size);
+}
+EXPORT(write_shortest) int write_shortest(double value) {
+  Text t = written_text();
+  put_shortest(&t, value);
+  return int(t.size);
+}
+// The tour in tour_buffer: "1-8-7-6-5-4-3-2-9".
+EXPORT(write_tour) int write_tour() {
+  Text t = written_text();
+  put(&t, tour_text(given_tour()).s);
+  return int(t.size);
+}
+// Why the current member's run stopped at cycle c.
+EXPORT(write_stop_text) int write_stop_text(int c) {
+  Text t = written_text();
+  put_stop_text(&t, c, sweeps_at(c), euler_step_too_long(), network.dt, network.tau);
+  return int(t.size);
+}
+// nuv's table of the n x n state in state_buffer for cycle c, and from cycle 1 on the energy
+// line of the energy whose bits are given.
+EXPORT(write_state_table) int write_state_table(int c, int n, uint64_t energy_bits) {
+  Text t = written_text();
+  put_state_table(&t, c, state, n);
+  if (c > 0) put_energy_line(&t, double_of(energy_bits));
+  return int(t.size);
+}
+// The optimum line of the optimum whose tour is in tour_buffer.
+EXPORT(write_optimum_line)
+int write_optimum_line(double length, int exact, double found, int whole) {
+  Text t = written_text();
+  const Optimum optimum = {given_tour(), length, exact != 0};
+  put_optimum_line(&t, optimum, found, whole ? 0 : 6);
+  return int(t.size);
+}
+EXPORT(write_share) int write_share(double count, double runs) {
+  Text t = written_text();
+  put_share(&t, uint64_t(count), uint64_t(runs));
+  return int(t.size);
+}
+// The summary's header, and its row of a tally whose best tour is in tour_buffer (coefficients
+// a, b, d, c; C's column when with_c).
+EXPORT(write_summary_head) int write_summary_head(int exact, int with_c) {
+  Text t = written_text();
+  put_summary_head(&t, exact != 0, with_c != 0);
+  return int(t.size);
+}
+EXPORT(write_summary_row)
+int write_summary_row(double a, double b, double d, double c, int with_c, double runs, double valid,
+                      double optimal, double ratio_sum, double best_ratio) {
+  const double coef[4] = {a, b, d, c};
+  Tally tally;
+  tally.runs = uint64_t(runs), tally.valid = uint64_t(valid), tally.optimal = uint64_t(optimal);
+  tally.ratio_sum = ratio_sum, tally.best_ratio = best_ratio, tally.best = given_tour();
+  Text t = written_text();
+  put_summary_row(&t, coef, tally, with_c != 0);
+  return int(t.size);
+}
+// --tours's header and a row of one outcome (a tour's in tour_buffer) with runs of total.
+EXPORT(write_outcomes_head) int write_outcomes_head(int with_c) {
+  Text t = written_text();
+  put_outcomes_head(&t, false, with_c != 0, false);
+  return int(t.size);
+}
+EXPORT(write_outcome_row)
+int write_outcome_row(double a, double b, double d, double c, int with_c, int outcome, int rank,
+                      double ratio, double runs, double total) {
+  const double coef[4] = {a, b, d, c};
+  Text t = written_text();
+  put_outcome_row(&t, coef, Outcome(outcome), tour_text(given_tour()).s, rank, ratio,
+                  uint64_t(runs), uint64_t(total), false, with_c != 0, false, "");
+  return int(t.size);
+}
+
+// --- A coefficient's range, as nuv-survey reads one ---
+
+namespace {
+Range range; // the range page_read_range read last
+
+// The browser's reading of a number's text, when it is a finite decimal number.
+bool browser_finite(const char *text, size_t length, double *value) {
+  *value = read_decimal(text, length);
+  return *value - *value == 0;
+}
+} // namespace
+
+// The size bytes of text_buffer read as a range: 0, or the RangeRefusal that says why not.
+EXPORT(read_range) int page_read_range(int size) {
+  int part;
+  size_t start[3], end[3];
+  return read_range(text, size_t(size), browser_finite, &range, &part, start, end);
+}
+// Its count of values, and value k.
+EXPORT(range_count) double range_count() {
+  return double(range.count);
+}
+EXPORT(range_value) double page_range_value(double k) {
+  return range_value(range, size_t(k), browser_finite);
 }

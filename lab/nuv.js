@@ -1,7 +1,7 @@
 // nuv.js: the network family compiled to WebAssembly, and the text the native tools print for
-// it: nuv-trace --tables's transcript (nuv's own for nuv's network) and nuv-survey's summary
-// and outcome rows. Used by the page (a global `Nuv`), its worker and Node (require). Start at
-// load; the arithmetic is all in the module, the text all here.
+// it (nuv-trace --tables's transcript, nuv's own for nuv's network; nuv-survey's summary and
+// outcome rows), written by the module with the tools' own functions (text/). Used by the page (a
+// global `Nuv`), its worker and Node (require). Start at load; the script only moves bytes.
 (function(root) {
 'use strict';
 const NCITY = 9;
@@ -13,83 +13,42 @@ const MOTIONS = ['settled', 'cycling', 'moving'];
 const RULES = ['inplace', 'sync', 'euler'];
 const KEEP_DOUBLES = 1 << 22; // states a run keeps in memory, at most (32 MB)
 
-// --- printf's formats ---
+// --- The tools' text, written by the module's own functions (text/) ---
 
-// printf's "%.<d>f" of the double whose 64 bits are `bits` (a BigInt), as the C library
-// writes it: the exact binary value rounded to d decimals, ties to even (toFixed rounds them
-// away from zero), "-0.00" for negative zero, "inf", "-inf", "nan" and "-nan".
-function fixedBits(bits, d) {
-  const negative = (bits >> 63n) === 1n;
-  const exponent = Number((bits >> 52n) & 0x7ffn);
-  let mantissa = bits & 0xfffffffffffffn;
-  if (exponent === 0x7ff) return (negative ? '-' : '') + (mantissa ? 'nan' : 'inf');
-  let shift; // the value is mantissa * 2^-shift
-  if (exponent === 0) {
-    shift = 1074;
-  } else {
-    mantissa |= 1n << 52n;
-    shift = 1075 - exponent;
-  }
-  const scaled = mantissa * 10n ** BigInt(d);
-  let whole;
-  if (shift <= 0) {
-    whole = scaled << BigInt(-shift);
-  } else {
-    const unit = 1n << BigInt(shift);
-    whole = scaled / unit;
-    const twice = 2n * (scaled - whole * unit);
-    if (twice > unit || (twice === unit && (whole & 1n) === 1n)) whole += 1n;
-  }
-  let digits = whole.toString().padStart(d + 1, '0');
-  if (d > 0) digits = digits.slice(0, -d) + '.' + digits.slice(-d);
-  return (negative ? '-' : '') + digits;
+let textModule = null; // the exports of the module loaded last, which writes the tools' text
+
+// The text the module's write_<name>(...args) wrote: as it is, or without its newline (line).
+function write(name, ...args) {
+  const size = textModule['write_' + name](...args);
+  if (size >= textModule.written_capacity())
+    throw new Error(`${name}: longer than the module holds`);
+  const bytes = new Uint8Array(textModule.memory.buffer, textModule.written(), size);
+  return new TextDecoder().decode(bytes);
+}
+function line(name, ...args) { return write(name, ...args).replace(/\n$/, ''); }
+
+// A tour (cities from 0) into the module's tour buffer, for the text that shows it.
+function giveTour(tour) {
+  const v = new DataView(textModule.memory.buffer), at = textModule.tour_buffer();
+  tour.forEach((city, j) => v.setInt32(at + 4 * j, city, true));
 }
 
-// The bits of a JavaScript number, and "%.<d>f" of it.
+// The bits of a JavaScript number.
 function bitsOf(x) {
   const view = new DataView(new ArrayBuffer(8));
   view.setFloat64(0, x);
   return view.getBigUint64(0);
 }
-// printf's "%.<d>f" of x.
+// printf's "%.<d>f" of the double whose 64 bits are `bits` (a BigInt), or of x.
+function fixedBits(bits, d) { return write('fixed', BigInt.asUintN(64, bits), d); }
 function fixed(x, d) { return fixedBits(bitsOf(x), d); }
-
-// printf's "%<w>s" and "%-<w>s", counting code points as columns.
-function right(text, width) {
-  return String(text).padStart(width + String(text).length - [...String(text)].length);
+// The tools' shortest text of a number.
+function shortest(x) { return write('shortest', x); }
+// "1-8-7-6-5-4-3-2-9": a tour of the module's current cities, from 1 in position order.
+function tourText(tour) {
+  giveTour(tour);
+  return write('tour');
 }
-function left(text, width) {
-  return String(text).padEnd(width + String(text).length - [...String(text)].length);
-}
-
-// The tools' shortest text of a number: its fewest significant digits that read back as it,
-// in plain notation when that is no longer than the exponent form ("%.*e"), and always for
-// magnitudes from 0.0001 up to 1.
-function shortest(x) {
-  if (x === 0) return '0';
-  const [mantissa, e] = x.toExponential().split('e');
-  const exponent = Number(e);
-  const digits = mantissa.replace(/[-.]/g, '').length;
-  const exponentForm =
-      mantissa + 'e' + (exponent < 0 ? '-' : '+') + String(Math.abs(exponent)).padStart(2, '0');
-  const decimals = Math.max(0, digits - 1 - exponent);
-  const plain = decimals === 0 ? BigInt(x).toString() : fixed(x, decimals);
-  const magnitude = Math.abs(x);
-  if (plain.length > exponentForm.length && !(magnitude >= 1e-4 && magnitude < 1))
-    return exponentForm;
-  return plain;
-}
-
-// Why a run stopped at cycle c, its first state or energy that is not finite, in nuv-trace's
-// words: an Euler step too long for tau (dt >= 2 tau), else coefficients too large.
-function stopText(c, eulerTooLong, dt, tau) {
-  return `the state is not finite from cycle ${c} (sweep ${c === 0 ? 0 : c + 1}): ` +
-         (eulerTooLong ? `the Euler step dt ${shortest(dt)} is too long for tau ${shortest(tau)}`
-                       : "the coefficients overflow the units' inputs");
-}
-
-// "1-8-7-6-5-4-3-2-9": cities from 1 in position order.
-function tourText(tour) { return tour.map((city) => city + 1).join('-'); }
 
 // --- The module ---
 
@@ -127,6 +86,7 @@ async function load(bytes) {
   // From bytes: the instance and its module; from a module: the instance alone.
   const exports = (made.instance || made).exports;
   hooks.memory = exports.memory;
+  textModule = exports;
   return model(exports, made.module || bytes);
 }
 
@@ -357,9 +317,7 @@ function model(wasm, compiled) {
       hooks.reached = () => {};
     }
     if (stopped >= 0) {
-      const s = network.settings || {};
-      run.why = stopText(stopped, wasm.euler_step_too_long() === 1,
-                         s.dt === undefined ? 0.01 : s.dt, s.tau === undefined ? 1 : s.tau);
+      run.why = write('stop_text', stopped);
       run.stopped = stopped;
       run.sweeps = stopped;
       run.states.length = stopped;
@@ -370,16 +328,10 @@ function model(wasm, compiled) {
   // The block nuv-trace --tables prints for cycle c: nuv's table of the state (N x N), and
   // from cycle 1 on the energy line.
   function tableBlock(c, state, n, eBits) {
-    let text = '    ###   Sequence     Cycle : ' + right(c, 4) + '   ###\nCity ';
-    for (let p = 1; p <= n; p++) text += ' ' + right(p, 4) + '  ';
-    text += '\n';
-    for (let i = 0; i < n; i++) {
-      text += right(i + 1, 4) + '  ';
-      for (let j = 0; j < n; j++) text += right(fixed(state[n * i + j], 2), 5) + '  ';
-      text += '\n';
-    }
-    if (c > 0) text += ' Energy = ' + fixedBits(eBits, 6) + '\n';
-    return text;
+    const v = view(), a = wasm.state_buffer();
+    for (let i = 0; i < n; i++)
+      for (let j = 0; j < n; j++) v.setFloat64(a + 8 * (stride * i + j), state[n * i + j], true);
+    return write('state_table', c, n, BigInt.asUintN(64, BigInt(eBits)));
   }
 
   // All that nuv-trace --tables prints for a run: nuv's transcript for nuv's network.
@@ -486,15 +438,7 @@ function model(wasm, compiled) {
   }
 
   // "76.6 ±2.7": nuv-survey's text of a share and the larger distance to its interval's ends.
-  function shareText(count, runs) {
-    const p = wasm.share(count, runs), v = view();
-    const lean = v.getInt32(p + at.shareLean, true);
-    return fixed(v.getFloat64(p + at.sharePercent, true), 1) + ' ' +
-           (lean > 0   ? '+'
-            : lean < 0 ? '\u2212'
-                       : '\u00b1') +
-           fixed(v.getFloat64(p + at.shareFar, true), 1);
-  }
+  function shareText(count, runs) { return write('share', count, runs); }
 
   // The units on in each row and column of a state, n x n, as the measures count them.
   function lineCounts(state, n) {
@@ -572,109 +516,65 @@ function model(wasm, compiled) {
 
 // --- nuv-survey's text ---
 
-// Decimal places a number's text shows ("0.25" 2, "1e-3" 3, "2.5e1" 0).
-function decimalsOf(text) {
-  const dot = text.indexOf('.'), e = text.search(/[eE]/);
-  let places = dot < 0 ? 0 : (e < 0 ? text.length : e) - dot - 1;
-  if (e >= 0) places -= Math.max(-999, Math.min(999, parseInt(text.slice(e + 1), 10)));
-  return places < 0 ? 0 : places > 340 ? -1 : places;
-}
+// Why the module's read_range refused a coefficient's text, by its RangeRefusal (text/range.h).
+const RANGE_REFUSALS = [
+  '', 'FROM:TO:STEP, finite numbers', 'a range is FROM:TO:STEP', 'the step is not above 0',
+  'FROM is above TO', 'more than a million values'
+];
 
-// nuv-survey's values of a coefficient typed as FROM:TO:STEP (or one number): FROM + k STEP
-// rounded to the decimals FROM and STEP show, so that each is the double that number typed
-// alone gives; TO is still taken a millionth of a step short. {values} or {error}.
+// nuv-survey's values of a coefficient typed as FROM:TO:STEP (or one number), as it reads
+// them: {values} or {error}.
 function rangeValues(text) {
-  const part = text.split(':');
-  if (part.some((p) => !DECIMAL.test(p) || !Number.isFinite(Number(p))))
-    return {error: 'FROM:TO:STEP, finite numbers'};
-  const [from, to, step] = part.map(Number);
-  if (part.length === 1) return {values: [from + 0.0]};
-  if (part.length !== 3) return {error: 'a range is FROM:TO:STEP'};
-  if (!(step > 0)) return {error: 'the step is not above 0'};
-  if (from > to) return {error: 'FROM is above TO'};
-  const steps = (to - from) / step;
-  if (!(steps + 1e-6 < 1000)) return {error: 'more than a thousand values'};
-  const a = decimalsOf(part[0]), b = decimalsOf(part[2]);
-  const places = a < 0 || b < 0 ? -1 : Math.max(a, b);
+  const bytes = new TextEncoder().encode(text);
+  if (bytes.length > textModule.text_capacity()) return {error: RANGE_REFUSALS[2]};
+  new Uint8Array(textModule.memory.buffer, textModule.text_buffer(), bytes.length).set(bytes);
+  const refusal = textModule.read_range(bytes.length);
+  if (refusal !== 0) return {error: RANGE_REFUSALS[refusal]};
   const values = [];
-  for (let k = 0; k < Math.floor(steps + 1e-6) + 1; k++) {
-    const v = from + k * step;
-    values.push((places < 0 ? v : Number(fixed(v, places))) + 0.0);
-  }
+  for (let k = 0; k < textModule.range_count(); k++) values.push(textModule.range_value(k));
   return {values};
 }
 
 // The line that says what every ratio is to; lengths without decimals when they are whole.
 function optimumLine(o) {
-  const length = (x) => fixed(x, o.whole ? 0 : 6);
-  if (o.exact && o.tourLength <= (o.length >= 0 ? o.length * (1 + 1e-9) : o.length * (1 - 1e-9)))
-    return `optimal tour ${tourText(o.tour)}, length ${length(o.length)}`;
-  if (o.exact)
-    return `optimal length ${length(o.length)} (published); best tour known here ${
-        tourText(o.tour)}, length ${length(o.tourLength)}`;
-  return `best known tour ${tourText(o.tour)}, length ${
-      length(o.length)} (2-opt and Or-opt from 10 starts; ratios are to it)`;
+  giveTour(o.tour);
+  return line('optimum_line', o.length, o.exact ? 1 : 0, o.tourLength, o.whole ? 1 : 0);
 }
-
-// The coefficients in the summary's columns, C only when it is chosen.
-function coefficientColumns(coef, withC) {
-  const s = coef.slice(0, 3).map((x) => right(shortest(x), 5)).join(' ');
-  return withC ? s + ' ' + right(shortest(coef[3]), 5) : s;
-}
-
-// The "best tour" column: as wide as any tour of the cities (each is as long), at least 17.
-function tourColumn(o) { return Math.max(17, tourText(o.tour).length); }
 
 // The summary's header line.
-function summaryHead(o, withC) {
-  return 'Acoef Bcoef Dcoef' + (withC ? '     C' : '') + ' ' + right('runs', 6) + ' ' +
-         right('valid %', 10) + ' ' + right(o.exact ? 'optimal %' : 'best %', 10) + ' ' +
-         right('mean', 6) + '  ' + left('best tour', tourColumn(o)) + ' ' + right('ratio', 6);
-}
+function summaryHead(o, withC) { return line('summary_head', o.exact ? 1 : 0, withC ? 1 : 0); }
 
 // The summary row of a survey's tally, as nuv-survey prints it (coef: A, B, D, C), its best
 // tour whole.
 function summaryRow(m, coef, result, withC) {
   const t = result.tally;
-  const share = (count) => right(m.shareText(count, t.runs), 10);
-  let mean = '-', ratio = '-', best = '-';
-  if (t.valid > 0)
-    mean = fixed(t.ratioSum / t.valid, 4), ratio = fixed(t.bestRatio, 4), best = tourText(t.best);
-  return coefficientColumns(coef, withC) + ' ' + right(t.runs, 6) + ' ' + share(t.valid) + ' ' +
-         share(t.optimal) + ' ' + right(mean, 6) + '  ' + left(best, tourColumn(result.optimum)) +
-         ' ' + right(ratio, 6);
+  giveTour(t.best);
+  return line('summary_row', coef[0], coef[1], coef[2], coef[3] || 0, withC ? 1 : 0, t.runs,
+              t.valid, t.optimal, t.ratioSum, t.bestRatio);
 }
 
 // nuv-survey --tours: the header, and a row per distinct outcome, most runs first; among as
 // many, tours before failures, tours by rank (or length), then by text.
-function outcomeHead(withC) {
-  return 'Acoef Bcoef Dcoef' + (withC ? '     C' : '') + '  ' + left('outcome', 7) + '  ' +
-         left('tour', 17) + ' ' + right('rank', 5) + ' ' + right('ratio', 6) + ' ' +
-         right('runs', 7) + ' ' + right('%', 6);
-}
+function outcomeHead(withC) { return line('outcomes_head', withC ? 1 : 0); }
 // The rows of the outcomes of one network's runs, in that order.
 function outcomeRows(coef, result, withC) {
   const rows = result.tours.map(
-      (t) => Object.assign({outcome: 'tour', ratio: t.length / result.optimum.length}, t));
+      (t) => Object.assign({outcome: 0, ratio: t.length / result.optimum.length}, t));
   for (const o of [1, 2, 3])
     if (result.failed[o])
-      rows.push({outcome: OUTCOMES[o], runs: result.failed[o], rank: 0, length: 0, text: '-'});
+      rows.push({outcome: o, runs: result.failed[o], rank: 0, length: 0, text: '-', ratio: 0});
   rows.sort((a, b) => {
     if (a.runs !== b.runs) return b.runs - a.runs;
-    const ta = a.outcome === 'tour', tb = b.outcome === 'tour';
+    const ta = a.outcome === 0, tb = b.outcome === 0;
     if (ta !== tb) return ta ? -1 : 1;
     if (ta && a.rank !== b.rank) return a.rank - b.rank;
     if (ta && a.rank === 0 && a.length !== b.length) return a.length - b.length;
     return a.text < b.text ? -1 : a.text > b.text ? 1 : 0;
   });
-  const head = coefficientColumns(coef, withC);
   return rows.map((r) => {
-    const percent = fixed((100.0 * r.runs) / result.tally.runs, 1);
-    const tour = r.outcome === 'tour';
-    return head + '  ' + left(r.outcome, 7) + '  ' + left(r.text, 17) + ' ' +
-           right(tour && r.rank ? r.rank : '-', 5) + ' ' +
-           right(tour ? fixed(r.ratio, 4) : '-', 6) + ' ' + right(r.runs, 7) + ' ' +
-           right(percent, 6);
+    if (r.tour) giveTour(r.tour);
+    return line('outcome_row', coef[0], coef[1], coef[2], coef[3] || 0, withC ? 1 : 0, r.outcome,
+                r.rank, r.ratio, r.runs, result.tally.runs);
   });
 }
 
@@ -688,7 +588,6 @@ const api = {
   fixed,
   fixedBits,
   shortest,
-  stopText,
   tourText,
   rangeValues,
   optimumLine,

@@ -38,6 +38,7 @@ static std::string run_name(const Network &point, uint32_t seed, Columns columns
 // way with its tally and outcomes, the runs done, each finished set's tally for the picture, and
 // why the output stopped.
 struct Output {
+  FILE *rows; // standard output, or a shard's memory until it is written whole
   const Plan &plan;
   const Optimum &optimum;
   const Columns columns;
@@ -49,17 +50,18 @@ struct Output {
   std::vector<Tally> tallies;
   std::string error;
 
-  Output(const Plan &plan, const Optimum &optimum, Columns columns)
-      : plan(plan), optimum(optimum), columns(columns) {}
+  Output(FILE *rows, const Plan &plan, const Optimum &optimum, Columns columns)
+      : rows(rows), plan(plan), optimum(optimum), columns(columns) {}
 };
 
 // A set's rows once its last seed has run: the outcome rows, or the summary row unless CSV;
 // the picture keeps its tally.
 static void end_set(Output *out) {
   if (out->plan.tours)
-    print_outcome_rows(out->point, out->outcomes, out->optimum, out->plan.csv, out->columns);
+    print_outcome_rows(out->rows, out->point, out->outcomes, out->optimum, out->plan.csv,
+                       out->columns);
   else if (!out->plan.csv)
-    print_summary_row(out->point, out->tally, out->columns);
+    print_summary_row(out->rows, out->point, out->tally, out->columns);
   if (!out->plan.svg.empty()) out->tallies.push_back(out->tally);
 }
 
@@ -79,7 +81,8 @@ static bool add_run(Output *out, uint64_t r, const RunResult &run) {
                  "or coefficients too large?)";
     return false;
   }
-  if (plan.csv && !plan.tours) print_csv_row(out->point, seed, run, out->optimum, out->columns);
+  if (plan.csv && !plan.tours)
+    print_csv_row(out->rows, out->point, seed, run, out->optimum, out->columns);
   out->tally.add(run, out->optimum);
   if (plan.tours) out->outcomes.add(run);
   out->done++, out->set_open = seed != plan.last_seed;
@@ -105,7 +108,7 @@ static int interrupted(const Output &out) {
   const uint64_t total = plan.end_run - plan.first_run;
   const std::string runs = grouped(out.done) + " of " + grouped(total) + " runs";
   if (!plan.csv && !plan.tours) {
-    if (out.set_open) print_summary_row(out.point, out.tally, out.columns);
+    if (out.set_open) print_summary_row(out.rows, out.point, out.tally, out.columns);
     printf("partial: %s, interrupted\n", runs.c_str());
   }
   std::string error;
@@ -146,22 +149,22 @@ static bool read_merge(Plan *plan, std::vector<Shard> *shards, Optimum *optimum,
 }
 
 // The head of the output: what network it is unless nuv's (not in CSV), then the rows' header.
-static void print_head(const Plan &plan, const Optimum &optimum, const Columns &columns,
+static void print_head(FILE *rows, const Plan &plan, const Optimum &optimum, const Columns &columns,
                        const std::string &network) {
   if (!plan.shards && columns.motion && !plan.csv) printf("%s\n", network.c_str());
   if (plan.tours)
-    print_outcomes_head(optimum, plan.csv, columns);
+    print_outcomes_head(rows, optimum, plan.csv, columns);
   else if (plan.csv)
-    print_csv_head(columns);
+    print_csv_head(rows, columns);
   else
-    print_summary_head(optimum, columns);
+    print_summary_head(rows, optimum, columns);
 }
 
 // A shard's file, whole, from the rows kept in memory (*rows and *size are the memory stream's,
 // set when it closes): to -o's file, or standard output.
-static bool write_shard(const Plan &plan, char **rows, size_t *size, std::string *error) {
-  fclose(rows_out);
-  rows_out = stdout;
+static bool write_shard(const Plan &plan, FILE *memory, char **rows, size_t *size,
+                        std::string *error) {
+  fclose(memory);
   const std::string text = shard_file(plan, std::string(*rows, *size));
   free(*rows);
   if (plan.output.empty()) return fputs(text.c_str(), stdout), true;
@@ -229,12 +232,13 @@ int main(int argc, char **argv) {
   const std::string description = network_text(plan.network);
   char *shard_rows = nullptr;
   size_t shard_size = 0;
-  if (plan.shards) plan.csv = true, rows_out = open_memstream(&shard_rows, &shard_size);
-  print_head(plan, optimum, columns, description);
+  FILE *rows = stdout;
+  if (plan.shards) plan.csv = true, rows = open_memstream(&shard_rows, &shard_size);
+  print_head(rows, plan, optimum, columns, description);
 
   // 6. The runs, block by block in order, into the rows (add_block). Output that fails, or a run
   // whose state or energy is not finite, stops the survey at once.
-  Output out{plan, optimum, columns};
+  Output out{rows, plan, optimum, columns};
   const RunSink sink = [&out](uint64_t first, const RunResult *run, uint64_t count) {
     return add_block(&out, first, run, count);
   };
@@ -247,7 +251,8 @@ int main(int argc, char **argv) {
   }
 
   // 7. A shard's file, whole.
-  if (plan.shards && !write_shard(plan, &shard_rows, &shard_size, &error)) return report(1, error);
+  if (plan.shards && !write_shard(plan, rows, &shard_rows, &shard_size, &error))
+    return report(1, error);
 
   // 8. The picture, whole; and everything written, or a failure.
   const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv) +

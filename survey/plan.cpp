@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "args.h"
+#include "range.h"
 
 const char *const HEAT_NAME[4] = {"valid", "optimal", "ratio", "settled"};
 
@@ -21,8 +22,6 @@ const char USAGE[] =
     "states and rates their tours against the optimal tour and among all tours.\n"
     "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n";
 
-static const size_t MAX_VALUES = 1000000;           // values in one range
-static const double RANGE_SLACK = 1e-6;             // in steps: a range still takes TO this close
 static const size_t MAX_CELLS_ACROSS = 200;         // a picture's values along one axis
 static const uint64_t MAX_RUNS = uint64_t(1) << 62; // run indices, blocks and counts never wrap
 
@@ -32,64 +31,34 @@ static bool fail(const std::string &why, std::string *error) {
   return false;
 }
 
-// Decimal places that a number's text shows ("0.25" 2, "1e-3" 3, "2.5e1" 0), or -1 for a text
-// whose decimals do not say (hexadecimal).
-static int decimals_of(const std::string &text) {
-  if (text.find_first_of("xX") != std::string::npos) return -1;
-  size_t dot = text.find('.'), e = text.find_first_of("eE");
-  long places =
-      dot == std::string::npos ? 0 : long((e == std::string::npos ? text.size() : e) - dot - 1);
-  if (e != std::string::npos)
-    places -= std::clamp(strtol(text.c_str() + e + 1, nullptr, 10), -999L, 999L);
-  return places < 0 ? 0 : places > 340 ? -1 : int(places);
+// The tools' reader of a number as text/range.h's ReadNumber.
+static bool read_number_text(const char *text, size_t length, double *value) {
+  return read_number(std::string(text, length), value);
 }
 
-// FROM + k * STEP rounded to the decimals of FROM and STEP, so that 0.5:3:0.1 gives the very
-// doubles of 0.5, 0.6, ... 3 that the same numbers typed alone give.
-static double range_value(double from, double step, size_t k, int places) {
-  double v = from + double(k) * step;
-  if (places < 0) return v;
-  std::string text(size_t(snprintf(nullptr, 0, "%.*f", places, v)) + 1, '\0');
-  snprintf(text.data(), text.size(), "%.*f", places, v);
-  return strtod(text.c_str(), nullptr);
-}
-
-// A coefficient as typed: one number, or FROM:TO:STEP with its count of values, not yet
-// expanded.
-struct Range {
-  double from, to, step;
-  size_t count;
-  int places; // the decimals its values are rounded to, or -1
-};
-
-// One coefficient's text: a finite number, or FROM:TO:STEP ascending with at most MAX_VALUES
-// values. Every value has +0.0 added, so that none is negative zero.
+// One coefficient's text as text/range.h reads it: a finite number, or FROM:TO:STEP ascending
+// with at most RANGE_MAX_VALUES values; else *error says why, naming the part.
 static bool read_range(const std::string &text, Range *range, std::string *error) {
-  std::vector<std::string> part;
-  for (size_t at = 0;; at++) {
-    size_t colon = text.find(':', at);
-    part.push_back(text.substr(at, colon - at));
-    if (colon == std::string::npos) break;
-    at = colon;
-  }
-  double v[3] = {0, 0, 0};
-  for (size_t p = 0; p < part.size() && p < 3; p++)
-    if (!read_number(part[p], &v[p]))
-      return fail(quoted(part[p]) + " is not a finite number", error);
-  if (part.size() == 1) {
-    *range = {v[0] + 0.0, v[0] + 0.0, 1, 1, -1};
+  int part = 0;
+  size_t start[3], end[3];
+  const RangeRefusal refusal =
+      read_range(text.data(), text.size(), read_number_text, range, &part, start, end);
+  const auto quoted_part = [&](int p) { return quoted(text.substr(start[p], end[p] - start[p])); };
+  switch (refusal) {
+  case RANGE_READ:
     return true;
+  case RANGE_NOT_A_NUMBER:
+    return fail(quoted_part(part) + " is not a finite number", error);
+  case RANGE_NOT_THREE:
+    return fail("a range is FROM:TO:STEP", error);
+  case RANGE_STEP:
+    return fail("the step " + quoted_part(2) + " is not above 0", error);
+  case RANGE_FROM_ABOVE_TO:
+    return fail("FROM " + quoted_part(0) + " is above TO " + quoted_part(1), error);
+  case RANGE_TOO_MANY:
+    break;
   }
-  const double steps = (v[1] - v[0]) / v[2]; // +inf when TO - FROM overflows
-  if (part.size() != 3) return fail("a range is FROM:TO:STEP", error);
-  if (!(v[2] > 0)) return fail("the step " + quoted(part[2]) + " is not above 0", error);
-  if (v[0] > v[1])
-    return fail("FROM " + quoted(part[0]) + " is above TO " + quoted(part[1]), error);
-  if (!(steps + RANGE_SLACK < double(MAX_VALUES))) return fail("more than a million values", error);
-  int from_places = decimals_of(part[0]), step_places = decimals_of(part[2]);
-  int places = from_places < 0 || step_places < 0 ? -1 : std::max(from_places, step_places);
-  *range = {v[0], v[1], v[2], size_t(steps + RANGE_SLACK) + 1, places};
-  return true;
+  return fail("more than a million values", error);
 }
 
 // A range's values, finite and strictly ascending.
@@ -97,7 +66,7 @@ static bool expand(const Range &range, std::vector<double> *values, std::string 
   values->clear();
   if (range.count == 1) return values->push_back(range.from), true;
   for (size_t k = 0; k < range.count; k++) {
-    double value = range_value(range.from, range.step, k, range.places) + 0.0;
+    double value = range_value(range, k, read_number_text);
     if (!std::isfinite(value)) return fail("the values overflow", error);
     if (k > 0 && !(value > values->back()))
       return fail("the step " + shortest(range.step) + " is too small to give distinct values",

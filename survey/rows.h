@@ -1,5 +1,6 @@
-// The survey's rows: per coefficient set, a summary row of its runs' Tally, or a row per distinct
-// outcome; per run, a CSV row. Start at print_summary_head.
+// The survey's rows, to the stream the caller passes: per coefficient set, a summary row of its
+// runs' Tally, or a row per distinct outcome; per run, a CSV row. Each row is text/rows.h's,
+// which the page writes too. Start at print_summary_head.
 #ifndef NUV_SURVEY_ROWS_H
 #define NUV_SURVEY_ROWS_H
 
@@ -14,9 +15,6 @@
 // "76.6 ±2.7": share_of's share and distance, each to a tenth, with its sign.
 std::string share_text(uint64_t count, uint64_t runs);
 
-// Where the rows go: standard output, or a shard's memory until it is written whole.
-extern FILE *rows_out;
-
 // What the rows show besides nuv's columns: C, when it was chosen, and for any network but
 // nuv's the motion and, in a CSV's last column, the network's description as a CSV field.
 struct Columns {
@@ -26,20 +24,20 @@ struct Columns {
 Columns columns_of(const Plan &plan);
 
 // The line that says what every ratio is to: "optimal tour T, length L", or the best known.
-void print_optimum_line(const Optimum &optimum);
+void print_optimum_line(FILE *out, const Optimum &optimum);
 
 // The summary: the optimum line and the column header, then a row for each coefficient set, each
 // share with the larger distance from it to the ends of its interval.
-void print_summary_head(const Optimum &optimum, Columns columns);
-void print_summary_row(const Network &point, const Tally &tally, Columns columns);
+void print_summary_head(FILE *out, const Optimum &optimum, Columns columns);
+void print_summary_row(FILE *out, const Network &point, const Tally &tally, Columns columns);
 
 // CSV: the header, then a row for each run. A row is its coefficients' fields (shortest texts,
 // worth keeping for a coefficient set's runs) and the run's; each text ends with its separator.
-void print_csv_head(const Columns &columns);
+void print_csv_head(FILE *out, const Columns &columns);
 std::string csv_coefficients(const Network &point, const Columns &columns);
 std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
                     const Optimum &optimum, const Columns &columns);
-void print_csv_row(const Network &point, uint32_t seed, const RunResult &run,
+void print_csv_row(FILE *out, const Network &point, uint32_t seed, const RunResult &run,
                    const Optimum &optimum, const Columns &columns);
 
 // The distinct outcomes of one coefficient set's runs: each tour found, in canonical form, and each
@@ -59,8 +57,8 @@ struct Outcomes {
 // --tours: a row per distinct outcome of each coefficient set, most common first; among as many
 // runs, tours before failures, tours by length (rank), then by text; as a table after the optimum
 // line, or as CSV.
-void print_outcomes_head(const Optimum &optimum, bool csv, Columns columns);
-void print_outcome_rows(const Network &point, const Outcomes &outcomes, const Optimum &optimum,
-                        bool csv, Columns columns);
+void print_outcomes_head(FILE *out, const Optimum &optimum, bool csv, Columns columns);
+void print_outcome_rows(FILE *out, const Network &point, const Outcomes &outcomes,
+                        const Optimum &optimum, bool csv, Columns columns);
 
 #endif

@@ -15,6 +15,7 @@
 #include "args.h"
 #include "network.h"
 #include "rows.h"
+#include "tool_rows.h"
 
 namespace {
 
@@ -220,11 +221,12 @@ std::vector<std::string> fields_of_row(const std::string &row, size_t count) {
 // A run back from its CSV row's fields; false when they are no run's (a flag not 0 or 1, an
 // energy not finite, a tour not every city once). The caller writes the run again to compare.
 bool parse_row(const std::vector<std::string> &f, const Columns &columns, RunResult *r) {
-  const size_t at = columns.c ? 4 : 3; // the seed's field
-  if (f.size() != at + 9 + (columns.motion ? 2 : 0)) return false;
+  const size_t at = columns.c ? 4 : 3; // the seed's field, then text/tool_rows.h's columns
+  if (f.size() != at + (columns.motion ? CSV_COLUMNS : CSV_MOTION)) return false;
   memset(r, 0, sizeof *r);
-  const std::string &valid = f[at + 1], &tour = f[at + 2], &energy = f[at + 5],
-                    &outcome = f[at + 7], &settled = f[at + 8];
+  const std::string &valid = f[at + CSV_VALID], &tour = f[at + CSV_TOUR],
+                    &energy = f[at + CSV_ENERGY], &outcome = f[at + CSV_OUTCOME],
+                    &settled = f[at + CSV_SETTLED];
   char *end;
   r->energy = strtod(energy.c_str(), &end);
   if (energy.empty() || *end || !std::isfinite(r->energy)) return false;
@@ -238,7 +240,7 @@ bool parse_row(const std::vector<std::string> &f, const Columns &columns, RunRes
   r->motion = r->settled ? MOTION_SETTLED : MOTION_MOVING;
   if (columns.motion) {
     int m = 0;
-    while (m < 3 && f[at + 9] != motion_name(Motion(m))) m++;
+    while (m < 3 && f[at + CSV_MOTION] != motion_name(Motion(m))) m++;
     if (m == 3 || (m == MOTION_SETTLED) != r->settled) return false;
     r->motion = Motion(m);
   }
@@ -266,11 +268,9 @@ bool parse_row(const std::vector<std::string> &f, const Columns &columns, RunRes
 std::string csv_head(const Plan &plan) {
   char *text = nullptr;
   size_t size = 0;
-  FILE *saved = rows_out;
-  rows_out = open_memstream(&text, &size);
-  print_csv_head(columns_of(plan));
-  fclose(rows_out);
-  rows_out = saved;
+  FILE *memory = open_memstream(&text, &size);
+  print_csv_head(memory, columns_of(plan));
+  fclose(memory);
   std::string head(text, size);
   free(text);
   if (!head.empty()) head.pop_back();
@@ -396,7 +396,7 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optim
   error->clear();
   const std::string head = csv_head(plan);
   const Columns columns = columns_of(plan);
-  const size_t count = (columns.c ? 4 : 3) + 9 + (columns.motion ? 2 : 0);
+  const size_t count = (columns.c ? 4 : 3) + (columns.motion ? CSV_COLUMNS : CSV_MOTION);
   std::vector<RunResult> block;
   uint64_t set = UINT64_MAX;
   std::string coefficients; // the current coefficient set's fields

@@ -8,7 +8,7 @@ import re
 import sys
 
 # Lowest first: each folder may include those before it.
-LAYERS = ["src", "platform", "measures", "cli", "text", "output", "cities", "settings",
+LAYERS = ["src", "platform", "measures", "text", "cli", "output", "cities", "settings",
           "pictures", "trace", "survey", "lab"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 

@@ -115,10 +115,9 @@ TEST(Optimum, ANegativeOptimumsOwnTourIsOptimal) {
   set_distances(12, [](int, int) { return -1.0; });
   char *text = nullptr;
   size_t size = 0;
-  rows_out = open_memstream(&text, &size);
-  print_optimum_line(find_optimum());
-  fclose(rows_out);
-  rows_out = stdout;
+  FILE *rows = open_memstream(&text, &size);
+  print_optimum_line(rows, find_optimum());
+  fclose(rows);
   const std::string line(text, size);
   EXPECT_EQ(line.rfind("optimal tour 1-", 0), 0u) << line;
   EXPECT_EQ(line.substr(line.size() - 13), ", length -12\n") << line;

@@ -34,6 +34,10 @@ TEST(Text, NumbersArePlainUnlessTheExponentFormIsShorter) {
       {2.5e-5, "2.5e-05"},
       {123456789.125, "123456789.125"}};
   for (const auto &[value, text] : plain) EXPECT_EQ(shortest(value), text) << text;
+  // Infinities and NaN have no exponent to read back ("inf" has no 'e'): as printf writes them.
+  EXPECT_EQ(shortest(HUGE_VAL), "inf");
+  EXPECT_EQ(shortest(-HUGE_VAL), "-inf");
+  EXPECT_EQ(shortest(std::nan("")), "nan");
   // Whatever the value, the text reads back to it and no shorter text of either form does.
   std::mt19937_64 random(3);
   for (int n = 0; n < 20000; n++) {

@@ -12,7 +12,6 @@
 #include "file.h"
 #include "film.h"
 #include "options.h"
-#include "report.h"
 #include "rows.h"
 #include "stream.h"
 #include "svg.h"
@@ -158,8 +157,7 @@ int main(int argc, char **argv) {
   Progress progress;
   const int stopped = trace_network(o.coef, o.seed.value, [&](const Cycle &y) {
     if (o.tables) {
-      display_state(y.cycle); // the state is this cycle's: nuv's table, and its energy line
-      if (y.cycle > 0) printf(" Energy = %f\n", y.e);
+      print_tables(y); // the state is this cycle's: nuv's table, and its energy line
     } else if (o.csv) {
       print_csv_row(y, family_columns, network_field);
     } else {

@@ -4,10 +4,12 @@
 #include "rows.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "args.h"
 #include "svg.h"
 #include "text.h"
+#include "tool_rows.h"
 
 std::string run_title(const std::string &command, const double coef[3], const Seed &seed) {
   const std::string used = std::to_string(seed.value);
@@ -16,10 +18,20 @@ std::string run_title(const std::string &command, const double coef[3], const Se
 }
 
 std::string stop_text(int c) {
-  return fmt("the state is not finite from cycle %d (sweep %d): ", c, sweeps_at(c)) +
-         (euler_step_too_long() ? "the Euler step dt " + shortest(network.dt) +
-                                      " is too long for tau " + shortest(network.tau)
-                                : std::string("the coefficients overflow the units' inputs"));
+  char text[160]; // two shortest texts of at most 24 bytes and 80 of words
+  Text t = text_in(text, sizeof text);
+  put_stop_text(&t, c, sweeps_at(c), euler_step_too_long(), network.dt, network.tau);
+  return std::string(text, t.size);
+}
+
+void print_tables(const Cycle &y) {
+  // Each of n rows is at most 7 n + 8 bytes, as are the two heading lines, and the energy line
+  // is at most 330.
+  std::vector<char> text(size_t(network.n + 2) * size_t(7 * network.n + 8) + 400);
+  Text t = text_in(text.data(), text.size());
+  put_state_table(&t, y.cycle, unitout, network.n);
+  if (y.cycle > 0) put_energy_line(&t, y.e);
+  fwrite(text.data(), 1, t.size, stdout);
 }
 
 void print_table_head(const std::string &title, bool wide, bool motion) {

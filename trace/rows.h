@@ -23,6 +23,10 @@ std::string stop_text(int c);
 
 // The table's header line and column heads: within 80 columns for nine cities, or with every
 // column (the sweeps, the energy's terms, the tour's length) when wide. motion adds the motion.
+// nuv's table of the state, which is cycle y's, and from cycle 1 on its energy line: what
+// --tables prints for a cycle, as nuv prints it and the page shows it.
+void print_tables(const Cycle &y);
+
 void print_table_head(const std::string &title, bool wide, bool motion);
 void print_table_row(const Cycle &y, bool wide, bool motion);
 
