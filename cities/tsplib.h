@@ -11,7 +11,7 @@ double tsplib_att(double xi, double yi, double xj, double yj);
 double tsplib_geo(double xi, double yi, double xj, double yj);
 
 // citydistance for the network.n cities of cityxy by the metric, 0 on the diagonal, and
-// network.matrix set, so that the network uses them. GEO reads x as latitude and y as
+// network.distances_given set, so that the network uses them. GEO reads x as latitude and y as
 // longitude, then swaps them, so that a map has longitude across and latitude up.
 void tsplib_distances(Metric metric);
 

@@ -104,7 +104,7 @@ bool read_network_option(const std::string &name, const std::string &value, Netw
     network.sweeps = int(whole), o->sweeps_given = true;
   } else if (name == "--distances") {
     if (!choose(name, value, DISTANCES, 2, &k, error)) return false;
-    network.raw = k == 1;
+    network.unscaled = k == 1;
   }
   o->chosen = true;
   if (name != "--rule") o->settings[name.substr(2)] = value; // the rule is said apart
@@ -124,7 +124,7 @@ bool set_up_network(NetworkOptions *o, std::string *error) {
   }
   if (!o->n_given) network.target = network.n;
   if (!o->sweeps_given) network.sweeps = network.rule == RULE_EULER ? 1000 : NSWEEP;
-  build_distances();
+  set_up(network);
   return true;
 }
 

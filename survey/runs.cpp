@@ -80,30 +80,40 @@ Blocks blocks_for(const Plan &plan) {
           std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), NLANE, MAX_BLOCK)};
 }
 
+// The record of run r: the network the model is set up for, with the coefficients and C of r's
+// set.
+Network run_network(const Plan &plan, uint64_t r) {
+  double value[NCOEF];
+  set_values(plan, run_set(plan, r), value);
+  Network net = network;
+  net.a = value[0], net.b = value[1], net.d = value[2], net.c = value[3];
+  return net;
+}
+
 // The runs of block b, into out, NLANE at a time in a batch's lanes: how many ran, fewer than
 // the block's when a signal came (its runs from there are dropped).
 uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *out) {
   static Batch batch;
   for (uint64_t k = 0; k < blocks.length(b); k += NLANE) {
     const int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
+    Network lane[NLANE];
     for (int l = 0; l < NLANE; l++) {
       const uint64_t r = blocks.begin(b) + k + uint64_t(l);
-      double value[NCOEF];
       if (l >= n) {
         batch_idle(&batch, l);
         continue;
       }
-      set_values(plan, run_set(plan, r), value);
-      batch_start(&batch, l, value, run_seed(plan, r));
+      lane[l] = run_network(plan, r);
+      batch_start(&batch, l, lane[l], run_seed(plan, r));
     }
     batch_sweeps(&batch);
     for (int l = 0; l < n; l++) {
-      static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
-      batch_take(&batch, l, before, before2);
+      static double state[MAXCITY][MAXCITY], before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
+      batch_take(&batch, l, state, before, before2);
       RunResult &run = out[k + uint64_t(l)];
-      run = measure_run(before, before2);
+      run = measure_run(lane[l], state, before, before2);
       // A final state that is not finite travels as a NaN energy, which the survey refuses.
-      if (!state_finite(unitout)) run.energy = NAN;
+      if (!state_finite(state)) run.energy = NAN;
     }
     if (caught) return std::min(k + NLANE, blocks.length(b));
   }

@@ -85,18 +85,18 @@ std::string curves(const Film &f) {
   struct Curve {
     const char *name, *colour, *dash;
     double Point::*value;
-    int term;
-  } const all[] = {{"E", "#000000", "", &Point::e, -1},
-                   {"EA", "#d04030", " stroke-dasharray=\"8 4\"", nullptr, ENERGY_ROW},
-                   {"EB", "#3060c0", " stroke-dasharray=\"2 3\"", nullptr, ENERGY_COLUMN},
-                   {"ED", "#2a9d50", " stroke-dasharray=\"8 3 2 3\"", nullptr, ENERGY_TOUR},
-                   {"EC", "#8a4fc0", " stroke-dasharray=\"4 2\"", nullptr, ENERGY_GLOBAL},
-                   {"L", "#e08a00", " stroke-dasharray=\"14 4\"", &Point::l, -1}};
+    double EnergyTerms::*term;
+  } const all[] = {{"E", "#000000", "", &Point::e, nullptr},
+                   {"EA", "#d04030", " stroke-dasharray=\"8 4\"", nullptr, &EnergyTerms::row},
+                   {"EB", "#3060c0", " stroke-dasharray=\"2 3\"", nullptr, &EnergyTerms::column},
+                   {"ED", "#2a9d50", " stroke-dasharray=\"8 3 2 3\"", nullptr, &EnergyTerms::tour},
+                   {"EC", "#8a4fc0", " stroke-dasharray=\"4 2\"", nullptr, &EnergyTerms::global},
+                   {"L", "#e08a00", " stroke-dasharray=\"14 4\"", &Point::l, nullptr}};
   std::vector<Curve> curve;
   for (const Curve &k : all)
-    if (k.term != ENERGY_GLOBAL || network.c != 0.0) curve.push_back(k);
+    if (k.term != &EnergyTerms::global || network.c != 0.0) curve.push_back(k);
   auto value = [&](const Curve &k, const Point &y) {
-    return k.value ? y.*k.value : y.term[k.term];
+    return k.value ? y.*k.value : y.terms.*k.term;
   };
   const int last = std::max(2, f.cycles - 1);
   // The scale of the finite values; halves, so that the span of the largest doubles is finite.
@@ -265,12 +265,7 @@ void film_add(Film *f, const Cycle &y) {
     f->frame.push_back(std::move(state));
   }
   const int every = std::max(1, (f->cycles + CURVE_POINTS - 1) / CURVE_POINTS);
-  if (c >= 1 && (c % every == 0 || c == last || c == 1))
-    f->curve.push_back(
-        {c,
-         y.e,
-         {y.term[ENERGY_ROW], y.term[ENERGY_COLUMN], y.term[ENERGY_TOUR], y.term[ENERGY_GLOBAL]},
-         y.l});
+  if (c >= 1 && (c % every == 0 || c == last || c == 1)) f->curve.push_back({c, y.e, y.terms, y.l});
 }
 
 std::string trace_svg(const Film &film_of_run, const std::string &title, const std::string &network,

@@ -1,6 +1,6 @@
 // nuv-trace: one run of a network of the family (nuv's by default), cycle by cycle: the energy
 // and its terms, the function L, the units on and the tour as it forms, as a table, a CSV or a
-// picture. main reads as the tool's steps; the run is in run.cpp, the rows in rows.cpp, nuv's
+// picture. main reads as the tool's steps; the run is in trace.h, the rows in rows.cpp, nuv's
 // tables in src/report.cpp, the picture in film.cpp.
 #include <chrono>
 #include <cstdio>
@@ -36,6 +36,7 @@ static const char USAGE[] =
 
 struct Options {
   double coef[3];
+  double c = 0; // the global term's weight, from --C
   Seed seed;
   bool csv = false, wide = false, tables = false;
   std::string svg;
@@ -115,7 +116,7 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
   if (error->empty() && !read_seed(number[3], &o->seed.value))
     *error = "seed " + quoted(number[3]) + " is not a number";
   if (error->empty()) o->seed.text = number[3];
-  if (error->empty() && !read_number(o->network.c, &network.c))
+  if (error->empty() && !read_number(o->network.c, &o->c))
     *error = "--C " + quoted(o->network.c) + " is not a finite number";
   if (error->empty() && svg_given && o->svg.empty()) *error = "--svg needs a file name";
   if (error->empty() && o->tables && (o->csv || o->wide))
@@ -167,10 +168,13 @@ int main(int argc, char **argv) {
   const std::string network_field =
       family_columns ? csv_field(description.substr(description.find(' ') + 1) + ratios) : "";
 
-  // 3. The run, each cycle written as it is reached and kept for the picture.
-  Film film = film_for(network.sweeps);
+  // 3. The run of the network set up with the coefficients and C, each cycle written as it is
+  // reached and kept for the picture.
+  Network run = network;
+  run.a = o.coef[0], run.b = o.coef[1], run.d = o.coef[2], run.c = o.c;
+  Film film = film_for(run.sweeps);
   Progress progress;
-  const int stopped = trace_network(o.coef, o.seed.value, [&](const Cycle &y) {
+  const int stopped = trace_network(run, o.seed.value, [&](const Cycle &y) {
     if (o.tables) {
       display_state(y.cycle); // the state is this cycle's: nuv's table, and its energy line
       if (y.cycle > 0) printf(" Energy = %f\n", y.e);
@@ -180,7 +184,7 @@ int main(int argc, char **argv) {
       print_table_row(y, o.wide, family_columns);
     }
     if (!o.svg.empty()) film_add(&film, y);
-    show_progress(&progress, y.cycle + 1, network.sweeps);
+    show_progress(&progress, y.cycle + 1, run.sweeps);
   });
   end_progress(&progress);
   if (!stdout_ok(&error)) return report(1, error);
@@ -190,7 +194,8 @@ int main(int argc, char **argv) {
   const std::string made_by = "nuv-trace " NUV_VERSION ": " + command_line(argc, argv) +
                               (family_columns ? "; " + description : "");
   if (!o.svg.empty() &&
-      !write_whole(o.svg, trace_svg(film, title, family_columns ? description : "", made_by), &error))
+      !write_whole(o.svg, trace_svg(film, title, family_columns ? description : "", made_by),
+                   &error))
     return report(1, error);
   return 0;
 }
