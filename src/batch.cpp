@@ -8,18 +8,18 @@
 #include "batch_sweeps.h"
 
 void batch_start(Batch *batch, int l, Network net, uint32_t seed) {
-  static double state[MAXCITY][MAXCITY], in[MAXCITY][MAXCITY];
+  static double start[MAXCITY][MAXCITY], start_unitin[MAXCITY][MAXCITY];
   batch->network = net;
   batch->a[l] = net.a;
   batch->b[l] = net.b;
   batch->d[l] = net.d;
   batch->c[l] = net.c;
   srand(seed);
-  draw_start(net, state, in);
+  draw_start(net, start, start_unitin);
   for (int i = 0; i < net.n; i++)
     for (int j = 0; j < net.n; j++) {
-      batch->state[i][j][l] = state[i][j];
-      batch->unitin[i][j][l] = in[i][j];
+      batch->state[i][j][l] = start[i][j];
+      batch->unitin[i][j][l] = start_unitin[i][j];
     }
 }
 

@@ -96,21 +96,21 @@ void build_distances(const Network &net) {
 
 /* N x N draws in row-major order start the state: uniform, or centred on u00 with a spread of
  * a tenth of U0; the Euler rule keeps each unit's input u. */
-void draw_start(const Network &net, double state[][MAXCITY], double in[][MAXCITY]) {
+void draw_start(const Network &net, double state[][MAXCITY], double unitin[][MAXCITY]) {
   const int n = net.n;
   const double u00 = net.start == START_CENTRED ? -0.5 * net.u0 * log(n - 1.0) : 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       const double r = rand() / RAND_DIVISOR;
       if (net.start == START_CENTRED) {
-        in[i][j] = u00 + 0.1 * net.u0 * (2 * r - 1);
-        state[i][j] = (activate(in[i][j] / net.u0) + 1.0) * 0.5;
+        unitin[i][j] = u00 + 0.1 * net.u0 * (2 * r - 1);
+        state[i][j] = (activate(unitin[i][j] / net.u0) + 1.0) * 0.5;
         continue;
       }
       state[i][j] = r;
       if (net.rule == RULE_EULER) {
         const double v = r == 0.0 ? 0x1p-53 : r == 1.0 ? 1 - 0x1p-53 : r;
-        in[i][j] = net.u0 * atanh(2 * v - 1);
+        unitin[i][j] = net.u0 * atanh(2 * v - 1);
       }
     }
 }
@@ -155,9 +155,9 @@ double unit_input_terms(const Network &net, int i, int j, InputTerms *terms) {
                            (const double *)nullptr, terms);
 }
 
-/* The energy's terms of the current state and their sum: half of each coefficient times its
- * sum of products, each unordered pair in a row or column counted twice, the column sum
- * position-major; with C not 0, (C / 2)(sum of outputs - n)^2 too, added last. */
+/* A state's energy terms are half of each coefficient times a sum of products: these sums, each
+ * unordered pair in a row or column counted twice, the column sum position-major. energy_terms
+ * weighs them and, with C not 0, adds (C / 2)(sum of outputs - n)^2 last. */
 template <int N>
 static void energy_sums(const double state[][MAXCITY], int n, double *row, double *column,
                         double *tour) {

@@ -84,8 +84,9 @@ unsigned seed_from_number(double value);
 void start_run(const Network &net, unsigned seed);
 
 /* net's random start from the generator as it is (N x N draws in row-major order) into state,
- * and into in each unit's input u when the rule keeps it. The coefficients play no part. */
-void draw_start(const Network &net, double state[][MAXCITY], double in[][MAXCITY]);
+ * and each unit's input u into unitin when net's start or rule keeps it. The coefficients play
+ * no part. */
+void draw_start(const Network &net, double state[][MAXCITY], double unitin[][MAXCITY]);
 
 /* The bias each unit's input carries: Acoef + Bcoef, or net.bias. */
 double bias_value(const Network &net);
