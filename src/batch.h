@@ -28,7 +28,8 @@ struct Batch {
  * cities and distances (set_up). Writes no setting of the model. */
 void batch_start(Batch *batch, int l, Network net, uint32_t seed);
 
-/* Lane l idle: all zero, which every sweep keeps finite. */
+/* Lane l idle: all zero over the batch's n x n units (a lane started first gives n), which
+ * every sweep keeps finite. */
 void batch_idle(Batch *batch, int l);
 
 /* A run's sweeps on every lane, keeping the states one and two sweeps before the end. */
