@@ -7,8 +7,8 @@
 
 #include "tsplib.h"
 
-// Reads the cities `named` names into the model (network.n, cityxy, citydistance, network.matrix,
-// cityxy_known):
+// Reads the cities `named` names into the model (network.n, cityxy, citydistance,
+// network.distances_given, cityxy_known):
 // - "random:N:S": N cities (MINCITY ... MAXCITY) uniform in the unit square, x then y for each,
 //   from the generator seeded with S (0 ... 4294967295), the same on every machine;
 // - a TSPLIB file (its first line a "KEY : value" of TSPLIB's format, such as NAME), of TYPE

@@ -4,7 +4,7 @@
 #define NUV_CITIES_RANDOM_H
 
 // n cities (MINCITY ... MAXCITY) uniform in the unit square into the model, x then y for each,
-// each draw over 2147483647, from the generator seeded with seed.
+// each draw over 2147483647, from the generator seeded with seed, and their distances built.
 void random_cities(int n, unsigned seed);
 
 #endif

@@ -429,7 +429,7 @@ bool is_tsplib(const char *text, size_t size) {
 void commit() {
   const int n = staged.n;
   network.n = n;
-  network.matrix = staged.metric == METRIC_MATRIX;
+  network.distances_given = staged.metric == METRIC_MATRIX;
   cityxy_known = staged.coordinates;
   for (int i = 0; i < n; i++) {
     cityxy[i][0] = staged.coordinates ? staged.xy[i][0] : 0;
@@ -439,6 +439,7 @@ void commit() {
   }
   if (staged.metric >= METRIC_EUC_2D && staged.metric <= METRIC_GEO)
     tsplib_distances(staged.metric);
+  build_distances(network);
 }
 
 } // namespace
@@ -465,10 +466,9 @@ bool check_cities(CityError *error) {
       low = fmin(low, cityxy[i][axis]), high = fmax(high, cityxy[i][axis]);
     if (!is_finite(high - low)) return fail(error, 0, "the coordinates overflow");
   }
-  const bool raw = network.raw;
-  network.raw = false;
-  build_distances(); // scaled: citydistance too, for cities given by coordinates
-  network.raw = raw;
+  Network as_scaled = network;
+  as_scaled.unscaled = false;
+  build_distances(as_scaled); // citydistance too, for cities given by coordinates
   double total = 0;
   bool finite = true, scaled = true;
   for (int i = 0; i < n; i++)
@@ -481,6 +481,6 @@ bool check_cities(CityError *error) {
     }
   if (finite && total == 0) return fail(error, 0, "the % cities are all at one point", whole(n));
   if (!finite || !is_finite(total) || !scaled) return fail(error, 0, "the distances overflow");
-  build_distances();
+  build_distances(network);
   return true;
 }

@@ -35,8 +35,8 @@ struct CityName {
 typedef double (*NumberConversion)(const char *word, size_t length);
 
 // Reads text (size bytes) into the model: network.n, cityxy (as the file gives them, then GEO's
-// swapped for drawing), cityxy_known, citydistance and network.matrix. A TSPLIB file is one
-// whose first line is a "KEYWORD : value"; anything else is x y lines, '#' starting a comment.
+// swapped for drawing), cityxy_known, citydistance and network.distances_given. A TSPLIB file is
+// one whose first line is a "KEYWORD : value"; anything else is x y lines, '#' starting a comment.
 // *metric says how the distances were had. A byte-order mark at the start is passed over; every
 // number is decimal, and its value is convert's. A size beyond MAXCITY is refused only once the
 // rest of the text is read (at once for a matrix no 2 MB text could hold). False with *error, and
@@ -45,11 +45,11 @@ bool read_city_text(const char *text, size_t size, NumberConversion convert, Cit
                     Metric *metric, CityError *error);
 
 // Why the model's cities make no network, or true: network.n cities in cityxy (when
-// cityxy_known) and citydistance (for network.matrix), as a file, a link or the generator left
-// them. Coordinates finite with a finite box, every distance finite and not below 0, their
+// cityxy_known) and citydistance (for network.distances_given), as a file, a link or the generator
+// left them. Coordinates finite with a finite box, every distance finite and not below 0, their
 // total above 0 ("the 4 cities are all at one point") and finite, and the distances
 // build_distances scales finite ("the distances overflow"). It builds the distances, scaled
-// and then as network.raw asks.
+// and then as network.unscaled asks.
 bool check_cities(CityError *error);
 
 #endif

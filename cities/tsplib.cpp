@@ -47,7 +47,7 @@ void tsplib_distances(Metric metric) {
                            : metric == METRIC_ATT    ? tsplib_att(xi, yi, xj, yj)
                                                      : tsplib_geo(xi, yi, xj, yj);
     }
-  network.matrix = true;
+  network.distances_given = true;
   if (metric == METRIC_GEO) // drawn with longitude across and latitude up
     for (int i = 0; i < n; i++) {
       const double latitude = cityxy[i][0];

@@ -15,7 +15,7 @@ double tsplib_geo(double xi, double yi, double xj, double yj);
 
 // citydistance for the network.n cities of cityxy by the metric, one of TSPLIB's three
 // (METRIC_EUC_2D, METRIC_ATT, METRIC_GEO), 0 on the diagonal, and
-// network.matrix set, so that the network uses them. GEO reads x as latitude and y as
+// network.distances_given set, so that the network uses them. GEO reads x as latitude and y as
 // longitude, then swaps them, so that a map has longitude across and latitude up.
 void tsplib_distances(Metric metric);
 

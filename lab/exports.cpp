@@ -35,17 +35,28 @@ namespace {
 Cycle reached; // the cycle run_family reached last
 } // namespace
 
-// The member of the family the next runs are of: the settings of its options, in the order of
-// nuv-trace's (rule 0 inplace, 1 sync, 2 euler; start 0 uniform, 1 centred), sweeps 0 for the
-// rule's default; the cities are kept.
+// The member of the family the next runs are of, set up: the settings of its options, in the
+// order of nuv-trace's (rule 0 inplace, 1 sync, 2 euler; start 0 uniform, 1 centred), sweeps 0
+// for the rule's default, unscaled 1 for --distances raw; the cities are kept.
 EXPORT(set_network)
 void set_network(int rule, double c, double target, int bias_ab, double bias, double u0, int start,
-                 double dt, double tau, int sweeps, int raw) {
-  network.rule = Rule(rule), network.c = c, network.target = target, network.bias_ab = bias_ab != 0;
-  network.bias = bias, network.u0 = u0, network.start = Start(start), network.dt = dt;
-  network.tau = tau, network.sweeps = sweeps > 0 ? sweeps : default_sweeps(Rule(rule));
-  network.raw = raw != 0;
+                 double dt, double tau, int sweeps, int unscaled) {
+  Network net = network; // its cities: n and how their distances are had
+  net.rule = Rule(rule), net.c = c, net.target = target, net.bias_ab = bias_ab != 0;
+  net.bias = bias, net.u0 = u0, net.start = Start(start), net.dt = dt, net.tau = tau;
+  net.sweeps = sweeps > 0 ? sweeps : default_sweeps(Rule(rule));
+  net.unscaled = unscaled != 0;
+  set_up(net);
 }
+
+namespace {
+// The network set up, with the coefficients a, b, d: the record of a run the page asks for.
+Network with_coefficients(double a, double b, double d) {
+  Network net = network;
+  net.a = a, net.b = b, net.d = d;
+  return net;
+}
+} // namespace
 
 namespace {
 Tour optimal_tour; // an optimal tour of the cities the page writes, as a tour file gives it
@@ -104,7 +115,7 @@ EXPORT(read_cities) int read_cities(int size) {
 // given is kept.
 EXPORT(use_cities) int use_cities(int n, int metric, int drawn, int toured) {
   network.n = n;
-  network.matrix = metric == METRIC_MATRIX;
+  network.distances_given = metric == METRIC_MATRIX;
   cityxy_known = metric != METRIC_MATRIX || drawn != 0;
   if (metric >= METRIC_EUC_2D && metric <= METRIC_GEO) tsplib_distances(Metric(metric));
   if (!check_cities(&text_error)) return 0;
@@ -147,8 +158,7 @@ EXPORT(cycle_count) int cycle_count() {
 // A run of the current member, each cycle measured and announced as it is reached: -1, or the
 // first cycle whose state or energy is not finite, where the run stopped (not announced).
 EXPORT(run_family) int run_family(double a, double b, double d, uint32_t seed) {
-  const double coef[3] = {a, b, d};
-  return trace_network(coef, seed, [](const Cycle &y) {
+  return trace_network(with_coefficients(a, b, d), seed, [](const Cycle &y) {
     reached = y;
     cycle_reached(y.cycle);
   });
@@ -212,7 +222,7 @@ EXPORT(optimal_length) double optimal_length() {
 // Where a Cycle's fields lie, so that the page reads them as stored: 0 e, 1 the terms, 2 l,
 // 3 on, 4 change, 5 outcome, 6 tour, 7 length, 8 ratio, 9 rank, 10 motion, 11 moved.
 EXPORT(cycle_layout) int cycle_layout(int field) {
-  static const int at[] = {offsetof(Cycle, e),    offsetof(Cycle, term),   offsetof(Cycle, l),
+  static const int at[] = {offsetof(Cycle, e),    offsetof(Cycle, terms),  offsetof(Cycle, l),
                            offsetof(Cycle, on),   offsetof(Cycle, change), offsetof(Cycle, outcome),
                            offsetof(Cycle, tour), offsetof(Cycle, length), offsetof(Cycle, ratio),
                            offsetof(Cycle, rank), offsetof(Cycle, motion), offsetof(Cycle, moved)};
@@ -222,26 +232,25 @@ EXPORT(cycle_layout) int cycle_layout(int field) {
 // Unit (i, j)'s input from the state in unitout with coefficients a, b, d, and its addends as
 // the sweep adds them: row, column, tour length, global, bias, second bias addend, then the
 // input itself.
-EXPORT(unit_terms) const double *unit_terms(double a, double b, double d, int i, int j) {
-  static double term[7];
-  const double coef[3] = {a, b, d};
-  set_coefficients(coef);
-  term[6] = unit_input_terms(i, j, term);
-  return term;
+EXPORT(unit_terms) const InputTerms *unit_terms(double a, double b, double d, int i, int j) {
+  static struct {
+    InputTerms terms;
+    double input;
+  } unit;
+  unit.input = unit_input_terms(with_coefficients(a, b, d), i, j, &unit.terms);
+  return &unit.terms;
 }
 
 // A sweep stepped unit by unit from its start on the state in unitout: the Stepping record's
 // total, which the page holds and passes to each step_unit.
 EXPORT(start_stepping) double page_start_stepping() {
-  return start_stepping().total;
+  return start_stepping(network).total;
 }
 // One unit of the in-place sweep on the state in unitout, with coefficients a, b, d, from the
 // stepping total `total`: the total after it, for the next unit.
 EXPORT(step_unit) double step_unit(double total, double a, double b, double d, int i, int j) {
-  const double coef[3] = {a, b, d};
-  set_coefficients(coef);
   Stepping stepping = {total};
-  update_unit(&stepping, i, j);
+  update_unit(with_coefficients(a, b, d), &stepping, i, j);
   return stepping.total;
 }
 
@@ -264,8 +273,7 @@ EXPORT(tally_reset) void tally_reset() {
 
 // The run for the seed, measured at its end as the survey measures it.
 EXPORT(survey_run) const SeedRun *survey_run(double a, double b, double d, uint32_t seed) {
-  const double coef[3] = {a, b, d};
-  seed_run.result = measured_run(coef, seed);
+  seed_run.result = measured_run(with_coefficients(a, b, d), seed);
   seed_run.canonical = Tour();
   seed_run.canonical_length = 0, seed_run.canonical_rank = 0;
   if (seed_run.result.valid()) {

@@ -7,7 +7,7 @@
 const NCITY = 9;
 const NSWEEP = 50;
 const OUTCOMES = ['tour', 'missing', 'doubled', 'mixed'];
-// The energy's terms in a cycle's `terms`, in EnergyTerm's order (src/network.h).
+// The energy's terms in a cycle's `terms`, in the order of EnergyTerms' fields (src/network.h).
 const ENERGY_TERMS = ['row', 'column', 'tour', 'global'];
 const MOTIONS = ['settled', 'cycling', 'moving'];
 const RULES = ['inplace', 'sync', 'euler'];

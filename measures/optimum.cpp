@@ -345,10 +345,9 @@ void build_tables(uint64_t cities) {
   tables.built = true;
 }
 
-// The tables, rebuilt first when the cities (their distances built afresh, as the network
-// builds them) are not those they were built for or the tour given changed.
+// The tables, rebuilt first when the cities (their distances as set up: the model's set-up
+// writes them, this only reads) are not those they were built for or the tour given changed.
 const Tables &current_tables() {
-  build_distances();
   const uint64_t cities = cities_digest();
   if (!tables.built || tables.cities != cities) build_tables(cities);
   return tables;
@@ -357,7 +356,6 @@ const Tables &current_tables() {
 } // namespace
 
 bool give_optimal_tour(const Tour &tour) {
-  build_distances();
   given.known = false;
   tables.built = false;
   bool seen[MAXCITY] = {};
@@ -370,7 +368,6 @@ bool give_optimal_tour(const Tour &tour) {
 }
 
 void give_published_optimum(double length) {
-  build_distances();
   published.known = length > 0, published.cities = cities_digest(), published.length = length;
   tables.built = false;
 }

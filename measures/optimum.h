@@ -1,7 +1,8 @@
 // The optimum of the family's N cities and a tour's rank among all tours. Start at find_optimum.
-// Its tables follow the cities by construction: each query builds the distances (as the network
-// does) and rebuilds the tables when the cities' digest, N and every citydistance, is not the
-// one they were built for; no caller prepares them. Plain C++ with nothing allocated: it builds
+// Its tables follow the cities by construction: each query rebuilds them when the cities'
+// digest, N and every citydistance, is not the one they were built for; no caller prepares
+// them. It only reads the distances: whatever changes the cities builds them (build_distances,
+// as the cities' readers and set_up do). Plain C++ with nothing allocated: it builds
 // for WebAssembly too.
 #ifndef NUV_MEASURES_OPTIMUM_H
 #define NUV_MEASURES_OPTIMUM_H

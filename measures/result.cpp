@@ -6,23 +6,25 @@
 
 #include "schedule.h"
 
-RunResult measure_end(const double before[][MAXCITY], const double before2[][MAXCITY]) {
+RunResult measure_end(const Network &net, const double state[][MAXCITY],
+                      const double before[][MAXCITY], const double before2[][MAXCITY]) {
   RunResult r;
   memset(&r, 0, sizeof r); // every byte set: results travel through pipes whole
-  r.energy = energy();
-  r.outcome = outcome_of(unitout);
-  r.motion = motion_of(before2, before, unitout);
+  EnergyTerms terms;
+  r.energy = energy_terms(net, state, &terms);
+  r.outcome = outcome_of(state);
+  r.motion = motion_of(before2, before, state);
   r.settled = r.motion == MOTION_SETTLED;
-  if (decode_tour(unitout, &r.tour)) {
+  if (decode_tour(state, &r.tour)) {
     r.length = tour_length(r.tour);
     r.rank = tour_rank(r.length);
   }
   return r;
 }
 
-RunResult measured_run(const double coef[3], unsigned seed) {
+RunResult measured_run(const Network &net, unsigned seed) {
   static Recent recent;
-  start_run(coef, seed);
+  start_run(net, seed);
   recent_start(&recent);
   run_cycles(
       []() {
@@ -30,7 +32,7 @@ RunResult measured_run(const double coef[3], unsigned seed) {
         recent_keep(&recent);
       },
       [](int) {});
-  return measure_end(recent_back(recent, 1), recent_back(recent, 2));
+  return measure_end(net, unitout, recent_back(recent, 1), recent_back(recent, 2));
 }
 
 void Tally::add(const RunResult &run, const Optimum &optimum) {

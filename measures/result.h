@@ -22,14 +22,15 @@ struct RunResult {
   bool valid() const { return outcome == OUTCOME_TOUR; }
 };
 
-// The model's current state measured and decoded as a run's final state; before and before2
-// are the states before the last sweep and the one before it.
-RunResult measure_end(const double before[][MAXCITY], const double before2[][MAXCITY]);
+// The final state of a run of net measured and decoded; before and before2 are its states one
+// and two sweeps before the end.
+RunResult measure_end(const Network &net, const double state[][MAXCITY],
+                      const double before[][MAXCITY], const double before2[][MAXCITY]);
 
-// The run of the program's network for coef and seed, measured at its end by measure_end, with
-// the states a batch's lanes keep: before the last sweep and before the one before it (with one
+// The run of net for seed (start_run sets the model up for it), measured at its end by
+// measure_end, with the states a batch's lanes keep: one and two sweeps before the end (with one
 // sweep, the start for both).
-RunResult measured_run(const double coef[3], unsigned seed);
+RunResult measured_run(const Network &net, unsigned seed);
 
 // The aggregates of one network's runs; they do not grow with the runs.
 struct Tally {

@@ -80,14 +80,14 @@ static double x_ln_x(double x) {
 // global term (C / 2)(sum - n)^2 pairs each unit with itself, so with C not 0 the energy is a
 // parabola along a unit and the update, which reads the unit's own old output, is no longer
 // that minimum; a sync or Euler update moves all units at once, with no such argument either.
-double lyapunov(double e) {
-  const double half_width = network.u0 / 2;
+double lyapunov(const Network &net, const double state[][MAXCITY], double e) {
+  const double half_width = net.u0 / 2;
   double sum = 0.0, g = 0.0;
   for (int i = 0; i < network.n; i++)
     for (int j = 0; j < network.n; j++) {
-      double v = unitout[i][j];
+      double v = state[i][j];
       sum += v;
       g += half_width * (x_ln_x(2 * v) / 2 + x_ln_x(2 - 2 * v) / 2);
     }
-  return e - bias_value() * sum + g;
+  return e - bias_value(net) * sum + g;
 }

@@ -46,8 +46,8 @@ int units_on(const double state[][MAXCITY]);
 // The largest change of any unit's output from state a to state b.
 double largest_change(const double a[][MAXCITY], const double b[][MAXCITY]);
 
-// L = E - I * sum of v + sum of G(v) over the current state, with I the bias (bias_value),
+// L = E - I * sum of v + sum of G(v) over state, with I net's bias (bias_value), U0 its width,
 // G(v) = (U0 / 2) * (v ln(2v) + (1 - v) ln(2 - 2v)) and 0 ln 0 = 0; e is the state's energy.
-double lyapunov(double e);
+double lyapunov(const Network &net, const double state[][MAXCITY], double e);
 
 #endif

@@ -221,16 +221,15 @@ bool set_up_network(NetworkOptions *o, std::string *error) {
     if (!load_cities(o->cities, &name, error)) return false;
     o->name = name;
   }
-  o->net.n = network.n, o->net.matrix = network.matrix; // the cities' part, as loaded
+  o->net.n = network.n, o->net.distances_given = network.distances_given; // the cities' part
   for (const Option &row : every_option())
     if (row.depends && !o->given.count(row.name)) row.depends(&o->net);
-  network = o->net; // the model's network, handed over here once
+  set_up(o->net); // the model's network, handed over here once
   CityError why;
   if (!check_cities(&why)) {
     *error = quoted(o->cities.empty() ? o->name : o->cities) + ": " + why.why;
     return false;
   }
-  build_distances();
   return true;
 }
 

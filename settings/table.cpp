@@ -123,7 +123,7 @@ constexpr Option OPTIONS[] = {
     ROW(BOTH, NET, "--distances", "--distances D", "scaled (default) or raw")
         .choosing("scaled raw")
         .by_default("scaled")
-        .setting([](Network *n, V v) { n->raw = v.word == 1; }),
+        .setting([](Network *n, V v) { n->unscaled = v.word == 1; }),
 };
 const int NOPTIONS = int(sizeof OPTIONS / sizeof OPTIONS[0]);
 

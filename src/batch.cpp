@@ -7,25 +7,27 @@
 
 #include "batch_sweeps.h"
 
-void batch_start(Batch *batch, int l, const double coef[4], uint32_t seed) {
-  network.c = coef[3];
-  start_run(coef, seed);
-  batch->a[l] = coef[0];
-  batch->b[l] = coef[1];
-  batch->d[l] = coef[2];
-  batch->c[l] = coef[3];
-  const int n = network.n;
-  for (int i = 0; i < n; i++)
-    for (int j = 0; j < n; j++) {
-      batch->state[i][j][l] = unitout[i][j];
-      batch->kept[i][j][l] = unitin[i][j];
+void batch_start(Batch *batch, int l, Network net, uint32_t seed) {
+  static double start[MAXCITY][MAXCITY], start_unitin[MAXCITY][MAXCITY];
+  batch->network = net;
+  batch->a[l] = net.a;
+  batch->b[l] = net.b;
+  batch->d[l] = net.d;
+  batch->c[l] = net.c;
+  srand(seed);
+  draw_start(net, start, start_unitin);
+  for (int i = 0; i < net.n; i++)
+    for (int j = 0; j < net.n; j++) {
+      batch->state[i][j][l] = start[i][j];
+      batch->unitin[i][j][l] = start_unitin[i][j];
     }
 }
 
 void batch_idle(Batch *batch, int l) {
+  const int n = batch->network.n;
   batch->a[l] = batch->b[l] = batch->d[l] = batch->c[l] = 0.0;
-  for (int i = 0; i < network.n; i++)
-    for (int j = 0; j < network.n; j++) batch->state[i][j][l] = batch->kept[i][j][l] = 0.0;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) batch->state[i][j][l] = batch->unitin[i][j][l] = 0.0;
 }
 
 /* The sweeps, compiled for x86-64-v4 (AVX-512), v3 (AVX2 and FMA) and the baseline in files of
@@ -45,14 +47,12 @@ void batch_sweeps(Batch *batch) {
   chosen(batch);
 }
 
-void batch_take(const Batch *batch, int l, double before[][MAXCITY], double before2[][MAXCITY]) {
-  const double coef[3] = {batch->a[l], batch->b[l], batch->d[l]};
-  set_coefficients(coef);
-  network.c = batch->c[l];
-  for (int i = 0; i < network.n; i++)
-    for (int j = 0; j < network.n; j++) {
-      unitout[i][j] = batch->state[i][j][l];
-      unitin[i][j] = batch->kept[i][j][l];
+void batch_take(const Batch *batch, int l, double state[][MAXCITY], double before[][MAXCITY],
+                double before2[][MAXCITY]) {
+  const int n = batch->network.n;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      state[i][j] = batch->state[i][j][l];
       before[i][j] = batch->before[i][j][l];
       before2[i][j] = batch->before2[i][j][l];
     }

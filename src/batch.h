@@ -1,7 +1,8 @@
-/* Many networks at once: NLANE runs of one member of the family advanced together, one per lane
- * of a vector of doubles, each with its own coefficients and C. Each lane is set up by
- * initialize and swept by the same arithmetic as update_state, so its states are the scalar
- * ones, bit for bit. Start a lane, sweep the batch, take each lane back. */
+/* Many networks at once: NLANE runs advanced together, one per lane of a vector of doubles, each
+ * lane started from a Network record of its own. The lanes share every setting but the
+ * coefficients and C, and the distances the model is set up for; each lane starts as start_run
+ * starts its record and is swept by the same arithmetic as update_state, so its states are the
+ * scalar ones, bit for bit. Start a lane, sweep the batch, take each lane's states back. */
 #ifndef NUV_BATCH_H
 #define NUV_BATCH_H
 
@@ -13,26 +14,30 @@ enum { NLANE = 16 }; /* lanes: enough independent sums to keep the processor bus
 typedef double lanes __attribute__((vector_size(NLANE * sizeof(double))));
 
 struct Batch {
+  Network network; /* the settings the lanes share: the last record started */
   lanes state[MAXCITY][MAXCITY];
-  lanes kept[MAXCITY][MAXCITY];    /* the Euler rule's inputs u */
-  lanes input[MAXCITY][MAXCITY];   /* a sweep's inputs, for the sync and Euler rules */
-  lanes before[MAXCITY][MAXCITY];  /* the state before the last sweep */
-  lanes before2[MAXCITY][MAXCITY]; /* and before the one before it */
+  lanes unitin[MAXCITY][MAXCITY];  /* the Euler rule's inputs u */
+  lanes sums[MAXCITY][MAXCITY];    /* a sweep's sums of inputs, for the sync and Euler rules */
+  lanes before[MAXCITY][MAXCITY];  /* the state one sweep before the end */
+  lanes before2[MAXCITY][MAXCITY]; /* and two sweeps before */
   lanes a, b, d, c;                /* each lane's Acoef, Bcoef, Dcoef and C */
 };
 
-/* Lane l as a run starts: coef[0 ... 3] its Acoef, Bcoef, Dcoef and C, srand(seed), initialize
- * with the family's other settings. */
-void batch_start(Batch *batch, int l, const double coef[4], uint32_t seed);
+/* Lane l as a run of net starts: its coefficients and C, srand(seed), the random start drawn
+ * as start_run draws it. net's other settings are the batch's; the model must be set up for its
+ * cities and distances (set_up). Writes no setting of the model. */
+void batch_start(Batch *batch, int l, Network net, uint32_t seed);
 
-/* Lane l idle: all zero, which every sweep keeps finite. */
+/* Lane l idle: all zero over the batch's n x n units (a lane started first gives n), which
+ * every sweep keeps finite. */
 void batch_idle(Batch *batch, int l);
 
-/* A run's network.sweeps sweeps, on every lane, keeping the states before the last two. */
+/* A run's sweeps on every lane, keeping the states one and two sweeps before the end. */
 void batch_sweeps(Batch *batch);
 
-/* Lane l's coefficients, C and state into the program's model, where it can be measured, and
- * its states before the last sweep and the one before it into before and before2. */
-void batch_take(const Batch *batch, int l, double before[][MAXCITY], double before2[][MAXCITY]);
+/* Lane l's final state, and its states one and two sweeps before the end, into state, before
+ * and before2: to be measured with the lane's record. */
+void batch_take(const Batch *batch, int l, double state[][MAXCITY], double before[][MAXCITY],
+                double before2[][MAXCITY]);
 
 #endif

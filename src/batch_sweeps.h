@@ -40,17 +40,20 @@ __attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY]
 /* A run's sweeps on every lane, as batch_sweeps makes them: each instruction set's file wraps
  * this body. */
 __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) {
-  bool any_c = false; // a global term in some lane
-  for (int l = 0; l < NLANE; l++) any_c = any_c || batch->c[l] != 0.0;
-  const Weights<lanes> weights = {batch->a,   batch->b,       batch->d,        batch->c,
-                                  any_c,      network.target, network.bias_ab, network.bias,
-                                  network.u0, network.dt,     network.tau};
-  const int n = network.n, sweeps = network.sweeps;
-  const Rule rule = network.rule;
+  const Network &net = batch->network;
+  NetworkLanes<lanes> w;
+  w.a = batch->a, w.b = batch->b, w.d = batch->d, w.c = batch->c;
+  w.any_c = false; // a global term in some lane
+  for (int l = 0; l < NLANE; l++) w.any_c = w.any_c || batch->c[l] != 0.0;
+  w.target = net.target;
+  w.bias_ab = net.bias_ab, w.bias = net.bias;
+  w.u0 = net.u0, w.dt = net.dt, w.tau = net.tau;
+  const int n = net.n, sweeps = net.sweeps;
+  const Rule rule = net.rule;
   for (int s = 0; s < sweeps; s++) {
     if (back_at_end(s, sweeps) == 2) copy_units(batch->before2, batch->state, n);
     if (back_at_end(s, sweeps) == 1) copy_units(batch->before, batch->state, n);
-    sweep_units(batch->state, batch->input, batch->kept, n, rule, weights, distance, activate);
+    sweep_units(batch->state, batch->sums, batch->unitin, n, rule, w, distance, activate);
   }
   if (sweeps < 2) copy_units(batch->before2, batch->before, n);
 }

@@ -33,14 +33,14 @@ int main(int argc, char **argv) {
     return finish_output();
   }
 
-  /* 3. The coefficients, in order, then the only seeding of the run. */
-  Acoef = arg_value(argv[1]);
-  Bcoef = arg_value(argv[2]);
-  Dcoef = arg_value(argv[3]);
-  srand(seed_from_number(arg_value(argv[4])));
+  /* 3. nuv's network with the coefficients, in order. */
+  Network net = nuv_network();
+  net.a = arg_value(argv[1]);
+  net.b = arg_value(argv[2]);
+  net.d = arg_value(argv[3]);
 
-  /* 4. Distances and the random start, shown as cycle 0. */
-  initialize();
+  /* 4. Set up, the only seeding of the run and the random start, shown as cycle 0. */
+  start_run(net, seed_from_number(arg_value(argv[4])));
   display_state(0);
 
   /* 5. One sweep unprinted, so each later table shows the state one sweep on. Steps 4 to 6 are

@@ -1,8 +1,11 @@
 /* The network model: N cities, the N x N state of unit outputs and the scaled distances, with
- * the three operations of a run: initialize, update_state and energy. nuv's network is the
- * default member of a family (its cities, rule, start and terms in `family`); nuv itself sets
- * only the coefficients. Index legend, used everywhere: i is a city (row), j a tour position
- * (column), k the index being summed; prev(j) and next(j) wrap modulo N. */
+ * the three operations of a run: its start, update_state and energy. A network is one record,
+ * Network, passed by value: set_up writes the model's state for it (the global network and the
+ * distances) at one place, start_run starts a run of it, and every measure that reads a setting
+ * (the energy and its terms, a unit's input, L) is given the record. nuv's network is the
+ * record nuv_network() returns; nuv itself sets only its coefficients. Index legend, used
+ * everywhere: i is a city (row), j a tour position (column), k the index being summed; prev(j)
+ * and next(j) wrap modulo N. */
 #ifndef NUV_NETWORK_H
 #define NUV_NETWORK_H
 
@@ -18,23 +21,28 @@ enum Rule { RULE_INPLACE, RULE_SYNC, RULE_EULER };
 /* How the state starts: uniform draws (nuv's), or centred on the output that sums to N. */
 enum Start { START_UNIFORM, START_CENTRED };
 
-/* The member of the family the model runs. Its defaults are nuv's network: the nine cities,
- * no global term, the bias Acoef + Bcoef, U0 = 0.5, the uniform start, the in-place rule, 50
- * sweeps, scaled distances. */
+/* A network: everything that defines one of the family. nuv_network() gives nuv's: the nine
+ * cities, the coefficients 0, no global term, the bias Acoef + Bcoef, U0 = 0.5, the uniform
+ * start, the in-place rule, 50 sweeps, scaled distances. */
 struct Network {
-  int n;            /* cities, MINCITY ... MAXCITY */
-  bool matrix;      /* distances given in citydistance, not computed from cityxy */
-  bool raw;         /* the network works with citydistance unscaled */
-  double c, target; /* the global term's weight C (0: absent) and its target n */
-  bool bias_ab;     /* the bias is Acoef + Bcoef, added as nuv adds them */
-  double bias;      /* else this */
-  double u0;        /* the activation's width: output (tanh(u / u0) + 1) / 2 */
+  int n;                /* cities, MINCITY ... MAXCITY */
+  bool distances_given; /* the distances are citydistance as given, not computed from cityxy */
+  bool unscaled;        /* the network works with citydistance as it is, not scaled */
+  double c, target;     /* the global term's weight C (0: absent) and its target n */
+  bool bias_ab;         /* the bias is Acoef + Bcoef, added as nuv adds them */
+  double bias;          /* else this */
+  double u0;            /* the activation's width: output (tanh(u / u0) + 1) / 2 */
   Start start;
   Rule rule;
   double dt, tau; /* an Euler step and the time constant */
   int sweeps;     /* sweeps in a run; cycles 0 ... sweeps - 1 */
-  double a, b, d; /* the coefficients Acoef, Bcoef and Dcoef of its runs */
+  double a, b, d; /* the coefficients Acoef, Bcoef and Dcoef */
 };
+
+/* nuv's network, the family's defaults. */
+Network nuv_network(void);
+
+/* The network the model is set up for: set_up writes it. */
 extern Network network;
 
 /* Problem data and state, program-wide. For nuv's network only the first NCITY rows and
@@ -43,7 +51,7 @@ extern const double nuvcity[NCITY][2];        /* nuv's nine cities */
 extern double cityxy[MAXCITY][2];             /* the cities' coordinates, when they have any */
 extern bool cityxy_known;                     /* whether they have: a map can be drawn */
 extern double citydistance[MAXCITY][MAXCITY]; /* the instance's own distances: tour lengths */
-extern double Acoef, Bcoef, Dcoef;
+extern double Acoef, Bcoef, Dcoef;        /* the set-up network's coefficients: its a, b and d */
 extern double unitout[MAXCITY][MAXCITY];  /* the outputs v */
 extern double unitin[MAXCITY][MAXCITY];   /* the inputs u, kept by the Euler rule */
 extern double distance[MAXCITY][MAXCITY]; /* what the network works with */
@@ -56,45 +64,66 @@ static inline int next(int j) {
   return j == network.n - 1 ? 0 : j + 1;
 }
 
-/* The family's settings back to nuv's network, its nine cities included. */
+/* nuv's network set up, its nine cities included. */
 void reset_network(void);
 
-/* The coefficients of the runs that follow: Acoef, Bcoef, Dcoef from coef[0], [1], [2]. */
-void set_coefficients(const double coef[3]);
+/* The model set up for net, the one writer of its state: network = net, and the distances of
+ * the current cities (build_distances). A tool calls it once its cities are in place and again
+ * whenever they change; start_run calls it for each run. */
+void set_up(Network net);
+
+/* The distances of the current cities for net: citydistance from cityxy (unless
+ * net.distances_given), and distance, what the network works with. set_up calls it; the cities'
+ * check calls it for a record of its own. */
+void build_distances(const Network &net);
 
 /* The seed nuv gives srand for a number typed as its seed: truncated toward zero to 64 bits,
  * the low 32 bits kept; beyond the signed 64-bit range, an infinity or a NaN give 0. */
 unsigned seed_from_number(double value);
 
-/* A run's start: its coefficients, the only seeding, then initialize. */
-void start_run(const double coef[3], unsigned seed);
+/* A run's start: set_up(net), the only seeding, then the random start in unitout (and unitin). */
+void start_run(const Network &net, unsigned seed);
 
-/* The bias each unit's input carries: Acoef + Bcoef, or network.bias. */
-double bias_value(void);
+/* net's random start from the generator as it is (N x N draws in row-major order) into state,
+ * and each unit's input u into unitin when net's start or rule keeps it. The coefficients play
+ * no part. */
+void draw_start(const Network &net, double state[][MAXCITY], double unitin[][MAXCITY]);
 
-/* The distances of the current cities: citydistance from cityxy (unless network.matrix gives
- * them), and distance, what the network works with. initialize calls it; so does a tool that
- * measures tours before any run. */
-void build_distances(void);
+/* The bias each unit's input carries: Acoef + Bcoef, or net.bias. */
+double bias_value(const Network &net);
 
-/* Set-up, dynamics, measure. */
-void initialize(void);
+/* One sweep of the network the model is set up for. */
 void update_state(void);
+
 /* A sweep of update_state's stepped unit by unit: what it carries from unit to unit, the total of
  * the state that the global term reads. start_stepping starts it at unit (0, 0) of the current
- * state; update_unit makes one unit of the in-place sweep. */
+ * state; update_unit makes one unit of net's in-place sweep. */
 struct Stepping {
   double total;
 };
-Stepping start_stepping(void);
-void update_unit(Stepping *stepping, int i, int j);
-/* Unit (i, j)'s input from the current state, and its addends in the sweep's order: row,
- * column, tour length, global, bias, a second bias addend (Bcoef, when the bias is A + B). */
-double unit_input_terms(int i, int j, double term[6]);
+Stepping start_stepping(const Network &net);
+void update_unit(const Network &net, Stepping *stepping, int i, int j);
+
+/* The addends of a unit's input, in the order a sweep adds them: row, column, tour length,
+ * global (0 where there is none), then the bias as one or two addends (nuv's adds Acoef, then
+ * Bcoef; a single bias leaves bias2 0). */
+struct InputTerms {
+  double row, column, tour, global, bias, bias2;
+};
+
+/* Unit (i, j)'s input for net from the current state, as a sweep starting now would take it,
+ * and its addends into *terms. */
+double unit_input_terms(const Network &net, int i, int j, InputTerms *terms);
+
+/* The terms of a state's energy: row, column, tour length and global (0 when C is 0). */
+struct EnergyTerms {
+  double row, column, tour, global;
+};
+
+/* net's energy of state, and its terms into *terms. */
+double energy_terms(const Network &net, const double state[][MAXCITY], EnergyTerms *terms);
+
+/* The energy of the current state of the network the model is set up for: nuv's measure. */
 double energy(void);
-/* The energy's terms, by name: where each lies in energy_terms' term. */
-enum EnergyTerm { ENERGY_ROW, ENERGY_COLUMN, ENERGY_TOUR, ENERGY_GLOBAL, NENERGY_TERM };
-/* The energy, and its row, column, tour-length and global terms (the last 0 when C is 0). */
-double energy_terms(double term[NENERGY_TERM]);
 
 #endif

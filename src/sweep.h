@@ -7,11 +7,13 @@
 
 #include "network.h"
 
-/* What a sweep weighs: per network the coefficients and C, for all the family's settings. */
+/* A Network record as a sweep reads it, per lane: A, B, D and C are V, one network's (a double)
+ * or one per lane (a vector), the other settings the lanes share. one_lane (network.cpp) and
+ * the batch (batch_sweeps.h) fill it from records. */
 template <typename V>
-struct Weights {
+struct NetworkLanes {
   V a, b, d, c;
-  bool any_c;    /* some network's C is not 0: only then is there a global term */
+  bool any_c;    /* some lane's C is not 0: only then is there a global term */
   double target; /* the global term's n */
   bool bias_ab;  /* the bias is a then b, added as nuv adds them; else bias */
   double bias, u0, dt, tau;
@@ -24,22 +26,17 @@ static inline bool nuv_shape(int n, Rule rule, bool any_c, bool bias_ab, double 
   return n == NCITY && rule == RULE_INPLACE && !any_c && bias_ab && u0 == 0.5;
 }
 
-/* The terms of a unit's input, in the order they are added: row, column, tour length, global
- * (0 where there is none), then the bias as one or two addends (nuv's adds Acoef, then Bcoef;
- * a single bias leaves the second 0). */
-enum { TERM_ROW, TERM_COLUMN, TERM_TOUR, TERM_GLOBAL, TERM_BIAS, TERM_BIAS2, NTERM };
-
 /* The input of unit (i, j) from the state it reads: the row, column and tour-length terms, the
  * global term where C is not 0 (total the sum of all outputs), then the bias. Each sum starts
  * at zero and adds in index order; the row and column terms leave the unit out by subtraction.
  * NUVS: nuv_shape holds, and n is NCITY. rows and columns, when given, hold each row's and
  * column's sum: the very sums the loops here would make from a state that holds still while
- * the inputs are taken. terms, when given, receives the NTERM addends. */
+ * the inputs are taken. terms, when given (one network: V a double), receives the addends. */
 template <bool NUVS, typename V>
 __attribute__((always_inline)) static inline V
-unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
+unit_input(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
            const double dist[][MAXCITY], const V &total, const V *rows, const V *columns,
-           V *terms = nullptr) {
+           InputTerms *terms = nullptr) {
   if (NUVS) n = NCITY;
   V rowsum = V(), colsum = V(), toursum = V();
   if (rows)
@@ -55,23 +52,27 @@ unit_input(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
   const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
   for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
   V tour = -w.d * toursum;
-  V u = row + column + tour;
-  if (terms) terms[TERM_ROW] = row, terms[TERM_COLUMN] = column, terms[TERM_TOUR] = tour;
-  if (terms) terms[TERM_GLOBAL] = V(), terms[TERM_BIAS2] = V();
+  V sum = row + column + tour;
+  constexpr bool one = sizeof(V) == sizeof(double); /* V a double: only its addends are told */
+  if constexpr (one)
+    if (terms) *terms = {row, column, tour, 0.0, 0.0, 0.0};
   if (!NUVS && w.any_c) { /* per lane: a lane whose C is 0 adds nothing */
     const V global = -w.c * (total - w.target);
-    u = w.c != 0 ? u + global : u;
-    if (terms) terms[TERM_GLOBAL] = w.c != 0 ? global : V();
+    sum = w.c != 0 ? sum + global : sum;
+    if constexpr (one)
+      if (terms) terms->global = w.c != 0 ? global : 0.0;
   }
   if (NUVS || w.bias_ab) {
-    u = u + w.a;
-    u = u + w.b;
-    if (terms) terms[TERM_BIAS] = w.a, terms[TERM_BIAS2] = w.b;
+    sum = sum + w.a;
+    sum = sum + w.b;
+    if constexpr (one)
+      if (terms) terms->bias = w.a, terms->bias2 = w.b;
   } else {
-    u = u + w.bias;
-    if (terms) terms[TERM_BIAS] = V() + w.bias;
+    sum = sum + w.bias;
+    if constexpr (one)
+      if (terms) terms->bias = 0.0 + w.bias; /* a bias of -0 told as 0 */
   }
-  return u;
+  return sum;
 }
 
 /* The sum of all outputs, row-major: the total the global term starts a sweep from. */
@@ -87,26 +88,27 @@ __attribute__((always_inline)) static inline V state_total(V state[][MAXCITY], i
  * once, and the running total (used where there is a global term) following it. */
 template <bool NUVS, typename V, typename Activate>
 __attribute__((always_inline)) static inline void
-update_unit(V state[][MAXCITY], int n, int i, int j, const Weights<V> &w,
+update_unit(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
             const double dist[][MAXCITY], V &total, Activate activate) {
   const double u0 = NUVS ? 0.5 : w.u0;
-  const V u = unit_input<NUVS>(state, n, i, j, w, dist, total, (const V *)nullptr,
-                               (const V *)nullptr),
+  const V sum = unit_input<NUVS>(state, n, i, j, w, dist, total, (const V *)nullptr,
+                                 (const V *)nullptr),
           old = state[i][j];
-  state[i][j] = (activate(u / u0) + 1.0) * 0.5;
+  state[i][j] = (activate(sum / u0) + 1.0) * 0.5;
   if (!NUVS && w.any_c) total = (total - old) + state[i][j];
 }
 
 /* One sweep over the n x n units by the rule. In place: row-major order, each unit written at
  * once, later units reading the new values (with a global term, the total follows each unit).
- * Sync and Euler: every input from the state at the start of the sweep, into input, then every
- * output written; Euler moves each kept input u by one step first. activate(x) is tanh(x),
+ * Sync and Euler: every unit's sum of inputs from the state at the start of the sweep, into
+ * sums, then every output written: sync's input is the sum, Euler moves each unit's input u
+ * (unitin) by one step towards it first. activate(x) is tanh(x),
  * taken per lane. Always inlined, so that each caller compiles it for its own instruction set.
  */
 template <bool NUVS, typename V, typename Activate>
 __attribute__((always_inline)) static inline void
-sweep_shape(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Rule rule,
-            const Weights<V> &w, const double dist[][MAXCITY], Activate activate) {
+sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, Rule rule,
+            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate) {
   if (NUVS) n = NCITY, rule = RULE_INPLACE;
   const double u0 = NUVS ? 0.5 : w.u0;
   V total = w.any_c ? state_total(state, n) : V();
@@ -127,25 +129,25 @@ sweep_shape(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Ru
   }
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
-      input[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns);
+      sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
-      V u = input[i][j];
+      V x = sums[i][j];
       if (rule == RULE_EULER)
-        u = kept[i][j] = kept[i][j] + w.dt * (input[i][j] - kept[i][j] / w.tau);
-      state[i][j] = (activate(u / u0) + 1.0) * 0.5;
+        x = unitin[i][j] = unitin[i][j] + w.dt * (sums[i][j] - unitin[i][j] / w.tau);
+      state[i][j] = (activate(x / u0) + 1.0) * 0.5;
     }
 }
 
 /* One sweep: nuv's network by its constant shape, any other member by the general one. */
 template <typename V, typename Activate>
 __attribute__((always_inline)) static inline void
-sweep_units(V state[][MAXCITY], V input[][MAXCITY], V kept[][MAXCITY], int n, Rule rule,
-            const Weights<V> &w, const double dist[][MAXCITY], Activate activate) {
+sweep_units(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, Rule rule,
+            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate) {
   if (nuv_shape(n, rule, w.any_c, w.bias_ab, w.u0))
-    sweep_shape<true>(state, input, kept, n, rule, w, dist, activate);
+    sweep_shape<true>(state, sums, unitin, n, rule, w, dist, activate);
   else
-    sweep_shape<false>(state, input, kept, n, rule, w, dist, activate);
+    sweep_shape<false>(state, sums, unitin, n, rule, w, dist, activate);
 }
 
 #endif

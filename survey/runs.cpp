@@ -86,24 +86,24 @@ uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult
   static Batch batch;
   for (uint64_t k = 0; k < blocks.length(b); k += NLANE) {
     const int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
+    Network lane[NLANE];
     for (int l = 0; l < NLANE; l++) {
       const uint64_t r = blocks.begin(b) + k + uint64_t(l);
       if (l >= n) {
         batch_idle(&batch, l);
         continue;
       }
-      const Network point = grid_point(plan, run_set(plan, r));
-      const double value[4] = {point.a, point.b, point.d, point.c};
-      batch_start(&batch, l, value, run_seed(plan, r));
+      lane[l] = grid_point(plan, run_set(plan, r));
+      batch_start(&batch, l, lane[l], run_seed(plan, r));
     }
     batch_sweeps(&batch);
     for (int l = 0; l < n; l++) {
-      static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
-      batch_take(&batch, l, before, before2);
+      static double state[MAXCITY][MAXCITY], before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
+      batch_take(&batch, l, state, before, before2);
       RunResult &run = out[k + uint64_t(l)];
-      run = measure_end(before, before2);
+      run = measure_end(lane[l], state, before, before2);
       // A final state that is not finite travels as a NaN energy, which the survey refuses.
-      if (!state_finite(unitout)) run.energy = NAN;
+      if (!state_finite(state)) run.energy = NAN;
     }
     if (caught) return std::min(k + NLANE, blocks.length(b));
   }

@@ -105,13 +105,16 @@ TEST(Activation, TheChosenFlavourIsTheLibrarysTanhBitForBit) {
     Feeder feed{&count};
     std::mt19937 random(7);
     std::uniform_real_distribution<double> coef(-1, 5);
-    static double input[MAXCITY][MAXCITY];
+    static double sums[MAXCITY][MAXCITY];
     for (int run = 0; run < 3000; run++) {
-      const double c[3] = {coef(random), coef(random), coef(random)};
-      start_run(c, unsigned(random()));
-      const Weights<double> w = {c[0], c[1], c[2], 0, false, 9, true, 0, 0.5, 0.01, 1};
+      Network net = nuv_network();
+      net.a = coef(random), net.b = coef(random), net.d = coef(random);
+      start_run(net, unsigned(random()));
+      NetworkLanes<double> w;
+      w.a = net.a, w.b = net.b, w.d = net.d, w.c = 0, w.any_c = false, w.target = 9;
+      w.bias_ab = true, w.bias = 0, w.u0 = 0.5, w.dt = 0.01, w.tau = 1;
       for (int s = 0; s < NSWEEP; s++)
-        sweep_units(unitout, input, unitin, NCITY, RULE_INPLACE, w, distance, [&](double x) {
+        sweep_units(unitout, sums, unitin, NCITY, RULE_INPLACE, w, distance, [&](double x) {
           feed(x);
           return std::tanh(x);
         });

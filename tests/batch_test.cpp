@@ -18,12 +18,17 @@ namespace {
 double scalar_final[MAXCITY][MAXCITY], scalar_before[MAXCITY][MAXCITY],
     scalar_before2[MAXCITY][MAXCITY];
 
-// The run for coef (C in coef[3]) and seed of the program's network, and the states before
-// its last sweep and the one before it.
-void scalar_run(const double coef[4], uint32_t seed) {
-  network.c = coef[3];
+// The network set up, with the coefficients and C of coef: a lane's record.
+Network record_of(const double coef[4]) {
+  Network net = network;
+  net.a = coef[0], net.b = coef[1], net.d = coef[2], net.c = coef[3];
+  return net;
+}
+
+// The run of net for seed, and the states before its last sweep and the one before it.
+void scalar_run(const Network &net, uint32_t seed) {
   int swept = 0;
-  start_run(coef, seed);
+  start_run(net, seed);
   for (; swept < network.sweeps; swept++) {
     if (swept == network.sweeps - 2) memcpy(scalar_before2, unitout, sizeof unitout);
     if (swept == network.sweeps - 1) memcpy(scalar_before, unitout, sizeof unitout);
@@ -47,24 +52,19 @@ int compare(const double (*triples)[4], int ntriples, uint32_t count, int *diffe
       before2[NLANE][MAXCITY][MAXCITY];
   int compared = 0;
   for (int t = 0; t < ntriples; t++) {
-    const double *coef = triples[t];
+    const Network net = record_of(triples[t]);
     for (uint32_t first = 0; first < count; first += NLANE) {
       const int n = first + NLANE <= count ? NLANE : int(count - first);
       auto seed = [&](int l) { return first + uint32_t(l) + (first % 3 ? 0u : 4294960000u); };
       for (int l = 0; l < NLANE; l++)
         if (l < n)
-          batch_start(&batch, l, coef, seed(l));
+          batch_start(&batch, l, net, seed(l));
         else
           batch_idle(&batch, l);
       batch_sweeps(&batch);
-      for (int l = 0; l < n; l++) {
-        batch_take(&batch, l, before[l], before2[l]);
-        memcpy(final[l], unitout, sizeof unitout);
-        EXPECT_TRUE(Acoef == coef[0] && Bcoef == coef[1] && Dcoef == coef[2] &&
-                    network.c == coef[3]);
-      }
+      for (int l = 0; l < n; l++) batch_take(&batch, l, final[l], before[l], before2[l]);
       for (int l = 0; l < n; l++, compared++) {
-        scalar_run(coef, seed(l));
+        scalar_run(net, seed(l));
         *differing += differ(final[l], scalar_final) || differ(before[l], scalar_before) ||
                       differ(before2[l], scalar_before2);
       }
@@ -106,8 +106,10 @@ TEST(Batch, EveryMemberOfTheFamilyRunsInLanesAsItRunsAlone) {
     if (*m.cities) {
       ASSERT_TRUE(load_cities(m.cities, &name, &error)) << error;
     }
-    network.rule = m.rule, network.start = m.start, network.sweeps = m.sweeps;
-    network.target = network.n, network.dt = 0.05;
+    Network net = network;
+    net.rule = m.rule, net.start = m.start, net.sweeps = m.sweeps;
+    net.target = net.n, net.dt = 0.05;
+    set_up(net);
     int differing = 0;
     EXPECT_EQ(compare(triples, 3, 40, &differing), 3 * 40) << m.cities;
     EXPECT_EQ(differing, 0) << m.cities << " rule " << m.rule;
@@ -121,22 +123,65 @@ TEST(Batch, EveryMemberOfTheFamilyRunsInLanesAsItRunsAlone) {
 TEST(Batch, AMeasuredRunEndsAsALaneEnds) {
   choose_activation();
   static Batch batch;
-  static double before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
-  const double coef[4] = {1, 1, 1.5, 0};
+  static double state[MAXCITY][MAXCITY], before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
   for (Rule rule : {RULE_INPLACE, RULE_SYNC})
     for (int sweeps : {1, 2, 3, 50}) {
+      Network net = nuv_network();
+      net.a = 1, net.b = 1, net.d = 1.5;
+      net.rule = rule, net.sweeps = sweeps;
       reset_network();
-      network.rule = rule, network.sweeps = sweeps;
-      for (int l = 0; l < NLANE; l++) batch_start(&batch, l, coef, uint32_t(100 + l));
+      for (int l = 0; l < NLANE; l++) batch_start(&batch, l, net, uint32_t(100 + l));
       batch_sweeps(&batch);
       for (int l = 0; l < NLANE; l++) {
-        batch_take(&batch, l, before, before2);
-        const RunResult lane = measure_end(before, before2),
-                        alone = measured_run(coef, uint32_t(100 + l));
+        batch_take(&batch, l, state, before, before2);
+        const RunResult lane = measure_end(net, state, before, before2),
+                        alone = measured_run(net, uint32_t(100 + l));
         EXPECT_EQ(memcmp(&lane, &alone, sizeof lane), 0)
             << "rule " << rule << ", " << sweeps << " sweeps";
       }
     }
+  reset_network();
+}
+
+// Lanes of one batch each from a record of its own (coefficients and C, a global term in some
+// lanes and not others) end as the scalar runs of those records, and each is measured with its
+// own record alone: the batch writes no setting of the model, and the lanes are measured in an
+// order of their own (backwards, after every scalar run has set the model up for another
+// record), so no measure can lean on a setting left behind.
+TEST(Batch, LanesOfDifferentRecordsAreMeasuredByTheirOwnRecords) {
+  choose_activation();
+  static Batch batch;
+  static double state[NLANE][MAXCITY][MAXCITY], before[NLANE][MAXCITY][MAXCITY],
+      before2[NLANE][MAXCITY][MAXCITY];
+  for (Rule rule : {RULE_INPLACE, RULE_SYNC}) {
+    reset_network();
+    Network base = nuv_network();
+    base.rule = rule, base.sweeps = 30;
+    set_up(base);
+    Network lane[NLANE];
+    for (int l = 0; l < NLANE; l++) {
+      lane[l] = base;
+      lane[l].a = 0.5 + 0.25 * l, lane[l].b = 1.5 - 0.125 * l, lane[l].d = l % 4;
+      lane[l].c = l % 3 == 0 ? 0.0 : 0.1 * l;
+      batch_start(&batch, l, lane[l], uint32_t(7 + l));
+    }
+    batch_sweeps(&batch);
+    for (int l = 0; l < NLANE; l++) batch_take(&batch, l, state[l], before[l], before2[l]);
+    EXPECT_TRUE(network.a == base.a && network.b == base.b && network.d == base.d &&
+                network.c == base.c)
+        << "the batch wrote a setting";
+    RunResult alone[NLANE];
+    for (int l = 0; l < NLANE; l++) alone[l] = measured_run(lane[l], uint32_t(7 + l));
+    int energies = 0; // lanes whose energy differs from the next lane's record's
+    for (int l = NLANE - 1; l >= 0; l--) {
+      const RunResult measured = measure_end(lane[l], state[l], before[l], before2[l]);
+      EXPECT_EQ(memcmp(&measured, &alone[l], sizeof measured), 0) << "lane " << l;
+      EnergyTerms terms;
+      const Network &other = lane[(l + 1) % NLANE];
+      energies += energy_terms(other, state[l], &terms) != measured.energy;
+    }
+    EXPECT_GT(energies, NLANE / 2) << "the records must differ in what they measure";
+  }
   reset_network();
 }
 

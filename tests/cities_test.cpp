@@ -27,7 +27,7 @@ void load(const std::string &named) {
   reset_network();
   std::string name, error;
   ASSERT_TRUE(load_cities(named, &name, &error)) << error;
-  build_distances();
+  set_up(network);
 }
 
 // The length under our distances of a TSPLIB .opt.tour file's tour.
@@ -114,7 +114,7 @@ TEST(Cities, RandomCitiesAreTheLibrarysDrawsInTheUnitSquare) {
     EXPECT_EQ(cityxy[i][1], rand() / 2147483647.0);
   }
   EXPECT_EQ(network.n, 12);
-  EXPECT_FALSE(network.matrix);
+  EXPECT_FALSE(network.distances_given);
   reset_network();
 }
 

@@ -19,7 +19,7 @@ Tour tour_of(const std::string &text) {
 }
 
 TEST(Rank, CountsTheDistinctToursShorterByMoreThanTheSlack) {
-  build_distances(); // the distances of nuv's cities, before any run
+  reset_network(); // the distances of nuv's cities, before any run
   // The optimum and its mirror image, 6 + 6 sqrt 5, share rank 1; the four tours of
   // 8 + 4 sqrt 5 + sqrt 10, such as the plain order, share rank 3, so the next is rank 7.
   EXPECT_EQ(tour_rank(tour_length(tour_of("1-4-3-2-9-8-7-6-5"))), 1);
@@ -89,12 +89,13 @@ TEST(Outcome, NamesHowTheUnitsOnFailToMakeATour) {
 TEST(Lyapunov, IsLowestAlongAUnitAtTheOutputTheSweepGivesIt) {
   // Along unit (i, j), L is smallest at the output the sweep writes there; any other value of
   // that one unit gives a larger L, whatever the coefficients' signs.
-  srand(3);
-  initialize();
+  start_run(nuv_network(), 3);
   std::mt19937 random(11);
   std::uniform_real_distribution<double> coef(-3, 5);
   for (int n = 0; n < 40; n++) {
-    Acoef = coef(random), Bcoef = coef(random), Dcoef = coef(random);
+    Network net = nuv_network();
+    net.a = coef(random), net.b = coef(random), net.d = coef(random);
+    set_up(net);
     const int i = n % NCITY, j = n * 4 % NCITY;
     double keep[MAXCITY][MAXCITY];
     for (int a = 0; a < NCITY; a++)
@@ -107,10 +108,10 @@ TEST(Lyapunov, IsLowestAlongAUnitAtTheOutputTheSweepGivesIt) {
     for (int a = 0; a < NCITY; a++)
       for (int b = 0; b < NCITY; b++)
         if (a * NCITY + b > i * NCITY + j) unitout[a][b] = keep[a][b];
-    double term[NENERGY_TERM];
+    EnergyTerms terms;
     auto l_with = [&](double v) {
       unitout[i][j] = v;
-      return lyapunov(energy_terms(term));
+      return lyapunov(net, unitout, energy_terms(net, unitout, &terms));
     };
     const double best = l_with(swept[i][j]);
     for (double other : {0.0, 0.02, 0.3, 0.5, 0.77, 0.999, 1.0}) {
@@ -124,20 +125,22 @@ TEST(Lyapunov, IsLowestAlongAUnitAtTheOutputTheSweepGivesIt) {
 
 TEST(Lyapunov, IsTheEnergyAtAStateOfOneHalfLessTheConstantInput) {
   // Every unit at 0.5: G(0.5) = 0, so L = E - (A + B) * 81 * 0.5.
-  initialize();
-  Acoef = 1.5, Bcoef = -0.25, Dcoef = 2;
+  reset_network();
+  Network net = nuv_network();
+  net.a = 1.5, net.b = -0.25, net.d = 2;
   for (auto &row : unitout)
     for (double &v : row) v = 0.5;
-  double term[NENERGY_TERM];
-  EXPECT_NEAR(lyapunov(energy_terms(term)), 1.5 * 81 - 0.25 * 81 + 2 * 22.5 - 1.25 * 40.5, 1e-9);
+  EnergyTerms terms;
+  EXPECT_NEAR(lyapunov(net, unitout, energy_terms(net, unitout, &terms)),
+              1.5 * 81 - 0.25 * 81 + 2 * 22.5 - 1.25 * 40.5, 1e-9);
   // All at 0 or all at 1, each unit adds G = (0.5 / 2) ln 2, its 0 ln 0 taken as 0, not a NaN;
   // at 1 the row and column terms add 81 * 8 * (A + B) / 2 and the constant input takes 81.
   for (double v : {0.0, 1.0}) {
-    Dcoef = 0;
+    net.d = 0;
     for (auto &row : unitout)
       for (double &u : row) u = v;
-    EXPECT_NEAR(lyapunov(energy_terms(term)), v * 1.25 * (324 - 81) + 81 * 0.25 * std::log(2.0),
-                1e-12);
+    EXPECT_NEAR(lyapunov(net, unitout, energy_terms(net, unitout, &terms)),
+                v * 1.25 * (324 - 81) + 81 * 0.25 * std::log(2.0), 1e-12);
   }
 }
 

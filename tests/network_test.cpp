@@ -8,8 +8,12 @@
 
 namespace {
 
+// The model set up for the network it is set up for with the coefficients a, b, d, and every
+// output `all`.
 void set(double a, double b, double d, double all) {
-  Acoef = a, Bcoef = b, Dcoef = d;
+  Network net = network;
+  net.a = a, net.b = b, net.d = d;
+  set_up(net);
   for (auto &row : unitout)
     for (double &u : row) u = all;
 }
@@ -20,7 +24,7 @@ double output_for(double u) {
 }
 
 TEST(Network, DistancesAreSymmetricSumToTenAndHaveTheWorkedValues) {
-  initialize();
+  reset_network();
   double sum = 0.0, smallest = 1.0;
   for (int i = 0; i < NCITY; i++) {
     EXPECT_EQ(distance[i][i], 0.0);
@@ -39,15 +43,14 @@ TEST(Network, DistancesAreSymmetricSumToTenAndHaveTheWorkedValues) {
 }
 
 TEST(Network, StartIsTheGeneratorsDrawsOverTwoToThe31MinusOneRowByRow) {
-  srand(11);
-  initialize();
+  start_run(nuv_network(), 11);
   srand(11);
   for (int i = 0; i < NCITY; i++)
     for (int j = 0; j < NCITY; j++) EXPECT_EQ(unitout[i][j], rand() / 2147483647.0);
 }
 
 TEST(Network, SweepIsInPlaceWithTheWorkedInputs) {
-  initialize();
+  reset_network();
   set(0, 0, 0, 0.3);
   update_state(); // every input 0
   for (int i = 0; i < NCITY; i++)
@@ -77,25 +80,28 @@ TEST(Network, SweepIsInPlaceWithTheWorkedInputs) {
 // -4B, the tour term -D times city 1's distances, and A and B the bias; the parts add up.
 TEST(Network, AUnitsInputTermsAreTheWorkedOnesAndAddUp) {
   reset_network();
-  initialize();
-  set(1.5, 2, 3, 0.5);
-  double term[6], row = 0.0;
+  set(0, 0, 0, 0.5);
+  Network net = nuv_network();
+  net.a = 1.5, net.b = 2, net.d = 3;
+  InputTerms t;
+  double row = 0.0;
   for (int k = 0; k < NCITY; k++) row += distance[0][k];
-  const double u = unit_input_terms(0, 0, term);
-  EXPECT_EQ(term[0], -6.0);
-  EXPECT_EQ(term[1], -8.0);
-  EXPECT_NEAR(term[2], -3 * row, 1e-12);
-  EXPECT_EQ(term[3], 0.0);
-  EXPECT_EQ(term[4], 1.5);
-  EXPECT_EQ(term[5], 2.0);
-  EXPECT_EQ(u, ((((term[0] + term[1]) + term[2]) + term[3]) + term[4]) + term[5]);
+  const double u = unit_input_terms(net, 0, 0, &t);
+  EXPECT_EQ(t.row, -6.0);
+  EXPECT_EQ(t.column, -8.0);
+  EXPECT_NEAR(t.tour, -3 * row, 1e-12);
+  EXPECT_EQ(t.global, 0.0);
+  EXPECT_EQ(t.bias, 1.5);
+  EXPECT_EQ(t.bias2, 2.0);
+  EXPECT_EQ(u, ((((t.row + t.column) + t.tour) + t.global) + t.bias) + t.bias2);
   // With C = 2 and n = 9 the global term is -2 (40.5 - 9); a single bias has no second part.
-  network.c = 2, network.target = 9, network.bias_ab = false, network.bias = 0.25;
-  const double v = unit_input_terms(0, 0, term);
-  EXPECT_EQ(term[3], -63.0);
-  EXPECT_EQ(term[4], 0.25);
-  EXPECT_EQ(term[5], 0.0);
-  EXPECT_EQ(v, ((((term[0] + term[1]) + term[2]) + term[3]) + term[4]) + term[5]);
+  net.c = 2, net.target = 9, net.bias_ab = false, net.bias = 0.25;
+  const double v = unit_input_terms(net, 0, 0, &t);
+  EXPECT_EQ(t.global, -63.0);
+  EXPECT_EQ(t.bias, 0.25);
+  EXPECT_EQ(t.bias2, 0.0);
+  EXPECT_EQ(v, ((((t.row + t.column) + t.tour) + t.global) + t.bias) + t.bias2);
+  EXPECT_EQ(network.c, 0.0) << "a measure writes no setting";
   reset_network();
 }
 
@@ -105,9 +111,9 @@ TEST(Network, AUnitsInputTermsAreTheWorkedOnesAndAddUp) {
 TEST(Network, SteppingEveryUnitInOrderIsOneSweep) {
   for (double c : {0.0, 0.7}) {
     reset_network();
-    network.c = c;
-    const double coef[3] = {1, 1, 1};
-    start_run(coef, 5);
+    Network net = nuv_network();
+    net.a = net.b = net.d = 1, net.c = c;
+    start_run(net, 5);
     update_state();
     double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY];
     memcpy(start, unitout, sizeof start);
@@ -115,17 +121,17 @@ TEST(Network, SteppingEveryUnitInOrderIsOneSweep) {
     memcpy(swept, unitout, sizeof swept);
     memcpy(unitout, start, sizeof start);
     for (int s = 0; s < 2; s++) {
-      Stepping stepping = start_stepping();
+      Stepping stepping = start_stepping(net);
       for (int i = 0; i < NCITY; i++)
-        for (int j = 0; j < NCITY; j++) update_unit(&stepping, i, j);
+        for (int j = 0; j < NCITY; j++) update_unit(net, &stepping, i, j);
     }
     EXPECT_EQ(memcmp(unitout, swept, sizeof swept), 0) << "C = " << c;
     memcpy(unitout, start, sizeof start);
     update_state();
     const double in_order = unitout[0][1];
     memcpy(unitout, start, sizeof start);
-    Stepping stepping = start_stepping();
-    update_unit(&stepping, 0, 1); // before (0, 0) has changed
+    Stepping stepping = start_stepping(net);
+    update_unit(net, &stepping, 0, 1); // before (0, 0) has changed
     EXPECT_NE(unitout[0][1], in_order);
   }
   reset_network();
@@ -136,28 +142,29 @@ TEST(Network, SteppingEveryUnitInOrderIsOneSweep) {
 // not left over from the other sweep (which a total kept inside update_unit would have been).
 TEST(Network, ASweepTakenUpFromItsRecordMidwayIsOneSweep) {
   reset_network();
-  network.c = 0.7;
-  const double coef[3] = {1, 1, 1};
-  start_run(coef, 5);
+  Network net = nuv_network();
+  net.a = net.b = net.d = 1, net.c = 0.7;
+  start_run(net, 5);
   double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY], half[MAXCITY][MAXCITY];
   memcpy(start, unitout, sizeof start);
   update_state();
   memcpy(swept, unitout, sizeof swept);
   memcpy(unitout, start, sizeof start);
-  Stepping first = start_stepping();
-  for (int k = 0; k < NCITY * NCITY / 2; k++) update_unit(&first, k / NCITY, k % NCITY);
+  Stepping first = start_stepping(net);
+  for (int k = 0; k < NCITY * NCITY / 2; k++) update_unit(net, &first, k / NCITY, k % NCITY);
   memcpy(half, unitout, sizeof half);
-  start_run(coef, 6); // another state, stepped whole
-  Stepping other = start_stepping();
-  for (int k = 0; k < NCITY * NCITY; k++) update_unit(&other, k / NCITY, k % NCITY);
+  start_run(net, 6); // another state, stepped whole
+  Stepping other = start_stepping(net);
+  for (int k = 0; k < NCITY * NCITY; k++) update_unit(net, &other, k / NCITY, k % NCITY);
   memcpy(unitout, half, sizeof half);
-  for (int k = NCITY * NCITY / 2; k < NCITY * NCITY; k++) update_unit(&first, k / NCITY, k % NCITY);
+  for (int k = NCITY * NCITY / 2; k < NCITY * NCITY; k++)
+    update_unit(net, &first, k / NCITY, k % NCITY);
   EXPECT_EQ(memcmp(unitout, swept, sizeof swept), 0);
   reset_network();
 }
 
 TEST(Network, EnergyOfStatesWhoseSumsCanBeCounted) {
-  initialize();
+  reset_network();
   // All 0.5: rows and columns each 9 * 9 * 8 ordered pairs of 0.25; tour 0.5 * 1.0 * 9 * 10.
   set(1, 0, 0, 0.5);
   EXPECT_NEAR(energy(), 81.0, 1e-9);

@@ -28,10 +28,13 @@ namespace {
 template <class Weight>
 void set_distances(int n, Weight weight) {
   reset_network();
-  network.n = n, network.matrix = true, cityxy_known = false;
+  Network net = nuv_network();
+  net.n = n, net.distances_given = true;
+  cityxy_known = false;
   for (int i = 0; i < n; i++)
     for (int k = 0; k < n; k++)
       citydistance[i][k] = i == k ? 0.0 : weight(std::min(i, k), std::max(i, k));
+  set_up(net); // the cities changed: the model set up for them
 }
 
 // The shortest closed tour by trying every order from city 1, summed here on its own.
@@ -209,6 +212,25 @@ TEST(Optimum, TourGivenHoldsOnlyForTheDistancesItWasGivenFor) {
   EXPECT_FALSE(o.exact);
   EXPECT_EQ(o.length, tour_length(o.tour));
   forget_optimal_tour();
+  reset_network();
+}
+
+// The optimum is a measure: it reads the cities' distances and writes none of the model's. A
+// distance the network works with, marked after set-up, stays as marked through every query,
+// of ranked, exact and searched cities alike (a query that built the distances again would put
+// the scaled value back).
+TEST(Optimum, AQueryWritesNoDistance) {
+  for (int n : {9, 14, 20}) {
+    set_distances(n, [](int i, int k) { return 1.0 + (i * 7 + k * 3) % 5; });
+    const double scaled = distance[0][1], given = citydistance[0][1];
+    distance[0][1] = -12345.0;
+    const Optimum o = find_optimum();
+    tour_rank(o.length);
+    tour_count();
+    EXPECT_EQ(distance[0][1], -12345.0) << n;
+    EXPECT_EQ(citydistance[0][1], given) << n;
+    distance[0][1] = scaled;
+  }
   reset_network();
 }
 

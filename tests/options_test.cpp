@@ -106,7 +106,7 @@ TEST(Options, DefaultsAreNuvsNetwork) {
   EXPECT_EQ(o.net.n, NCITY);
   EXPECT_EQ(o.net.rule, RULE_INPLACE);
   EXPECT_EQ(o.net.start, START_UNIFORM);
-  EXPECT_TRUE(o.net.bias_ab && !o.net.raw && !o.net.matrix);
+  EXPECT_TRUE(o.net.bias_ab && !o.net.unscaled && !o.net.distances_given);
   EXPECT_EQ(o.net.c, 0.0);
   EXPECT_EQ(o.net.target, 9.0);
   EXPECT_EQ(o.net.u0, 0.5);

@@ -39,7 +39,7 @@ TEST(Decode, ReadsOneUnitAboveOneHalfPerRowAndColumn) {
 }
 
 TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
-  build_distances(); // the distances of nuv's cities, before any run
+  reset_network(); // the distances of nuv's cities, before any run
   const std::string cycle = "7-6-5-4-3-2-9-1-8";
   Tour t = tour_of(cycle);
   const double length = tour_length(t);
@@ -54,7 +54,7 @@ TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
 }
 
 TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
-  build_distances(); // the distances of nuv's cities, before any run
+  reset_network(); // the distances of nuv's cities, before any run
   const Optimum o = find_optimum();
   EXPECT_NEAR(o.length, 6 + 6 * std::sqrt(5.0), 1e-12);
   EXPECT_EQ(text(o.tour), "1-4-3-2-9-8-7-6-5");

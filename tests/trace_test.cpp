@@ -102,8 +102,9 @@ TEST(Trace, LNeverRisesThoughTheEnergyDoes) {
   int e_rose = 0;
   double largest_rise = -INFINITY;
   for (int n = 0; n < 500; n++) {
-    const double c[3] = {coef(random), coef(random), coef(random)};
-    trace_network(c, uint32_t(random()), [](const Cycle &y) { cycles[y.cycle] = y; });
+    Network net = nuv_network();
+    net.a = coef(random), net.b = coef(random), net.d = coef(random);
+    trace_network(net, uint32_t(random()), [](const Cycle &y) { cycles[y.cycle] = y; });
     bool rose = false;
     for (int k = 1; k < NSWEEP; k++) {
       const double rise = cycles[k].l - cycles[k - 1].l;
@@ -122,15 +123,17 @@ TEST(Trace, MeasuresTheTermsOfAStateWorkedOutByHand) {
   // Every output 0.5: each row and column sum of distinct pairs is 9 * 9 * 8 / 4 = 162, and the
   // tour-length sum is 0.5 * 1 * 9 * 10 = 45 (the distances add up to 10); with coefficients
   // 2, 3 and 4, EA = 162, EB = 243 and ED = 90.
-  const double coef[3] = {2, 3, 4};
-  start_run(coef, 1);
+  Network net = nuv_network();
+  net.a = 2, net.b = 3, net.d = 4;
+  start_run(net, 1);
   for (auto &row : unitout)
     for (double &v : row) v = 0.5;
   Cycle y;
-  measure_cycle(0, 0, nullptr, nullptr, nullptr, &y);
-  EXPECT_DOUBLE_EQ(y.term[0], 162);
-  EXPECT_DOUBLE_EQ(y.term[1], 243);
-  EXPECT_NEAR(y.term[2], 90, 1e-12);
+  measure_cycle(net, 0, 0, nullptr, nullptr, nullptr, &y);
+  EXPECT_DOUBLE_EQ(y.terms.row, 162);
+  EXPECT_DOUBLE_EQ(y.terms.column, 243);
+  EXPECT_NEAR(y.terms.tour, 90, 1e-12);
+  EXPECT_EQ(y.terms.global, 0.0);
   EXPECT_NEAR(y.e, 495, 1e-12);
   // L = E - (A + B) * 81 * 0.5 + 81 * G(0.5), and G(0.5) = 0.25 * ln 1 = 0.
   EXPECT_NEAR(y.l, 495 - 5 * 40.5, 1e-12);
@@ -215,19 +218,22 @@ TEST(Trace, ARunWhoseStateIsNotFiniteStopsThereWithStatusOne) {
     EXPECT_NE(run("test -e " + file).status, 0);
   }
   // In process: the cycles before are handed on, and the first that is not finite is returned.
-  const double coef[3] = {1, 1, 1};
-  network.rule = RULE_EULER, network.dt = 100, network.tau = 1, network.sweeps = 1000;
+  Network net = nuv_network();
+  net.a = net.b = net.d = 1;
+  net.rule = RULE_EULER, net.dt = 100, net.tau = 1, net.sweeps = 1000;
   int handed = 0;
-  const int stopped = trace_network(coef, 5, [&](const Cycle &y) {
+  const int stopped = trace_network(net, 5, [&](const Cycle &y) {
     EXPECT_EQ(y.cycle, handed++);
     EXPECT_TRUE(state_finite(unitout));
   });
   EXPECT_GT(stopped, 1);
   EXPECT_EQ(handed, stopped);
-  double term[4];
-  EXPECT_FALSE(state_finite(unitout) && std::isfinite(energy_terms(term)));
+  EnergyTerms terms;
+  EXPECT_FALSE(state_finite(unitout) && std::isfinite(energy_terms(net, unitout, &terms)));
   reset_network();
-  EXPECT_EQ(trace_network(coef, 5, [](const Cycle &) {}), -1);
+  net = nuv_network();
+  net.a = net.b = net.d = 1;
+  EXPECT_EQ(trace_network(net, 5, [](const Cycle &) {}), -1);
   run(std::string("rm -rf ") + dir);
 }
 

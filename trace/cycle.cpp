@@ -1,14 +1,14 @@
 // One cycle's measures, read off the model's current state: start at measure_cycle.
 #include "cycle.h"
 
-void measure_cycle(int c, int sweeps, const double before[][MAXCITY], const double one[][MAXCITY],
-                   const double two[][MAXCITY], Cycle *out) {
+void measure_cycle(const Network &net, int c, int sweeps, const double previous[][MAXCITY],
+                   const double one[][MAXCITY], const double two[][MAXCITY], Cycle *out) {
   out->cycle = c;
   out->sweeps = sweeps;
-  out->e = energy_terms(out->term);
-  out->l = lyapunov(out->e);
+  out->e = energy_terms(net, unitout, &out->terms);
+  out->l = lyapunov(net, unitout, out->e);
   out->on = units_on(unitout);
-  out->change = before ? largest_change(before, unitout) : 0.0;
+  out->change = previous ? largest_change(previous, unitout) : 0.0;
   out->outcome = outcome_of(unitout);
   out->moved = one && two;
   out->motion = out->moved ? motion_of(two, one, unitout) : MOTION_MOVING;

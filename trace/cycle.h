@@ -13,10 +13,10 @@
 // c + 1 sweeps.
 struct Cycle {
   int cycle, sweeps;
-  double term[NENERGY_TERM]; // the energy's terms, by EnergyTerm
-  double e, l;               // the energy as nuv prints it, and L
+  EnergyTerms terms; // the energy's terms
+  double e, l;       // the energy as nuv prints it, and L
   int on;
-  double change; // the largest change of a unit since the cycle before; 0 for cycle 0
+  double change; // the largest change of a unit since the previous cycle; 0 for cycle 0
   Outcome outcome;
   bool moved;           // whether motion is known: from cycle 2 on
   Motion motion;        // against the states one and two sweeps before
@@ -25,10 +25,10 @@ struct Cycle {
   int rank;             // among all distinct tours, or 0 when they are not ranked
 };
 
-// Measures the model's current state as cycle c, after `sweeps` sweeps: `before` is the state of
-// the cycle before (null for cycle 0), one and two the states one and two sweeps before (null
-// where there are none).
-void measure_cycle(int c, int sweeps, const double before[][MAXCITY], const double one[][MAXCITY],
-                   const double two[][MAXCITY], Cycle *out);
+// Measures the model's current state, of a run of net, as cycle c after `sweeps` sweeps:
+// `previous` is the previous cycle's state (null for cycle 0), one and two the states one and
+// two sweeps before (null where there are none).
+void measure_cycle(const Network &net, int c, int sweeps, const double previous[][MAXCITY],
+                   const double one[][MAXCITY], const double two[][MAXCITY], Cycle *out);
 
 #endif

@@ -87,20 +87,23 @@ std::string curves(const Film &f) {
   struct Curve {
     EnergyCurve style;
     double Point::*value;
-    int term;
-  } const all[] = {{CURVE_E, &Point::e, -1},           {CURVE_EA, nullptr, ENERGY_ROW},
-                   {CURVE_EB, nullptr, ENERGY_COLUMN}, {CURVE_ED, nullptr, ENERGY_TOUR},
-                   {CURVE_EC, nullptr, ENERGY_GLOBAL}, {CURVE_L, &Point::l, -1}};
+    double EnergyTerms::*term;
+  } const all[] = {{CURVE_E, &Point::e, nullptr},
+                   {CURVE_EA, nullptr, &EnergyTerms::row},
+                   {CURVE_EB, nullptr, &EnergyTerms::column},
+                   {CURVE_ED, nullptr, &EnergyTerms::tour},
+                   {CURVE_EC, nullptr, &EnergyTerms::global},
+                   {CURVE_L, &Point::l, nullptr}};
   std::vector<Curve> curve;
   for (const Curve &k : all)
-    if (k.term != ENERGY_GLOBAL || network.c != 0.0) curve.push_back(k);
+    if (k.term != &EnergyTerms::global || network.c != 0.0) curve.push_back(k);
   auto colour = [](const Curve &k) { return CURVE_STYLE[k.style].colour; };
   auto dash = [](const Curve &k) { // as an attribute, or nothing for a solid line
     const char *d = CURVE_STYLE[k.style].dash;
     return d[0] ? fmt(" stroke-dasharray=\"%s\"", d) : std::string();
   };
   auto value = [&](const Curve &k, const Point &y) {
-    return k.value ? y.*k.value : y.term[k.term];
+    return k.value ? y.*k.value : y.terms.*k.term;
   };
   const int last = std::max(2, f.cycles - 1);
   // The scale of the finite values; halves, so that the span of the largest doubles is finite.
@@ -269,12 +272,7 @@ void film_add(Film *f, const Cycle &y) {
     f->frame.push_back(std::move(state));
   }
   const int every = std::max(1, (f->cycles + CURVE_POINTS - 1) / CURVE_POINTS);
-  if (c >= 1 && (c % every == 0 || c == last || c == 1))
-    f->curve.push_back(
-        {c,
-         y.e,
-         {y.term[ENERGY_ROW], y.term[ENERGY_COLUMN], y.term[ENERGY_TOUR], y.term[ENERGY_GLOBAL]},
-         y.l});
+  if (c >= 1 && (c % every == 0 || c == last || c == 1)) f->curve.push_back({c, y.e, y.terms, y.l});
 }
 
 std::string trace_svg(const Film &film_of_run, const std::string &title, const std::string &network,

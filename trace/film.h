@@ -14,7 +14,9 @@ enum { FRAMES = 50, CURVE_POINTS = 1000 };
 struct Film {
   struct Point {
     int cycle;
-    double e, term[NENERGY_TERM], l;
+    double e;
+    EnergyTerms terms;
+    double l;
   };
   int cycles = 0;                         // in the run
   std::vector<int> frame_cycle;           // the cycles the film shows

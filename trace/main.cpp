@@ -152,10 +152,12 @@ int main(int argc, char **argv) {
   const std::string network_field =
       family_columns ? csv_field(description.substr(description.find(' ') + 1) + ratios) : "";
 
-  // 3. The run, each cycle written as it is reached and kept for the picture.
-  Film film = film_for(network.sweeps);
+  // 3. The run of the network set up with the coefficients and C, each cycle written as it is
+  // reached and kept for the picture.
+  const Network run = o.network.net;
+  Film film = film_for(run.sweeps);
   Progress progress;
-  const int stopped = trace_network(o.coef, o.seed.value, [&](const Cycle &y) {
+  const int stopped = trace_network(run, o.seed.value, [&](const Cycle &y) {
     if (o.tables) {
       print_tables(y); // the state is this cycle's: nuv's table, and its energy line
     } else if (o.csv) {
@@ -164,7 +166,7 @@ int main(int argc, char **argv) {
       print_table_row(y, o.wide, family_columns);
     }
     if (!o.svg.empty()) film_add(&film, y);
-    show_progress(&progress, y.cycle + 1, network.sweeps);
+    show_progress(&progress, y.cycle + 1, run.sweeps);
   });
   end_progress(&progress);
   if (!stdout_ok(&error)) return report(1, error);

@@ -49,8 +49,7 @@ void print_table_row(const Cycle &y, bool wide, bool motion) {
   const bool tour = y.outcome == OUTCOME_TOUR;
   if (wide)
     printf("%5d %6d %10f %9.4f %9.4f %9.4f %9.4f %2d %6.4f %-7s ", y.cycle, y.sweeps, y.e,
-           y.term[ENERGY_ROW], y.term[ENERGY_COLUMN], y.term[ENERGY_TOUR], y.l, y.on, y.change,
-           outcome_name(y.outcome));
+           y.terms.row, y.terms.column, y.terms.tour, y.l, y.on, y.change, outcome_name(y.outcome));
   else
     printf("%5d %10f %9.4f %2d %6.4f %-7s ", y.cycle, y.e, y.l, y.on, y.change,
            outcome_name(y.outcome));
@@ -69,9 +68,9 @@ void print_csv_head(bool family_columns) {
 }
 
 void print_csv_row(const Cycle &y, bool family_columns, const std::string &network) {
-  printf("%d,%d,%.17g,%.17g,%.17g,%.17g,", y.cycle, y.sweeps, y.e, y.term[ENERGY_ROW],
-         y.term[ENERGY_COLUMN], y.term[ENERGY_TOUR]);
-  if (family_columns) printf("%.17g,", y.term[ENERGY_GLOBAL]);
+  printf("%d,%d,%.17g,%.17g,%.17g,%.17g,", y.cycle, y.sweeps, y.e, y.terms.row, y.terms.column,
+         y.terms.tour);
+  if (family_columns) printf("%.17g,", y.terms.global);
   printf("%.17g,%d,", y.l, y.on);
   if (y.cycle > 0) printf("%.17g", y.change);
   printf(",%s,", outcome_name(y.outcome));

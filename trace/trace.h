@@ -21,12 +21,12 @@ inline bool euler_step_too_long() {
   return network.rule == RULE_EULER && network.dt >= 2 * network.tau;
 }
 
-// The run for coef and seed of the network the model is set up for, each cycle measured and
-// handed to at_cycle(cycle) as it is reached (the model's state is that cycle's then). Returns
-// -1, or the first cycle whose state or energy is not finite: the run stops there, that cycle
-// not handed on.
+// The run of net for seed (start_run sets the model up for it), each cycle measured and handed
+// to at_cycle(cycle) as it is reached (the model's state is that cycle's then). Returns -1, or
+// the first cycle whose state or energy is not finite: the run stops there, that cycle not
+// handed on.
 template <typename AtCycle>
-int trace_network(const double coef[3], uint32_t seed, AtCycle at_cycle) {
+int trace_network(const Network &net, uint32_t seed, AtCycle at_cycle) {
   int stopped = -1;
   auto sweep = [&]() {
     if (stopped >= 0) return; // the rest of the run is not swept
@@ -34,13 +34,13 @@ int trace_network(const double coef[3], uint32_t seed, AtCycle at_cycle) {
     recent_keep(&recent);
   };
   Cycle y;
-  start_run(coef, seed);
+  start_run(net, seed);
   recent_start(&recent);
   run_cycles(sweep, [&](int c) {
     if (stopped >= 0) return;
     // The cycle before is one sweep back, but for cycle 1 the start, two back (sweeps_at).
-    const double(*before)[MAXCITY] = c == 0 ? nullptr : recent_back(recent, c == 1 ? 2 : 1);
-    measure_cycle(c, sweeps_at(c), before, c >= 2 ? recent_back(recent, 1) : nullptr,
+    const double(*previous)[MAXCITY] = c == 0 ? nullptr : recent_back(recent, c == 1 ? 2 : 1);
+    measure_cycle(net, c, sweeps_at(c), previous, c >= 2 ? recent_back(recent, 1) : nullptr,
                   c >= 2 ? recent_back(recent, 2) : nullptr, &y);
     if (!state_finite(unitout) || !(y.e - y.e == 0)) {
       stopped = c;
