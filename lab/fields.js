@@ -7,7 +7,8 @@
 const $ = (id) => document.getElementById(id); // the page's element of that id
 
 // The fields, in the fragment's order, with their defaults: coefficients and seed first,
-// then the network's options under their names without dashes.
+// then the network's options under their names without dashes, whose defaults (and the seeds')
+// are the tools' table's, taken by takeDefaults once the module is loaded.
 const RUN_FIELDS = ['A', 'B', 'D', 'seed'];
 const NETWORK_FIELDS =
     ['rule', 'C', 'n', 'bias', 'u0', 'start', 'dt', 'tau', 'sweeps', 'distances'];
@@ -16,19 +17,14 @@ const DEFAULT = {
   B: '1',
   D: '1',
   seed: '5',
-  cities: 'nuv',
-  rule: 'inplace',
-  C: '0',
-  n: '',
-  bias: 'A+B',
-  u0: '0.5',
-  start: 'uniform',
-  dt: '0.01',
-  tau: '1',
-  sweeps: '',
-  distances: 'scaled',
-  seeds: '1:1000'
-};
+  cities: 'nuv'
+}; // and the table's, at start
+// The network's fields' defaults and the seeds', from the tools' table of options.
+function takeDefaults() {
+  for (const name of [...NETWORK_FIELDS, 'seeds']) DEFAULT[name] = model.fieldDefault(name);
+  Object.assign(texts, DEFAULT);
+}
+
 const NAMES = {
   A: 'Acoef',
   B: 'Bcoef',

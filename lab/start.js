@@ -11,6 +11,7 @@ let model = null; // nuv.js's model of the module, once loaded
 async function start() {
   const bytes = Uint8Array.from(atob(NUV_WASM_BASE64), (ch) => ch.charCodeAt(0));
   model = await Nuv.load(bytes);
+  takeDefaults();
   readFragment();
   rerun();
   for (const name of ['A', 'B', 'D']) {
