@@ -300,15 +300,20 @@ function drawMap(y) {
         fill: 'none'
       },
                     attributes));
-  if (y.outcome === 'tour') polygon(y.tour, {stroke: '#7fb0e0', 'stroke-width': 5});
-  polygon(y.outcome === 'tour' && y.ratio <= 1 + 1e-9 ? y.tour : model.optimum().tour,
-          {stroke: '#333', 'stroke-width': 1.5, 'stroke-dasharray': '6 4'});
+  const style = model.mapStyle(); // the tools' marks
+  if (y.outcome === 'tour')
+    polygon(y.tour, {stroke: style.found.stroke, 'stroke-width': style.found.width});
+  polygon(y.outcome === 'tour' && y.ratio <= 1 + 1e-9 ? y.tour : model.optimum().tour, {
+    stroke: style.optimal.stroke,
+    'stroke-width': style.optimal.width,
+    'stroke-dasharray': style.optimal.dash
+  });
   for (let i = 0; i < n; i++) {
     const [x, yy] = place.to(xy[i]);
     const movable = !(info.kind === 'list' &&
                       info.metric === 'matrix'); // a matrix's distances do not follow a map
-    const dot = element(svg, 'circle',
-                        {cx: x.toFixed(1), cy: yy.toFixed(1), r: n <= 30 ? 6 : 4, fill: '#d04030'});
+    const dot = element(
+        svg, 'circle', {cx: x.toFixed(1), cy: yy.toFixed(1), r: n <= 30 ? 6 : 4, fill: style.city});
     if (movable) {
       for (const [k, v] of Object.entries({
              tabindex: 0,

@@ -203,6 +203,14 @@ EXPORT(curve_colour) const char *curve_colour(int k) {
 EXPORT(curve_dash) const char *curve_dash(int k) {
   return CURVE_STYLE[k].dash;
 }
+// The map's marks (palette.h), k from 0: the found tour's colour and width, the optimal tour's
+// colour, width and dash, the cities' colour.
+EXPORT(map_style) const char *map_style(int k) {
+  const char *const style[] = {MAP_STYLE.found_colour,   MAP_STYLE.found_width,
+                               MAP_STYLE.optimal_colour, MAP_STYLE.optimal_width,
+                               MAP_STYLE.optimal_dash,   MAP_STYLE.city_colour};
+  return style[k];
+}
 // The distinct tours when they are ranked, else 0.
 EXPORT(tour_count) int page_tour_count() {
   return tour_count();

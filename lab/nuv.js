@@ -457,6 +457,17 @@ function model(wasm, compiled) {
 
   // The energy curves as nuv-trace's film draws them, E, EA, EB, ED, EC and L: {name, colour,
   // dash} each, dash '' for a solid line.
+  // The map's marks as the tools draw them: {found: {stroke, width}, optimal: {stroke, width,
+  // dash}, city}.
+  function mapStyle() {
+    const k = (n) => cString(wasm.map_style(n));
+    return {
+      found: {stroke: k(0), width: k(1)},
+      optimal: {stroke: k(2), width: k(3), dash: k(4)},
+      city: k(5)
+    };
+  }
+
   function curveStyles() {
     const styles = [];
     for (let k = 0; k < wasm.curve_count(); k++)
@@ -507,6 +518,7 @@ function model(wasm, compiled) {
     lineCounts,
     scaleColour,
     curveStyles,
+    mapStyle,
     cityPoints,
     optimum,
     onAbove: wasm.on_above(),

@@ -1,4 +1,4 @@
-// The colour scale and the energy curves' styles; see palette.h. Start at scale_rgb.
+// The colour scale, the energy curves' styles and the map's; see palette.h. Start at scale_rgb.
 #include "palette.h"
 
 #include <math.h>
@@ -16,3 +16,5 @@ void scale_rgb(double t, int rgb[3]) {
 const CurveStyle CURVE_STYLE[NCURVE] = {{"E", "#000000", ""},     {"EA", "#d04030", "8 4"},
                                         {"EB", "#3060c0", "2 3"}, {"ED", "#2a9d50", "8 3 2 3"},
                                         {"EC", "#8a4fc0", "4 2"}, {"L", "#e08a00", "14 4"}};
+
+const MapStyle MAP_STYLE = {"#7fb0e0", "5", "#333333", "1.5", "6 4", "#d04030"};

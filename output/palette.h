@@ -1,5 +1,6 @@
 // The colours the tools' pictures and the page draw with, defined once: the colour scale of
-// grids and heatmaps (scale_rgb), and each energy curve's name, colour and dash (CURVE_STYLE).
+// grids and heatmaps (scale_rgb), each energy curve's name, colour and dash (CURVE_STYLE), and
+// the map's marks (MAP_STYLE).
 // Plain data and arithmetic with no library beyond round(), so that the page's module compiles
 // this file too and the page draws what nuv-trace's film draws. Start at scale_rgb.
 #ifndef NUV_OUTPUT_PALETTE_H
@@ -19,5 +20,14 @@ struct CurveStyle {
   const char *name, *colour, *dash;
 };
 extern const CurveStyle CURVE_STYLE[NCURVE];
+
+// The map's marks: the tour found (wide and light, under the rest), the optimal tour (thin and
+// dashed) and the cities; colours "#rrggbb", widths in pixels as SVG takes them.
+struct MapStyle {
+  const char *found_colour, *found_width;
+  const char *optimal_colour, *optimal_width, *optimal_dash;
+  const char *city_colour;
+};
+extern const MapStyle MAP_STYLE;
 
 #endif

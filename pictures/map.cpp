@@ -6,11 +6,15 @@
 #include <cmath>
 
 #include "network.h"
+#include "palette.h"
 #include "svg.h"
 #include "text.h"
 
-const char FOUND_STYLE[] = "stroke=\"#7fb0e0\" stroke-width=\"5\"";
-const char OPTIMAL_STYLE[] = "stroke=\"#333333\" stroke-width=\"1.5\" stroke-dasharray=\"6 4\"";
+const std::string FOUND_STYLE =
+    fmt("stroke=\"%s\" stroke-width=\"%s\"", MAP_STYLE.found_colour, MAP_STYLE.found_width);
+const std::string OPTIMAL_STYLE =
+    fmt("stroke=\"%s\" stroke-width=\"%s\" stroke-dasharray=\"%s\"", MAP_STYLE.optimal_colour,
+        MAP_STYLE.optimal_width, MAP_STYLE.optimal_dash);
 
 namespace {
 
@@ -51,8 +55,8 @@ std::string map_cities(const MapFrame &m) {
   const double size = std::min(m.unit, 70.0) * mark_scale();
   for (int i = 0; i < network.n; i++) {
     double x = map_x(m, cityxy[i][0]), y = map_y(m, cityxy[i][1]);
-    s += fmt("<circle class=\"city\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"#d04030\"/>\n", x, y,
-             size / 10);
+    s += fmt("<circle class=\"city\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"%s\"/>\n", x, y,
+             size / 10, MAP_STYLE.city_colour);
     s +=
         svg_text(x + size / 7, y - size / 7, std::max(7, int(size / 5)), "start", fmt("%d", i + 1));
   }

@@ -24,6 +24,6 @@ std::string map_cities(const MapFrame &m);
 std::string map_tour(const MapFrame &m, const Tour &tour, const char *cls, const char *style);
 
 // The styles of the two tours a map shows: the tour found, solid, and the optimum, dashed.
-extern const char FOUND_STYLE[], OPTIMAL_STYLE[];
+extern const std::string FOUND_STYLE, OPTIMAL_STYLE;
 
 #endif

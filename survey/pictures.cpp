@@ -32,8 +32,8 @@ std::string map_svg(const Network &point, const Tally &tally, const Optimum &opt
   std::string body =
       svg_text(260, 32, 16, "middle", "Best tour of the survey and the " + tour_kind + " tour");
   if (cityxy_known) {
-    if (found) body += map_tour(frame, tally.best, "best", FOUND_STYLE);
-    body += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal", OPTIMAL_STYLE);
+    if (found) body += map_tour(frame, tally.best, "best", FOUND_STYLE.c_str());
+    body += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal", OPTIMAL_STYLE.c_str());
     body += map_cities(frame);
   } else {
     body += svg_text(260, 280, 13, "middle", "the cities have no coordinates to draw",

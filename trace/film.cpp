@@ -195,11 +195,11 @@ std::string map(const Film &f) {
     const MapFrame frame = map_frame(left, top, 220, 330);
     if (f.formed) {
       const Cycle &y = f.last_tour;
-      s += map_tour(frame, y.tour, "found", FOUND_STYLE);
+      s += map_tour(frame, y.tour, "found", FOUND_STYLE.c_str());
       s += map_tour(frame, y.ratio <= 1 + OPTIMAL_SLACK ? y.tour : optimum.tour, "optimal",
-                    OPTIMAL_STYLE);
+                    OPTIMAL_STYLE.c_str());
     } else {
-      s += map_tour(frame, optimum.tour, "optimal", OPTIMAL_STYLE);
+      s += map_tour(frame, optimum.tour, "optimal", OPTIMAL_STYLE.c_str());
     }
     s += map_cities(frame);
   } else {

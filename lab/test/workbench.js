@@ -82,6 +82,17 @@ function unitsOf(block) {
                                               .join('')));
     check(filmCells.length > 0 && pageCells.join(' ') === filmCells.join(' '),
           `the grid's colours at cycle ${cycle} are the film's`);
+    // The map's marks: the optimal tour's stroke, width and dash, and the cities' colour.
+    const optimal = svg.match(/<polygon class="optimal" [^>]* fill="none" ([^/]*)\/>/)[1].trim();
+    const city = svg.match(/<circle class="city" [^>]* fill="([^"]*)"/)[1];
+    const pageMap = await page.$eval('#map', (map) => {
+      const p = [...map.querySelectorAll('polygon')].pop(), c = map.querySelector('circle');
+      return `stroke="${p.getAttribute('stroke')}" stroke-width="${
+          p.getAttribute('stroke-width')}" stroke-dasharray="${
+          p.getAttribute('stroke-dasharray')}" ${c.getAttribute('fill')}`;
+    });
+    check(pageMap === `${optimal} ${city}`,
+          `the map's marks are the film's: ${pageMap} against ${optimal} ${city}`);
   }
 
   // 1. Links to members of the family: #table is nuv-trace --tables's block for the cycle.
