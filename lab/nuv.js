@@ -4,8 +4,6 @@
 // global `Nuv`), its worker and Node (require). Start at load; the script only moves bytes.
 (function(root) {
 'use strict';
-const NCITY = 9;
-const NSWEEP = 50;
 // The tools' names, in the order of their enums, as the module gives them (names): filled when
 // a module loads, empty before. The energy's terms are named by their curves (EA, EB, ED, EC), in
 // the order of a cycle's `terms`.
@@ -587,8 +585,6 @@ function outcomeRows(coef, result, withC) {
 }
 
 const api = {
-  NCITY,
-  NSWEEP,
   RULES,
   OUTCOMES,
   DECIMAL,
