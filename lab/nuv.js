@@ -391,7 +391,7 @@ function model(wasm, compiled) {
     setNetwork(network);
     const n = wasm.city_count(), size = wasm.seed_run_size(), to = wasm.seed_run_at();
     wasm.tally_reset();
-    const tours = new Map(), failed = [0, 0, 0, 0];
+    const tours = new Map(), failed = OUTCOMES.map(() => 0);
     for (const runs of parts)
       for (let k = 0; k < runs.length; k += size) {
         new Uint8Array(wasm.memory.buffer, to, size).set(runs.subarray(k, k + size));
@@ -572,9 +572,9 @@ function precedes(a, b) {
 function outcomeRows(coef, result, withC) {
   const rows = result.tours.map(
       (t) => Object.assign({outcome: 0, ratio: t.length / result.optimum.length}, t));
-  for (const o of [1, 2, 3])
-    if (result.failed[o])
-      rows.push({outcome: o, runs: result.failed[o], rank: 0, length: 0, text: '-', ratio: 0});
+  result.failed.forEach((runs, o) => {
+    if (o > 0 && runs) rows.push({outcome: o, runs, rank: 0, length: 0, text: '-', ratio: 0});
+  });
   // Distinct rows are never tied: one comes first.
   rows.sort((a, b) => (a === b ? 0 : precedes(a, b) ? -1 : 1));
   return rows.map((r) => {
