@@ -494,6 +494,45 @@ int write_outcome_row(double a, double b, double d, double c, int with_c, int ou
   return int(t.size);
 }
 
+// --tours's order (outcome_precedes) of row a and row b: 1 when a comes first, else 0. A tour's
+// row has its tour in compared_tours() (a's first, b's MAXCITY ints on), of the current cities.
+namespace {
+Tour compared[2];
+} // namespace
+EXPORT(compared_tours) int *compared_tours() {
+  return compared[0].city;
+}
+EXPORT(outcome_precedes)
+int page_outcome_precedes(int outcome_a, double runs_a, int rank_a, double length_a, int outcome_b,
+                          double runs_b, int rank_b, double length_b) {
+  const TourText a = tour_text(compared[0]), b = tour_text(compared[1]);
+  const OutcomeKey ka = {Outcome(outcome_a), uint64_t(runs_a), rank_a, length_a,
+                         outcome_a == OUTCOME_TOUR ? a.s : "-"};
+  const OutcomeKey kb = {Outcome(outcome_b), uint64_t(runs_b), rank_b, length_b,
+                         outcome_b == OUTCOME_TOUR ? b.s : "-"};
+  return outcome_precedes(ka, kb);
+}
+
+// The tools' names in list `list`, ' ' between, in the order of their enum: 0 the outcomes
+// (outcome_name), 1 the motions (motion_name), 2 the rules (--rule's words), 3 the energy's
+// terms (their curves' names, in the order of EnergyTerms' fields).
+EXPORT(names) const char *names(int list) {
+  static_assert(CURVE_EC - CURVE_EA + 1 == sizeof(EnergyTerms) / sizeof(double),
+                "a curve for each of the energy's terms");
+  static char listed[64];
+  Text t = text_in(listed, sizeof listed - 1);
+  const int count[] = {OUTCOME_MIXED + 1, MOTION_MOVING + 1, 0, CURVE_EC - CURVE_EA + 1};
+  if (list == 2) put(&t, option_named(TOOL_TRACE, "--rule")->words);
+  for (int k = 0; k < count[list]; k++) {
+    if (k > 0) put_char(&t, ' ');
+    put(&t, list == 0   ? outcome_name(Outcome(k))
+            : list == 1 ? motion_name(Motion(k))
+                        : CURVE_STYLE[CURVE_EA + k].name);
+  }
+  listed[t.size] = '\0';
+  return listed;
+}
+
 // --- A coefficient's range, as nuv-survey reads one ---
 
 namespace {

@@ -4,13 +4,10 @@
 // global `Nuv`), its worker and Node (require). Start at load; the script only moves bytes.
 (function(root) {
 'use strict';
-const NCITY = 9;
-const NSWEEP = 50;
-const OUTCOMES = ['tour', 'missing', 'doubled', 'mixed'];
-// The energy's terms in a cycle's `terms`, in the order of EnergyTerms' fields (src/network.h).
-const ENERGY_TERMS = ['row', 'column', 'tour', 'global'];
-const MOTIONS = ['settled', 'cycling', 'moving'];
-const RULES = ['inplace', 'sync', 'euler'];
+// The tools' names, in the order of their enums, as the module gives them (names): filled when
+// a module loads, empty before. The energy's terms are named by their curves (EA, EB, ED, EC), in
+// the order of a cycle's `terms`.
+const OUTCOMES = [], MOTIONS = [], RULES = [], ENERGY_TERMS = [];
 const KEEP_DOUBLES = 1 << 22; // states a run keeps in memory, at most (32 MB)
 
 // --- The tools' text, written by the module's own functions (text/) ---
@@ -87,6 +84,11 @@ async function load(bytes) {
   const exports = (made.instance || made).exports;
   hooks.memory = exports.memory;
   textModule = exports;
+  [OUTCOMES, MOTIONS, RULES, ENERGY_TERMS].forEach((list, k) => {
+    const at = exports.names(k), bytes = new Uint8Array(exports.memory.buffer, at);
+    list.splice(0, list.length,
+                ...new TextDecoder().decode(bytes.subarray(0, bytes.indexOf(0))).split(' '));
+  });
   return model(exports, made.module || bytes);
 }
 
@@ -389,7 +391,7 @@ function model(wasm, compiled) {
     setNetwork(network);
     const n = wasm.city_count(), size = wasm.seed_run_size(), to = wasm.seed_run_at();
     wasm.tally_reset();
-    const tours = new Map(), failed = [0, 0, 0, 0];
+    const tours = new Map(), failed = OUTCOMES.map(() => 0);
     for (const runs of parts)
       for (let k = 0; k < runs.length; k += size) {
         new Uint8Array(wasm.memory.buffer, to, size).set(runs.subarray(k, k + size));
@@ -565,24 +567,28 @@ function summaryRow(m, coef, result, withC) {
               t.valid, t.optimal, t.ratioSum, t.bestRatio);
 }
 
-// nuv-survey --tours: the header, and a row per distinct outcome, most runs first; among as
-// many, tours before failures, tours by rank (or length), then by text.
+// nuv-survey --tours: the header, and a row per distinct outcome in the tools' order
+// (outcome_precedes, text/tool_rows.h).
 function outcomeHead(withC) { return line('outcomes_head', withC ? 1 : 0); }
+// Whether row a comes before row b, as the module orders them: their tours into its buffers.
+function precedes(a, b) {
+  const v = new DataView(textModule.memory.buffer), at = textModule.compared_tours();
+  const stride = 4 * textModule.max_city();
+  [a, b].forEach((r, k) => {
+    if (r.tour) r.tour.forEach((city, j) => v.setInt32(at + stride * k + 4 * j, city, true));
+  });
+  return textModule.outcome_precedes(a.outcome, a.runs, a.rank, a.length, b.outcome, b.runs, b.rank,
+                                     b.length) === 1;
+}
 // The rows of the outcomes of one network's runs, in that order.
 function outcomeRows(coef, result, withC) {
   const rows = result.tours.map(
       (t) => Object.assign({outcome: 0, ratio: t.length / result.optimum.length}, t));
-  for (const o of [1, 2, 3])
-    if (result.failed[o])
-      rows.push({outcome: o, runs: result.failed[o], rank: 0, length: 0, text: '-', ratio: 0});
-  rows.sort((a, b) => {
-    if (a.runs !== b.runs) return b.runs - a.runs;
-    const ta = a.outcome === 0, tb = b.outcome === 0;
-    if (ta !== tb) return ta ? -1 : 1;
-    if (ta && a.rank !== b.rank) return a.rank - b.rank;
-    if (ta && a.rank === 0 && a.length !== b.length) return a.length - b.length;
-    return a.text < b.text ? -1 : a.text > b.text ? 1 : 0;
+  result.failed.forEach((runs, o) => {
+    if (o > 0 && runs) rows.push({outcome: o, runs, rank: 0, length: 0, text: '-', ratio: 0});
   });
+  // Distinct rows are never tied: one comes first.
+  rows.sort((a, b) => (a === b ? 0 : precedes(a, b) ? -1 : 1));
   return rows.map((r) => {
     if (r.tour) giveTour(r.tour);
     return line('outcome_row', coef[0], coef[1], coef[2], coef[3] || 0, withC ? 1 : 0, r.outcome,
@@ -591,8 +597,6 @@ function outcomeRows(coef, result, withC) {
 }
 
 const api = {
-  NCITY,
-  NSWEEP,
   RULES,
   OUTCOMES,
   DECIMAL,

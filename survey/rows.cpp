@@ -137,14 +137,12 @@ void print_outcome_rows(FILE *out, const Network &point, const Outcomes &outcome
   }
   for (Outcome o : {OUTCOME_MISSING, OUTCOME_DOUBLED, OUTCOME_MIXED})
     if (outcomes.failed[o]) rows.push_back({o, Tour(), 0.0, 0, 0.0, outcomes.failed[o], "-"});
-  // Most runs first; then tours, shortest (best ranked) first, before failures; then by text.
-  std::sort(rows.begin(), rows.end(), [](const OutcomeRow &a, const OutcomeRow &b) {
-    if (a.runs != b.runs) return a.runs > b.runs;
-    const bool ta = a.outcome == OUTCOME_TOUR, tb = b.outcome == OUTCOME_TOUR;
-    if (ta != tb) return ta;
-    if (ta && a.rank != b.rank) return a.rank < b.rank;
-    if (ta && a.rank == 0 && a.length != b.length) return a.length < b.length;
-    return a.text < b.text;
+  // In the order outcome_precedes gives (text/tool_rows.h), which the page's rows follow too.
+  const auto key = [](const OutcomeRow &r) {
+    return OutcomeKey{r.outcome, r.runs, r.rank, r.length, r.text.c_str()};
+  };
+  std::sort(rows.begin(), rows.end(), [&](const OutcomeRow &a, const OutcomeRow &b) {
+    return outcome_precedes(key(a), key(b));
   });
   double coef[4];
   coefficients_of(point, coef);

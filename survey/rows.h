@@ -54,9 +54,9 @@ struct Outcomes {
   void add(const RunResult &run);
 };
 
-// --tours: a row per distinct outcome of each coefficient set, most common first; among as many
-// runs, tours before failures, tours by length (rank), then by text; as a table after the optimum
-// line, or as CSV.
+// --tours: a row per distinct outcome of each coefficient set, in outcome_precedes's order (most
+// common first; among as many runs, tours before failures, tours by rank or length, then by text;
+// failures by Outcome); as a table after the optimum line, or as CSV.
 void print_outcomes_head(FILE *out, const Optimum &optimum, bool csv, Columns columns);
 void print_outcome_rows(FILE *out, const Network &point, const Outcomes &outcomes,
                         const Optimum &optimum, bool csv, Columns columns);

@@ -1,10 +1,12 @@
 // The tools' rows as text/tool_rows.cpp writes them, against the printf formats they replace
 // written out here with the C library: nuv's table, the summary's head and rows, --tours's rows.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tool_rows.h"
 
@@ -73,6 +75,74 @@ TEST(ToolRows, SummaryAndOutcomeRowsArePrintfs) {
             }),
             printed("%s,%s,%s,%s,%.6f,%llu,%.2f%s\n", "0.25,1e-07,1e+05", "tour", "1-2-3-4", "2",
                     1.03125, 3ULL, 7.5, ",\"x,y\""));
+}
+
+// --tours's order: each key alone decides, in its turn, and the tours' texts byte by byte.
+TEST(ToolRows, OutcomeRowsOrderByEachKeyInTurn) {
+  const OutcomeKey tour = {OUTCOME_TOUR, 5, 2, 30.0, "1-2-3-4"};
+  OutcomeKey k = tour;
+  k.runs = 6; // more runs first, whatever the rest
+  k.rank = 9, k.length = 99, k.tour = "1-4-3-2";
+  EXPECT_TRUE(outcome_precedes(k, tour));
+  EXPECT_FALSE(outcome_precedes(tour, k));
+  k = tour, k.rank = 3; // then the better rank
+  EXPECT_TRUE(outcome_precedes(tour, k));
+  EXPECT_FALSE(outcome_precedes(k, tour));
+  k = tour, k.rank = 0, k.length = 31; // unranked: the shorter
+  OutcomeKey unranked = tour;
+  unranked.rank = 0;
+  EXPECT_TRUE(outcome_precedes(unranked, k));
+  EXPECT_FALSE(outcome_precedes(k, unranked));
+  k = tour, k.length = 31; // ranked: the length is not asked, the text is
+  k.tour = "1-2-4-3";
+  EXPECT_TRUE(outcome_precedes(tour, k));
+  EXPECT_FALSE(outcome_precedes(k, tour));
+  // A tour before any failure of as many runs, and failures in the order of Outcome.
+  const OutcomeKey missing = {OUTCOME_MISSING, 5, 0, 0.0, "-"};
+  const OutcomeKey doubled = {OUTCOME_DOUBLED, 5, 0, 0.0, "-"};
+  const OutcomeKey mixed = {OUTCOME_MIXED, 5, 0, 0.0, "-"};
+  EXPECT_TRUE(outcome_precedes(tour, missing));
+  EXPECT_FALSE(outcome_precedes(missing, tour));
+  EXPECT_TRUE(outcome_precedes(missing, doubled));
+  EXPECT_TRUE(outcome_precedes(doubled, mixed));
+  EXPECT_FALSE(outcome_precedes(mixed, missing));
+  // A failure of more runs before a tour of fewer.
+  OutcomeKey many = mixed;
+  many.runs = 6;
+  EXPECT_TRUE(outcome_precedes(many, tour));
+  // A row never precedes itself, nor one equal to it.
+  for (const OutcomeKey &r : {tour, unranked, missing, mixed}) {
+    OutcomeKey same = r;
+    EXPECT_FALSE(outcome_precedes(r, same));
+  }
+}
+
+// Ten cities and more: "1-10-..." comes before "1-2-..." as the text does, not by city number;
+// a tour's text agrees with std::string's order for every pair of tours of the same rank.
+TEST(ToolRows, TenCityToursOrderByTheirText) {
+  const OutcomeKey ten = {OUTCOME_TOUR, 4, 0, 50.0, "1-10-9-8-7-6-5-4-3-2"};
+  const OutcomeKey two = {OUTCOME_TOUR, 4, 0, 50.0, "1-2-3-4-5-6-7-8-9-10"};
+  EXPECT_TRUE(outcome_precedes(ten, two));
+  EXPECT_FALSE(outcome_precedes(two, ten));
+  const OutcomeKey twenty = {OUTCOME_TOUR, 4, 0, 50.0, "1-20-2-3"};
+  const OutcomeKey dash = {OUTCOME_TOUR, 4, 0, 50.0, "1-2-20-3"};
+  EXPECT_TRUE(outcome_precedes(dash, twenty)); // '-' is below '0'
+  std::mt19937_64 random(23);
+  std::vector<std::string> texts;
+  for (int k = 0; k < 200; k++) {
+    std::vector<int> cities;
+    for (int i = 2; i <= 12; i++) cities.push_back(i);
+    std::shuffle(cities.begin(), cities.end(), random);
+    std::string text = "1";
+    for (int city : cities) text += "-" + std::to_string(city);
+    texts.push_back(text);
+  }
+  for (const std::string &a : texts)
+    for (const std::string &b : texts) {
+      const OutcomeKey ka = {OUTCOME_TOUR, 1, 3, 7.0, a.c_str()};
+      const OutcomeKey kb = {OUTCOME_TOUR, 1, 3, 7.0, b.c_str()};
+      ASSERT_EQ(outcome_precedes(ka, kb), a < b) << a << " " << b;
+    }
 }
 
 } // namespace

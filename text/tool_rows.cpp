@@ -164,6 +164,23 @@ void put_outcomes_head(Text *text, bool csv, bool c, bool motion) {
   put_right(text, "%", 6), put_char(text, '\n');
 }
 
+// Whether text a comes before text b byte by byte (as std::string's < orders them; a text that
+// begins another comes first).
+static bool text_before(const char *a, const char *b) {
+  while (*a && *a == *b) a++, b++;
+  return static_cast<unsigned char>(*a) < static_cast<unsigned char>(*b);
+}
+
+bool outcome_precedes(const OutcomeKey &a, const OutcomeKey &b) {
+  if (a.runs != b.runs) return a.runs > b.runs;
+  const bool ta = a.outcome == OUTCOME_TOUR, tb = b.outcome == OUTCOME_TOUR;
+  if (ta != tb) return ta;
+  if (!ta) return a.outcome < b.outcome;
+  if (a.rank != b.rank) return a.rank < b.rank;
+  if (a.rank == 0 && a.length != b.length) return a.length < b.length;
+  return text_before(a.tour, b.tour);
+}
+
 void put_outcome_row(Text *text, const double coef[4], Outcome outcome, const char *tour, int rank,
                      double ratio, uint64_t runs, uint64_t total, bool csv, bool c, bool motion,
                      const char *network) {

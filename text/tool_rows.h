@@ -33,6 +33,21 @@ void put_share(Text *text, uint64_t count, uint64_t runs);
 void put_summary_head(Text *text, bool exact, bool c);
 void put_summary_row(Text *text, const double coef[4], const Tally &tally, bool c);
 
+// A row of --tours by what orders it: a tour (its text "1-8-...", its rank or 0 when the tours
+// are not ranked, its length) or a way of failing (tour "-", rank and length 0), with its runs.
+struct OutcomeKey {
+  Outcome outcome;
+  uint64_t runs;
+  int rank;
+  double length;
+  const char *tour;
+};
+
+// Whether row a comes before row b in --tours: most runs first; among as many, tours before
+// failures, tours by rank (by length when unranked), then by their text byte by byte ("1-10-..."
+// before "1-2-..."); failures in the order of Outcome. Distinct rows are never tied.
+bool outcome_precedes(const OutcomeKey &a, const OutcomeKey &b);
+
 // --tours: the header, as a table or CSV (with the network's column when `motion`), and a row
 // for one outcome: a tour (its text, rank or 0, ratio) or a way of failing, with its runs of
 // `total`; `network` is the CSV's last field when `motion`.

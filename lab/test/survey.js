@@ -68,6 +68,37 @@ function fieldCases() {
         'the sweeps by rule');
 }
 
+// The names the page takes from the module (the README's words), and --tours's order as the
+// module gives it to the page's rows: most runs first, then tours by length when unranked and by
+// text ("1-10-..." before "1-2-..."), failures of as many runs in the order missing, doubled.
+function orderCases() {
+  const lists = {
+    OUTCOMES: ['tour', 'missing', 'doubled', 'mixed'],
+    RULES: ['inplace', 'sync', 'euler']
+  };
+  for (const [name, list] of Object.entries(lists))
+    check(JSON.stringify(Nuv[name]) === JSON.stringify(list), `Nuv.${name}: ${Nuv[name]}`);
+  const motions = ['settled', 'cycling', 'moving'];
+  const run = model.runMember({cities: {kind: 'nuv'}}, 1, 1, 1, 1);
+  check(run.cycles.every((y) => motions.includes(y.motion) && y.terms.length === 4 &&
+                                y.terms.every(Number.isFinite)),
+        'a cycle\'s motion is named and its four terms read');
+  model.setNetwork({cities: {kind: 'random', n: 12, seed: 1}});
+  const tour = (text, length) => ({tour: text.split('-').map((c) => c - 1), text, length, rank: 0});
+  const ten = tour('1-10-9-8-7-6-5-4-3-2-11-12', 5), two = tour('1-2-3-4-5-6-7-8-9-10-11-12', 5);
+  const shorter = tour('1-3-2-4-5-6-7-8-9-10-11-12', 4);
+  const result = {
+    tours: [two, ten, shorter].map((t) => Object.assign({runs: 3}, t)),
+    failed: [0, 3, 3, 5],
+    optimum: {length: 4},
+    tally: {runs: 20}
+  };
+  const got = Nuv.outcomeRows([1, 1, 1], result, false);
+  const expected = ['mixed', shorter.text, ten.text, two.text, 'missing', 'doubled'];
+  check(got.length === expected.length && expected.every((word, k) => got[k].includes(word)),
+        `--tours's order:\n${got.join('\n')}`);
+}
+
 // A network given as the tools' options and as the page's description; with `toured`, its
 // cities carry the optimal tour file beside the instance, as the page carries a shipped one's.
 function tsplibNetwork(file, settings, toured = false) {
@@ -82,6 +113,7 @@ function tsplibNetwork(file, settings, toured = false) {
   model = await Nuv.load(fs.readFileSync(wasmPath));
   shortestCases();
   fieldCases();
+  orderCases();
   const members = [
     {options: [], network: {}, coef: [1, 1, 1.5], seeds: [1, 400]},
     {options: ['--rule', 'sync'], network: {settings: {rule: 1}}, coef: [1, 1, 1], seeds: [1, 300]},
