@@ -21,25 +21,29 @@ double from_bits(uint64_t bits) {
   return v;
 }
 
-std::string fixed(double value, int decimals) {
+// What put (put_fixed or put_exponent) writes of value with the decimals, and what the C
+// library's format (%.*f or %.*e) writes.
+std::string ours(void (*put)(Text *, double, int), double value, int decimals) {
   static char buffer[2000];
   Text t = text_in(buffer, sizeof buffer);
-  put_fixed(&t, value, decimals);
+  put(&t, value, decimals);
   return std::string(buffer, t.size);
+}
+std::string library(const char *format, double value, int decimals) {
+  static char buffer[2000];
+  return std::string(buffer, size_t(snprintf(buffer, sizeof buffer, format, decimals, value)));
+}
+std::string fixed(double value, int decimals) {
+  return ours(put_fixed, value, decimals);
 }
 std::string library_fixed(double value, int decimals) {
-  static char buffer[2000];
-  return std::string(buffer, size_t(snprintf(buffer, sizeof buffer, "%.*f", decimals, value)));
+  return library("%.*f", value, decimals);
 }
 std::string exponent(double value, int decimals) {
-  static char buffer[2000];
-  Text t = text_in(buffer, sizeof buffer);
-  put_exponent(&t, value, decimals);
-  return std::string(buffer, t.size);
+  return ours(put_exponent, value, decimals);
 }
 std::string library_exponent(double value, int decimals) {
-  static char buffer[2000];
-  return std::string(buffer, size_t(snprintf(buffer, sizeof buffer, "%.*e", decimals, value)));
+  return library("%.*e", value, decimals);
 }
 std::string shortest_text(double value) {
   char buffer[400];
