@@ -45,7 +45,7 @@ void set_network(int rule, double c, double target, int bias_ab, double bias, do
   net.rule = Rule(rule), net.c = c, net.target = target, net.bias_ab = bias_ab != 0;
   net.bias = bias, net.u0 = u0, net.start = Start(start), net.dt = dt, net.tau = tau;
   net.sweeps = sweeps > 0 ? sweeps : default_sweeps(Rule(rule));
-  net.unscaled = unscaled != 0;
+  net.distances = unscaled ? DISTANCES_RAW : DISTANCES_SCALED;
   set_up(net);
 }
 
