@@ -43,8 +43,8 @@ TEST(Network, TheSurveysRunsAreTheTracersForEveryMember) {
                                  "--cities random:4:3 --rule sync",
                                  "--rule euler --sweeps 100 --dt 0.05 --C 1 --cities ",
                                  "--rule euler --sweeps 200 --start centred --dt-decay 0.01",
-                                 "--cities random:12:7 --rule euler --sweeps 150 --dt 0.2 "
-                                 "--dt-decay 0.003 --distances unit",
+                                 ("--cities random:12:7 --rule euler --sweeps 150 --dt 0.2 "
+                                  "--dt-decay 0.003 --distances unit"),
                                  "--distances unit --C 0.5",
                                  "--rule euler --dt-decay 0.02 --distances unit --cities "};
   for (std::string member : members) {
