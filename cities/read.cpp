@@ -467,7 +467,7 @@ bool check_cities(CityError *error) {
     if (!is_finite(high - low)) return fail(error, 0, "the coordinates overflow");
   }
   Network as_scaled = network;
-  as_scaled.unscaled = false;
+  as_scaled.distances = DISTANCES_SCALED;
   build_distances(as_scaled); // citydistance too, for cities given by coordinates
   double total = 0;
   bool finite = true, scaled = true;

@@ -49,7 +49,7 @@ bool read_city_text(const char *text, size_t size, NumberConversion convert, Cit
 // left them. Coordinates finite with a finite box, every distance finite and not below 0, their
 // total above 0 ("the 4 cities are all at one point") and finite, and the distances
 // build_distances scales finite ("the distances overflow"). It builds the distances, scaled
-// and then as network.unscaled asks.
+// and then as network.distances asks.
 bool check_cities(CityError *error);
 
 #endif

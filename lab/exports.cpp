@@ -37,15 +37,16 @@ Cycle reached; // the cycle run_family reached last
 
 // The member of the family the next runs are of, set up: the settings of its options, in the
 // order of nuv-trace's (rule 0 inplace, 1 sync, 2 euler; start 0 uniform, 1 centred), sweeps 0
-// for the rule's default, unscaled 1 for --distances raw; the cities are kept.
+// for the rule's default, distances 0 scaled, 1 raw, 2 unit (another is scaled); the cities are
+// kept.
 EXPORT(set_network)
 void set_network(int rule, double c, double target, int bias_ab, double bias, double u0, int start,
-                 double dt, double tau, int sweeps, int unscaled) {
+                 double dt, double tau, int sweeps, int distances) {
   Network net = network; // its cities: n and how their distances are had
   net.rule = Rule(rule), net.c = c, net.target = target, net.bias_ab = bias_ab != 0;
   net.bias = bias, net.u0 = u0, net.start = Start(start), net.dt = dt, net.tau = tau;
   net.sweeps = sweeps > 0 ? sweeps : default_sweeps(Rule(rule));
-  net.unscaled = unscaled != 0;
+  net.distances = distances >= 0 && distances <= 2 ? Distances(distances) : DISTANCES_SCALED;
   set_up(net);
 }
 

@@ -133,7 +133,7 @@ function readFields() {
     dt: Number(texts.dt),
     tau: Number(texts.tau),
     sweeps: texts.sweeps === '' ? 0 : Number(texts.sweeps),
-    raw: texts.distances === 'raw'
+    distances: ['scaled', 'raw', 'unit'].indexOf(texts.distances)
   };
   if (texts.n !== '') settings.n = Number(texts.n);
   if (texts.bias !== 'A+B') settings.bias = Number(texts.bias);

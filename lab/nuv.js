@@ -96,9 +96,9 @@ async function load(bytes) {
 //   cities: {kind: 'nuv'} | {kind: 'random', n, seed}
 //         | {kind: 'list', metric: 'xy' | 'euc' | 'att' | 'geo' | 'matrix', n, xy, matrix}
 //           (xy as the file gives them, [x, y] per city, or null; matrix n x n, or null)
-//   settings: {rule, C, n, bias, u0, start, dt, tau, sweeps, raw}, each optional: rule 0, 1, 2;
-//           n and bias undefined for their defaults (the cities, A + B); start 0 uniform,
-//           1 centred; sweeps 0 for the rule's default.
+//   settings: {rule, C, n, bias, u0, start, dt, tau, sweeps, distances}, each optional: rule 0,
+//           1, 2; n and bias undefined for their defaults (the cities, A + B); start 0 uniform,
+//           1 centred; sweeps 0 for the rule's default; distances 0 scaled, 1 raw, 2 unit.
 // How a list's distances are had, in the module's order (Metric, cities/tsplib.h).
 const METRICS = ['xy', 'euc', 'att', 'geo', 'matrix'];
 
@@ -140,7 +140,7 @@ function model(wasm, compiled) {
     wasm.set_network(s.rule || 0, s.C || 0, s.n === undefined ? wasm.city_count() : s.n,
                      s.bias === undefined ? 1 : 0, s.bias || 0, s.u0 === undefined ? 0.5 : s.u0,
                      s.start || 0, s.dt === undefined ? 0.01 : s.dt,
-                     s.tau === undefined ? 1 : s.tau, s.sweeps || 0, s.raw ? 1 : 0);
+                     s.tau === undefined ? 1 : s.tau, s.sweeps || 0, s.distances || 0);
   }
 
   // A list of cities into the module: coordinates, a matrix, how distances are had, and an

@@ -133,6 +133,9 @@ bool read_value(const Option &o, const std::string &text, OptionValue *v, std::s
   case KIND_POSITIVE:
     if (read_number(text, &v->number) && v->number > 0) return true;
     return *error = refused + "is not a finite number above 0", false;
+  case KIND_FRACTION:
+    if (read_number(text, &v->number) && v->number >= 0 && v->number < 1) return true;
+    return *error = refused + "is not a number from 0, below 1: " + o.why, false;
   case KIND_WHOLE:
     if (read_whole(text, o.high, &v->whole) && v->whole >= o.low) return true;
     return *error = refused + "is not a whole number in " + std::to_string(o.low) + " ... " +
@@ -215,7 +218,16 @@ bool read_command_line(int tool, int argc, char **argv, CommandLine *line, Netwo
   return true;
 }
 
+// The rules' words, by Rule.
+static const char *const RULES[] = {"inplace", "sync", "euler"};
+
 bool set_up_network(NetworkOptions *o, std::string *error) {
+  for (const Option &row : every_option())
+    if (row.euler_only && o->given.count(row.name) && o->net.rule != RULE_EULER)
+      return *error = std::string(row.name) +
+                      " applies only under --rule euler (the rule here is " + RULES[o->net.rule] +
+                      ")",
+             false;
   if (!o->cities.empty()) {
     std::string name;
     if (!load_cities(o->cities, &name, error)) return false;
@@ -238,7 +250,6 @@ bool is_nuv_network(const NetworkOptions &o) {
 }
 
 std::string network_text(const NetworkOptions &o) {
-  static const char *const RULES[] = {"inplace", "sync", "euler"};
   std::string s =
       "network: " + o.name + ", " + std::to_string(o.net.n) + " cities, rule " + RULES[o.net.rule];
   for (const Option &row : every_option()) {

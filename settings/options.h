@@ -53,8 +53,9 @@ bool read_command_line(int tool, int argc, char **argv, CommandLine *line, Netwo
 // The one known word nearest to typed (by edit distance at most 2, or as its prefix), or "".
 std::string nearest(const std::string &typed, const std::vector<std::string> &known);
 
-// Loads the cities and refuses any that make no network (all at one point, distances that
-// overflow: check_cities), gives the settings that depend on others their defaults (n, the
+// Refuses an option given that only the Euler rule reads (--dt-decay) under another rule, loads
+// the cities and refuses any that make no network (all at one point, distances that overflow:
+// check_cities), gives the settings that depend on others their defaults (n, the
 // number of cities; the sweeps, 1,000 under the Euler rule), hands the network to the model
 // and builds the distances. False with *error.
 bool set_up_network(NetworkOptions *o, std::string *error);

@@ -116,14 +116,22 @@ constexpr Option OPTIONS[] = {
     ROW(BOTH, NET, "--tau", "", "").of(KIND_POSITIVE).by_default("1").setting([](Network *n, V v) {
       n->tau = v.number;
     }),
+    ROW(BOTH, NET, "--dt-decay", "--dt-decay X",
+        "under euler, dt = dt * (1 - X) after each step (default 0)")
+        .fraction("each step multiplies dt by 1 - X, so 1 would freeze the state after one "
+                  "step and below 0 dt would grow")
+        .by_default("0")
+        .under_euler_only()
+        .setting([](Network *n, V v) { n->dt_decay = v.number; }),
     ROW(BOTH, NET, "--sweeps", "--sweeps K", "sweeps in a run (default 50; 1000 under euler)")
         .within(1, 100000)
         .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
         .depending([](Network *n) { n->sweeps = default_sweeps(n->rule); }),
-    ROW(BOTH, NET, "--distances", "--distances D", "scaled (default) or raw")
-        .choosing("scaled raw")
+    ROW(BOTH, NET, "--distances", "--distances D",
+        "scaled (default), raw or unit (divided by the longest)")
+        .choosing("scaled raw unit")
         .by_default("scaled")
-        .setting([](Network *n, V v) { n->unscaled = v.word == 1; }),
+        .setting([](Network *n, V v) { n->distances = Distances(v.word); }),
 };
 const int NOPTIONS = int(sizeof OPTIONS / sizeof OPTIONS[0]);
 
@@ -204,6 +212,8 @@ const char *field_problem(const Option &o, const char *text, size_t n,
                      : "";
   case KIND_POSITIVE:
     return finite && value > 0 ? "" : "a finite number above 0";
+  case KIND_FRACTION:
+    return finite && value >= 0 && value < 1 ? "" : "a number from 0, below 1";
   case KIND_WHOLE: {
     uint64_t v;
     if (whole(text, n, o.high, &v) && v >= o.low) return "";

@@ -15,6 +15,7 @@ enum OptionKind {
   KIND_FLAG,     // no value
   KIND_NUMBER,   // a finite number
   KIND_POSITIVE, // a finite number above 0
+  KIND_FRACTION, // a number from 0, below 1
   KIND_WHOLE,    // a whole number in low ... high
   KIND_WORD,     // one of words; with or_number, a finite number too
   KIND_TEXT,     // any text; with `empty`, refused empty
@@ -37,7 +38,8 @@ enum Pair { PAIR_NONE, PAIR_SEEDS, PAIR_SHARD };
 
 // A value read by its row's kind.
 struct OptionValue {
-  double number = 0; // KIND_NUMBER, KIND_POSITIVE, KIND_RANGE in nuv-trace, a word's number
+  double number = 0; // KIND_NUMBER, KIND_POSITIVE, KIND_FRACTION, KIND_RANGE in nuv-trace, a
+                     // word's number
   uint64_t whole = 0;
   uint64_t second = 0; // KIND_PAIR: the second number (whole the first)
   int word = -1;       // KIND_WORD: the index among the words; -1 for a number
@@ -62,6 +64,8 @@ struct Option {
                   // which it always names first)
   void (*depends)(Network *net); // its default from the other settings, or null
   Pair pair;                     // KIND_PAIR: its reader
+  const char *why;               // KIND_FRACTION: why its values are limited, told in a refusal
+  bool euler_only;               // refused under any rule but euler, which alone reads it
 
   // The table's rows are built by these: a row, then what its kind needs.
   static constexpr Option row(int tools, Section section, const char *name, const char *label,
@@ -75,6 +79,8 @@ struct Option {
   constexpr Option setting(void (*to)(Network *, const OptionValue &), bool said = true) const;
   constexpr Option depending(void (*on)(Network *)) const;
   constexpr Option paired(Pair reader) const;
+  constexpr Option fraction(const char *reason) const; // KIND_FRACTION
+  constexpr Option under_euler_only() const;
 };
 
 // The builders, defined here so that the table is a constant, built before anything runs.
@@ -129,6 +135,16 @@ constexpr Option Option::depending(void (*on)(Network *)) const {
 constexpr Option Option::paired(Pair reader) const {
   Option o = of(KIND_PAIR);
   o.pair = reader;
+  return o;
+}
+constexpr Option Option::fraction(const char *reason) const {
+  Option o = of(KIND_FRACTION);
+  o.why = reason;
+  return o;
+}
+constexpr Option Option::under_euler_only() const {
+  Option o = *this;
+  o.euler_only = true;
   return o;
 }
 

@@ -37,8 +37,9 @@ __attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY]
   for (int i = 0; i < n; i++) memcpy(to[i], from[i], sizeof(lanes) * size_t(n));
 }
 
-/* A run's sweeps on every lane, as batch_sweeps makes them: each instruction set's file wraps
- * this body. */
+/* A run's sweeps on every lane, as batch_sweeps makes them, the Euler step shared by the lanes
+ * and decayed after each sweep as update_state decays it: each instruction set's file wraps this
+ * body. */
 __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) {
   const Network &net = batch->network;
   NetworkLanes<lanes> w;
@@ -54,6 +55,7 @@ __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) 
     if (back_at_end(s, sweeps) == 2) copy_units(batch->before2, batch->state, n);
     if (back_at_end(s, sweeps) == 1) copy_units(batch->before, batch->state, n);
     sweep_units(batch->state, batch->sums, batch->unitin, n, rule, w, distance, activate);
+    if (rule == RULE_EULER) w.dt = w.dt * (1.0 - net.dt_decay); // as update_state decays it
   }
   if (sweeps < 2) copy_units(batch->before2, batch->before, n);
 }

@@ -17,12 +17,12 @@ const double nuvcity[NCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}
 Network nuv_network(void) {
   Network net;
   net.n = NCITY;
-  net.distances_given = false, net.unscaled = false;
+  net.distances_given = false, net.distances = DISTANCES_SCALED;
   net.c = 0.0, net.target = NCITY;
   net.bias_ab = true, net.bias = 0.0;
   net.u0 = 0.5;
   net.start = START_UNIFORM, net.rule = RULE_INPLACE;
-  net.dt = 0.01, net.tau = 1.0;
+  net.dt = 0.01, net.tau = 1.0, net.dt_decay = 0.0;
   net.sweeps = NSWEEP;
   net.a = net.b = net.d = 0.0;
   return net;
@@ -37,6 +37,7 @@ double Acoef, Bcoef, Dcoef;
 double unitout[MAXCITY][MAXCITY];
 double unitin[MAXCITY][MAXCITY];
 double distance[MAXCITY][MAXCITY];
+static double step_dt = 0.01; /* the Euler step of the next sweep: network.dt, decayed */
 
 void reset_network(void) {
   cityxy_known = true;
@@ -46,6 +47,7 @@ void reset_network(void) {
 
 void set_up(Network net) {
   network = net;
+  step_dt = net.dt;
   Acoef = net.a, Bcoef = net.b, Dcoef = net.d;
   build_distances(net);
 }
@@ -72,12 +74,13 @@ static double activate(double x) {
 }
 
 /* The distances the network works with: the instance's own (the cities' Euclidean distances
- * when they are coordinates), taken 0.1 times for coordinates, then scaled so that the mean
- * distance between two distinct cities is nuv's: they add up to 10 N (N - 1) / 72, exactly 10
- * for nine cities. */
+ * when they are coordinates); scaled, they are taken 0.1 times for coordinates, then scaled so
+ * that the mean distance between two distinct cities is nuv's: they add up to 10 N (N - 1) / 72,
+ * exactly 10 for nine cities. Unit: each divided by the longest (above 0 for cities that make a
+ * network, which check_cities ensures), so that the longest is exactly 1. */
 void build_distances(const Network &net) {
   const int n = net.n;
-  double total = 0.0;
+  double total = 0.0, longest = 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       if (!net.distances_given) {
@@ -85,11 +88,16 @@ void build_distances(const Network &net) {
         double dy = cityxy[i][1] - cityxy[j][1];
         citydistance[i][j] = sqrt(dx * dx + dy * dy);
       }
-      distance[i][j] = net.distances_given || net.unscaled ? citydistance[i][j]
-                                                           : citydistance[i][j] * COORDINATE_SCALE;
+      distance[i][j] = net.distances_given || net.distances != DISTANCES_SCALED
+                           ? citydistance[i][j]
+                           : citydistance[i][j] * COORDINATE_SCALE;
       total += distance[i][j];
+      if (citydistance[i][j] > longest) longest = citydistance[i][j];
     }
-  if (!net.unscaled) {
+  if (net.distances == DISTANCES_UNIT && longest > 0.0)
+    for (int i = 0; i < n; i++)
+      for (int j = 0; j < n; j++) distance[i][j] = citydistance[i][j] / longest;
+  if (net.distances == DISTANCES_SCALED) {
     const double sum = 10.0 * n * (n - 1) / 72.0;
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++) distance[i][j] = distance[i][j] * sum / total;
@@ -128,12 +136,15 @@ static NetworkLanes<double> one_lane(const Network &net) {
   return w;
 }
 
-/* One sweep of the program's network: see sweep_units. */
+/* One sweep of the program's network: see sweep_units. Under the Euler rule it takes step_dt,
+ * then decays it for the next sweep. */
 void update_state(void) {
   static double sums[MAXCITY][MAXCITY];
   NetworkLanes<double> w = one_lane(network); /* apart from the state it writes */
   w.a = Acoef, w.b = Bcoef, w.d = Dcoef;      /* the same values, by the program's names */
+  w.dt = step_dt;
   sweep_units(unitout, sums, unitin, network.n, network.rule, w, distance, activate);
+  if (network.rule == RULE_EULER) step_dt = step_dt * (1.0 - network.dt_decay);
 }
 
 /* A sweep stepped unit by unit, started at unit (0, 0) of the current state: its total is the

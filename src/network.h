@@ -21,22 +21,27 @@ enum Rule { RULE_INPLACE, RULE_SYNC, RULE_EULER };
 /* How the state starts: uniform draws (nuv's), or centred on the output that sums to N. */
 enum Start { START_UNIFORM, START_CENTRED };
 
+/* What the network's distances are: the instance's, scaled to nuv's mean (nuv's); as they are;
+ * or divided by the longest distance between two cities. */
+enum Distances { DISTANCES_SCALED, DISTANCES_RAW, DISTANCES_UNIT };
+
 /* A network: everything that defines one of the family. nuv_network() gives nuv's: the nine
  * cities, the coefficients 0, no global term, the bias Acoef + Bcoef, U0 = 0.5, the uniform
- * start, the in-place rule, 50 sweeps, scaled distances. */
+ * start, the in-place rule, 50 sweeps, no decay of the Euler step, scaled distances. */
 struct Network {
   int n;                /* cities, MINCITY ... MAXCITY */
   bool distances_given; /* the distances are citydistance as given, not computed from cityxy */
-  bool unscaled;        /* the network works with citydistance as it is, not scaled */
+  Distances distances;  /* how the network's distances are had from citydistance */
   double c, target;     /* the global term's weight C (0: absent) and its target n */
   bool bias_ab;         /* the bias is Acoef + Bcoef, added as nuv adds them */
   double bias;          /* else this */
   double u0;            /* the activation's width: output (tanh(u / u0) + 1) / 2 */
   Start start;
   Rule rule;
-  double dt, tau; /* an Euler step and the time constant */
-  int sweeps;     /* sweeps in a run; cycles 0 ... sweeps - 1 */
-  double a, b, d; /* the coefficients Acoef, Bcoef and Dcoef */
+  double dt, tau;  /* an Euler step and the time constant */
+  double dt_decay; /* after each Euler step dt = dt * (1.0 - dt_decay); 0 ... below 1 */
+  int sweeps;      /* sweeps in a run; cycles 0 ... sweeps - 1 */
+  double a, b, d;  /* the coefficients Acoef, Bcoef and Dcoef */
 };
 
 /* nuv's network, the family's defaults. */
@@ -92,7 +97,8 @@ void draw_start(const Network &net, double state[][MAXCITY], double unitin[][MAX
 /* The bias each unit's input carries: Acoef + Bcoef, or net.bias. */
 double bias_value(const Network &net);
 
-/* One sweep of the network the model is set up for. */
+/* One sweep of the network the model is set up for; under the Euler rule the step of the next
+ * sweep is then this one's times (1.0 - network.dt_decay). set_up starts the step at network.dt. */
 void update_state(void);
 
 /* A sweep of update_state's stepped unit by unit: what it carries from unit to unit, the total of

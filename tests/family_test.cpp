@@ -41,7 +41,12 @@ TEST(Network, TheSurveysRunsAreTheTracersForEveryMember) {
                                  "--C 0.5 --n 8",
                                  "--cities random:12:7 --bias 1.5 --u0 0.3",
                                  "--cities random:4:3 --rule sync",
-                                 "--rule euler --sweeps 100 --dt 0.05 --C 1 --cities "};
+                                 "--rule euler --sweeps 100 --dt 0.05 --C 1 --cities ",
+                                 "--rule euler --sweeps 200 --start centred --dt-decay 0.01",
+                                 ("--cities random:12:7 --rule euler --sweeps 150 --dt 0.2 "
+                                  "--dt-decay 0.003 --distances unit"),
+                                 "--distances unit --C 0.5",
+                                 "--rule euler --dt-decay 0.02 --distances unit --cities "};
   for (std::string member : members) {
     if (member.back() == ' ') member += tsp;
     Ran survey = run(std::string(SURVEY) + " --csv --seeds 1:12 " + member + " 1 1 1.5");
@@ -66,6 +71,23 @@ TEST(Network, TheSurveysRunsAreTheTracersForEveryMember) {
     }
     RecordProperty(member, tours);
   }
+}
+
+// --dt-decay 0 is the Euler rule as it was, to the bit: the tracer's transcript and the survey's
+// runs are the same bytes with it and without it.
+TEST(Network, NoDecayOfTheEulerStepChangesNoBit) {
+  const std::string member = " --rule euler --sweeps 300 --dt 0.05 --cities random:10:4 ";
+  const Ran plain = run(std::string(TRACE) + " --tables" + member + "1 1 1.5 8"),
+            zero = run(std::string(TRACE) + " --tables --dt-decay 0" + member + "1 1 1.5 8"),
+            decayed = run(std::string(TRACE) + " --tables --dt-decay 0.01" + member + "1 1 1.5 8");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(zero.out, plain.out);
+  EXPECT_NE(decayed.out, plain.out); // it is read
+  const std::string survey = std::string(SURVEY) + " --csv --seeds 1:20" + member;
+  auto rows = csv_rows(run(survey + "1 1 1.5").out),
+       zeros = csv_rows(run(survey + "--dt-decay 0 1 1 1.5").out);
+  ASSERT_EQ(rows.size(), 20u);
+  EXPECT_EQ(zeros, rows);
 }
 
 TEST(Network, NuvsNetworkChosenByItsOptionsIsNuvs) {
@@ -150,7 +172,9 @@ TEST(Network, SyncRunsOnNuvsCitiesCycleWithPeriodTwo) {
 TEST(Network, BadNetworkValuesAreRefusedBeforeAnyRun) {
   for (const char *bad :
        {"--rule fast", "--dt 0", "--dt inf", "--tau -1", "--u0 0", "--sweeps 0", "--sweeps 100001",
-        "--n nan", "--bias x", "--start middle", "--distances long", "--C x", "--cities ''"}) {
+        "--n nan", "--bias x", "--start middle", "--distances long", "--C x", "--cities ''",
+        "--rule euler --dt-decay 1", "--rule euler --dt-decay -0.1", "--rule euler --dt-decay nan",
+        "--dt-decay 0.1", "--rule sync --dt-decay 0", "--dt-decay 0.5 --rule inplace"}) {
     for (const std::string &tool :
          {std::string(TRACE) + " 1 1 1 5 ", std::string(SURVEY) + " 1 1 1 "}) {
       Ran r = run(tool + bad);

@@ -42,6 +42,53 @@ TEST(Network, DistancesAreSymmetricSumToTenAndHaveTheWorkedValues) {
   for (int i : {1, 3, 5, 7}) EXPECT_EQ(distance[i][i + 1], smallest);
 }
 
+// Unit distances of nuv's nine cities: each over the longest, sqrt 40 (2-6 and 3-7), so the
+// longest is exactly 1, cities 1 and 2 (sqrt 10 apart) exactly 0.5, those 2.0 apart 1 / sqrt 10;
+// the instance's own distances, which tours are measured by, stay as they are.
+TEST(Network, UnitDistancesAreEachOverTheLongest) {
+  reset_network();
+  Network net = nuv_network();
+  net.distances = DISTANCES_UNIT;
+  set_up(net);
+  double longest = 0.0;
+  for (int i = 0; i < NCITY; i++)
+    for (int k = 0; k < NCITY; k++) longest = std::fmax(longest, distance[i][k]);
+  EXPECT_EQ(longest, 1.0);
+  EXPECT_EQ(distance[1][5], 1.0);
+  EXPECT_EQ(distance[2][6], 1.0);
+  EXPECT_EQ(distance[0][1], 0.5);
+  EXPECT_NEAR(distance[1][2], 1 / std::sqrt(10.0), 1e-16);
+  EXPECT_EQ(citydistance[0][1], std::sqrt(10.0));
+  EXPECT_EQ(citydistance[1][5], std::sqrt(40.0));
+  reset_network();
+}
+
+// Under the Euler rule each step's dt is the step before's times (1 - dt_decay). Four cities on a
+// square of side 2 with unit distances (sides 1 / sqrt 2, diagonals 1), every output 0.5 and
+// input 0: the state stays uniform, each unit's input 2 - 6v - D 2v (1 + sqrt 2) by hand.
+TEST(Network, TheEulerStepDecaysAfterEachStep) {
+  const double square[4][2] = {{0, 0}, {2, 0}, {2, 2}, {0, 2}};
+  for (int i = 0; i < 4; i++) cityxy[i][0] = square[i][0], cityxy[i][1] = square[i][1];
+  Network net = nuv_network();
+  net.n = 4, net.rule = RULE_EULER, net.distances = DISTANCES_UNIT;
+  net.a = net.b = 1, net.d = 0.5, net.dt = 0.1, net.dt_decay = 0.5;
+  set_up(net);
+  for (int i = 0; i < 4; i++)
+    for (int j = 0; j < 4; j++) unitout[i][j] = 0.5, unitin[i][j] = 0.0;
+  double u = 0.0, v = 0.5, dt = 0.1;
+  for (int step = 0; step < 2; step++, dt = dt * 0.5) {
+    update_state();
+    u = u + dt * ((2 - 6 * v - 0.5 * 2 * v * (1 + std::sqrt(2.0))) - u);
+    v = (std::tanh(u / 0.5) + 1) / 2;
+    for (int i = 0; i < 4; i++)
+      for (int j = 0; j < 4; j++) {
+        EXPECT_NEAR(unitin[i][j], u, 1e-14) << step;
+        EXPECT_NEAR(unitout[i][j], v, 1e-14) << step;
+      }
+  }
+  reset_network();
+}
+
 TEST(Network, StartIsTheGeneratorsDrawsOverTwoToThe31MinusOneRowByRow) {
   start_run(nuv_network(), 11);
   srand(11);

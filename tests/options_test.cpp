@@ -27,7 +27,7 @@ std::string refusal(int tool, std::vector<std::string> args, NetworkOptions *o =
 // The options --help lists, each "--name" or "-o" that opens a word of its lines.
 std::set<std::string> listed(const std::string &help) {
   std::set<std::string> names;
-  const std::regex option("(^|[ ,\\[])(--?[a-zA-Z][a-zA-Z0-9]*)");
+  const std::regex option("(^|[ ,\\[])(--?[a-zA-Z][a-zA-Z0-9]*(-[a-zA-Z0-9]+)*)");
   for (const std::string &line : lines_of(help))
     for (std::sregex_iterator m(line.begin(), line.end(), option), end; m != end; ++m)
       names.insert((*m)[2]);
@@ -83,6 +83,12 @@ TEST(Options, EachKindRefusesWhatItIsNot) {
       {{"--cities", ""}, "--cities '' names no cities"},
       {{"--svg="}, "--svg needs a file name"},
       {{"--C", "0:1:0.5"}, "--C '0:1:0.5' is not a finite number"}, // a range is the survey's
+      {{"--dt-decay", "1"},
+       "--dt-decay '1' is not a number from 0, below 1: each step multiplies dt by 1 - X, so 1 "
+       "would freeze the state after one step and below 0 dt would grow"},
+      {{"--distances", "units"},
+       "--distances 'units' is not scaled, raw or unit; did you mean "
+       "unit?"},
   };
   for (const auto &[args, why] : cases) EXPECT_EQ(refusal(TOOL_TRACE, args), why) << args[0];
   EXPECT_EQ(refusal(TOOL_SURVEY, {"--seeds", "5:1"}), "seeds '5:1': FIRST is above LAST");
@@ -106,16 +112,39 @@ TEST(Options, DefaultsAreNuvsNetwork) {
   EXPECT_EQ(o.net.n, NCITY);
   EXPECT_EQ(o.net.rule, RULE_INPLACE);
   EXPECT_EQ(o.net.start, START_UNIFORM);
-  EXPECT_TRUE(o.net.bias_ab && !o.net.unscaled && !o.net.distances_given);
+  EXPECT_TRUE(o.net.bias_ab && o.net.distances == DISTANCES_SCALED && !o.net.distances_given);
   EXPECT_EQ(o.net.c, 0.0);
   EXPECT_EQ(o.net.target, 9.0);
   EXPECT_EQ(o.net.u0, 0.5);
   EXPECT_EQ(o.net.dt, 0.01);
   EXPECT_EQ(o.net.tau, 1.0);
+  EXPECT_EQ(o.net.dt_decay, 0.0);
   EXPECT_EQ(o.net.sweeps, 50);
   EXPECT_EQ(nuv.sweeps, o.net.sweeps); // handed to the model
   EXPECT_TRUE(is_nuv_network(o));
   EXPECT_EQ(network_text(o), "network: nuv, 9 cities, rule inplace, 50 sweeps");
+}
+
+// --dt-decay is read by the Euler rule alone, and refused under the others, in any order.
+TEST(Options, TheEulerStepsDecayIsRefusedUnderAnotherRule) {
+  const std::string refused = "--dt-decay applies only under --rule euler (the rule here is ";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--dt-decay", "0.1"}, refused + "inplace)"},
+      {{"--dt-decay", "0", "--rule", "sync"}, refused + "sync)"},
+      {{"--dt-decay", "0.1", "--rule", "euler"}, ""},
+  };
+  for (const auto &[args, why] : cases) {
+    reset_network();
+    NetworkOptions o;
+    std::string error;
+    ASSERT_EQ(refusal(TOOL_SURVEY, args, &o), "");
+    EXPECT_EQ(set_up_network(&o, &error), why.empty()) << args[0];
+    EXPECT_EQ(error, why);
+    if (why.empty()) {
+      EXPECT_EQ(network.dt_decay, 0.1);
+    }
+  }
+  reset_network();
 }
 
 // The sweeps follow the rule and n follows the cities unless typed, in any order.
