@@ -33,14 +33,17 @@ int main(int argc, char **argv) {
     return finish_output();
   }
 
-  /* 3. nuv's network with the coefficients, in order. */
+  /* 3. nuv's network with the coefficients, in order, set up: Acoef, Bcoef, Dcoef written. */
   Network net = nuv_network();
   net.a = arg_value(argv[1]);
   net.b = arg_value(argv[2]);
   net.d = arg_value(argv[3]);
+  set_up(net);
 
-  /* 4. Set up, the only seeding of the run and the random start, shown as cycle 0. */
-  start_run(net, seed_from_number(arg_value(argv[4])));
+  /* 4. The only seeding of the run, then initialize: the distances and the random start, shown
+   * as cycle 0. */
+  srand(seed_from_number(arg_value(argv[4])));
+  initialize();
   display_state(0);
 
   /* 5. One sweep unprinted, so each later table shows the state one sweep on. Steps 4 to 6 are

@@ -58,10 +58,15 @@ unsigned seed_from_number(double value) {
   return (unsigned)(uint32_t)(uint64_t)(int64_t)value;
 }
 
+void initialize(void) {
+  build_distances(network);
+  draw_start(network, unitout, unitin);
+}
+
 void start_run(const Network &net, unsigned seed) {
   set_up(net);
   srand(seed);
-  draw_start(net, unitout, unitin);
+  initialize();
 }
 
 double bias_value(const Network &net) {

@@ -86,7 +86,11 @@ void build_distances(const Network &net);
  * the low 32 bits kept; beyond the signed 64-bit range, an infinity or a NaN give 0. */
 unsigned seed_from_number(double value);
 
-/* A run's start: set_up(net), the only seeding, then the random start in unitout (and unitin). */
+/* A run's start for the network set up: the distances of its cities, then the random start in
+ * unitout (and unitin) from the generator as seeded. It reads no coefficient. */
+void initialize(void);
+
+/* A run's start: set_up(net), the only seeding, then initialize. */
 void start_run(const Network &net, unsigned seed);
 
 /* net's random start from the generator as it is (N x N draws in row-major order) into state,
