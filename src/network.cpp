@@ -64,9 +64,9 @@ void initialize(void) {
 }
 
 void start_run(const Network &net, unsigned seed) {
-  set_up(net);
+  set_up(net); /* the distances too: initialize's first half */
   srand(seed);
-  initialize();
+  draw_start(network, unitout, unitin);
 }
 
 double bias_value(const Network &net) {

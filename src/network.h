@@ -86,11 +86,13 @@ void build_distances(const Network &net);
  * the low 32 bits kept; beyond the signed 64-bit range, an infinity or a NaN give 0. */
 unsigned seed_from_number(double value);
 
-/* A run's start for the network set up: the distances of its cities, then the random start in
- * unitout (and unitin) from the generator as seeded. It reads no coefficient. */
+/* A run's start for the network set up, as nuv's driver makes it: the distances of its cities,
+ * then the random start in unitout (and unitin) from the generator as seeded. It reads no
+ * coefficient. */
 void initialize(void);
 
-/* A run's start: set_up(net), the only seeding, then initialize. */
+/* A run's start for the tools: set_up(net) (which builds the distances), the only seeding, then
+ * the random start as initialize draws it, without building the distances a second time. */
 void start_run(const Network &net, unsigned seed);
 
 /* net's random start from the generator as it is (N x N draws in row-major order) into state,
