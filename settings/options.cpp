@@ -219,7 +219,7 @@ bool read_command_line(int tool, int argc, char **argv, CommandLine *line, Netwo
 }
 
 // The rules' words, by Rule.
-static const char *const RULES[] = {"inplace", "sync", "euler"};
+static const char *const RULES[] = {"inplace", "sync", "euler", "tcnn", "potts", "softassign"};
 
 bool set_up_network(NetworkOptions *o, std::string *error) {
   for (const Option &row : every_option())

@@ -80,8 +80,10 @@ constexpr Option OPTIONS[] = {
         "cities from seed S (4 ... 100 cities)")
         .refusing_empty("'' names no cities")
         .in(ROLE_PLAN),
-    ROW(BOTH, NET, "--rule", "--rule RULE", "inplace (default), sync or euler")
-        .choosing("inplace sync euler")
+    ROW(BOTH, NET, "--rule", "--rule RULE",
+        "inplace (default), sync, euler, tcnn (transiently chaotic),\n"
+        "potts or softassign (normalised annealing)")
+        .choosing("inplace sync euler tcnn potts softassign")
         .by_default("inplace")
         .setting([](Network *n, V v) { n->rule = Rule(v.word); }, false),
     ROW(BOTH, NET, "--C", "--C X",

@@ -25,6 +25,10 @@ Network nuv_network(void) {
   net.dt = 0.01, net.tau = 1.0, net.dt_decay = 0.0;
   net.sweeps = NSWEEP;
   net.a = net.b = net.d = 0.0;
+  net.k = 0.9, net.alpha = 0.015, net.z0 = 0.08, net.beta = 0.001, net.i0 = 0.65;
+  net.noise = 0.0, net.noise_decay = 0.0;
+  net.t0 = 0.0, net.cooling = 0.95, net.gamma = 0.5, net.sinkhorn = 20;
+  net.method = METHOD_NUV;
   return net;
 }
 

@@ -15,8 +15,31 @@ enum { MINCITY = 4 };   /* the fewest */
 enum { NSWEEP = 50 };   /* sweeps in nuv's run */
 
 /* How the units are updated: in place in row-major order (nuv's), all at once from the state
- * at the start of the sweep, or by Euler steps of the continuous-time dynamics. */
-enum Rule { RULE_INPLACE, RULE_SYNC, RULE_EULER };
+ * at the start of the sweep, by Euler steps of the continuous-time dynamics, by the transiently
+ * chaotic network's steps (with noise: the noisy chaotic one), by normalised mean-field
+ * annealing city by city (potts), or by doubly normalised annealing all at once (softassign). */
+enum Rule { RULE_INPLACE, RULE_SYNC, RULE_EULER, RULE_TCNN, RULE_POTTS, RULE_SOFTASSIGN };
+
+/* What a run is: a network of the family (the settings as chosen, nuv's by default, or a
+ * paper's preset), or one of the classic heuristics, which the network's settings do not
+ * steer. The order is the methods' list. */
+enum Method {
+  METHOD_NUV,
+  METHOD_HOPFIELD_TANK,
+  METHOD_TCNN,
+  METHOD_NOISY,
+  METHOD_POTTS,
+  METHOD_SOFTASSIGN,
+  METHOD_FEASIBLE,
+  METHOD_NEAREST,
+  METHOD_2OPT,
+  METHOD_OROPT
+};
+
+/* Whether a method is a heuristic rather than a network. */
+static inline bool is_heuristic(Method method) {
+  return method >= METHOD_NEAREST;
+}
 
 /* How the state starts: uniform draws (nuv's), or centred on the output that sums to N. */
 enum Start { START_UNIFORM, START_CENTRED };
@@ -42,9 +65,19 @@ struct Network {
   double dt_decay; /* after each Euler step dt = dt * (1.0 - dt_decay); 0 ... below 1 */
   int sweeps;      /* sweeps in a run; cycles 0 ... sweeps - 1 */
   double a, b, d;  /* the coefficients Acoef, Bcoef and Dcoef */
+  /* The transiently chaotic rule: y = (k * y + alpha * input) - z * (v - i0), the self-feedback
+   * z starting at z0 and multiplied by 1.0 - beta after each step; noise of amplitude noise
+   * (0: none, no draw), multiplied by 1.0 - noise_decay after each step. */
+  double k, alpha, z0, beta, i0, noise, noise_decay;
+  /* The normalised rules: the start temperature (0: the critical one, computed for the
+   * network), multiplied by cooling after each sweep; softassign's self-term gamma and its
+   * alternating normalisations per step. */
+  double t0, cooling, gamma;
+  int sinkhorn;
+  Method method; /* the method chosen: a network (nuv's by default) or a heuristic */
 };
 
-/* nuv's network, the family's defaults. */
+/* nuv's network, the family's defaults (the new rules' settings at their papers' values). */
 Network nuv_network(void);
 
 /* The network the model is set up for: set_up writes it. */

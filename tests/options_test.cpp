@@ -78,7 +78,7 @@ TEST(Options, EachKindRefusesWhatItIsNot) {
       {{"--tau=-1"}, "--tau '-1' is not a finite number above 0"},
       {{"--sweeps", "0"}, "--sweeps '0' is not a whole number in 1 ... 100000"},
       {{"--sweeps", "100001"}, "--sweeps '100001' is not a whole number in 1 ... 100000"},
-      {{"--rule", "fast"}, "--rule 'fast' is not inplace, sync or euler"},
+      {{"--rule", "fast"}, "--rule 'fast' is not inplace, sync, euler, tcnn, potts or softassign"},
       {{"--bias", "A+C"}, "--bias 'A+C' is not A+B or a finite number; did you mean A+B?"},
       {{"--cities", ""}, "--cities '' names no cities"},
       {{"--svg="}, "--svg needs a file name"},
@@ -175,7 +175,7 @@ TEST(Options, NearestKnownName) {
   EXPECT_EQ(refusal(TOOL_TRACE, {"--start", "centered"}),
             "--start 'centered' is not uniform or centred; did you mean centred?");
   EXPECT_EQ(refusal(TOOL_TRACE, {"--rule", "banana"}),
-            "--rule 'banana' is not inplace, sync or euler");
+            "--rule 'banana' is not inplace, sync, euler, tcnn, potts or softassign");
   EXPECT_EQ(refusal(TOOL_TRACE, {"--frobnicate"}), "unknown option '--frobnicate'");
   EXPECT_EQ(nearest("--distanc", {"--dt", "--distances"}), "--distances"); // a prefix
   EXPECT_EQ(nearest("ab", {"aa", "bb"}), "");                              // as near two
@@ -227,6 +227,6 @@ TEST(Options, APlanTextReadsBackToItsPlan) {
                    "network's options and the coefficients");
   EXPECT_FALSE(read_plan_text("--rule sink -- 1 1 1", Plan(), &back, &read_failed, &error));
   EXPECT_TRUE(read_failed);
-  EXPECT_EQ(error, "the shards' plan: --rule 'sink' is not inplace, sync or euler; did you mean "
+  EXPECT_EQ(error, "the shards' plan: --rule 'sink' is not inplace, sync, euler, tcnn, potts or softassign; did you mean "
                    "sync?");
 }

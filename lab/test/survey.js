@@ -74,7 +74,7 @@ function fieldCases() {
 function orderCases() {
   const lists = {
     OUTCOMES: ['tour', 'missing', 'doubled', 'mixed'],
-    RULES: ['inplace', 'sync', 'euler']
+    RULES: ['inplace', 'sync', 'euler', 'tcnn', 'potts', 'softassign']
   };
   for (const [name, list] of Object.entries(lists))
     check(JSON.stringify(Nuv[name]) === JSON.stringify(list), `Nuv.${name}: ${Nuv[name]}`);
