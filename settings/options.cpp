@@ -221,12 +221,22 @@ bool read_command_line(int tool, int argc, char **argv, CommandLine *line, Netwo
 // The rules' words, by Rule.
 static const char *const RULES[] = {"inplace", "sync", "euler", "tcnn", "potts", "softassign"};
 
+// The rules of a mask as words: "euler", "potts or softassign".
+static std::string rule_list(int mask) {
+  std::vector<std::string> words;
+  for (int r = 0; r < int(sizeof RULES / sizeof RULES[0]); r++)
+    if (mask >> r & 1) words.push_back(RULES[r]);
+  std::string list = words[0];
+  for (size_t k = 1; k < words.size(); k++)
+    list += (k == words.size() - 1 ? " or " : ", ") + words[k];
+  return list;
+}
+
 bool set_up_network(NetworkOptions *o, std::string *error) {
   for (const Option &row : every_option())
-    if (row.euler_only && o->given.count(row.name) && o->net.rule != RULE_EULER)
-      return *error = std::string(row.name) +
-                      " applies only under --rule euler (the rule here is " + RULES[o->net.rule] +
-                      ")",
+    if (row.rules && o->given.count(row.name) && !(row.rules >> o->net.rule & 1))
+      return *error = std::string(row.name) + " applies only under --rule " + rule_list(row.rules) +
+                      " (the rule here is " + RULES[o->net.rule] + ")",
              false;
   if (!o->cities.empty()) {
     std::string name;

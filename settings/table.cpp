@@ -123,7 +123,7 @@ constexpr Option OPTIONS[] = {
         .fraction("each step multiplies dt by 1 - X, so 1 would freeze the state after one "
                   "step and below 0 dt would grow")
         .by_default("0")
-        .under_euler_only()
+        .only_under(1 << RULE_EULER)
         .setting([](Network *n, V v) { n->dt_decay = v.number; }),
     ROW(BOTH, NET, "--sweeps", "--sweeps K", "sweeps in a run (default 50; 1000 under euler)")
         .within(1, 100000)

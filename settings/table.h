@@ -65,7 +65,7 @@ struct Option {
   void (*depends)(Network *net); // its default from the other settings, or null
   Pair pair;                     // KIND_PAIR: its reader
   const char *why;               // KIND_FRACTION: why its values are limited, told in a refusal
-  bool euler_only;               // refused under any rule but euler, which alone reads it
+  int rules; // the rules that read it, a mask of 1 << Rule (0: every rule); refused under others
 
   // The table's rows are built by these: a row, then what its kind needs.
   static constexpr Option row(int tools, Section section, const char *name, const char *label,
@@ -80,7 +80,7 @@ struct Option {
   constexpr Option depending(void (*on)(Network *)) const;
   constexpr Option paired(Pair reader) const;
   constexpr Option fraction(const char *reason) const; // KIND_FRACTION
-  constexpr Option under_euler_only() const;
+  constexpr Option only_under(int rule_mask) const;    // 1 << RULE_EULER | ...
 };
 
 // The builders, defined here so that the table is a constant, built before anything runs.
@@ -142,9 +142,9 @@ constexpr Option Option::fraction(const char *reason) const {
   o.why = reason;
   return o;
 }
-constexpr Option Option::under_euler_only() const {
+constexpr Option Option::only_under(int rule_mask) const {
   Option o = *this;
-  o.euler_only = true;
+  o.rules = rule_mask;
   return o;
 }
 
