@@ -60,6 +60,14 @@ constexpr Option OPTIONS[] = {
         .choosing("valid optimal ratio settled")
         .by_default("valid")
         .in(ROLE_VIEW),
+    ROW(TOOL_SURVEY, TOOL, "--methods", "--methods LIST",
+        "compare methods, a row each, over the same seeds: LIST\n"
+        "of nuv, hopfield-tank, tcnn, noisy, potts, softassign,\n"
+        "feasible, nearest, 2-opt, or-opt, ',' between; each\n"
+        "method's settings, then the network options given on\n"
+        "top; the coefficients may be left out (each method's)")
+        .refusing_empty("needs a list of methods, ',' between")
+        .in(ROLE_PLAN),
     ROW(BOTH, TOOL, "--version", "--version", "the version"),
     ROW(BOTH, TOOL, "--help", "", ""),
     ROW(BOTH, TOOL, "-h", "", ""),

@@ -47,22 +47,34 @@ struct Output {
   bool set_open = false; // the coefficient set under way has runs and no row yet
   Tally tally;
   Outcomes outcomes;
+  RatioCounts ratios; // with --methods and --svg, the set's valid runs by ratio
   std::vector<Tally> tallies;
+  std::vector<RatioCounts> method_ratios;
   std::string error;
 
   Output(FILE *rows, const Plan &plan, const Optimum &optimum, Columns columns)
       : rows(rows), plan(plan), optimum(optimum), columns(columns) {}
 };
 
+// A set's summary row: a method's with --methods.
+static void print_set_row(const Output &out) {
+  if (out.plan.methods.empty())
+    print_summary_row(out.rows, out.point, out.tally, out.columns);
+  else
+    print_method_row(out.rows, out.point.method, out.tally);
+}
+
 // A set's rows once its last seed has run: the outcome rows, or the summary row unless CSV;
-// the picture keeps its tally.
+// the picture keeps its tally (and with --methods its ratios).
 static void end_set(Output *out) {
   if (out->plan.tours)
     print_outcome_rows(out->rows, out->point, out->outcomes, out->optimum, out->plan.csv,
                        out->columns);
   else if (!out->plan.csv)
-    print_summary_row(out->rows, out->point, out->tally, out->columns);
+    print_set_row(*out);
   if (!out->plan.svg.empty()) out->tallies.push_back(out->tally);
+  if (!out->plan.svg.empty() && !out->plan.methods.empty())
+    out->method_ratios.push_back(out->ratios);
 }
 
 // Run r: a CSV row (unless --tours), added to its set's tally and outcomes, and the set ended at
@@ -73,7 +85,7 @@ static bool add_run(Output *out, uint64_t r, const RunResult &run) {
   const uint32_t seed = run_seed(plan, r);
   if (set != out->current) {
     out->current = set, out->point = grid_point(plan, set);
-    out->tally = Tally(), out->outcomes = Outcomes();
+    out->tally = Tally(), out->outcomes = Outcomes(), out->ratios.clear();
   }
   if (!std::isfinite(run.energy)) {
     out->error = "the run of " + run_name(out->point, seed, out->columns) +
@@ -85,6 +97,7 @@ static bool add_run(Output *out, uint64_t r, const RunResult &run) {
     print_csv_row(out->rows, out->point, seed, run, out->optimum, out->columns);
   out->tally.add(run, out->optimum);
   if (plan.tours) out->outcomes.add(run);
+  if (!plan.svg.empty() && !plan.methods.empty()) add_ratio(&out->ratios, run, out->optimum);
   out->done++, out->set_open = seed != plan.last_seed;
   if (!out->set_open) end_set(out);
   return true;
@@ -108,7 +121,7 @@ static int interrupted(const Output &out) {
   const uint64_t total = plan.end_run - plan.first_run;
   const std::string runs = grouped(out.done) + " of " + grouped(total) + " runs";
   if (!plan.csv && !plan.tours) {
-    if (out.set_open) print_summary_row(out.rows, out.point, out.tally, out.columns);
+    if (out.set_open) print_set_row(out);
     printf("partial: %s, interrupted\n", runs.c_str());
   }
   std::string error;
@@ -136,7 +149,7 @@ static bool read_merge(Plan *plan, std::vector<Shard> *shards, Optimum *optimum,
     if (!read_failed) *error = source + " " + *error;
     return false;
   }
-  if (!check_cities_file(merged, error) || !set_up_network(&merged.network, error)) {
+  if (!check_cities_file(merged, error) || !set_up_plan(&merged, error)) {
     *error = "the cities of " + source + ": " + *error;
     return false;
   }
@@ -148,7 +161,8 @@ static bool read_merge(Plan *plan, std::vector<Shard> *shards, Optimum *optimum,
   return true;
 }
 
-// The head of the output: what network it is unless nuv's (not in CSV), then the rows' header.
+// The head of the output: what network it is unless nuv's, or what methods (not in CSV), then
+// the rows' header.
 static void print_head(FILE *rows, const Plan &plan, const Optimum &optimum, const Columns &columns,
                        const std::string &network) {
   if (!plan.shards && columns.motion && !plan.csv) printf("%s\n", network.c_str());
@@ -156,6 +170,8 @@ static void print_head(FILE *rows, const Plan &plan, const Optimum &optimum, con
     print_outcomes_head(rows, optimum, plan.csv, columns);
   else if (plan.csv)
     print_csv_head(rows, columns);
+  else if (!plan.methods.empty())
+    print_method_head(rows, optimum);
   else
     print_summary_head(rows, optimum, columns);
 }
@@ -214,7 +230,7 @@ int main(int argc, char **argv) {
   std::vector<Shard> shards;
   Optimum merged_optimum{};
   if (plan.merge ? !read_merge(&plan, &shards, &merged_optimum, &error)
-                 : !set_up_network(&plan.network, &error))
+                 : !set_up_plan(&plan, &error))
     return report(2, error);
 
   // 3. The files it will write can be written, or nothing runs.
@@ -229,7 +245,8 @@ int main(int argc, char **argv) {
   // written whole.
   const Optimum optimum = plan.merge ? merged_optimum : find_optimum();
   const Columns columns = columns_of(plan);
-  const std::string description = network_text(plan.network);
+  const std::string description =
+      plan.methods.empty() ? network_text(plan.network) : methods_line(plan);
   char *shard_rows = nullptr;
   size_t shard_size = 0;
   FILE *rows = stdout;
@@ -257,8 +274,10 @@ int main(int argc, char **argv) {
   // 8. The picture, whole; and everything written, or a failure.
   const std::string made_by = "nuv-survey " NUV_VERSION ": " + command_line(argc, argv) +
                               (columns.motion ? "; " + description : "");
-  if (!plan.svg.empty() &&
-      !write_whole(plan.svg, survey_svg(plan, out.tallies, optimum, made_by), &error))
-    return report(1, error);
+  const std::string picture =
+      plan.svg.empty()       ? ""
+      : plan.methods.empty() ? survey_svg(plan, out.tallies, optimum, made_by)
+                             : methods_svg(plan, out.tallies, out.method_ratios, optimum, made_by);
+  if (!plan.svg.empty() && !write_whole(plan.svg, picture, &error)) return report(1, error);
   return stdout_ok(&error) ? 0 : report(1, error);
 }

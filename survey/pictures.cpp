@@ -1,6 +1,7 @@
 // Drawing a survey: for one coefficient set a map, for one ranging coefficient a chart of the
-// measure against it, for two a heatmap with the outer coefficient upward and the inner one across.
-// Start at survey_svg; what each measure shows is in measure_value and its neighbours.
+// measure against it, for two a heatmap with the outer coefficient upward and the inner one
+// across; with --methods, each method's share of runs within ratio r of the optimum. Start at
+// survey_svg; what each measure shows is in measure_value and its neighbours.
 #include "pictures.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "args.h"
 #include "map.h"
+#include "palette.h"
 #include "svg.h"
 #include "text.h"
 
@@ -33,7 +35,8 @@ std::string map_svg(const Network &point, const Tally &tally, const Optimum &opt
       svg_text(260, 32, 16, "middle", "Best tour of the survey and the " + tour_kind + " tour");
   if (cityxy_known) {
     if (found) body += map_tour(frame, tally.best, "best", FOUND_STYLE.c_str());
-    body += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal", OPTIMAL_STYLE.c_str());
+    body += map_tour(frame, best_is_optimal ? tally.best : optimum.tour, "optimal",
+                     OPTIMAL_STYLE.c_str());
     body += map_cities(frame);
   } else {
     body += svg_text(260, 280, 13, "middle", "the cities have no coordinates to draw",
@@ -319,4 +322,103 @@ std::string survey_svg(const Plan &plan, const std::vector<Tally> &tallies, cons
   if (ranging.empty()) return map_svg(grid_point(plan, 0), tallies[0], optimum, description);
   if (ranging.size() == 1) return chart_svg(plan, tallies, ranging[0], description);
   return heatmap_svg(plan, tallies, ranging[1], ranging[0], description);
+}
+
+void add_ratio(RatioCounts *counts, const RunResult &run, const Optimum &optimum) {
+  if (!run.valid()) return;
+  const double ratio = run.length / optimum.length;
+  (*counts)[std::fabs(ratio - 1.0) <= OPTIMAL_SLACK ? 1.0 : ratio]++;
+}
+
+namespace {
+
+const double RATIO_LAST = 2; // the curves' right end: r = 2, and every longer tour
+
+// What r divides a tour's length by, as the optimum line says it.
+std::string optimum_words(const Optimum &optimum) {
+  if (!optimum.exact) return "the best known tour's length";
+  return within_slack(tour_length(optimum.tour), optimum.length) ? "the optimal length"
+                                                                 : "the published optimal length";
+}
+
+// Method k's curve's style: CURVE_STYLE's colours in turn, each round with the dashes shifted
+// by one more, so that no two of the methods (ten at most) look alike.
+CurveStyle method_style(size_t k) {
+  const CurveStyle &colour = CURVE_STYLE[k % NCURVE],
+                   &dash = CURVE_STYLE[(k + k / NCURVE) % NCURVE];
+  return {colour.name, colour.colour, dash.dash};
+}
+
+// The points of one method's step curve: at r = 1 its optimal share, up a step at each ratio
+// found below RATIO_LAST, then at RATIO_LAST up to its valid share.
+std::string curve_points(const Tally &t, const RatioCounts &counts, double left, double w,
+                         double top, double h) {
+  std::string points;
+  uint64_t within = 0;
+  const auto add = [&](double r) {
+    const double share = 100.0 * double(within) / double(t.runs);
+    points += fmt("%s%.2f,%.2f", points.empty() ? "" : " ", left + w * (r - 1) / (RATIO_LAST - 1),
+                  plot_y(top, h, 0, 100, share));
+  };
+  auto at = counts.begin();
+  for (; at != counts.end() && at->first <= 1.0; ++at) within += at->second;
+  add(1.0);
+  for (; at != counts.end() && at->first < RATIO_LAST; ++at) {
+    add(at->first);
+    within += at->second;
+    add(at->first);
+  }
+  add(RATIO_LAST);
+  within = t.valid;
+  add(RATIO_LAST);
+  return points;
+}
+
+} // namespace
+
+std::string methods_svg(const Plan &plan, const std::vector<Tally> &tallies,
+                        const std::vector<RatioCounts> &ratios, const Optimum &optimum,
+                        const std::string &description) {
+  const double left = 90, w = 560, h = 320, legend = left + w + 30;
+  int lines;
+  std::string s = svg_text(left, 30, 16, "start", "Runs within ratio r of the optimum, by method");
+  s += svg_wrapped(left, 52, 12, "start",
+                   "r: a tour's length over " + optimum_words(optimum) + "; " +
+                       optimum_text(optimum),
+                   w + 200, &lines, " fill=\"#555555\"");
+  const double top = 80 + 16 * (lines - 1);
+  s += plot_frame(left, top, w, h, 0, 100, 11, "%");
+  for (int k = 0; k <= 5; k++) {
+    const double r = 1 + k / 5.0;
+    s += svg_text(left + w * k / 5.0, top + h + 16, 11, "middle",
+                  k == 5 ? fmt("%.0f or more", RATIO_LAST) : fmt("%.1f", r));
+  }
+  s += svg_text(left + w / 2, top + h + 38, 13, "middle", "r", " class=\"axis\"");
+  s += svg_upward_text(left - 56, top + h / 2, 13, "runs within r, %");
+  for (size_t k = 0; k < plan.methods.size(); k++) {
+    const Tally &t = tallies[k];
+    const std::string name = method_name(plan.methods[k]);
+    const CurveStyle style = method_style(k);
+    const std::string dash =
+        *style.dash ? fmt(" stroke-dasharray=\"%s\"", style.dash) : std::string();
+    const std::string about = fmt("%s: %.1f%% valid, %.1f%% optimal", name.c_str(),
+                                  t.valid_percent(), t.optimal_percent());
+    s += "<polyline class=\"curve\" data-method=\"" + xml_escape(name) + "\" points=\"" +
+         curve_points(t, ratios[k], left, w, top, h) + "\" fill=\"none\" stroke=\"" + style.colour +
+         "\" stroke-width=\"2\"" + dash + "><title>" + xml_escape(about) + "</title></polyline>\n";
+    const double y = top + 12 + 22 * double(k);
+    s += fmt("<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" "
+             "stroke-width=\"2\"%s/>\n",
+             legend, y, legend + 30, y, style.colour, dash.c_str());
+    s += svg_text(legend + 38, y + 4, 12, "start",
+                  fmt("%s (%.1f%% valid)", name.c_str(), t.valid_percent()));
+  }
+  const double legend_end = top + 12 + 22 * double(plan.methods.size());
+  s += svg_wrapped(left, top + h + 62, 12, "start",
+                   plural(seed_count(plan), "seed", "seeds") +
+                       " per method; each curve ends at r = 2 at its method's valid share (tours "
+                       "twice the optimum or longer counted there)",
+                   w, &lines, " fill=\"#555555\"");
+  const double bottom = std::max(top + h + 80 + 16 * lines, legend_end + 20);
+  return svg_open(int(legend + 220), int(bottom), description) + s + "</svg>\n";
 }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "args.h"
+#include "methods.h"
 #include "range.h"
 
 const char *const HEAT_NAME[4] = {"valid", "optimal", "ratio", "settled"};
@@ -81,6 +82,52 @@ static int online_processors() {
   return n < 1 ? 1 : n > 256 ? 256 : int(n);
 }
 
+// The methods' names, in Method's order.
+static std::vector<std::string> method_names() {
+  std::vector<std::string> names;
+  std::string word;
+  for (const char *c = METHOD_WORDS;; c++) {
+    if (*c && *c != ' ') {
+      word += *c;
+      continue;
+    }
+    names.push_back(word), word.clear();
+    if (!*c) return names;
+  }
+}
+
+std::string method_name(Method method) {
+  return method_names()[size_t(method)];
+}
+
+// --methods' list: each name a method's, none twice, ',' between. False with *error naming
+// the first that is not, with the nearest name when one is near.
+static bool read_methods(const std::string &text, std::vector<Method> *methods,
+                         std::string *error) {
+  const std::vector<std::string> names = method_names();
+  methods->clear();
+  for (size_t at = 0;; at++) {
+    const size_t comma = std::min(text.find(',', at), text.size());
+    const std::string word = text.substr(at, comma - at);
+    const auto known = std::find(names.begin(), names.end(), word);
+    if (known == names.end()) {
+      std::string list = names[0];
+      for (size_t k = 1; k < names.size(); k++)
+        list += (k + 1 == names.size() ? " or " : ", ") + names[k];
+      const std::string near = nearest(word, names);
+      return fail("--methods " + quoted(text) + ": " + quoted(word) + " is not " + list +
+                      (near.empty() ? "" : "; did you mean " + near + "?"),
+                  error);
+    }
+    const Method m = Method(known - names.begin());
+    if (std::find(methods->begin(), methods->end(), m) != methods->end())
+      return fail("--methods " + quoted(text) + " names " + word + " twice", error);
+    methods->push_back(m);
+    if (comma == text.size()) return true;
+    at = comma;
+  }
+}
+
 // Applies one of the survey's own options, read and checked by the table, to the plan; the
 // network's are in plan->network already.
 static void apply_option(const Given &given, Plan *plan) {
@@ -127,8 +174,8 @@ static std::string count_text(wide_count n) {
 
 // The plan's runs fit the survey's run index, with room for its last block.
 static bool check_runs(const Plan &plan, const std::vector<Range> &range, std::string *error) {
-  wide_count runs = wide_count(seed_count(plan));
-  for (const Range &r : range) runs *= r.count; // at most 2^32 * 10^24 for four: no overflow
+  wide_count runs = wide_count(seed_count(plan)) * std::max<size_t>(plan.methods.size(), 1);
+  for (const Range &r : range) runs *= r.count; // at most 2^36 * 10^24 for four: no overflow
   if (runs > MAX_RUNS)
     return fail("the plan has " + count_text(runs) + " runs, more than the " +
                     count_text(MAX_RUNS) + " a survey can count",
@@ -161,6 +208,7 @@ static PlanResult read_arguments(int argc, char **argv, Plan *plan, Words *words
     }
     if (!(given.option->role & ROLE_VIEW) && words->foreign.empty()) words->foreign = name;
     words->heat_given = words->heat_given || name == "--heat";
+    if (name == "--methods" && !read_methods(given.text, &plan->methods, error)) return PLAN_BAD;
     apply_option(given, plan);
   }
   return PLAN_OK;
@@ -192,16 +240,18 @@ static bool check_pairs(const Plan &plan, bool heat_given, std::string *error) {
 // The coefficients typed after the options, as the survey's first axes.
 static const char *const COEFFICIENT[3] = {"Acoef", "Bcoef", "Dcoef"};
 
-// Exactly the three coefficients Acoef, Bcoef, Dcoef.
-static bool check_coefficient_count(const std::vector<std::string> &coef, std::string *error) {
+// Exactly the three coefficients Acoef, Bcoef, Dcoef; or with --methods none (each method's).
+static bool check_coefficient_count(const std::vector<std::string> &coef, bool methods,
+                                    std::string *error) {
+  if (methods && coef.empty()) return true;
   if (coef.size() < 3)
     return fail(std::string("missing coefficient ") + COEFFICIENT[coef.size()], error);
   if (coef.size() > 3) return fail("unexpected argument " + quoted(coef[3]), error);
   return true;
 }
 
-// The axes, by name: the three coefficients, then each option that takes a range, as typed or
-// its default.
+// The axes, by name: the three coefficients (with --methods, not given when left out), then
+// each option that takes a range, as typed or its default.
 static void name_axes(const std::vector<std::string> &coef, Plan *plan) {
   static void (*const SET[3])(Network *, const OptionValue &) = {
       [](Network *n, const OptionValue &v) { n->a = v.number; },
@@ -209,7 +259,12 @@ static void name_axes(const std::vector<std::string> &coef, Plan *plan) {
       [](Network *n, const OptionValue &v) { n->d = v.number; }};
   plan->axes.clear();
   for (int c = 0; c < 3; c++)
-    plan->axes.push_back({COEFFICIENT[c], COEFFICIENT[c], coef[size_t(c)], true, {}, SET[c]});
+    plan->axes.push_back({COEFFICIENT[c],
+                          COEFFICIENT[c],
+                          coef.empty() ? "0" : coef[size_t(c)],
+                          !coef.empty(),
+                          {},
+                          SET[c]});
   for (int k = 0; k < NOPTIONS; k++) {
     const Option &o = OPTIONS[k];
     if (o.kind != KIND_RANGE) continue;
@@ -231,10 +286,27 @@ static bool read_ranges(const Plan &plan, std::vector<Range> *range, std::string
   return true;
 }
 
+// --methods compares the methods at one setting, a row each: no range, no --tours, and its
+// picture is each method's curve, which --heat does not colour.
+static bool check_methods(const Plan &plan, const std::vector<Range> &range, bool heat_given,
+                          std::string *error) {
+  for (size_t c = 0; c < range.size(); c++)
+    if (range[c].count > 1)
+      return fail("--methods compares the methods at one setting: " + plan.axes[c].typed_as + " " +
+                      quoted(plan.axes[c].text) + " is a range",
+                  error);
+  if (plan.tours)
+    return fail("--tours is not taken with --methods, which has a row a method", error);
+  if (heat_given)
+    return fail("--heat is not taken with --methods: its picture is each method's curve", error);
+  return true;
+}
+
 // The views the ranges allow: a picture it can draw, --heat only with --svg, and a colour only
 // for a chart or heatmap.
 static bool check_views(const Plan &plan, const std::vector<Range> &range, bool heat_given,
                         std::string *error) {
+  if (!plan.methods.empty()) return check_methods(plan, range, heat_given, error);
   if (!plan.svg.empty() && !check_picture(plan, range, error)) return false;
   if (plan.svg.empty() && heat_given) return fail("--heat needs --svg", error);
   size_t points = 1;
@@ -272,7 +344,8 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   words.typed.push_back("--");
   words.typed.insert(words.typed.end(), words.coef.begin(), words.coef.end());
   plan->typed = shell_line(words.typed);
-  if (!check_pairs(*plan, words.heat_given, error) || !check_coefficient_count(words.coef, error))
+  if (!check_pairs(*plan, words.heat_given, error) ||
+      !check_coefficient_count(words.coef, !plan->methods.empty(), error))
     return PLAN_BAD;
   name_axes(words.coef, plan);
   std::vector<Range> range;
@@ -283,9 +356,9 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error) {
   return PLAN_OK;
 }
 
-// Whether the words are what a survey's plan holds: --seeds and the network's options, each
-// with its value, then "--" and the three coefficients. False with *error naming the first
-// word that is not.
+// Whether the words are what a survey's plan holds: --seeds, --methods and the network's
+// options, each with its value, then "--" and the three coefficients (none: --methods'). False with
+// *error naming the first word that is not.
 static bool plan_words(const std::vector<std::string> &words, std::string *error) {
   size_t w = 0;
   for (; w < words.size() && words[w] != "--"; w++) {
@@ -293,13 +366,13 @@ static bool plan_words(const std::vector<std::string> &words, std::string *error
     const Option *o = find_option(TOOL_SURVEY, name);
     if (!o || !(o->role & ROLE_PLAN))
       return fail("holds " + quoted(words[w]) +
-                      ", which no shard's plan holds: it has only --seeds, the network's "
-                      "options and the coefficients",
+                      ", which no shard's plan holds: it has only --seeds, --methods, the "
+                      "network's options and the coefficients",
                   error);
     if (name.size() == words[w].size() && ++w == words.size())
       return fail("holds " + quoted(name) + " without its value", error);
   }
-  if (w == words.size() || words.size() - w - 1 != 3)
+  if (w == words.size() || (words.size() - w - 1 != 3 && words.size() - w - 1 != 0))
     return fail("is not options, \"--\" and the three coefficients", error);
   return true;
 }
@@ -335,7 +408,7 @@ bool read_plan_text(const std::string &text, const Plan &views, Plan *plan, bool
 }
 
 uint64_t set_count(const Plan &plan) {
-  uint64_t count = 1;
+  uint64_t count = std::max<uint64_t>(plan.methods.size(), 1);
   for (const Axis &axis : plan.axes) count *= axis.values.size();
   return count;
 }
@@ -349,13 +422,63 @@ uint64_t run_count(const Plan &plan) {
 }
 
 Network grid_point(const Plan &plan, uint64_t t) {
-  Network point = plan.network.net;
+  const bool methods = !plan.methods.empty();
+  Network point = methods ? plan.method_net[t] : plan.network.net; // no axis ranges: t the method
   for (size_t c = plan.axes.size(); c-- > 0;) {
     const size_t count = plan.axes[c].values.size();
+    if (methods && !plan.axes[c].given) continue;
     OptionValue v;
     v.number = plan.axes[c].values[t % count];
     plan.axes[c].set(&point, v);
     t /= count;
   }
   return point;
+}
+
+// The record of a method: the family's defaults for the cities set up (the settings that depend
+// on others given theirs), the method's settings, then each network option given.
+static Network method_record(const NetworkOptions &options, Method method) {
+  Network net = NetworkOptions().net;
+  net.n = network.n, net.distances_given = network.distances_given; // the cities' part
+  for (const Option &row : every_option())
+    if (row.depends) row.depends(&net);
+  apply_method(method, &net);
+  for (const auto &[name, text] : options.given) {
+    const Option *row = find_option(TOOL_SURVEY, name);
+    OptionValue v;
+    std::string unused; // each was read when the command line was
+    if (row && row->set && row->kind != KIND_RANGE && read_value(*row, text, &v, &unused))
+      row->set(&net, v);
+  }
+  return net;
+}
+
+bool set_up_plan(Plan *plan, std::string *error) {
+  if (plan->methods.empty()) return set_up_network(&plan->network, error);
+  // The cities, with the options that only some rules read checked below, method by method.
+  NetworkOptions cities = plan->network;
+  for (const Option &row : every_option())
+    if (row.rules) cities.given.erase(row.name);
+  if (!set_up_network(&cities, error)) return false;
+  plan->network.name = cities.name, plan->network.net = cities.net;
+  const Option *rule = find_option(TOOL_SURVEY, "--rule");
+  std::vector<std::string> rules;
+  for (const char *w = rule->words; *w;) {
+    const char *end = w;
+    while (*end && *end != ' ') end++;
+    rules.emplace_back(w, end);
+    w = *end ? end + 1 : end;
+  }
+  plan->method_net.clear();
+  for (Method m : plan->methods) {
+    const Network net = method_record(plan->network, m);
+    for (const Option &row : every_option())
+      if (row.rules && plan->network.given.count(row.name) && !is_heuristic(m) &&
+          !(row.rules >> net.rule & 1))
+        return fail(std::string(row.name) + " is not read under --rule " + rules[size_t(net.rule)] +
+                        ", the rule of method " + method_name(m),
+                    error);
+    plan->method_net.push_back(net);
+  }
+  return true;
 }

@@ -1,6 +1,8 @@
 // The survey's plan, read from its command line: the values of each setting it ranges over,
 // the seeds, the number of workers and what to write. Every run of the survey is one (grid
-// point, seed), a grid point being the network with each ranging setting's value.
+// point, seed), a grid point being the network with each ranging setting's value; with
+// --methods, one (method, seed), the method's record being its settings with the options given
+// on top.
 #ifndef NUV_SURVEY_PLAN_H
 #define NUV_SURVEY_PLAN_H
 
@@ -41,6 +43,10 @@ struct Plan {
   std::vector<std::string> files;
   std::string plan_text; // --plan, for merging a whole survey's CSV
   std::string typed;     // the arguments that make the plan, as a shell reads them
+  // --methods: the methods compared, in the order typed, and each one's record (set_up_plan
+  // makes them once the cities are loaded); empty without --methods.
+  std::vector<Method> methods;
+  std::vector<Network> method_net;
 };
 
 enum PlanResult { PLAN_OK, PLAN_HELP, PLAN_VERSION, PLAN_BAD };
@@ -56,6 +62,15 @@ PlanResult read_plan(int argc, char **argv, Plan *plan, std::string *error);
 bool read_plan_text(const std::string &text, const Plan &views, Plan *plan, bool *read_failed,
                     std::string *error);
 
+// The plan's network set up (set_up_network), and with --methods each method's record: the
+// method's settings (apply_method) on the family's defaults for the cities, then every network
+// option given; the coefficients when typed. An option that only some rules read is refused
+// under a network method of another rule. False with *error.
+bool set_up_plan(Plan *plan, std::string *error);
+
+// A method's name as --methods takes it: "hopfield-tank".
+std::string method_name(Method method);
+
 // The usage text for --help.
 extern const char USAGE[];
 
@@ -64,7 +79,8 @@ uint64_t set_count(const Plan &plan);
 uint64_t seed_count(const Plan &plan);
 uint64_t run_count(const Plan &plan);
 
-// Grid point t: the plan's network with each axis's value of the point.
+// Grid point t: the plan's network with each axis's value of the point; with --methods, method
+// t's record, with the coefficients and C when typed.
 Network grid_point(const Plan &plan, uint64_t t);
 
 #endif

@@ -46,8 +46,54 @@ Columns columns_of(const Plan &plan) {
   const bool nuv = is_nuv_network(plan.network);
   const std::string text = nuv ? "" : network_text(plan.network);
   const std::string prefix = "network: ";
-  return {plan.network.given.count("--C") > 0, !nuv,
-          nuv ? "" : csv_field(text.substr(prefix.size()))};
+  Columns columns;
+  columns.c = plan.network.given.count("--C") > 0, columns.motion = !nuv;
+  columns.network = nuv ? "" : csv_field(text.substr(prefix.size()));
+  if (plan.methods.empty()) return columns;
+  columns.motion = columns.methods = true, columns.network.clear();
+  for (size_t k = 0; k < plan.methods.size(); k++)
+    columns.method_network[plan.methods[k]] = csv_field(method_text(plan, k));
+  return columns;
+}
+
+std::string method_text(const Plan &plan, size_t k) {
+  const Network &net = plan.method_net[k];
+  if (is_heuristic(net.method))
+    return plan.network.name + ", " + std::to_string(net.n) + " cities, heuristic";
+  NetworkOptions described = plan.network;
+  described.net = net;
+  const std::string prefix = "network: ";
+  return network_text(described).substr(prefix.size());
+}
+
+std::string methods_line(const Plan &plan) {
+  std::string line =
+      "methods on " + plan.network.name + ", " + std::to_string(plan.network.net.n) + " cities";
+  std::string with;
+  for (const Option &row : every_option()) {
+    const auto given = plan.network.given.find(row.name);
+    if (given == plan.network.given.end() || std::string(row.name) == "--cities") continue;
+    with += std::string(with.empty() ? "" : ", ") + (row.name + 2) + " " + given->second;
+  }
+  if (plan.axes.size() >= 3 && plan.axes[0].given)
+    with += std::string(with.empty() ? "" : ", ") + "Acoef " + plan.axes[0].text + ", Bcoef " +
+            plan.axes[1].text + ", Dcoef " + plan.axes[2].text;
+  return with.empty() ? line : line + "; each with " + with;
+}
+
+std::string optimum_text(const Optimum &optimum) {
+  return text_of(
+      [&](Text *t) { put_optimum_line(t, optimum, tour_length(optimum.tour), length_decimals()); });
+}
+
+void print_method_head(FILE *out, const Optimum &optimum) {
+  print_optimum_line(out, optimum);
+  print_text(out, [&](Text *t) { put_method_head(t, optimum.exact); });
+}
+
+void print_method_row(FILE *out, Method method, const Tally &tally) {
+  const std::string name = method_name(method);
+  print_text(out, [&](Text *t) { put_method_row(t, name.c_str(), tally); });
 }
 
 void print_optimum_line(FILE *out, const Optimum &optimum) {
@@ -74,25 +120,31 @@ void print_summary_row(FILE *out, const Network &point, const Tally &tally, Colu
 }
 
 void print_csv_head(FILE *out, const Columns &columns) {
-  print_text(out, [&](Text *t) { put_csv_head(t, columns.c, columns.motion); });
+  print_text(out, [&](Text *t) {
+    if (columns.methods) put(t, "method,");
+    put_csv_head(t, columns.c, columns.motion);
+  });
 }
 
 std::string csv_coefficients(const Network &point, const Columns &columns) {
   double coef[4];
   coefficients_of(point, coef);
-  return text_of([&](Text *t) { put_csv_coefficients(t, coef, columns.c); });
+  const std::string method = columns.methods ? method_name(point.method) + "," : "";
+  return method + text_of([&](Text *t) { put_csv_coefficients(t, coef, columns.c); });
 }
 
 std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
-                    const Optimum &optimum, const Columns &columns) {
+                    const Optimum &optimum, const Columns &columns, Method method) {
+  const std::string &network = columns.methods ? columns.method_network[method] : columns.network;
   return coefficients + text_of([&](Text *t) {
-           put_csv_run(t, seed, run, optimum.length, columns.motion, columns.network.c_str());
+           put_csv_run(t, seed, run, optimum.length, columns.motion, network.c_str());
          });
 }
 
 void print_csv_row(FILE *out, const Network &point, uint32_t seed, const RunResult &run,
                    const Optimum &optimum, const Columns &columns) {
-  const std::string row = csv_run(csv_coefficients(point, columns), seed, run, optimum, columns);
+  const std::string row =
+      csv_run(csv_coefficients(point, columns), seed, run, optimum, columns, point.method);
   fwrite(row.data(), 1, row.size(), out);
 }
 

@@ -16,12 +16,28 @@
 std::string share_text(uint64_t count, uint64_t runs);
 
 // What the rows show besides nuv's columns: C, when it was chosen, and for any network but
-// nuv's the motion and, in a CSV's last column, the network's description as a CSV field.
+// nuv's the motion and, in a CSV's last column, the network's description as a CSV field. With
+// --methods, a CSV's first column is the method, its last each method's description.
 struct Columns {
   bool c, motion;
   std::string network; // network_text without "network: ", quoted by csv_field; "" for nuv's
+  bool methods = false;
+  std::string method_network[METHOD_OROPT + 1]; // by Method: its description as a CSV field
 };
 Columns columns_of(const Plan &plan);
+
+// With --methods, method k's description: "eil51, 51 cities, rule euler, 1000 sweeps" as
+// network_text says its record (the options given included), a heuristic's "eil51, 51 cities,
+// heuristic"; and the line above the rows: "methods on eil51, 51 cities; each with ...".
+std::string method_text(const Plan &plan, size_t k);
+std::string methods_line(const Plan &plan);
+
+// --methods: the optimum line and the header, then a row for each method.
+void print_method_head(FILE *out, const Optimum &optimum);
+void print_method_row(FILE *out, Method method, const Tally &tally);
+
+// The optimum line's text, without its newline.
+std::string optimum_text(const Optimum &optimum);
 
 // The line that says what every ratio is to: "optimal tour T, length L", or the best known.
 void print_optimum_line(FILE *out, const Optimum &optimum);
@@ -32,11 +48,12 @@ void print_summary_head(FILE *out, const Optimum &optimum, Columns columns);
 void print_summary_row(FILE *out, const Network &point, const Tally &tally, Columns columns);
 
 // CSV: the header, then a row for each run. A row is its coefficients' fields (shortest texts,
-// worth keeping for a coefficient set's runs) and the run's; each text ends with its separator.
+// worth keeping for a coefficient set's runs; with --methods the method's name first) and the
+// run's (with --methods, method's description last); each text ends with its separator.
 void print_csv_head(FILE *out, const Columns &columns);
 std::string csv_coefficients(const Network &point, const Columns &columns);
 std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
-                    const Optimum &optimum, const Columns &columns);
+                    const Optimum &optimum, const Columns &columns, Method method);
 void print_csv_row(FILE *out, const Network &point, uint32_t seed, const RunResult &run,
                    const Optimum &optimum, const Columns &columns);
 

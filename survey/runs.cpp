@@ -18,6 +18,7 @@
 
 #include "batch.h"
 #include "file.h"
+#include "heuristics.h"
 #include "network.h"
 
 uint64_t run_set(const Plan &plan, uint64_t r) {
@@ -80,12 +81,35 @@ Blocks blocks_for(const Plan &plan) {
           std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), NLANE, MAX_BLOCK)};
 }
 
-// The runs of block b, into out, NLANE at a time in a batch's lanes: how many ran, fewer than
-// the block's when a signal came (its runs from there are dropped).
+// With --methods, the runs from `first` on that are one method's, at most NLANE (a batch's lanes
+// share the method's settings), the model set up for it; a heuristic's runs are made here, one
+// per seed, into out. How many runs there are; *made whether they were made.
+int method_runs(const Plan &plan, uint64_t first, uint64_t most, RunResult *out, bool *made) {
+  const uint64_t set = run_set(plan, first), end = (set + 1) * seed_count(plan);
+  const int n = int(std::min<uint64_t>({uint64_t(NLANE), most, end - first}));
+  const Network net = grid_point(plan, set);
+  set_up(net); // its distances, which the lanes and the measures read
+  *made = is_heuristic(net.method);
+  for (int l = 0; *made && l < n; l++)
+    out[l] = heuristic_run(net, run_seed(plan, first + uint64_t(l)));
+  return n;
+}
+
+// The runs of block b, into out, NLANE at a time in a batch's lanes (with --methods, a batch is
+// one method's, and a heuristic's runs one by one): how many ran, fewer than the block's when a
+// signal came (its runs from there are dropped).
 uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *out) {
   static Batch batch;
-  for (uint64_t k = 0; k < blocks.length(b); k += NLANE) {
-    const int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
+  for (uint64_t k = 0; k < blocks.length(b);) {
+    int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
+    bool made = false;
+    if (!plan.methods.empty())
+      n = method_runs(plan, blocks.begin(b) + k, uint64_t(n), out + k, &made);
+    if (made) {
+      k += uint64_t(n);
+      if (caught) return k;
+      continue;
+    }
     Network lane[NLANE];
     for (int l = 0; l < NLANE; l++) {
       const uint64_t r = blocks.begin(b) + k + uint64_t(l);
@@ -105,7 +129,8 @@ uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult
       // A final state that is not finite travels as a NaN energy, which the survey refuses.
       if (!state_finite(state)) run.energy = NAN;
     }
-    if (caught) return std::min(k + NLANE, blocks.length(b));
+    k += uint64_t(n);
+    if (caught) return k;
   }
   return blocks.length(b);
 }

@@ -173,7 +173,7 @@ bool check_file(const std::string &file, Shard *s, std::string *error) {
   bool ok = next_line(&r, &line, error);
   if (!ok && error->empty()) *error = quoted(file) + ": empty";
   s->file = file, s->head = line;
-  if (ok && line.rfind("Acoef,", 0) == 0) {
+  if (ok && (line.rfind("Acoef,", 0) == 0 || line.rfind("method,Acoef,", 0) == 0)) {
     s->whole_csv = true;
   } else if (ok && !version_of(line).empty() && version_of(line) != NUV_VERSION) {
     ok = fail(quoted(file) + ": made by nuv-survey " + escaped(version_of(line)) +
@@ -221,7 +221,8 @@ std::vector<std::string> fields_of_row(const std::string &row, size_t count) {
 // A run back from its CSV row's fields; false when they are no run's (a flag not 0 or 1, an
 // energy not finite, a tour not every city once). The caller writes the run again to compare.
 bool parse_row(const std::vector<std::string> &f, const Columns &columns, RunResult *r) {
-  const size_t at = columns.c ? 4 : 3; // the seed's field, then text/tool_rows.h's columns
+  // The seed's field, then text/tool_rows.h's columns; with --methods the method's first.
+  const size_t at = (columns.c ? 4 : 3) + columns.methods;
   if (f.size() != at + (columns.motion ? CSV_COLUMNS : CSV_MOTION)) return false;
   memset(r, 0, sizeof *r);
   const std::string &valid = f[at + CSV_VALID], &tour = f[at + CSV_TOUR],
@@ -396,10 +397,12 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optim
   error->clear();
   const std::string head = csv_head(plan);
   const Columns columns = columns_of(plan);
-  const size_t count = (columns.c ? 4 : 3) + (columns.motion ? CSV_COLUMNS : CSV_MOTION);
+  const size_t count =
+      (columns.c ? 4 : 3) + columns.methods + (columns.motion ? CSV_COLUMNS : CSV_MOTION);
   std::vector<RunResult> block;
   uint64_t set = UINT64_MAX;
-  std::string coefficients; // the current coefficient set's fields
+  std::string coefficients;   // the current coefficient set's fields
+  Method method = METHOD_NUV; // and its method
   for (const Shard &s : shards) {
     FILE *in = open_regular(s.file, error);
     if (!in) return false;
@@ -419,12 +422,13 @@ bool read_shards(const Plan &plan, const std::vector<Shard> &shards, const Optim
       hash = fnv1a_line(hash, line);
       if (run_set(plan, run) != set) {
         const Network point = grid_point(plan, set = run_set(plan, run));
-        coefficients = csv_coefficients(point, columns);
+        coefficients = csv_coefficients(point, columns), method = point.method;
       }
       RunResult result;
       const bool parsed = parse_row(fields_of_row(line, count), columns, &result);
       const std::string again =
-          parsed ? csv_run(coefficients, run_seed(plan, run), result, optimum, columns) : "";
+          parsed ? csv_run(coefficients, run_seed(plan, run), result, optimum, columns, method)
+                 : "";
       if (!parsed || again.size() != line.size() + 1 || again.compare(0, line.size(), line) != 0) {
         ok = fail(r.where() + ": not run " + std::to_string(run) +
                       " of the plan as a survey writes it",

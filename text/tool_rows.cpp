@@ -114,9 +114,8 @@ void put_share_column(Text *text, uint64_t count, uint64_t runs) {
 
 } // namespace
 
-void put_summary_head(Text *text, bool exact, bool c) {
-  // "%s%s %6s %10s %10s %6s  %-*s %6s\n"
-  put(text, c ? "Acoef Bcoef Dcoef     C " : "Acoef Bcoef Dcoef ");
+// The summary's header after the coefficients' or the method's: runs ... ratio.
+static void put_measures_head(Text *text, bool exact) {
   put_right(text, "runs", 6), put_char(text, ' ');
   put_right(text, "valid %", 10), put_char(text, ' ');
   put_right(text, exact ? "optimal %" : "best %", 10), put_char(text, ' ');
@@ -125,10 +124,8 @@ void put_summary_head(Text *text, bool exact, bool c) {
   put_right(text, "ratio", 6), put_char(text, '\n');
 }
 
-void put_summary_row(Text *text, const double coef[4], const Tally &tally, bool c) {
-  // "%s %6llu %s %s %6s  %-*s %6s\n"
-  put_coefficient_columns(text, coef, c);
-  put_char(text, ' ');
+// A summary row's measures after the coefficients or the method: runs ... ratio.
+static void put_measures(Text *text, const Tally &tally) {
   put_unsigned_right(text, tally.runs, 6), put_char(text, ' ');
   put_share_column(text, tally.valid, tally.runs), put_char(text, ' ');
   put_share_column(text, tally.optimal, tally.runs), put_char(text, ' ');
@@ -145,6 +142,29 @@ void put_summary_row(Text *text, const double coef[4], const Tally &tally, bool 
   else
     put_right(text, "-", 6);
   put_char(text, '\n');
+}
+
+void put_summary_head(Text *text, bool exact, bool c) {
+  // "%s%s %6s %10s %10s %6s  %-*s %6s\n"
+  put(text, c ? "Acoef Bcoef Dcoef     C " : "Acoef Bcoef Dcoef ");
+  put_measures_head(text, exact);
+}
+
+void put_summary_row(Text *text, const double coef[4], const Tally &tally, bool c) {
+  // "%s %6llu %s %s %6s  %-*s %6s\n"
+  put_coefficient_columns(text, coef, c);
+  put_char(text, ' ');
+  put_measures(text, tally);
+}
+
+void put_method_head(Text *text, bool exact) {
+  put_left(text, "method", METHOD_COLUMN), put_char(text, ' ');
+  put_measures_head(text, exact);
+}
+
+void put_method_row(Text *text, const char *method, const Tally &tally) {
+  put_left(text, method, METHOD_COLUMN), put_char(text, ' ');
+  put_measures(text, tally);
 }
 
 void put_outcomes_head(Text *text, bool csv, bool c, bool motion) {

@@ -33,6 +33,13 @@ void put_share(Text *text, uint64_t count, uint64_t runs);
 void put_summary_head(Text *text, bool exact, bool c);
 void put_summary_row(Text *text, const double coef[4], const Tally &tally, bool c);
 
+// nuv-survey --methods: the header (the optimum line is the caller's) and a row for each method,
+// its name left aligned in METHOD_COLUMN columns (the longest name's, "hopfield-tank"), then the
+// summary's columns from runs on.
+enum { METHOD_COLUMN = 13 };
+void put_method_head(Text *text, bool exact);
+void put_method_row(Text *text, const char *method, const Tally &tally);
+
 // A row of --tours by what orders it: a tour (its text "1-8-...", its rank or 0 when the tours
 // are not ranked, its length) or a way of failing (tour "-", rank and length 0), with its runs.
 struct OutcomeKey {
