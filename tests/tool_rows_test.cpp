@@ -77,6 +77,18 @@ TEST(ToolRows, SummaryAndOutcomeRowsArePrintfs) {
                     1.03125, 3ULL, 7.5, ",\"x,y\""));
 }
 
+TEST(ToolRows, MethodRowsArePrintfsWithTheLongestNameInFull) {
+  EXPECT_EQ(written([](Text *t) { put_method_head(t, false); }),
+            printed("%-13s %6s %10s %10s %6s  %-*s %6s\n", "method", "runs", "valid %", "best %",
+                    "mean", 17, "best tour", "ratio"));
+  Tally none;
+  none.runs = 40;
+  for (const char *name : {"hopfield-tank", "2-opt"})
+    EXPECT_EQ(written([&](Text *t) { put_method_row(t, name, none); }),
+              printed("%-13s %6llu %10s %10s %6s  %-*s %6s\n", name, 40ULL, "0.0 +8.8", "0.0 +8.8",
+                      "-", 17, "-", "-"));
+}
+
 // --tours's order: each key alone decides, in its turn, and the tours' texts byte by byte.
 TEST(ToolRows, OutcomeRowsOrderByEachKeyInTurn) {
   const OutcomeKey tour = {OUTCOME_TOUR, 5, 2, 30.0, "1-2-3-4"};
