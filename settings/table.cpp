@@ -50,8 +50,9 @@ constexpr Option OPTIONS[] = {
         .in(ROLE_VIEW),
     ROW(TOOL_SURVEY, TOOL, "--svg", "--svg FILE",
         "also draw the survey: a map for one triple, a chart for\n"
-        "one ranging coefficient, a heatmap for two (FILE may\n"
-        "be /dev/stdout)")
+        "one ranging coefficient, a heatmap for two, with\n"
+        "--methods each method's share of runs within ratio r of\n"
+        "the optimum (FILE may be /dev/stdout)")
         .refusing_empty("needs a file name")
         .in(ROLE_VIEW),
     ROW(TOOL_SURVEY, TOOL, "--heat", "--heat MEASURE",

@@ -28,9 +28,11 @@ static std::string grouped(uint64_t count) {
   return digits;
 }
 
-// The run's coefficients and seed as the survey's options give them: "A=1 B=1 D=1.5 seed 7".
+// The run's coefficients and seed as the survey's options give them: "A=1 B=1 D=1.5 seed 7",
+// after its method with --methods ("method tcnn, A=1 ...").
 static std::string run_name(const Network &point, uint32_t seed, Columns columns) {
-  return "A=" + shortest(point.a) + " B=" + shortest(point.b) + " D=" + shortest(point.d) +
+  return (columns.methods ? "method " + method_name(point.method) + ", " : "") +
+         "A=" + shortest(point.a) + " B=" + shortest(point.b) + " D=" + shortest(point.d) +
          (columns.c ? " C=" + shortest(point.c) : "") + " seed " + std::to_string(seed);
 }
 

@@ -223,10 +223,11 @@ TEST(Options, APlanTextReadsBackToItsPlan) {
     EXPECT_EQ(back.axes[c].values, typed.axes[c].values);
   EXPECT_FALSE(read_plan_text("--jobs 2 -- 1 1 1", Plan(), &back, &read_failed, &error));
   EXPECT_FALSE(read_failed);
-  EXPECT_EQ(error, "holds '--jobs', which no shard's plan holds: it has only --seeds, the "
-                   "network's options and the coefficients");
+  EXPECT_EQ(error, "holds '--jobs', which no shard's plan holds: it has only --seeds, --methods, "
+                   "the network's options and the coefficients");
   EXPECT_FALSE(read_plan_text("--rule sink -- 1 1 1", Plan(), &back, &read_failed, &error));
   EXPECT_TRUE(read_failed);
-  EXPECT_EQ(error, "the shards' plan: --rule 'sink' is not inplace, sync, euler, tcnn, potts or softassign; did you mean "
+  EXPECT_EQ(error, "the shards' plan: --rule 'sink' is not inplace, sync, euler, tcnn, potts or "
+                   "softassign; did you mean "
                    "sync?");
 }
