@@ -271,4 +271,35 @@ TEST_F(MethodFiles, EachCurveRisesByTheRunsWithinRToItsValidShare) {
   EXPECT_NE(svg.find("over the optimal length; optimal tour 1-4-3-2-9-8-7-6-5"), std::string::npos);
 }
 
+TEST_F(MethodFiles, ThePictureSaysWhatTheRatiosAreToAsTheRowsDo) {
+  // An instance with a published optimum and one beyond the exact optimum with none.
+  for (const std::string &cities :
+       {std::string(SOURCE_DIR) + "/data/tsplib/eil51.tsp", std::string("random:20:5")}) {
+    const std::string plan = "--seeds 1:4 --methods nearest,nuv --cities " + cities;
+    const Ran rows = survey("--svg " + dir + "/k.svg " + plan);
+    ASSERT_EQ(rows.status, 0) << rows.err;
+    const std::string line = lines_of(rows.out)[1]; // the optimum line
+    const std::string words = line.rfind("optimal tour ", 0) == 0 ? "the optimal length"
+                              : line.rfind("optimal length ", 0) == 0
+                                  ? "the published optimal length"
+                                  : "the best known tour's length";
+    if (cities.rfind("random:", 0) == 0) {
+      EXPECT_EQ(line.rfind("best known tour ", 0), 0u) << line;
+    }
+    // The picture's texts without the blanks where its lines may break, apostrophes unescaped.
+    const std::string svg = run("cat " + dir + "/k.svg").out;
+    std::string texts;
+    const std::regex text("<text[^>]*>([^<]*)</text>");
+    for (std::sregex_iterator t(svg.begin(), svg.end(), text), end; t != end; ++t)
+      texts += std::regex_replace((*t)[1].str(), std::regex("&apos;"), "'");
+    const auto unblanked = [](std::string s) {
+      s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+      return s;
+    };
+    EXPECT_NE(unblanked(texts).find(unblanked("r: a tour's length over " + words + "; " + line)),
+              std::string::npos)
+        << cities << ": " << texts;
+  }
+}
+
 } // namespace
