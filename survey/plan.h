@@ -67,4 +67,9 @@ uint64_t run_count(const Plan &plan);
 // Grid point t: the plan's network with each axis's value of the point.
 Network grid_point(const Plan &plan, uint64_t t);
 
+// Under a normalised rule with the critical start temperature, the description's words for it
+// over the grid points (for the distances set up): "critical T" when every point has the same,
+// else the lowest and highest ("critical T1 ... T2 (each grid point's)").
+std::string critical_over_grid(const Plan &plan);
+
 #endif
