@@ -133,9 +133,9 @@ constexpr Option OPTIONS[] = {
         .only_under(1 << RULE_POTTS | 1 << RULE_SOFTASSIGN)
         .setting([](Network *n, V v) { n->t0 = v.word == 0 ? 0.0 : v.number; }, false),
     ROW(BOTH, NET, "--cooling", "--cooling X",
-        "T = T * X after each sweep, 0 < X <= 1 (default 0.95)")
+        "T = T * X after each sweep, 0 < X <= 1 (default 0.98)")
         .of(KIND_POSITIVE)
-        .by_default("0.95")
+        .by_default("0.98")
         .only_under(1 << RULE_POTTS | 1 << RULE_SOFTASSIGN)
         .setting([](Network *n, V v) { n->cooling = v.number; }),
     ROW(BOTH, NET, "--gamma", "--gamma X", "softassign's self-term (default 0.5)")
@@ -152,7 +152,7 @@ constexpr Option OPTIONS[] = {
         .setting([](Network *n, V v) { n->sinkhorn = int(v.whole); }),
     ROW(BOTH, NET, "--sweeps", "--sweeps K",
         "sweeps in a run (default 50; 1000 under euler,\n"
-        "100 under potts and softassign)")
+        "350 under potts and softassign)")
         .within(1, 100000)
         .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
         .depending([](Network *n) { n->sweeps = default_sweeps(n->rule); }),

@@ -164,7 +164,7 @@ inline OptionRows every_option() {
 const Option *option_named(int tools, const char *name);
 
 // The sweeps' default under the normalised rules, potts and softassign.
-enum { NORMALISED_SWEEPS = 100 };
+enum { NORMALISED_SWEEPS = 350 };
 
 // The sweeps' default under rule: 1,000 under the Euler rule, NORMALISED_SWEEPS under potts and
 // softassign, else nuv's 50.

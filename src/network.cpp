@@ -27,7 +27,7 @@ Network nuv_network(void) {
   net.a = net.b = net.d = 0.0;
   net.k = 0.9, net.alpha = 0.015, net.z0 = 0.08, net.beta = 0.001, net.i0 = 0.65;
   net.noise = 0.0, net.noise_decay = 0.0;
-  net.t0 = 0.0, net.cooling = 0.95, net.gamma = 0.5, net.sinkhorn = 20;
+  net.t0 = 0.0, net.cooling = 0.98, net.gamma = 0.5, net.sinkhorn = 20;
   net.method = METHOD_NUV;
   return net;
 }
