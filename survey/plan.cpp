@@ -362,6 +362,7 @@ Network grid_point(const Plan &plan, uint64_t t) {
 }
 
 std::string critical_over_grid(const Plan &plan) {
+  if (set_count(plan) > 4096) return "critical (each grid point's)"; // too many to go through
   double low = 0, high = 0;
   bool some = false, none = false; // a grid point with a critical temperature, one without
   for (uint64_t t = 0; t < set_count(plan); t++) {
