@@ -12,6 +12,7 @@
 #include "optimum.h"
 #include "runs.h"
 #include "schedule.h"
+#include "table.h"
 #include "vector_tanh.h"
 
 // The network set up, with the coefficients 1, 1, 1 and no global term: every run's record.
@@ -122,6 +123,46 @@ static void BM_Eil51EulerBatch(benchmark::State &state) {
   reset_network();
 }
 BENCHMARK(BM_Eil51EulerBatch)->Unit(benchmark::kMillisecond);
+
+// The ten cities of the 1985 paper under potts (argument 4) and softassign (5) with their default
+// sweeps and the critical start temperature, A = B = 0 for softassign, B = 1 for potts, D = 1,
+// bias 0, distances as drawn: one network at a time, and NLANE at a time in the batch.
+static Network ht10_normalised(Rule rule) {
+  reset_network();
+  std::string name, error;
+  if (!load_cities(SOURCE_DIR "/data/literature/ht10.txt", &name, &error)) abort();
+  Network net = network;
+  net.rule = rule, net.sweeps = default_sweeps(rule), net.target = net.n;
+  net.distances = DISTANCES_RAW, net.bias_ab = false, net.bias = 0;
+  net.a = 0, net.b = rule == RULE_POTTS ? 1 : 0, net.d = 1;
+  set_up(net);
+  return net;
+}
+static void BM_Ht10NormalisedScalar(benchmark::State &state) {
+  const Network net = ht10_normalised(Rule(state.range(0)));
+  unsigned seed = 1;
+  for (auto _ : state) {
+    start_run(net, seed++);
+    for (int s = 0; s < network.sweeps; s++) update_state();
+    benchmark::DoNotOptimize(unitout[0][0]);
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()));
+  reset_network();
+}
+BENCHMARK(BM_Ht10NormalisedScalar)->Arg(RULE_POTTS)->Arg(RULE_SOFTASSIGN);
+static void BM_Ht10NormalisedBatch(benchmark::State &state) {
+  static Batch batch;
+  const Network net = ht10_normalised(Rule(state.range(0)));
+  uint32_t seed = 1;
+  for (auto _ : state) {
+    for (int l = 0; l < NLANE; l++) batch_start(&batch, l, net, seed++);
+    batch_sweeps(&batch);
+    benchmark::DoNotOptimize(batch.state[0][0]);
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * NLANE);
+  reset_network();
+}
+BENCHMARK(BM_Ht10NormalisedBatch)->Arg(RULE_POTTS)->Arg(RULE_SOFTASSIGN);
 
 // The processor's clock as it runs: a chain of dependent integer additions takes one cycle each,
 // so additions per second are cycles per second. Reported as the counter GHz.

@@ -232,12 +232,33 @@ static std::string rule_list(int mask) {
   return list;
 }
 
+std::string critical_text(const Network &net) {
+  const double t = critical_temperature(net);
+  return t > 0 && t - t == 0 ? "critical " + shortest(t) : "1 (no critical temperature)";
+}
+
+// The normalised rules' settings within their limits: --t0 above 0 (or critical), --cooling at
+// most 1; the rest their rows refuse.
+static bool normalised_settings(const NetworkOptions &o, std::string *error) {
+  const auto t0 = o.given.find("--t0"), cooling = o.given.find("--cooling");
+  if (t0 != o.given.end() && t0->second != "critical" && !(o.net.t0 > 0))
+    return *error = "--t0 " + quoted(t0->second) +
+                    " is not critical or a finite number above 0: a temperature",
+           false;
+  if (cooling != o.given.end() && !(o.net.cooling <= 1))
+    return *error = "--cooling " + quoted(cooling->second) +
+                    " is not a number above 0 and at most 1: above 1 the temperature would grow",
+           false;
+  return true;
+}
+
 bool set_up_network(NetworkOptions *o, std::string *error) {
   for (const Option &row : every_option())
     if (row.rules && o->given.count(row.name) && !(row.rules >> o->net.rule & 1))
       return *error = std::string(row.name) + " applies only under --rule " + rule_list(row.rules) +
                       " (the rule here is " + RULES[o->net.rule] + ")",
              false;
+  if (!normalised_settings(*o, error)) return false;
   if (!o->cities.empty()) {
     std::string name;
     if (!load_cities(o->cities, &name, error)) return false;
@@ -247,6 +268,7 @@ bool set_up_network(NetworkOptions *o, std::string *error) {
   for (const Option &row : every_option())
     if (row.depends && !o->given.count(row.name)) row.depends(&o->net);
   set_up(o->net); // the model's network, handed over here once
+  if (is_normalised(o->net.rule) && !(o->net.t0 > 0)) o->critical = critical_text(o->net);
   CityError why;
   if (!check_cities(&why)) {
     *error = quoted(o->cities.empty() ? o->name : o->cities) + ": " + why.why;
@@ -266,6 +288,10 @@ std::string network_text(const NetworkOptions &o) {
     const auto given = o.given.find(row.name);
     if (row.described && given != o.given.end())
       s += ", " + std::string(row.name + 2) + " " + given->second;
+    if (std::string(row.name) == "--t0" && is_normalised(o.net.rule))
+      s += ", t0 " + (!(o.net.t0 > 0)          ? o.critical
+                      : given != o.given.end() ? given->second
+                                               : shortest(o.net.t0));
   }
   if (!o.given.count("--sweeps")) s += ", " + std::to_string(o.net.sweeps) + " sweeps";
   return s;

@@ -25,6 +25,10 @@ struct NetworkOptions {
   std::string cities;                       // a file, random:N:S, or "" for nuv's nine
   std::string name = "nuv";                 // the cities' name, once loaded
   std::map<std::string, std::string> given; // each network option given: its last text
+  // Under a normalised rule with the critical start temperature, its value as the description
+  // says it: set_up_network writes it for the record's coefficients, a tool whose coefficients
+  // differ between runs (a survey's ranges) another text.
+  std::string critical;
   NetworkOptions();
 };
 
@@ -72,5 +76,10 @@ bool is_nuv_network(const NetworkOptions &o);
 // given, each once with the value in force, in --help's order. "network: random:12:7,
 // 12 cities, rule sync, C 0.5, 60 sweeps".
 std::string network_text(const NetworkOptions &o);
+
+// The start temperature under a normalised rule with --t0 critical, as the description says it:
+// "critical T" with T net's critical temperature, or "1 (no critical temperature)" where it has
+// none above 0 (start_temperature's 1).
+std::string critical_text(const Network &net);
 
 #endif

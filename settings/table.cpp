@@ -3,7 +3,7 @@
 #include "table.h"
 
 int default_sweeps(Rule rule) {
-  return rule == RULE_EULER ? 1000 : NSWEEP;
+  return rule == RULE_EULER ? 1000 : is_normalised(rule) ? int(NORMALISED_SWEEPS) : int(NSWEEP);
 }
 
 // A row, its usage text left out of the page's module, which shows no --help (and keeps the page
@@ -134,7 +134,34 @@ constexpr Option OPTIONS[] = {
         .by_default("0")
         .only_under(1 << RULE_EULER)
         .setting([](Network *n, V v) { n->dt_decay = v.number; }),
-    ROW(BOTH, NET, "--sweeps", "--sweeps K", "sweeps in a run (default 50; 1000 under euler)")
+    ROW(BOTH, NET, "--t0", "--t0 T|critical",
+        "potts and softassign: the start temperature, above 0\n"
+        "(default critical: where the uniform state turns unstable)")
+        .choosing("critical", true)
+        .by_default("critical")
+        .only_under(1 << RULE_POTTS | 1 << RULE_SOFTASSIGN)
+        .setting([](Network *n, V v) { n->t0 = v.word == 0 ? 0.0 : v.number; }, false),
+    ROW(BOTH, NET, "--cooling", "--cooling X",
+        "T = T * X after each sweep, 0 < X <= 1 (default 0.98)")
+        .of(KIND_POSITIVE)
+        .by_default("0.98")
+        .only_under(1 << RULE_POTTS | 1 << RULE_SOFTASSIGN)
+        .setting([](Network *n, V v) { n->cooling = v.number; }),
+    ROW(BOTH, NET, "--gamma", "--gamma X", "softassign's self-term (default 0.5)")
+        .of(KIND_NUMBER)
+        .by_default("0.5")
+        .only_under(1 << RULE_SOFTASSIGN)
+        .setting([](Network *n, V v) { n->gamma = v.number; }),
+    ROW(BOTH, NET, "--sinkhorn", "--sinkhorn K",
+        "softassign's row and column normalisations per step,\n"
+        "1 ... 1000 (default 20)")
+        .within(1, 1000)
+        .by_default("20")
+        .only_under(1 << RULE_SOFTASSIGN)
+        .setting([](Network *n, V v) { n->sinkhorn = int(v.whole); }),
+    ROW(BOTH, NET, "--sweeps", "--sweeps K",
+        "sweeps in a run (default 50; 1000 under euler,\n"
+        "350 under potts and softassign)")
         .within(1, 100000)
         .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
         .depending([](Network *n) { n->sweeps = default_sweeps(n->rule); }),

@@ -163,7 +163,11 @@ inline OptionRows every_option() {
 // The row of an option of tools (a mask) by its name ("--u0"), or null.
 const Option *option_named(int tools, const char *name);
 
-// The sweeps' default under rule: 1,000 under the Euler rule, else nuv's 50.
+// The sweeps' default under the normalised rules, potts and softassign.
+enum { NORMALISED_SWEEPS = 350 };
+
+// The sweeps' default under rule: 1,000 under the Euler rule, NORMALISED_SWEEPS under potts and
+// softassign, else nuv's 50.
 int default_sweeps(Rule rule);
 
 // The page's check of a field's text (length bytes) as option's value, its number read by

@@ -14,6 +14,7 @@ void batch_start(Batch *batch, int l, Network net, uint32_t seed) {
   batch->b[l] = net.b;
   batch->d[l] = net.d;
   batch->c[l] = net.c;
+  batch->t[l] = is_normalised(net.rule) ? start_temperature(net) : 1.0;
   srand(seed);
   draw_start(net, start, start_unitin);
   for (int i = 0; i < net.n; i++)
@@ -26,6 +27,7 @@ void batch_start(Batch *batch, int l, Network net, uint32_t seed) {
 void batch_idle(Batch *batch, int l) {
   const int n = batch->network.n;
   batch->a[l] = batch->b[l] = batch->d[l] = batch->c[l] = 0.0;
+  batch->t[l] = 1.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) batch->state[i][j][l] = batch->unitin[i][j][l] = 0.0;
 }

@@ -21,6 +21,7 @@ struct Batch {
   lanes before[MAXCITY][MAXCITY];  /* the state one sweep before the end */
   lanes before2[MAXCITY][MAXCITY]; /* and two sweeps before */
   lanes a, b, d, c;                /* each lane's Acoef, Bcoef, Dcoef and C */
+  lanes t; /* each lane's start temperature under a normalised rule (start_temperature) */
 };
 
 /* Lane l as a run of net starts: its coefficients and C, srand(seed), the random start drawn

@@ -38,8 +38,8 @@ __attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY]
 }
 
 /* A run's sweeps on every lane, as batch_sweeps makes them, the Euler step shared by the lanes
- * and decayed after each sweep as update_state decays it: each instruction set's file wraps this
- * body. */
+ * and decayed after each sweep as update_state decays it, each lane's temperature cooled as
+ * update_state cools it: each instruction set's file wraps this body. */
 __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) {
   const Network &net = batch->network;
   NetworkLanes<lanes> w;
@@ -49,6 +49,7 @@ __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) 
   w.target = net.target;
   w.bias_ab = net.bias_ab, w.bias = net.bias;
   w.u0 = net.u0, w.dt = net.dt, w.tau = net.tau;
+  w.t = batch->t, w.gamma = net.gamma, w.sinkhorn = net.sinkhorn;
   const int n = net.n, sweeps = net.sweeps;
   const Rule rule = net.rule;
   for (int s = 0; s < sweeps; s++) {
@@ -56,6 +57,7 @@ __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) 
     if (back_at_end(s, sweeps) == 1) copy_units(batch->before, batch->state, n);
     sweep_units(batch->state, batch->sums, batch->unitin, n, rule, w, distance, activate);
     if (rule == RULE_EULER) w.dt = w.dt * (1.0 - net.dt_decay); // as update_state decays it
+    if (is_normalised(rule)) w.t = w.t * net.cooling;           // and cools the temperature
   }
   if (sweeps < 2) copy_units(batch->before2, batch->before, n);
 }

@@ -27,7 +27,7 @@ Network nuv_network(void) {
   net.a = net.b = net.d = 0.0;
   net.k = 0.9, net.alpha = 0.015, net.z0 = 0.08, net.beta = 0.001, net.i0 = 0.65;
   net.noise = 0.0, net.noise_decay = 0.0;
-  net.t0 = 0.0, net.cooling = 0.95, net.gamma = 0.5, net.sinkhorn = 20;
+  net.t0 = 0.0, net.cooling = 0.98, net.gamma = 0.5, net.sinkhorn = 20;
   net.method = METHOD_NUV;
   return net;
 }
@@ -42,6 +42,7 @@ double unitout[MAXCITY][MAXCITY];
 double unitin[MAXCITY][MAXCITY];
 double distance[MAXCITY][MAXCITY];
 static double step_dt = 0.01; /* the Euler step of the next sweep: network.dt, decayed */
+static double step_t = 1.0;   /* a normalised rule's temperature of the next sweep */
 
 void reset_network(void) {
   cityxy_known = true;
@@ -54,6 +55,7 @@ void set_up(Network net) {
   step_dt = net.dt;
   Acoef = net.a, Bcoef = net.b, Dcoef = net.d;
   build_distances(net);
+  if (is_normalised(net.rule)) step_t = start_temperature(net);
 }
 
 /* Never an undefined conversion: the range is checked before the value is truncated. */
@@ -114,7 +116,8 @@ void build_distances(const Network &net) {
 }
 
 /* N x N draws in row-major order start the state: uniform, or centred on u00 with a spread of
- * a tenth of U0; the Euler rule keeps each unit's input u. */
+ * a tenth of U0; the Euler rule keeps each unit's input u. Under a normalised rule the uniform
+ * start is (1.0 + 0.1 * (2.0 * r - 1.0)) / N, made from the draws r once they are all in. */
 void draw_start(const Network &net, double state[][MAXCITY], double unitin[][MAXCITY]) {
   const int n = net.n;
   const double u00 = net.start == START_CENTRED ? -0.5 * net.u0 * log(n - 1.0) : 0.0;
@@ -132,6 +135,9 @@ void draw_start(const Network &net, double state[][MAXCITY], double unitin[][MAX
         unitin[i][j] = net.u0 * atanh(2 * v - 1);
       }
     }
+  if (is_normalised(net.rule) && net.start == START_UNIFORM) /* each row near 1 / N */
+    for (int i = 0; i < n; i++)
+      for (int j = 0; j < n; j++) state[i][j] = (1.0 + 0.1 * (2.0 * state[i][j] - 1.0)) / n;
 }
 
 /* net as a sweep of one network reads it. */
@@ -142,18 +148,20 @@ static NetworkLanes<double> one_lane(const Network &net) {
   w.target = net.target;
   w.bias_ab = net.bias_ab, w.bias = net.bias;
   w.u0 = net.u0, w.dt = net.dt, w.tau = net.tau;
+  w.t = 1.0, w.gamma = net.gamma, w.sinkhorn = net.sinkhorn;
   return w;
 }
 
 /* One sweep of the program's network: see sweep_units. Under the Euler rule it takes step_dt,
- * then decays it for the next sweep. */
+ * then decays it for the next sweep; under a normalised rule step_t, then cools it. */
 void update_state(void) {
   static double sums[MAXCITY][MAXCITY];
   NetworkLanes<double> w = one_lane(network); /* apart from the state it writes */
   w.a = Acoef, w.b = Bcoef, w.d = Dcoef;      /* the same values, by the program's names */
-  w.dt = step_dt;
+  w.dt = step_dt, w.t = step_t;
   sweep_units(unitout, sums, unitin, network.n, network.rule, w, distance, activate);
   if (network.rule == RULE_EULER) step_dt = step_dt * (1.0 - network.dt_decay);
+  if (is_normalised(network.rule)) step_t = step_t * network.cooling;
 }
 
 /* A sweep stepped unit by unit, started at unit (0, 0) of the current state: its total is the

@@ -136,8 +136,24 @@ void draw_start(const Network &net, double state[][MAXCITY], double unitin[][MAX
 /* The bias each unit's input carries: Acoef + Bcoef, or net.bias. */
 double bias_value(const Network &net);
 
+/* The normalised rules' critical temperature for net on the distances set up: below it the
+ * uniform state (every output 1/N) loses its stability under net's rule, potts or softassign
+ * (temperature.cpp derives it); 0 or below where no temperature destabilises it. */
+double critical_temperature(const Network &net);
+
+/* The temperature a run of net under a normalised rule starts at: net.t0, or where that is 0 the
+ * critical temperature (1 where that is not above 0). */
+double start_temperature(const Network &net);
+
+/* Whether rule is a normalised one, potts or softassign, whose state is a temperature too. */
+static inline bool is_normalised(Rule rule) {
+  return rule == RULE_POTTS || rule == RULE_SOFTASSIGN;
+}
+
 /* One sweep of the network the model is set up for; under the Euler rule the step of the next
- * sweep is then this one's times (1.0 - network.dt_decay). set_up starts the step at network.dt. */
+ * sweep is then this one's times (1.0 - network.dt_decay). set_up starts the step at network.dt.
+ * Under a normalised rule the temperature of the next sweep is this one's times network.cooling;
+ * set_up starts it at start_temperature(network). */
 void update_state(void);
 
 /* A sweep of update_state's stepped unit by unit: what it carries from unit to unit, the total of

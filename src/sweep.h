@@ -7,6 +7,8 @@
 
 #include "network.h"
 
+#include <math.h>
+
 /* A Network record as a sweep reads it, per lane: A, B, D and C are V, one network's (a double)
  * or one per lane (a vector), the other settings the lanes share. one_lane (network.cpp) and
  * the batch (batch_sweeps.h) fill it from records. */
@@ -17,6 +19,9 @@ struct NetworkLanes {
   double target; /* the global term's n */
   bool bias_ab;  /* the bias is a then b, added as nuv adds them; else bias */
   double bias, u0, dt, tau;
+  V t;          /* the normalised rules' temperature, per lane */
+  double gamma; /* softassign's self-term */
+  int sinkhorn; /* softassign's alternating normalisations per step */
 };
 
 /* Whether a sweep is of nuv's own network: nine cities, no global term, the bias A + B and the
@@ -98,12 +103,99 @@ update_unit(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
   if (!NUVS && w.any_c) total = (total - old) + state[i][j];
 }
 
+/* The C library's exp and log of each lane: V a double, or a vector whose lanes are called one
+ * by one. */
+template <typename V>
+__attribute__((always_inline)) static inline V each_exp(V x) {
+  if constexpr (sizeof(V) == sizeof(double))
+    return exp(x);
+  else {
+    for (int l = 0; l < int(sizeof(V) / sizeof(double)); l++) x[l] = exp(x[l]);
+    return x;
+  }
+}
+template <typename V>
+__attribute__((always_inline)) static inline V each_log(V x) {
+  if constexpr (sizeof(V) == sizeof(double))
+    return log(x);
+  else {
+    for (int l = 0; l < int(sizeof(V) / sizeof(double)); l++) x[l] = log(x[l]);
+    return x;
+  }
+}
+
+/* The largest of a row's n values (lane by lane), from the first on: m = x > m ? x : m, so a
+ * NaN after the first is passed over. */
+template <typename V>
+__attribute__((always_inline)) static inline V largest_of(const V *x, int n) {
+  V m = x[0];
+  for (int k = 1; k < n; k++) m = x[k] > m ? x[k] : m;
+  return m;
+}
+
+/* Potts's sweep (normalised mean-field annealing), city by city: city i's n inputs u_j from the
+ * state as it is (the cities before it updated; the global term's total that state's row-major
+ * sum), then v_ij = e_j / s with e_j = exp((u_j - m) / T), m the largest u_j and s the sum of the
+ * e_j. Each row then sums to one, whatever the inputs. u holds a row of inputs. */
+template <typename V>
+__attribute__((always_inline)) static inline void potts_sweep(V state[][MAXCITY], V u[MAXCITY],
+                                                              int n, const NetworkLanes<V> &w,
+                                                              const double dist[][MAXCITY]) {
+  for (int i = 0; i < n; i++) {
+    const V total = w.any_c ? state_total(state, n) : V();
+    for (int j = 0; j < n; j++)
+      u[j] =
+          unit_input<false>(state, n, i, j, w, dist, total, (const V *)nullptr, (const V *)nullptr);
+    const V m = largest_of(u, n);
+    V s = V();
+    for (int j = 0; j < n; j++) {
+      u[j] = each_exp((u[j] - m) / w.t);
+      s += u[j];
+    }
+    for (int j = 0; j < n; j++) state[i][j] = u[j] / s;
+  }
+}
+
+/* Softassign's step (doubly normalised annealing), from the inputs u taken as sync takes them
+ * into l: l = (u + gamma v) / T, then sinkhorn times each row and then each column normalised in
+ * logarithms, l = l - (m + log(s)) with m the line's largest l and s the sum of exp(l - m) over
+ * it; finally v = exp(l). Its columns sum to one after the last normalisation, its rows nearly. */
+template <typename V>
+__attribute__((always_inline)) static inline void
+softassign_step(V state[][MAXCITY], V l[][MAXCITY], int n, const NetworkLanes<V> &w) {
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      const V u = l[i][j] + w.gamma * state[i][j];
+      l[i][j] = u / w.t;
+    }
+  for (int round = 0; round < w.sinkhorn; round++) {
+    for (int i = 0; i < n; i++) {
+      const V m = largest_of(l[i], n);
+      V s = V();
+      for (int j = 0; j < n; j++) s += each_exp(l[i][j] - m);
+      const V shift = m + each_log(s);
+      for (int j = 0; j < n; j++) l[i][j] = l[i][j] - shift;
+    }
+    for (int j = 0; j < n; j++) {
+      V m = l[0][j]; /* as largest_of, down the column */
+      for (int i = 1; i < n; i++) m = l[i][j] > m ? l[i][j] : m;
+      V s = V();
+      for (int i = 0; i < n; i++) s += each_exp(l[i][j] - m);
+      const V shift = m + each_log(s);
+      for (int i = 0; i < n; i++) l[i][j] = l[i][j] - shift;
+    }
+  }
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) state[i][j] = each_exp(l[i][j]);
+}
+
 /* One sweep over the n x n units by the rule. In place: row-major order, each unit written at
  * once, later units reading the new values (with a global term, the total follows each unit).
  * Sync and Euler: every unit's sum of inputs from the state at the start of the sweep, into
  * sums, then every output written: sync's input is the sum, Euler moves each unit's input u
- * (unitin) by one step towards it first. activate(x) is tanh(x),
- * taken per lane. Always inlined, so that each caller compiles it for its own instruction set.
+ * (unitin) by one step towards it first. Potts and softassign: potts_sweep and softassign_step.
+ * activate(x) is tanh(x), taken per lane. Always inlined, so that each caller compiles it for its
+ * own instruction set.
  */
 template <bool NUVS, typename V, typename Activate>
 __attribute__((always_inline)) static inline void
@@ -111,6 +203,7 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
             const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate) {
   if (NUVS) n = NCITY, rule = RULE_INPLACE;
   const double u0 = NUVS ? 0.5 : w.u0;
+  if (!NUVS && rule == RULE_POTTS) return potts_sweep(state, sums[0], n, w, dist);
   V total = w.any_c ? state_total(state, n) : V();
   if (rule == RULE_INPLACE) {
     for (int i = 0; i < n; i++)
@@ -130,6 +223,7 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
       sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns);
+  if (!NUVS && rule == RULE_SOFTASSIGN) return softassign_step(state, sums, n, w);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       V x = sums[i][j];

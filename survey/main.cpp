@@ -234,6 +234,8 @@ int main(int argc, char **argv) {
   if (plan.merge ? !read_merge(&plan, &shards, &merged_optimum, &error)
                  : !set_up_plan(&plan, &error))
     return report(2, error);
+  if (is_normalised(plan.network.net.rule) && !(plan.network.net.t0 > 0))
+    plan.network.critical = critical_over_grid(plan);
 
   // 3. The files it will write can be written, or nothing runs.
   if (!plan.svg.empty() && !check_writable(plan.svg, &error)) return report(1, error);

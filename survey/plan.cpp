@@ -12,6 +12,7 @@
 #include "args.h"
 #include "methods.h"
 #include "range.h"
+#include "text.h"
 
 const char *const HEAT_NAME[4] = {"valid", "optimal", "ratio", "settled"};
 
@@ -481,4 +482,22 @@ bool set_up_plan(Plan *plan, std::string *error) {
     plan->method_net.push_back(net);
   }
   return true;
+}
+
+std::string critical_over_grid(const Plan &plan) {
+  if (set_count(plan) > 4096) return "critical (each grid point's)"; // too many to go through
+  double low = 0, high = 0;
+  bool some = false, none = false; // a grid point with a critical temperature, one without
+  for (uint64_t t = 0; t < set_count(plan); t++) {
+    const double c = critical_temperature(grid_point(plan, t));
+    if (!(c > 0 && c - c == 0)) {
+      none = true;
+      continue;
+    }
+    low = some && low < c ? low : c, high = some && high > c ? high : c, some = true;
+  }
+  if (!some) return "1 (no critical temperature)";
+  if (!none && low == high) return "critical " + shortest(low);
+  return "critical " + shortest(low) + " ... " + shortest(high) + " (each grid point's" +
+         (none ? "; 1 where there is none)" : ")");
 }

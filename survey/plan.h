@@ -83,4 +83,10 @@ uint64_t run_count(const Plan &plan);
 // t's record, with the coefficients and C when typed.
 Network grid_point(const Plan &plan, uint64_t t);
 
+// Under a normalised rule with the critical start temperature, the description's words for it
+// over the grid points (for the distances set up): "critical T" when every point has the same,
+// else the lowest and highest ("critical T1 ... T2 (each grid point's)"); over 4,096 points,
+// "critical (each grid point's)".
+std::string critical_over_grid(const Plan &plan);
+
 #endif

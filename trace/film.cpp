@@ -233,9 +233,12 @@ std::string legend(double y, double *bottom) {
           ") and G(v) = (U0 / 2)(v ln 2v + (1 - v) ln(2 - 2v)), U0 = " + shortest(network.u0) +
           (proven ? ". Each in-place update moves one unit to the lowest L along it, so L never "
                     "rises, while E can."
-           : c    ? ". With a global term an update is not the lowest L along its unit, and L "
-                    "can rise."
-                  : ". Units updated all at once carry no guarantee: L can rise.")};
+           : is_normalised(network.rule)
+               ? ". Under potts and softassign the outputs follow a temperature, not U0: this L "
+                 "is not their rule's, and it can rise."
+           : c ? ". With a global term an update is not the lowest L along its unit, and L "
+                 "can rise."
+               : ". Units updated all at once carry no guarantee: L can rise.")};
   std::string s;
   for (const std::string &text : line) {
     int lines;

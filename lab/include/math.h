@@ -1,6 +1,6 @@
 /* The mathematics the model and its measures use, for the WebAssembly build, which has no C
  * library: sqrt, fabs, floor, trunc, round, fmin and fmax from the instruction set, tanh, atanh,
- * log, cos and acos from the browser. */
+ * log, exp, cos and acos from the browser. */
 #ifndef NUV_LAB_MATH_H
 #define NUV_LAB_MATH_H
 
@@ -14,6 +14,8 @@ extern "C" {
 NUV_IMPORT(tanh) double tanh(double x);
 NUV_IMPORT(atanh) double atanh(double x);
 NUV_IMPORT(log) double log(double x);
+/* The browser's Math.exp, for the normalised rules. */
+NUV_IMPORT(exp) double exp(double x);
 /* Math.cos and Math.acos, for TSPLIB's GEO distances (which truncate them to whole kilometres). */
 NUV_IMPORT(cos) double cos(double x);
 NUV_IMPORT(acos) double acos(double x);
