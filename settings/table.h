@@ -163,7 +163,8 @@ inline OptionRows every_option() {
 // The row of an option of tools (a mask) by its name ("--u0"), or null.
 const Option *option_named(int tools, const char *name);
 
-// The sweeps' default under rule: 1,000 under the Euler rule, else nuv's 50.
+// The sweeps' default under rule: 1,000 under the Euler rule, 5,000 under the transiently
+// chaotic rule (its self-feedback must decay), else nuv's 50.
 int default_sweeps(Rule rule);
 
 // The page's check of a field's text (length bytes) as option's value, its number read by

@@ -17,6 +17,17 @@ struct NetworkLanes {
   double target; /* the global term's n */
   bool bias_ab;  /* the bias is a then b, added as nuv adds them; else bias */
   double bias, u0, dt, tau;
+  /* The transiently chaotic rule's settings, with the self-feedback z and the noise's amplitude
+   * (noise) the step takes: the run's, decayed after each step by the caller. */
+  double k, alpha, z, i0, noise;
+};
+
+/* The draws of a sweep without noise: none is ever asked for. */
+struct NoDraws {
+  template <typename V>
+  V next() const {
+    return V();
+  }
 };
 
 /* Whether a sweep is of nuv's own network: nine cities, no global term, the bias A + B and the
@@ -102,13 +113,18 @@ update_unit(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
  * once, later units reading the new values (with a global term, the total follows each unit).
  * Sync and Euler: every unit's sum of inputs from the state at the start of the sweep, into
  * sums, then every output written: sync's input is the sum, Euler moves each unit's input u
- * (unitin) by one step towards it first. activate(x) is tanh(x),
- * taken per lane. Always inlined, so that each caller compiles it for its own instruction set.
+ * (unitin) by one step towards it first; the transiently chaotic rule moves its input y (unitin)
+ * by y = (k y + alpha input) - z (v - i0), v the unit's output at the sweep's start, and with
+ * noise adds noise * (2 r - 1), r the unit's draw from draws (draws.template next<V>(): per
+ * lane, from the lane's generator), drawn in row-major order and only with noise. activate(x)
+ * is tanh(x), taken per lane. Always inlined, so that each caller compiles it for its own
+ * instruction set.
  */
-template <bool NUVS, typename V, typename Activate>
+template <bool NUVS, typename V, typename Activate, typename Draws>
 __attribute__((always_inline)) static inline void
 sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, Rule rule,
-            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate) {
+            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate,
+            Draws &draws) {
   if (NUVS) n = NCITY, rule = RULE_INPLACE;
   const double u0 = NUVS ? 0.5 : w.u0;
   V total = w.any_c ? state_total(state, n) : V();
@@ -135,19 +151,26 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
       V x = sums[i][j];
       if (rule == RULE_EULER)
         x = unitin[i][j] = unitin[i][j] + w.dt * (sums[i][j] - unitin[i][j] / w.tau);
+      if (rule == RULE_TCNN) {
+        x = (w.k * unitin[i][j] + w.alpha * sums[i][j]) - w.z * (state[i][j] - w.i0);
+        if (w.noise != 0.0) x = x + w.noise * (2.0 * draws.template next<V>() - 1.0);
+        unitin[i][j] = x;
+      }
       state[i][j] = (activate(x / u0) + 1.0) * 0.5;
     }
 }
 
-/* One sweep: nuv's network by its constant shape, any other member by the general one. */
-template <typename V, typename Activate>
+/* One sweep: nuv's network by its constant shape, any other member by the general one. draws
+ * gives the noise's draws (none without noise). */
+template <typename V, typename Activate, typename Draws = const NoDraws>
 __attribute__((always_inline)) static inline void
 sweep_units(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, Rule rule,
-            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate) {
+            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate,
+            Draws &&draws = NoDraws()) {
   if (nuv_shape(n, rule, w.any_c, w.bias_ab, w.u0))
-    sweep_shape<true>(state, sums, unitin, n, rule, w, dist, activate);
+    sweep_shape<true>(state, sums, unitin, n, rule, w, dist, activate, draws);
   else
-    sweep_shape<false>(state, sums, unitin, n, rule, w, dist, activate);
+    sweep_shape<false>(state, sums, unitin, n, rule, w, dist, activate, draws);
 }
 
 #endif
