@@ -170,7 +170,10 @@ __attribute__((noinline)) static void update_all_at_once(void) {
   NetworkLanes<double> w = one_lane(network); /* apart from the state it writes */
   w.a = Acoef, w.b = Bcoef, w.d = Dcoef;      /* the same values, by the program's names */
   w.dt = step_dt, w.z = step_z, w.noise = step_noise;
-  sweep_units(unitout, sums, unitin, network.n, network.rule, w, distance, activate, RandDraws());
+  RandDraws draws;
+  const Rule rule = network.rule;
+  if (rule == RULE_INPLACE) __builtin_unreachable(); /* update_state's: not compiled here */
+  sweep_shape<false>(unitout, sums, unitin, network.n, rule, w, distance, activate, draws);
   if (network.rule == RULE_EULER) step_dt = step_dt * (1.0 - network.dt_decay);
   if (network.rule == RULE_TCNN) {
     step_z = step_z * (1.0 - network.beta);

@@ -47,7 +47,7 @@ template <bool NUVS, typename V>
 __attribute__((always_inline)) static inline V
 unit_input(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
            const double dist[][MAXCITY], const V &total, const V *rows, const V *columns,
-           InputTerms *terms = nullptr) {
+           InputTerms *terms = nullptr, const V *tours = nullptr) {
   if (NUVS) n = NCITY;
   V rowsum = V(), colsum = V(), toursum = V();
   if (rows)
@@ -61,7 +61,10 @@ unit_input(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
     for (int k = 0; k < n; k++) colsum += state[k][j];
   V column = -w.b * (colsum - state[i][j]);
   const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
-  for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
+  if (tours)
+    toursum = *tours;
+  else
+    for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
   V tour = -w.d * toursum;
   V sum = row + column + tour;
   constexpr bool one = sizeof(V) == sizeof(double); /* V a double: only its addends are told */
@@ -143,9 +146,19 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
     columns[j] = V();
     for (int k = 0; k < n; k++) columns[j] += state[k][j];
   }
-  for (int i = 0; i < n; i++)
+  for (int i = 0; i < n; i++) {
+    // Row i's tour-length sums side by side, each in index order k: independent additions.
+    for (int j = 0; j < n; j++) sums[i][j] = V();
+    for (int k = 0; k < n; k++) {
+      const double dik = dist[i][k];
+      sums[i][0] += (state[k][1] + state[k][n - 1]) * dik;
+      for (int j = 1; j < n - 1; j++) sums[i][j] += (state[k][j + 1] + state[k][j - 1]) * dik;
+      sums[i][n - 1] += (state[k][0] + state[k][n - 2]) * dik;
+    }
     for (int j = 0; j < n; j++)
-      sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns);
+      sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns,
+                                    (InputTerms *)nullptr, &sums[i][j]);
+  }
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       V x = sums[i][j];
