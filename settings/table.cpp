@@ -19,6 +19,10 @@ namespace {
 const int BOTH = TOOL_TRACE | TOOL_SURVEY;
 const Section TOOL = SECTION_TOOL, SHARDS = SECTION_SHARDS, NET = SECTION_NETWORK;
 using V = const OptionValue &;
+// Why a decay of the transiently chaotic rule is in [0, 1).
+constexpr const char *DECAY =
+    "each step multiplies the value by 1 - X: 1 would end it after one step, "
+    "below 0 it would grow";
 
 } // namespace
 
@@ -149,8 +153,7 @@ constexpr Option OPTIONS[] = {
         .only_under(1 << RULE_TCNN)
         .setting([](Network *n, V v) { n->z0 = v.number; }),
     ROW(BOTH, NET, "--beta", "--beta X", "z = z * (1 - X) after each step (default 0.001)")
-        .fraction("each step multiplies z by 1 - X, so 1 would end the chaos after one step "
-                  "and below 0 z would grow")
+        .fraction(DECAY)
         .by_default("0.001")
         .only_under(1 << RULE_TCNN)
         .setting([](Network *n, V v) { n->beta = v.number; }),
@@ -168,8 +171,7 @@ constexpr Option OPTIONS[] = {
         .setting([](Network *n, V v) { n->noise = v.number; }),
     ROW(BOTH, NET, "--noise-decay", "--noise-decay X",
         "the noise times (1 - X) after each step (default 0)")
-        .fraction("each step multiplies the noise by 1 - X, so 1 would end it after one step and "
-                  "below 0 it would grow")
+        .fraction(DECAY)
         .by_default("0")
         .only_under(1 << RULE_TCNN)
         .setting([](Network *n, V v) { n->noise_decay = v.number; }),
