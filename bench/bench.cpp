@@ -12,7 +12,6 @@
 #include "optimum.h"
 #include "runs.h"
 #include "schedule.h"
-#include "table.h"
 #include "vector_tanh.h"
 
 // The network set up, with the coefficients 1, 1, 1 and no global term: every run's record.
@@ -123,6 +122,47 @@ static void BM_Eil51EulerBatch(benchmark::State &state) {
   reset_network();
 }
 BENCHMARK(BM_Eil51EulerBatch)->Unit(benchmark::kMillisecond);
+
+// The transiently chaotic network of the 1995 paper on its ten cities, 5,000 steps, without noise
+// (argument 0) and with it (1): one network at a time as measured_run makes and measures it, and
+// NLANE at a time in the batch, each lane measured as the survey measures it.
+static Network ht10_tcnn(bool noise) {
+  reset_network();
+  std::string name, error;
+  if (!load_cities(SOURCE_DIR "/data/literature/ht10.txt", &name, &error)) abort();
+  Network net = network;
+  net.rule = RULE_TCNN, net.sweeps = 5000, net.u0 = 0.008, net.target = net.n;
+  net.bias_ab = false, net.bias = 1, net.distances = DISTANCES_RAW;
+  net.a = net.b = net.d = 1, net.c = 0;
+  net.noise = noise ? 0.02 : 0.0, net.noise_decay = noise ? 0.001 : 0.0;
+  set_up(net);
+  return net;
+}
+static void BM_Ht10TcnnScalar(benchmark::State &state) {
+  const Network net = ht10_tcnn(state.range(0) != 0);
+  unsigned seed = 1;
+  for (auto _ : state) benchmark::DoNotOptimize(measured_run(net, seed++));
+  state.SetItemsProcessed(int64_t(state.iterations()));
+  reset_network();
+}
+BENCHMARK(BM_Ht10TcnnScalar)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+static void BM_Ht10TcnnBatch(benchmark::State &state) {
+  const Network net = ht10_tcnn(state.range(0) != 0);
+  static Batch batch;
+  static double final[MAXCITY][MAXCITY], before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
+  uint32_t seed = 1;
+  for (auto _ : state) {
+    for (int l = 0; l < NLANE; l++) batch_start(&batch, l, net, seed++);
+    batch_sweeps(&batch);
+    for (int l = 0; l < NLANE; l++) {
+      batch_take(&batch, l, final, before, before2);
+      benchmark::DoNotOptimize(measure_end(net, final, before, before2));
+    }
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * NLANE);
+  reset_network();
+}
+BENCHMARK(BM_Ht10TcnnBatch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The ten cities of the 1985 paper under potts (argument 4) and softassign (5) with their default
 // sweeps and the critical start temperature, A = B = 0 for softassign, B = 1 for potts, D = 1,

@@ -3,7 +3,10 @@
 #include "table.h"
 
 int default_sweeps(Rule rule) {
-  return rule == RULE_EULER ? 1000 : is_normalised(rule) ? int(NORMALISED_SWEEPS) : int(NSWEEP);
+  return rule == RULE_EULER   ? 1000
+         : rule == RULE_TCNN  ? 5000
+         : is_normalised(rule) ? int(NORMALISED_SWEEPS)
+                               : int(NSWEEP);
 }
 
 // A row, its usage text left out of the page's module, which shows no --help (and keeps the page
@@ -19,6 +22,10 @@ namespace {
 const int BOTH = TOOL_TRACE | TOOL_SURVEY;
 const Section TOOL = SECTION_TOOL, SHARDS = SECTION_SHARDS, NET = SECTION_NETWORK;
 using V = const OptionValue &;
+// Why a decay of the transiently chaotic rule is in [0, 1).
+constexpr const char *DECAY =
+    "each step multiplies the value by 1 - X: 1 would end it after one step, "
+    "below 0 it would grow";
 
 } // namespace
 
@@ -160,11 +167,51 @@ constexpr Option OPTIONS[] = {
         .only_under(1 << RULE_SOFTASSIGN)
         .setting([](Network *n, V v) { n->sinkhorn = int(v.whole); }),
     ROW(BOTH, NET, "--sweeps", "--sweeps K",
-        "sweeps in a run (default 50; 1000 under euler,\n"
-        "350 under potts and softassign)")
+        "sweeps in a run (default 50; 1000 under euler, 5000\n"
+        "under tcnn, 350 under potts and softassign)")
         .within(1, 100000)
         .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
         .depending([](Network *n) { n->sweeps = default_sweeps(n->rule); }),
+    ROW(BOTH, NET, "--k", "--k X",
+        "under tcnn, y = (k y + alpha input) - z (v - i0) each\n"
+        "step: the inputs' damping k (default 0.9)")
+        .of(KIND_NUMBER)
+        .by_default("0.9")
+        .only_under(1 << RULE_TCNN)
+        .setting([](Network *n, V v) { n->k = v.number; }),
+    ROW(BOTH, NET, "--alpha", "--alpha X", "the inputs' scale alpha (default 0.015)")
+        .of(KIND_NUMBER)
+        .by_default("0.015")
+        .only_under(1 << RULE_TCNN)
+        .setting([](Network *n, V v) { n->alpha = v.number; }),
+    ROW(BOTH, NET, "--z0", "--z0 X", "the self-feedback z's start (default 0.08; 0: no chaos)")
+        .of(KIND_NUMBER)
+        .by_default("0.08")
+        .only_under(1 << RULE_TCNN)
+        .setting([](Network *n, V v) { n->z0 = v.number; }),
+    ROW(BOTH, NET, "--beta", "--beta X", "z = z * (1 - X) after each step (default 0.001)")
+        .fraction(DECAY)
+        .by_default("0.001")
+        .only_under(1 << RULE_TCNN)
+        .setting([](Network *n, V v) { n->beta = v.number; }),
+    ROW(BOTH, NET, "--i0", "--i0 X", "the self-feedback's bias i0 (default 0.65)")
+        .of(KIND_NUMBER)
+        .by_default("0.65")
+        .only_under(1 << RULE_TCNN)
+        .setting([](Network *n, V v) { n->i0 = v.number; }),
+    ROW(BOTH, NET, "--noise", "--noise X",
+        "the noise's amplitude: y += X (2 r - 1), r a draw, each\n"
+        "unit and step (default 0: none, nothing drawn)")
+        .of(KIND_NUMBER)
+        .by_default("0")
+        .only_under(1 << RULE_TCNN)
+        .setting([](Network *n, V v) { n->noise = v.number; }),
+    ROW(BOTH, NET, "--noise-decay", "--noise-decay X",
+        "the noise times (1 - X) after each step (default 0)")
+        .fraction(DECAY)
+        .by_default("0")
+        .only_under(1 << RULE_TCNN)
+        .setting([](Network *n, V v) { n->noise_decay = v.number; }),
     ROW(BOTH, NET, "--distances", "--distances D",
         "scaled (default), raw or unit (divided by the longest)")
         .choosing("scaled raw unit")

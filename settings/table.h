@@ -166,8 +166,9 @@ const Option *option_named(int tools, const char *name);
 // The sweeps' default under the normalised rules, potts and softassign.
 enum { NORMALISED_SWEEPS = 350 };
 
-// The sweeps' default under rule: 1,000 under the Euler rule, NORMALISED_SWEEPS under potts and
-// softassign, else nuv's 50.
+// The sweeps' default under rule: 1,000 under the Euler rule, 5,000 under the transiently
+// chaotic rule (its self-feedback must decay), NORMALISED_SWEEPS under potts and softassign,
+// else nuv's 50.
 int default_sweeps(Rule rule);
 
 // The page's check of a field's text (length bytes) as option's value, its number read by

@@ -17,6 +17,8 @@ void batch_start(Batch *batch, int l, Network net, uint32_t seed) {
   batch->t[l] = is_normalised(net.rule) ? start_temperature(net) : 1.0;
   srand(seed);
   draw_start(net, start, start_unitin);
+  generator_seed_in(&batch->draws[l], seed);
+  for (int k = 0; k < net.n * net.n; k++) generator_next_in(&batch->draws[l]);
   for (int i = 0; i < net.n; i++)
     for (int j = 0; j < net.n; j++) {
       batch->state[i][j][l] = start[i][j];
@@ -28,6 +30,7 @@ void batch_idle(Batch *batch, int l) {
   const int n = batch->network.n;
   batch->a[l] = batch->b[l] = batch->d[l] = batch->c[l] = 0.0;
   batch->t[l] = 1.0;
+  generator_seed_in(&batch->draws[l], 1);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) batch->state[i][j][l] = batch->unitin[i][j][l] = 0.0;
 }

@@ -37,9 +37,21 @@ __attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY]
   for (int i = 0; i < n; i++) memcpy(to[i], from[i], sizeof(lanes) * size_t(n));
 }
 
-/* A run's sweeps on every lane, as batch_sweeps makes them, the Euler step shared by the lanes
- * and decayed after each sweep as update_state decays it, each lane's temperature cooled as
- * update_state cools it: each instruction set's file wraps this body. */
+/* The noise's draws of a sweep on every lane, each lane's from its own generator. */
+struct LaneDraws {
+  Generator *draws;
+  template <typename V>
+  V next() const {
+    V r;
+    for (int l = 0; l < NLANE; l++) r[l] = generator_next_in(&draws[l]) / 2147483647.0;
+    return r;
+  }
+};
+
+/* A run's sweeps on every lane, as batch_sweeps makes them, the Euler step and the transiently
+ * chaotic rule's z and noise shared by the lanes and decayed after each sweep as update_state
+ * decays them, each lane's temperature cooled as update_state cools it: each instruction set's
+ * file wraps this body. */
 __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) {
   const Network &net = batch->network;
   NetworkLanes<lanes> w;
@@ -50,14 +62,20 @@ __attribute__((always_inline)) static inline void sweeps_on_lanes(Batch *batch) 
   w.bias_ab = net.bias_ab, w.bias = net.bias;
   w.u0 = net.u0, w.dt = net.dt, w.tau = net.tau;
   w.t = batch->t, w.gamma = net.gamma, w.sinkhorn = net.sinkhorn;
+  w.k = net.k, w.alpha = net.alpha, w.z = net.z0, w.i0 = net.i0, w.noise = net.noise;
   const int n = net.n, sweeps = net.sweeps;
   const Rule rule = net.rule;
   for (int s = 0; s < sweeps; s++) {
     if (back_at_end(s, sweeps) == 2) copy_units(batch->before2, batch->state, n);
     if (back_at_end(s, sweeps) == 1) copy_units(batch->before, batch->state, n);
-    sweep_units(batch->state, batch->sums, batch->unitin, n, rule, w, distance, activate);
+    sweep_units(batch->state, batch->sums, batch->unitin, n, rule, w, distance, activate,
+                LaneDraws{batch->draws});
     if (rule == RULE_EULER) w.dt = w.dt * (1.0 - net.dt_decay); // as update_state decays it
     if (is_normalised(rule)) w.t = w.t * net.cooling;           // and cools the temperature
+    if (rule == RULE_TCNN) {                                    // z, then the noise
+      w.z = w.z * (1.0 - net.beta);
+      w.noise = w.noise * (1.0 - net.noise_decay);
+    }
   }
   if (sweeps < 2) copy_units(batch->before2, batch->before, n);
 }

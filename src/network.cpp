@@ -43,6 +43,9 @@ double unitin[MAXCITY][MAXCITY];
 double distance[MAXCITY][MAXCITY];
 static double step_dt = 0.01; /* the Euler step of the next sweep: network.dt, decayed */
 static double step_t = 1.0;   /* a normalised rule's temperature of the next sweep */
+/* The transiently chaotic rule's self-feedback z and noise amplitude for the next sweep:
+ * network.z0 and network.noise, decayed. */
+static double step_z = 0.08, step_noise = 0.0;
 
 void reset_network(void) {
   cityxy_known = true;
@@ -53,6 +56,7 @@ void reset_network(void) {
 void set_up(Network net) {
   network = net;
   step_dt = net.dt;
+  step_z = net.z0, step_noise = net.noise;
   Acoef = net.a, Bcoef = net.b, Dcoef = net.d;
   build_distances(net);
   if (is_normalised(net.rule)) step_t = start_temperature(net);
@@ -116,16 +120,20 @@ void build_distances(const Network &net) {
 }
 
 /* N x N draws in row-major order start the state: uniform, or centred on u00 with a spread of
- * a tenth of U0; the Euler rule keeps each unit's input u. Under a normalised rule the uniform
- * start is (1.0 + 0.1 * (2.0 * r - 1.0)) / N, made from the draws r once they are all in. */
+ * a tenth of U0; the Euler rule keeps each unit's input u. The transiently chaotic rule's
+ * uniform start draws the inputs y = 2.0 * r - 1.0 instead, and takes the outputs from them.
+ * Under a normalised rule the uniform start is (1.0 + 0.1 * (2.0 * r - 1.0)) / N, made from the
+ * draws r once they are all in. */
 void draw_start(const Network &net, double state[][MAXCITY], double unitin[][MAXCITY]) {
   const int n = net.n;
-  const double u00 = net.start == START_CENTRED ? -0.5 * net.u0 * log(n - 1.0) : 0.0;
+  const bool centred = net.start == START_CENTRED;
+  const bool inputs = centred || net.rule == RULE_TCNN; /* the inputs drawn, the outputs theirs */
+  const double u00 = centred ? -0.5 * net.u0 * log(n - 1.0) : 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       const double r = rand() / RAND_DIVISOR;
-      if (net.start == START_CENTRED) {
-        unitin[i][j] = u00 + 0.1 * net.u0 * (2 * r - 1);
+      if (inputs) {
+        unitin[i][j] = centred ? u00 + 0.1 * net.u0 * (2 * r - 1) : 2.0 * r - 1.0;
         state[i][j] = (activate(unitin[i][j] / net.u0) + 1.0) * 0.5;
         continue;
       }
@@ -149,19 +157,47 @@ static NetworkLanes<double> one_lane(const Network &net) {
   w.bias_ab = net.bias_ab, w.bias = net.bias;
   w.u0 = net.u0, w.dt = net.dt, w.tau = net.tau;
   w.t = 1.0, w.gamma = net.gamma, w.sinkhorn = net.sinkhorn;
+  w.k = net.k, w.alpha = net.alpha, w.z = net.z0, w.i0 = net.i0, w.noise = net.noise;
   return w;
 }
 
-/* One sweep of the program's network: see sweep_units. Under the Euler rule it takes step_dt,
- * then decays it for the next sweep; under a normalised rule step_t, then cools it. */
-void update_state(void) {
+/* One network's draws for the noise: the C library's, after the start's. */
+struct RandDraws {
+  template <typename V>
+  V next() const {
+    return rand() / RAND_DIVISOR;
+  }
+};
+
+/* One sweep of the program's network by a rule other than in place: see sweep_units. It takes
+ * the Euler step step_dt, the transiently chaotic rule's step_z and step_noise, a normalised
+ * rule's temperature step_t, then decays them for the next sweep (z before the noise) and cools
+ * the temperature. Apart from update_state, so that nuv's in-place sweep reads none of them. */
+__attribute__((noinline)) static void update_all_at_once(void) {
   static double sums[MAXCITY][MAXCITY];
   NetworkLanes<double> w = one_lane(network); /* apart from the state it writes */
   w.a = Acoef, w.b = Bcoef, w.d = Dcoef;      /* the same values, by the program's names */
-  w.dt = step_dt, w.t = step_t;
-  sweep_units(unitout, sums, unitin, network.n, network.rule, w, distance, activate);
+  w.dt = step_dt, w.z = step_z, w.noise = step_noise, w.t = step_t;
+  RandDraws draws;
+  const Rule rule = network.rule;
+  if (rule == RULE_INPLACE) __builtin_unreachable(); /* update_state's: not compiled here */
+  sweep_shape<false>(unitout, sums, unitin, network.n, rule, w, distance, activate, draws);
   if (network.rule == RULE_EULER) step_dt = step_dt * (1.0 - network.dt_decay);
+  if (network.rule == RULE_TCNN) {
+    step_z = step_z * (1.0 - network.beta);
+    step_noise = step_noise * (1.0 - network.noise_decay);
+  }
   if (is_normalised(network.rule)) step_t = step_t * network.cooling;
+}
+
+/* One sweep of the program's network: see sweep_units; the in-place rule here, the others in
+ * update_all_at_once. */
+void update_state(void) {
+  if (network.rule != RULE_INPLACE) return update_all_at_once();
+  NetworkLanes<double> w = one_lane(network); /* apart from the state it writes */
+  w.a = Acoef, w.b = Bcoef, w.d = Dcoef;      /* the same values, by the program's names */
+  sweep_units(unitout, (double(*)[MAXCITY]) nullptr, (double(*)[MAXCITY]) nullptr, network.n,
+              RULE_INPLACE, w, distance, activate);
 }
 
 /* A sweep stepped unit by unit, started at unit (0, 0) of the current state: its total is the

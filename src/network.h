@@ -91,7 +91,7 @@ extern bool cityxy_known;                     /* whether they have: a map can be
 extern double citydistance[MAXCITY][MAXCITY]; /* the instance's own distances: tour lengths */
 extern double Acoef, Bcoef, Dcoef;        /* the set-up network's coefficients: its a, b and d */
 extern double unitout[MAXCITY][MAXCITY];  /* the outputs v */
-extern double unitin[MAXCITY][MAXCITY];   /* the inputs u, kept by the Euler rule */
+extern double unitin[MAXCITY][MAXCITY];   /* the inputs: u by the Euler rule, y by tcnn */
 extern double distance[MAXCITY][MAXCITY]; /* what the network works with */
 
 /* The closed tour's neighbours of position j. */
@@ -151,9 +151,12 @@ static inline bool is_normalised(Rule rule) {
 }
 
 /* One sweep of the network the model is set up for; under the Euler rule the step of the next
- * sweep is then this one's times (1.0 - network.dt_decay). set_up starts the step at network.dt.
- * Under a normalised rule the temperature of the next sweep is this one's times network.cooling;
- * set_up starts it at start_temperature(network). */
+ * sweep is then this one's times (1.0 - network.dt_decay). set_up starts the step at network.dt;
+ * likewise the transiently chaotic rule's z and noise at network.z0 and network.noise, each
+ * sweep then decaying z by (1.0 - beta), then the noise by (1.0 - noise_decay). Its noise draws
+ * rand() once per unit in row-major order, only while the noise is not 0. Under a normalised
+ * rule the temperature of the next sweep is this one's times network.cooling; set_up starts it
+ * at start_temperature(network). */
 void update_state(void);
 
 /* A sweep of update_state's stepped unit by unit: what it carries from unit to unit, the total of

@@ -22,6 +22,17 @@ struct NetworkLanes {
   V t;          /* the normalised rules' temperature, per lane */
   double gamma; /* softassign's self-term */
   int sinkhorn; /* softassign's alternating normalisations per step */
+  /* The transiently chaotic rule's settings, with the self-feedback z and the noise's amplitude
+   * (noise) the step takes: the run's, decayed after each step by the caller. */
+  double k, alpha, z, i0, noise;
+};
+
+/* The draws of a sweep without noise: none is ever asked for. */
+struct NoDraws {
+  template <typename V>
+  V next() const {
+    return V();
+  }
 };
 
 /* Whether a sweep is of nuv's own network: nine cities, no global term, the bias A + B and the
@@ -41,7 +52,7 @@ template <bool NUVS, typename V>
 __attribute__((always_inline)) static inline V
 unit_input(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
            const double dist[][MAXCITY], const V &total, const V *rows, const V *columns,
-           InputTerms *terms = nullptr) {
+           InputTerms *terms = nullptr, const V *tours = nullptr) {
   if (NUVS) n = NCITY;
   V rowsum = V(), colsum = V(), toursum = V();
   if (rows)
@@ -55,7 +66,10 @@ unit_input(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
     for (int k = 0; k < n; k++) colsum += state[k][j];
   V column = -w.b * (colsum - state[i][j]);
   const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
-  for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
+  if (tours)
+    toursum = *tours;
+  else
+    for (int k = 0; k < n; k++) toursum += (state[k][nx] + state[k][p]) * dist[i][k];
   V tour = -w.d * toursum;
   V sum = row + column + tour;
   constexpr bool one = sizeof(V) == sizeof(double); /* V a double: only its addends are told */
@@ -193,14 +207,18 @@ softassign_step(V state[][MAXCITY], V l[][MAXCITY], int n, const NetworkLanes<V>
  * once, later units reading the new values (with a global term, the total follows each unit).
  * Sync and Euler: every unit's sum of inputs from the state at the start of the sweep, into
  * sums, then every output written: sync's input is the sum, Euler moves each unit's input u
- * (unitin) by one step towards it first. Potts and softassign: potts_sweep and softassign_step.
- * activate(x) is tanh(x), taken per lane. Always inlined, so that each caller compiles it for its
- * own instruction set.
+ * (unitin) by one step towards it first; the transiently chaotic rule moves its input y (unitin)
+ * by y = (k y + alpha input) - z (v - i0), v the unit's output at the sweep's start, and with
+ * noise adds noise * (2 r - 1), r the unit's draw from draws (draws.template next<V>(): per
+ * lane, from the lane's generator), drawn in row-major order and only with noise. Potts and
+ * softassign: potts_sweep and softassign_step. activate(x) is tanh(x), taken per lane. Always
+ * inlined, so that each caller compiles it for its own instruction set.
  */
-template <bool NUVS, typename V, typename Activate>
+template <bool NUVS, typename V, typename Activate, typename Draws>
 __attribute__((always_inline)) static inline void
 sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, Rule rule,
-            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate) {
+            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate,
+            Draws &draws) {
   if (NUVS) n = NCITY, rule = RULE_INPLACE;
   const double u0 = NUVS ? 0.5 : w.u0;
   if (!NUVS && rule == RULE_POTTS) return potts_sweep(state, sums[0], n, w, dist);
@@ -220,28 +238,45 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
     columns[j] = V();
     for (int k = 0; k < n; k++) columns[j] += state[k][j];
   }
-  for (int i = 0; i < n; i++)
+  for (int i = 0; i < n; i++) {
+    // Row i's tour-length sums side by side, each in index order k: independent additions.
+    for (int j = 0; j < n; j++) sums[i][j] = V();
+    for (int k = 0; k < n; k++) {
+      const double dik = dist[i][k];
+      sums[i][0] += (state[k][1] + state[k][n - 1]) * dik;
+      for (int j = 1; j < n - 1; j++) sums[i][j] += (state[k][j + 1] + state[k][j - 1]) * dik;
+      sums[i][n - 1] += (state[k][0] + state[k][n - 2]) * dik;
+    }
     for (int j = 0; j < n; j++)
-      sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns);
+      sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns,
+                                    (InputTerms *)nullptr, &sums[i][j]);
+  }
   if (!NUVS && rule == RULE_SOFTASSIGN) return softassign_step(state, sums, n, w);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       V x = sums[i][j];
       if (rule == RULE_EULER)
         x = unitin[i][j] = unitin[i][j] + w.dt * (sums[i][j] - unitin[i][j] / w.tau);
+      if (rule == RULE_TCNN) {
+        x = (w.k * unitin[i][j] + w.alpha * sums[i][j]) - w.z * (state[i][j] - w.i0);
+        if (w.noise != 0.0) x = x + w.noise * (2.0 * draws.template next<V>() - 1.0);
+        unitin[i][j] = x;
+      }
       state[i][j] = (activate(x / u0) + 1.0) * 0.5;
     }
 }
 
-/* One sweep: nuv's network by its constant shape, any other member by the general one. */
-template <typename V, typename Activate>
+/* One sweep: nuv's network by its constant shape, any other member by the general one. draws
+ * gives the noise's draws (none without noise). */
+template <typename V, typename Activate, typename Draws = const NoDraws>
 __attribute__((always_inline)) static inline void
 sweep_units(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, Rule rule,
-            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate) {
+            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate,
+            Draws &&draws = NoDraws()) {
   if (nuv_shape(n, rule, w.any_c, w.bias_ab, w.u0))
-    sweep_shape<true>(state, sums, unitin, n, rule, w, dist, activate);
+    sweep_shape<true>(state, sums, unitin, n, rule, w, dist, activate, draws);
   else
-    sweep_shape<false>(state, sums, unitin, n, rule, w, dist, activate);
+    sweep_shape<false>(state, sums, unitin, n, rule, w, dist, activate, draws);
 }
 
 #endif

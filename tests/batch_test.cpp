@@ -1,7 +1,8 @@
 // The batch's lanes against the one network of update_state: the same final state and the same
 // states before the last two sweeps, compared byte for byte, for nuv's network over 20,000
 // seeds and triples with negative, zero and saturating coefficients, and for members of the
-// family: the three rules, a global term, random cities, four cities.
+// family: the rules, a global term, random cities, four cities, the transiently chaotic rule
+// with noise drawn by each lane's own generator.
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -95,11 +96,15 @@ TEST(Batch, EveryMemberOfTheFamilyRunsInLanesAsItRunsAlone) {
     Rule rule;
     Start start;
     int sweeps;
-  } const members[] = {{"", RULE_SYNC, START_UNIFORM, 30},
-                       {"", RULE_EULER, START_CENTRED, 200},
-                       {"random:12:7", RULE_INPLACE, START_UNIFORM, 40},
-                       {"random:4:1", RULE_SYNC, START_CENTRED, 25},
-                       {"random:20:3", RULE_EULER, START_UNIFORM, 60}};
+    double noise;
+  } const members[] = {{"", RULE_SYNC, START_UNIFORM, 30, 0},
+                       {"", RULE_EULER, START_CENTRED, 200, 0},
+                       {"random:12:7", RULE_INPLACE, START_UNIFORM, 40, 0},
+                       {"random:4:1", RULE_SYNC, START_CENTRED, 25, 0},
+                       {"random:20:3", RULE_EULER, START_UNIFORM, 60, 0},
+                       {"", RULE_TCNN, START_UNIFORM, 150, 0},
+                       {"random:10:2", RULE_TCNN, START_UNIFORM, 150, 0.05},
+                       {"random:4:5", RULE_TCNN, START_CENTRED, 80, 0.3}};
   for (const Member &m : members) {
     reset_network();
     std::string name, error;
@@ -109,6 +114,8 @@ TEST(Batch, EveryMemberOfTheFamilyRunsInLanesAsItRunsAlone) {
     Network net = network;
     net.rule = m.rule, net.start = m.start, net.sweeps = m.sweeps;
     net.target = net.n, net.dt = 0.05;
+    net.noise = m.noise, net.noise_decay = 0.01, net.beta = 0.02;
+    if (m.rule == RULE_TCNN) net.u0 = 0.1;
     set_up(net);
     int differing = 0;
     EXPECT_EQ(compare(triples, 3, 40, &differing), 3 * 40) << m.cities;
@@ -124,11 +131,12 @@ TEST(Batch, AMeasuredRunEndsAsALaneEnds) {
   choose_activation();
   static Batch batch;
   static double state[MAXCITY][MAXCITY], before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
-  for (Rule rule : {RULE_INPLACE, RULE_SYNC})
+  for (Rule rule : {RULE_INPLACE, RULE_SYNC, RULE_TCNN})
     for (int sweeps : {1, 2, 3, 50}) {
       Network net = nuv_network();
       net.a = 1, net.b = 1, net.d = 1.5;
       net.rule = rule, net.sweeps = sweeps;
+      net.noise = rule == RULE_TCNN ? 0.02 : 0.0;
       reset_network();
       for (int l = 0; l < NLANE; l++) batch_start(&batch, l, net, uint32_t(100 + l));
       batch_sweeps(&batch);
@@ -153,10 +161,11 @@ TEST(Batch, LanesOfDifferentRecordsAreMeasuredByTheirOwnRecords) {
   static Batch batch;
   static double state[NLANE][MAXCITY][MAXCITY], before[NLANE][MAXCITY][MAXCITY],
       before2[NLANE][MAXCITY][MAXCITY];
-  for (Rule rule : {RULE_INPLACE, RULE_SYNC}) {
+  for (Rule rule : {RULE_INPLACE, RULE_SYNC, RULE_TCNN}) {
     reset_network();
     Network base = nuv_network();
     base.rule = rule, base.sweeps = 30;
+    if (rule == RULE_TCNN) base.noise = 0.1, base.noise_decay = 0.05, base.u0 = 0.1;
     set_up(base);
     Network lane[NLANE];
     for (int l = 0; l < NLANE; l++) {

@@ -1,0 +1,158 @@
+// The transiently chaotic rule (--rule tcnn) through its tools: the survey's runs are the
+// tracer's with noise and without, --noise 0 is the rule without noise to the bit, its options
+// are refused under the other rules and out of their limits, the sweeps default to 5,000, and L
+// rises while the self-feedback is chaotic. Its steps against a separate account are checked by
+// tests/reference/tcnn.py, its lanes against update_state by batch_test.
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "run.h"
+
+namespace {
+
+using Row = std::map<std::string, std::string>;
+
+// A CSV's rows as maps from its header's names.
+std::vector<Row> csv_rows(const std::string &text) {
+  std::vector<Row> rows;
+  std::vector<std::string> head;
+  for (const std::string &line : lines_of(text)) {
+    auto f = fields_of(line);
+    if (head.empty()) {
+      head = f;
+      continue;
+    }
+    Row row;
+    for (size_t k = 0; k < head.size() && k < f.size(); k++) row[head[k]] = f[k];
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+const std::string TEN = " --cities " + std::string(SOURCE_DIR) + "/data/literature/ht10.txt ";
+// The 1995 paper's network on the ten cities, its z decaying fast enough for short runs.
+const std::string CHAOTIC = " --rule tcnn --u0 0.008 --bias 1 --distances raw" + TEN;
+
+TEST(Tcnn, TheSurveysRunsAreTheTracersWithNoiseAndWithout) {
+  const std::string members[] = {
+      CHAOTIC + "--sweeps 400 --beta 0.02",
+      CHAOTIC + "--sweeps 400 --beta 0.02 --noise 0",
+      CHAOTIC + "--sweeps 400 --beta 0.02 --noise 0.05 --noise-decay 0.01",
+      CHAOTIC + "--sweeps 300 --beta 0.03 --noise 0.02 --start centred --k 0.85 --alpha 0.02",
+      " --rule tcnn --cities random:12:7 --distances unit --u0 0.02 --sweeps 200 --beta 0.05 "
+      "--noise 0.1 --noise-decay 0.02 --z0 0.1 --i0 0.6",
+      " --rule tcnn --cities random:4:3 --sweeps 60 --noise 0.3 --C 0.5 --n 4"};
+  for (const std::string &member : members) {
+    Ran survey = run(std::string(SURVEY) + " --csv --seeds 1:20" + member + " 1 1 1.5");
+    ASSERT_EQ(survey.status, 0) << member << survey.err;
+    auto rows = csv_rows(survey.out);
+    ASSERT_EQ(rows.size(), 20u) << member;
+    int tours = 0;
+    for (auto &row : rows) {
+      auto trace =
+          csv_rows(run(std::string(TRACE) + " --csv" + member + " 1 1 1.5 " + row["seed"]).out);
+      ASSERT_FALSE(trace.empty()) << member;
+      auto &last = trace.back();
+      char energy[64];
+      snprintf(energy, sizeof energy, "%f", std::stod(last["E"]));
+      EXPECT_EQ(row["energy"], energy) << member << " seed " << row["seed"];
+      EXPECT_EQ(row["tour"], last["tour"]) << member << " seed " << row["seed"];
+      EXPECT_EQ(row["outcome"], last["outcome"]) << member << " seed " << row["seed"];
+      EXPECT_EQ(row["motion"], last["motion"]) << member << " seed " << row["seed"];
+      tours += row["valid"] == "1";
+    }
+    RecordProperty(member, tours);
+  }
+}
+
+// A seed's noise is its own: different seeds end differently, the same seed the same.
+TEST(Tcnn, NoiseZeroIsTheRuleWithoutNoiseToTheBit) {
+  const std::string member = CHAOTIC + "--sweeps 600 --beta 0.01 ";
+  const Ran plain = run(std::string(TRACE) + " --tables" + member + "1 1 1 8"),
+            zero = run(std::string(TRACE) + " --tables --noise 0 --noise-decay 0.5" + member +
+                       "1 1 1 8"),
+            noisy = run(std::string(TRACE) + " --tables --noise 0.001" + member + "1 1 1 8");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(zero.out, plain.out);
+  EXPECT_NE(noisy.out, plain.out); // it is read
+  const std::string survey = std::string(SURVEY) + " --csv --seeds 1:40" + member;
+  auto rows = csv_rows(run(survey + "1 1 1").out),
+       zeros = csv_rows(run(survey + "--noise 0 1 1 1").out);
+  ASSERT_EQ(rows.size(), 40u);
+  ASSERT_EQ(zeros.size(), 40u);
+  for (size_t r = 0; r < rows.size(); r++) {
+    rows[r].erase("network"), zeros[r].erase("network"); // which names the noise given
+    EXPECT_EQ(zeros[r], rows[r]) << r;
+  }
+}
+
+// Each of the rule's settings is refused under every other rule, whichever comes first, and a
+// decay out of [0, 1) under this one.
+TEST(Tcnn, ItsOptionsAreRefusedUnderOtherRulesAndOutOfTheirLimits) {
+  const char *const options[] = {"--k",  "--alpha", "--z0",         "--beta",
+                                 "--i0", "--noise", "--noise-decay"};
+  for (const char *tool : {TRACE, SURVEY})
+    for (const char *option : options) {
+      const std::string name = std::string(tool).substr(std::string(tool).rfind('/') + 1),
+                        run_of = tool == std::string(SURVEY) ? " --seeds 1:2 1 1 1" : " 1 1 1 1";
+      for (const char *rule : {"inplace", "sync", "euler"}) {
+        const std::string given = std::string(option) + " 0.5";
+        Ran ran = run(std::string(tool) + " " + given + " --rule " + rule + run_of);
+        EXPECT_EQ(ran.status, 2) << option << " " << rule;
+        EXPECT_EQ(ran.err, name + ": " + option +
+                               " applies only under --rule tcnn (the rule here is " + rule + ")\n");
+        EXPECT_EQ(ran.out, "");
+      }
+      Ran none = run(std::string(tool) + " " + option + " 0.5" + run_of);
+      EXPECT_EQ(none.status, 2) << option << " with no rule";
+      Ran read = run(std::string(tool) + " " + option + " 0.5 --rule tcnn --sweeps 3" + run_of);
+      EXPECT_EQ(read.status, 0) << option << read.err;
+    }
+  for (const char *decay : {"--beta", "--noise-decay"})
+    for (const char *value : {"1", "-0.1", "1.5", "nan", "inf"}) {
+      Ran ran = run(std::string(TRACE) + " --rule tcnn " + decay + " " + value + " 1 1 1 1");
+      EXPECT_EQ(ran.status, 2) << decay << " " << value;
+      EXPECT_NE(ran.err.find("a number from 0, below 1"), std::string::npos) << ran.err;
+    }
+  for (const char *option : {"--k", "--alpha", "--z0", "--i0", "--noise"})
+    for (const char *value : {"nan", "inf", "-inf", "x"}) {
+      Ran ran = run(std::string(TRACE) + " --rule tcnn " + option + " " + value + " 1 1 1 1");
+      EXPECT_EQ(ran.status, 2) << option << " " << value;
+    }
+}
+
+// 5,000 sweeps unless told, and the header names each setting given.
+TEST(Tcnn, TheSweepsDefaultTo5000AndTheHeaderNamesWhatIsGiven) {
+  auto rows = csv_rows(run(std::string(TRACE) + " --csv --rule tcnn 1 1 1 1").out);
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows.back()["sweeps"], "5000");
+  auto told = csv_rows(run(std::string(TRACE) + " --csv --sweeps 7 --rule tcnn 1 1 1 1").out);
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.back()["sweeps"], "7");
+  const std::string head = lines_of(
+      run(std::string(TRACE) +
+          " --rule tcnn --sweeps 2 --k 0.8 --alpha 0.02 --z0 0.1 --beta 0.01 --i0 0.6 --noise "
+          "0.2 --noise-decay 0.05 1 1 1 1")
+          .out)[0];
+  EXPECT_EQ(head, "network: nuv, 9 cities, rule tcnn, sweeps 2, k 0.8, alpha 0.02, z0 0.1, beta "
+                  "0.01, i0 0.6, noise 0.2, noise-decay 0.05; ratios are to the optimal tour, "
+                  "length 19.416408");
+}
+
+// What the README says of L under this rule: it rises, by much, while z is large (the chaos),
+// and the runs still end on the optimal tour of the ten cities.
+TEST(Tcnn, LRisesWhileTheSelfFeedbackIsChaotic) {
+  auto rows = csv_rows(run(std::string(TRACE) + " --csv" + CHAOTIC + "1 1 1 3").out);
+  ASSERT_EQ(rows.size(), 5000u);
+  double largest = 0;
+  for (size_t c = 2; c < rows.size(); c++)
+    largest = std::max(largest, std::stod(rows[c]["L"]) - std::stod(rows[c - 1]["L"]));
+  EXPECT_GT(largest, 1.0);
+  EXPECT_EQ(rows.back()["outcome"], "tour");
+  EXPECT_EQ(rows.back()["rank"], "1");
+}
+
+} // namespace
