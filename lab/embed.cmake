@@ -1,13 +1,17 @@
 # Assembles the one-file page: the template with the scripts (their comment lines left out), the
-# WebAssembly module (base64) and the shipped TSPLIB files put in its place. The page's own
+# WebAssembly module (gzipped, in base64: 60 % fewer bytes, which start.js unpacks by the
+# browser's DecompressionStream) and the shipped TSPLIB files put in its place. The page's own
 # scripts, PAGE (names without .js, in order), run as one function in strict mode, in that order:
 # each holds declarations only, and the last calls start().
 #   cmake -DTEMPLATE= -DSCRIPTS=DIR -DPAGE=a,b,... -DWASM= -DTSPLIB_DIR= -DTSPLIB=a,b,... -DOUT=
 #         -P embed.cmake
 cmake_minimum_required(VERSION 3.20) # @NAME@ below is literal text, never a variable
-execute_process(COMMAND base64 -w0 ${WASM} OUTPUT_VARIABLE wasm RESULT_VARIABLE failed)
-if(failed)
-  message(FATAL_ERROR "base64 of ${WASM} failed")
+# gzip -n: no name or time in the header, so that the page is the same bytes from the same
+# module.
+execute_process(COMMAND gzip -9 -n -c ${WASM} COMMAND base64 -w0 OUTPUT_VARIABLE wasm
+                RESULTS_VARIABLE failed)
+if(NOT failed STREQUAL "0;0")
+  message(FATAL_ERROR "gzip | base64 of ${WASM} failed")
 endif()
 file(READ ${TEMPLATE} page)
 # Each shipped instance: a menu entry, and its text as a script the page reads; its optimal tour
@@ -49,6 +53,6 @@ foreach(script NUV CITIES WORKER PAGE)
   string(REGEX REPLACE "\n[ ]+" "\n" text "${text}")
   string(REPLACE "@${script}_JS@" "${text}" page "${page}")
 endforeach()
-string(REPLACE "@NUV_WASM_BASE64@" "${wasm}" page "${page}")
+string(REPLACE "@NUV_WASM_GZIP_BASE64@" "${wasm}" page "${page}")
 file(WRITE ${OUT}.part "${page}")
 file(RENAME ${OUT}.part ${OUT})

@@ -2,6 +2,7 @@
 // with every cycle measured, a unit's input, one unit's update, and the survey's measures of
 // many seeds, and the tools' text of them (text/). All arithmetic and text is here; the script
 // only reads, moves bytes and draws. Start at run_family.
+#include <math.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -558,4 +559,19 @@ EXPORT(range_count) double range_count() {
 }
 EXPORT(range_value) double page_range_value(double k) {
   return range_value(range, size_t(k), browser_finite);
+}
+
+// exp, log, tanh and atanh as the module computes them (lab/include/math.h), for the test that
+// compares them with the C library's.
+EXPORT(exp) double page_exp(double x) {
+  return exp(x);
+}
+EXPORT(log) double page_log(double x) {
+  return log(x);
+}
+EXPORT(tanh) double page_tanh(double x) {
+  return tanh(x);
+}
+EXPORT(atanh) double page_atanh(double x) {
+  return atanh(x);
 }

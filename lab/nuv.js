@@ -70,9 +70,6 @@ function readDecimal(at, length) {
 async function load(bytes) {
   const imports = {
     env: {
-      tanh: Math.tanh,
-      atanh: Math.atanh,
-      log: Math.log,
       cos: Math.cos,
       acos: Math.acos,
       cycle_reached: (c) => hooks.reached(c),

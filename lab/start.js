@@ -9,8 +9,10 @@ let model = null; // nuv.js's model of the module, once loaded
 
 // Loads the module, reads the link, runs it, and listens to every control.
 async function start() {
-  const bytes = Uint8Array.from(atob(NUV_WASM_BASE64), (ch) => ch.charCodeAt(0));
-  model = await Nuv.load(bytes);
+  // The module is in the page gzipped (embed.cmake): the browser unpacks it.
+  const packed = Uint8Array.from(atob(NUV_WASM_GZIP_BASE64), (ch) => ch.charCodeAt(0));
+  const bytes = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  model = await Nuv.load(await new Response(bytes).arrayBuffer());
   takeDefaults();
   readFragment();
   rerun();

@@ -1,9 +1,11 @@
 /* The vector tanh, lane by lane the C library's algorithm (GNU libc 2.36's tanh, and expm1 of
- * its fused or plain build) in the library's order, every branch a select. This file alone is
+ * its fused or plain build) in the library's order, every branch a select, with the library's
+ * constants (tanh_constants.h, which the page's scalar account shares). This file alone is
  * compiled for AVX-512 (x86-64-v4), where eight doubles fill a register; start at tanh_vector. */
 #include <math.h>
 #include <stdint.h>
 
+#include "tanh_constants.h"
 #include "vector_tanh.h"
 
 /* Defined here with the one function it chooses; a plain variable, so the instruction set this
@@ -24,21 +26,10 @@ typedef long long lane_ints __attribute__((vector_size(WIDTH * sizeof(long long)
 typedef unsigned long long lane_bits __attribute__((vector_size(WIDTH * sizeof(long long))));
 typedef int lane_int32 __attribute__((vector_size(WIDTH * sizeof(int))));
 
-/* The thresholds the library compares with: the high 32 bits of a double, sign cleared. */
-const long long HALF_LN2_HIGH = 0x3fd62e42;       // 0.5 ln 2 ~ 0.3466: expm1 reduces above it
-const long long THREE_HALF_LN2_HIGH = 0x3FF0A2B2; // 1.5 ln 2 ~ 1.0397: k = +-1 below it
-const long long ONE_HIGH = 0x3ff00000;            // 1: tanh from expm1(2|x|) from here on
-const long long TWENTY_TWO_HIGH = 0x40360000;     // 22: tanh is +-(1 - tiny) from here on
-const long long TINY_HIGH = 0x3c800000;           // 2^-55: tanh is x(1 + x) below it
-const long long NOT_FINITE_HIGH = 0x7ff00000;     // infinities and NaNs from here on
 /* The bits of a double's high word and of the whole double but the sign, and of its low word. */
 const long long HIGH_MAGNITUDE = 0x7fffffff;
 const unsigned long long MAGNITUDE = 0x7fffffffffffffffULL;
 const long long LOW_WORD = 0xffffffff;
-/* The reconstruction's powers of two, made in their high words: 1 - 2^-k's is
- * ONE_HIGH - (TWO_POW_21 >> k) for 1 <= k < 20, and 2^-k's exponent EXPONENT_BIAS - k. */
-const long long TWO_POW_21 = 0x200000; // ONE_HIGH - (TWO_POW_21 >> 1) is 0.5's high word
-const long long EXPONENT_BIAS = 0x3ff; // 1023: the exponent field of 1
 
 /* v in every lane. */
 __attribute__((always_inline)) inline lane_doubles splat(double v) {
@@ -61,10 +52,8 @@ mul_add(const lane_doubles &a, const lane_doubles &b, const lane_doubles &c) {
  * select. Other lanes hold values that are not used. */
 template <bool FUSED>
 __attribute__((always_inline)) inline lane_doubles expm1_lanes(const lane_doubles &y) {
-  const double ln2_hi = 6.93147180369123816490e-01, ln2_lo = 1.90821492927058770002e-10,
-               invln2 = 1.44269504088896338700e+00, Q1 = -3.33333333333331316428e-02,
-               Q2 = 1.58730158725481460165e-03, Q3 = -7.93650757867487942473e-05,
-               Q4 = 4.00821782732936239552e-06, Q5 = -2.01099218183624371326e-07;
+  const double ln2_hi = EXPM1_LN2_HI, ln2_lo = EXPM1_LN2_LO, invln2 = EXPM1_INV_LN2,
+               Q1 = EXPM1_Q1, Q2 = EXPM1_Q2, Q3 = EXPM1_Q3, Q4 = EXPM1_Q4, Q5 = EXPM1_Q5;
   const lane_doubles one = splat(1.0);
   const lane_ints hy = (lane_ints)((lane_bits)y >> 32) & HIGH_MAGNITUDE;
   const lane_ints negative = y < 0;
