@@ -1,13 +1,15 @@
 # Assembles the one-file page: the template with the scripts (their comment lines left out), the
-# WebAssembly module (base64) and the shipped TSPLIB files put in its place. The page's own
+# WebAssembly module (gzip, then base64: the page inflates it with the browser's own
+# DecompressionStream) and the shipped TSPLIB files put in its place. The page's own
 # scripts, PAGE (names without .js, in order), run as one function in strict mode, in that order:
 # each holds declarations only, and the last calls start().
 #   cmake -DTEMPLATE= -DSCRIPTS=DIR -DPAGE=a,b,... -DWASM= -DTSPLIB_DIR= -DTSPLIB=a,b,... -DOUT=
 #         -P embed.cmake
 cmake_minimum_required(VERSION 3.20) # @NAME@ below is literal text, never a variable
-execute_process(COMMAND base64 -w0 ${WASM} OUTPUT_VARIABLE wasm RESULT_VARIABLE failed)
-if(failed)
-  message(FATAL_ERROR "base64 of ${WASM} failed")
+execute_process(COMMAND gzip -9 -n -c ${WASM} COMMAND base64 -w0 OUTPUT_VARIABLE wasm
+                RESULTS_VARIABLE failed)
+if(NOT failed STREQUAL "0;0")
+  message(FATAL_ERROR "gzip and base64 of ${WASM} failed: ${failed}")
 endif()
 file(READ ${TEMPLATE} page)
 # Each shipped instance: a menu entry, and its text as a script the page reads; its optimal tour

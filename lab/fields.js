@@ -125,32 +125,25 @@ function readFields() {
   $('cities-msg').textContent = c.error || '';
   if (c.error) bad.push(NAMES.cities);
   if (bad.length) return {bad};
-  const settings = {
-    rule: Nuv.RULES.indexOf(texts.rule),
-    C: Number(texts.C),
-    start: texts.start === 'centred' ? 1 : 0,
-    u0: Number(texts.u0),
-    dt: Number(texts.dt),
-    tau: Number(texts.tau),
-    sweeps: texts.sweeps === '' ? 0 : Number(texts.sweeps),
-    distances: ['scaled', 'raw', 'unit'].indexOf(texts.distances)
-  };
-  if (texts.n !== '') settings.n = Number(texts.n);
-  if (texts.bias !== 'A+B') settings.bias = Number(texts.bias);
   const coef = [Number(texts.A), Number(texts.B), Number(texts.D)];
-  return {network: {cities: c.cities, settings}, coef, seed: Number(texts.seed), citiesInfo: c};
+  const network = {cities: c.cities, options: settingOptions()};
+  return {network, coef, seed: Number(texts.seed), citiesInfo: c};
 }
 
-// The options that differ from their defaults, as the tools take them, for cities as
-// citiesOf gives them; `given` replaces some settings' texts (C's range, for the survey).
-function options(cities, given = {}) {
+// The network's options that differ from their defaults, as the tools take them; `given`
+// replaces some settings' texts (C's range, for the survey).
+function settingOptions(given = {}) {
   const list = [];
-  if (cities.option) list.push('--cities', cities.option);
   for (const name of NETWORK_FIELDS) {
     const text = name in given ? given[name] : texts[name];
     if (text !== DEFAULT[name]) list.push('--' + name, text);
   }
   return list;
+}
+
+// The options of the network, its cities as citiesOf gives them first.
+function options(cities, given = {}) {
+  return [...(cities.option ? ['--cities', cities.option] : []), ...settingOptions(given)];
 }
 
 // The command that prints the run shown: nuv's for nuv's network (no option), else

@@ -7,10 +7,11 @@
 
 let model = null; // nuv.js's model of the module, once loaded
 
-// Loads the module, reads the link, runs it, and listens to every control.
+// Loads the module (gzip in the page), reads the link, runs it, and listens to every control.
 async function start() {
-  const bytes = Uint8Array.from(atob(NUV_WASM_BASE64), (ch) => ch.charCodeAt(0));
-  model = await Nuv.load(bytes);
+  const packed = Uint8Array.from(atob(NUV_WASM_BASE64), (ch) => ch.charCodeAt(0));
+  const inflated = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+  model = await Nuv.load(new Uint8Array(await new Response(inflated).arrayBuffer()));
   takeDefaults();
   readFragment();
   rerun();
