@@ -389,7 +389,7 @@ size_t length_of(const char *s) {
 }
 
 // Whether the options in text_buffer (size bytes) give the option name.
-bool names(int size, const char *name) {
+bool options_give(int size, const char *name) {
   int at = 0;
   size_t length, value_length;
   while (const char *word = next_word(&at, size, &length)) {
@@ -429,7 +429,7 @@ EXPORT(set_options) const char *set_options(int size) {
     o->set(&net, v);
   }
   for (const Option &o : every_option()) {
-    const bool given = names(size, o.name);
+    const bool given = options_give(size, o.name);
     if (o.depends && !given) o.depends(&net);
     if (o.rules && given && !(o.rules >> net.rule & 1)) {
       Text t = text_in(why, sizeof why);
@@ -439,6 +439,31 @@ EXPORT(set_options) const char *set_options(int size) {
   }
   set_up(net);
   return "";
+}
+
+namespace {
+// The k-th of nuv-trace's options that set the network, in --help's order, or null.
+const Option *setting_row(int k) {
+  for (const Option &o : every_option())
+    if (o.set && (o.tools & TOOL_TRACE) && k-- == 0) return &o;
+  return nullptr;
+}
+} // namespace
+
+// The page's settings fields, one per option that sets the network: the k-th's name ("--u0"),
+// or null past the last; its menu's words (' ' between), "" for a text field; the rules that
+// read it (a mask of 1 << Rule, 0 for every rule).
+EXPORT(setting_name) const char *setting_name(int k) {
+  const Option *o = setting_row(k);
+  return o ? o->name : nullptr;
+}
+EXPORT(setting_words) const char *setting_words(int k) {
+  const Option *o = setting_row(k);
+  return o && o->kind == KIND_WORD && !o->or_number ? o->words : "";
+}
+EXPORT(setting_rules) int setting_rules(int k) {
+  const Option *o = setting_row(k);
+  return o ? o->rules : 0;
 }
 
 // The sweeps of the network set up.

@@ -493,6 +493,22 @@ function model(wasm, compiled) {
   }
 
   // The sweeps of a run under the rule (its name or number) when none are given.
+  // The settings' fields, one per option that sets the network, in --help's order: {name
+  // (without dashes), words (a menu's, or null), rules (the rules that read it, a mask of their
+  // numbers' bits; 0 for all)}.
+  function settings() {
+    const list = [];
+    for (let k = 0, at; (at = wasm.setting_name(k)); k++) {
+      const words = cString(wasm.setting_words(k));
+      list.push({
+        name: cString(at).slice(2),
+        words: words ? words.split(' ') : null,
+        rules: wasm.setting_rules(k)
+      });
+    }
+    return list;
+  }
+
   // The sweeps of the network set up last.
   function sweeps() { return wasm.network_sweeps(); }
 
@@ -506,6 +522,7 @@ function model(wasm, compiled) {
     fieldDefault,
     fieldProblem,
     defaultSweeps,
+    settings,
     sweeps,
     readCities,
     runMember,
