@@ -36,21 +36,6 @@ namespace {
 Cycle reached; // the cycle run_family reached last
 } // namespace
 
-// The member of the family the next runs are of, set up: the settings of its options, in the
-// order of nuv-trace's (rule 0 inplace, 1 sync, 2 euler; start 0 uniform, 1 centred), sweeps 0
-// for the rule's default, distances 0 scaled, 1 raw, 2 unit (another is scaled); the cities are
-// kept.
-EXPORT(set_network)
-void set_network(int rule, double c, double target, int bias_ab, double bias, double u0, int start,
-                 double dt, double tau, int sweeps, int distances) {
-  Network net = network; // its cities: n and how their distances are had
-  net.rule = Rule(rule), net.c = c, net.target = target, net.bias_ab = bias_ab != 0;
-  net.bias = bias, net.u0 = u0, net.start = Start(start), net.dt = dt, net.tau = tau;
-  net.sweeps = sweeps > 0 ? sweeps : default_sweeps(Rule(rule));
-  net.distances = distances >= 0 && distances <= 2 ? Distances(distances) : DISTANCES_SCALED;
-  set_up(net);
-}
-
 namespace {
 // The network set up, with the coefficients a, b, d: the record of a run the page asks for.
 Network with_coefficients(double a, double b, double d) {
@@ -384,6 +369,107 @@ EXPORT(field_problem) const char *page_field_problem(int name_length, int size) 
 // The sweeps of a run under rule (0 inplace, 1 sync, 2 euler) when none are given.
 EXPORT(sweeps_default) int sweeps_default(int rule) {
   return default_sweeps(Rule(rule));
+}
+
+namespace {
+// The text at *at, up to its NUL, and *at past it; null past the end (size bytes).
+const char *next_word(int *at, int size, size_t *length) {
+  if (*at >= size) return nullptr;
+  const char *word = text + *at;
+  *length = 0;
+  while (*at + int(*length) < size && word[*length]) ++*length;
+  *at += int(*length) + 1;
+  return word;
+}
+
+// The length of a NUL-ended text.
+size_t length_of(const char *s) {
+  size_t n = 0;
+  while (s[n]) n++;
+  return n;
+}
+
+// Whether the options in text_buffer (size bytes) give the option name.
+bool options_give(int size, const char *name) {
+  int at = 0;
+  size_t length, value_length;
+  while (const char *word = next_word(&at, size, &length)) {
+    size_t k = 0;
+    while (k < length && word[k] == name[k]) k++;
+    if (k == length && name[k] == '\0') return true;
+    next_word(&at, size, &value_length);
+  }
+  return false;
+}
+} // namespace
+
+// The member of the family the next runs are of, set up on the cities the module holds: the
+// options in text_buffer (size bytes: "--name", NUL, its value, NUL, ...) read by the tools'
+// table in their order over the table's defaults, as nuv-trace reads its command line, then
+// the defaults that depend on others. "" when set up, else why not (the network is then kept).
+EXPORT(set_options) const char *set_options(int size) {
+  static char why[96];
+  Network net = nuv_network();
+  net.n = network.n, net.distances_given = network.distances_given; // the cities' part
+  OptionValue v;
+  for (const Option &o : every_option())
+    if (o.set && *o.fallback &&
+        field_value(o, o.fallback, length_of(o.fallback), browser_number, &v))
+      o.set(&net, v);
+  int at = 0;
+  size_t name_length, value_length;
+  while (const char *name = next_word(&at, size, &name_length)) {
+    const char *value = next_word(&at, size, &value_length);
+    const Option *o = option_named(TOOL_TRACE, name);
+    v = OptionValue();
+    if (!o || !o->set || !value || !field_value(*o, value, value_length, browser_number, &v)) {
+      Text t = text_in(why, sizeof why);
+      put(&t, "no setting: "), put_bytes(&t, name, name_length);
+      return why;
+    }
+    o->set(&net, v);
+  }
+  for (const Option &o : every_option()) {
+    const bool given = options_give(size, o.name);
+    if (o.depends && !given) o.depends(&net);
+    if (o.rules && given && !(o.rules >> net.rule & 1)) {
+      Text t = text_in(why, sizeof why);
+      put(&t, o.name), put(&t, " applies under another rule");
+      return why;
+    }
+  }
+  set_up(net);
+  return "";
+}
+
+namespace {
+// The k-th of nuv-trace's options that set the network, in --help's order, or null.
+const Option *setting_row(int k) {
+  for (const Option &o : every_option())
+    if (o.set && (o.tools & TOOL_TRACE) && k-- == 0) return &o;
+  return nullptr;
+}
+} // namespace
+
+// The page's settings fields, one per option that sets the network: the k-th's name ("--u0"),
+// or null past the last; its menu's words (' ' between), "" for a text field; the rules that
+// read it (a mask of 1 << Rule, 0 for every rule).
+EXPORT(setting_name) const char *setting_name(int k) {
+  const Option *o = setting_row(k);
+  return o ? o->name : nullptr;
+}
+EXPORT(setting_words) const char *setting_words(int k) {
+  const Option *o = setting_row(k);
+  return o && o->kind == KIND_WORD && !o->or_number ? o->words : "";
+}
+EXPORT(setting_rules) int setting_rules(int k) {
+  const Option *o = setting_row(k);
+  return o ? o->rules : 0;
+}
+
+// The sweeps of the network set up.
+EXPORT(network_sweeps) int network_sweeps() {
+  return network.sweeps;
 }
 
 // --- The tools' text, written by their own functions into `written` ---

@@ -19,13 +19,49 @@ const DEFAULT = {
   seed: '5',
   cities: 'nuv'
 }; // and the table's, at start
-// The network's fields' defaults and the seeds', from the tools' table of options.
+// The rules that read each setting (a mask of their numbers' bits; 0 or absent: every rule).
+const RULES_OF = {};
+
+// The network's fields' defaults and the seeds', from the tools' table of options; a field of
+// each setting the page's own controls lack, made here in the table's order (its name as its
+// label, a menu for a setting of words), shown only under the rules that read it.
 function takeDefaults() {
+  let before = null; // the control the next one made goes after
+  for (const {name, words, rules} of model.settings()) {
+    RULES_OF[name] = rules;
+    if (!$(name)) {
+      const control = document.createElement('div'), id = name;
+      control.className = 'control';
+      control.innerHTML =
+          `<label for="${id}">${id}</label>` +
+          (words
+               ? `<select id="${id}">${words.map((w) => `<option>${w}</option>`).join('')}</select>`
+               : `<input type="text" id="${id}" inputmode="decimal" aria-describedby="${
+                     id}-msg">`) +
+          `<span class="msg" id="${id}-msg" role="alert"></span>`;
+      const section = $('network');
+      section.insertBefore(control, before ? before.nextSibling : section.firstElementChild);
+      NETWORK_FIELDS.push(name), (NAMES[name] = name);
+      if (words) MENUS.push(name);
+    } else if (words) // a menu offers the table's words
+      $(name).innerHTML = words.map((w) => `<option>${w}</option>`).join('');
+    before = $(name).closest('.control');
+  }
   for (const name of [...NETWORK_FIELDS, 'seeds']) DEFAULT[name] = model.fieldDefault(name);
   Object.assign(texts, DEFAULT);
 }
 
+// Whether the rule in the rule field reads the setting.
+const ruleReads = (name) =>
+    !RULES_OF[name] || ((RULES_OF[name] >> Nuv.RULES.indexOf(texts.rule)) & 1) === 1;
+
+// Shows each setting's field only under the rules that read it.
+function showSettings() {
+  for (const name of NETWORK_FIELDS) $(name).closest('.control').hidden = !ruleReads(name);
+}
+
 const NAMES = {
+  // each field's name in messages
   A: 'Acoef',
   B: 'Bcoef',
   D: 'Dcoef',
@@ -109,8 +145,10 @@ function citiesOf(text) {
 // Takes every field's text; the network and run they describe, or the names of the bad ones.
 function readFields() {
   for (const name of [...RUN_FIELDS, ...NETWORK_FIELDS]) texts[name] = $(name).value.trim();
+  showSettings();
   const bad = [];
   for (const name of [...RUN_FIELDS, ...NETWORK_FIELDS]) {
+    if (!ruleReads(name)) continue; // hidden: not the network's
     if (MENUS.includes(name)) {
       // A menu holds a value it offers; a link's other value is named until one is chosen.
       if (name in badMenu) bad.push(NAMES[name]);
@@ -125,32 +163,25 @@ function readFields() {
   $('cities-msg').textContent = c.error || '';
   if (c.error) bad.push(NAMES.cities);
   if (bad.length) return {bad};
-  const settings = {
-    rule: Nuv.RULES.indexOf(texts.rule),
-    C: Number(texts.C),
-    start: texts.start === 'centred' ? 1 : 0,
-    u0: Number(texts.u0),
-    dt: Number(texts.dt),
-    tau: Number(texts.tau),
-    sweeps: texts.sweeps === '' ? 0 : Number(texts.sweeps),
-    distances: ['scaled', 'raw', 'unit'].indexOf(texts.distances)
-  };
-  if (texts.n !== '') settings.n = Number(texts.n);
-  if (texts.bias !== 'A+B') settings.bias = Number(texts.bias);
   const coef = [Number(texts.A), Number(texts.B), Number(texts.D)];
-  return {network: {cities: c.cities, settings}, coef, seed: Number(texts.seed), citiesInfo: c};
+  const network = {cities: c.cities, options: settingOptions()};
+  return {network, coef, seed: Number(texts.seed), citiesInfo: c};
 }
 
-// The options that differ from their defaults, as the tools take them, for cities as
-// citiesOf gives them; `given` replaces some settings' texts (C's range, for the survey).
-function options(cities, given = {}) {
+// The network's options that differ from their defaults, as the tools take them; `given`
+// replaces some settings' texts (C's range, for the survey).
+function settingOptions(given = {}) {
   const list = [];
-  if (cities.option) list.push('--cities', cities.option);
   for (const name of NETWORK_FIELDS) {
     const text = name in given ? given[name] : texts[name];
-    if (text !== DEFAULT[name]) list.push('--' + name, text);
+    if (text !== DEFAULT[name] && ruleReads(name)) list.push('--' + name, text);
   }
   return list;
+}
+
+// The options of the network, its cities as citiesOf gives them first.
+function options(cities, given = {}) {
+  return [...(cities.option ? ['--cities', cities.option] : []), ...settingOptions(given)];
 }
 
 // The command that prints the run shown: nuv's for nuv's network (no option), else

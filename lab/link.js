@@ -70,7 +70,7 @@ function writeFragment() {
   if (texts.cities !== DEFAULT.cities) parts.push(`cities=${encodeURIComponent(texts.cities)}`);
   for (const name of NETWORK_FIELDS) {
     const text = name in badMenu ? badMenu[name] : texts[name]; // a link's bad menu value stays
-    if (text !== DEFAULT[name]) parts.push(`${name}=${encodeURIComponent(text)}`);
+    if (text !== DEFAULT[name] && ruleReads(name)) parts.push(`${name}=${encodeURIComponent(text)}`);
   }
   parts.push(`cycle=${shown}`);
   const seeds = $('seeds').value.trim();

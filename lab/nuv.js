@@ -93,9 +93,8 @@ async function load(bytes) {
 //   cities: {kind: 'nuv'} | {kind: 'random', n, seed}
 //         | {kind: 'list', metric: 'xy' | 'euc' | 'att' | 'geo' | 'matrix', n, xy, matrix}
 //           (xy as the file gives them, [x, y] per city, or null; matrix n x n, or null)
-//   settings: {rule, C, n, bias, u0, start, dt, tau, sweeps, distances}, each optional: rule 0,
-//           1, 2; n and bias undefined for their defaults (the cities, A + B); start 0 uniform,
-//           1 centred; sweeps 0 for the rule's default; distances 0 scaled, 1 raw, 2 unit.
+//   options: the network's options as nuv-trace takes them, in order (['--rule', 'sync',
+//           '--C', '0.5']), read by the tools' table; none for nuv's settings.
 // How a list's distances are had, in the module's order (Metric, cities/tsplib.h).
 const METRICS = ['xy', 'euc', 'att', 'geo', 'matrix'];
 
@@ -133,11 +132,9 @@ function model(wasm, compiled) {
         wasm.use_nuv_network();
       citiesKey = key;
     }
-    const s = network.settings || {};
-    wasm.set_network(s.rule || 0, s.C || 0, s.n === undefined ? wasm.city_count() : s.n,
-                     s.bias === undefined ? 1 : 0, s.bias || 0, s.u0 === undefined ? 0.5 : s.u0,
-                     s.start || 0, s.dt === undefined ? 0.01 : s.dt,
-                     s.tau === undefined ? 1 : s.tau, s.sweeps || 0, s.distances || 0);
+    const size = writeText((network.options || []).map((word) => word + '\0').join(''));
+    const why = size < 0 ? 'too many options' : cString(wasm.set_options(size));
+    if (why) throw new Error(why);
   }
 
   // A list of cities into the module: coordinates, a matrix, how distances are had, and an
@@ -493,6 +490,25 @@ function model(wasm, compiled) {
   }
 
   // The sweeps of a run under the rule (its name or number) when none are given.
+  // The settings' fields, one per option that sets the network, in --help's order: {name
+  // (without dashes), words (a menu's, or null), rules (the rules that read it, a mask of their
+  // numbers' bits; 0 for all)}.
+  function settings() {
+    const list = [];
+    for (let k = 0, at; (at = wasm.setting_name(k)); k++) {
+      const words = cString(wasm.setting_words(k));
+      list.push({
+        name: cString(at).slice(2),
+        words: words ? words.split(' ') : null,
+        rules: wasm.setting_rules(k)
+      });
+    }
+    return list;
+  }
+
+  // The sweeps of the network set up last.
+  function sweeps() { return wasm.network_sweeps(); }
+
   function defaultSweeps(rule) {
     return wasm.sweeps_default(typeof rule === 'string' ? RULES.indexOf(rule) : rule);
   }
@@ -503,6 +519,8 @@ function model(wasm, compiled) {
     fieldDefault,
     fieldProblem,
     defaultSweeps,
+    settings,
+    sweeps,
     readCities,
     runMember,
     tableBlock,

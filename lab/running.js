@@ -50,7 +50,8 @@ function rerun() {
   };
   clearSeeds();
   const n = r.network.cities.kind === 'nuv' ? 9 : r.network.cities.n;
-  const sweeps = r.network.settings.sweeps || model.defaultSweeps(r.network.settings.rule);
+  model.setNetwork(r.network);
+  const sweeps = model.sweeps();
   if (n * n * n * sweeps <= WORKER_ABOVE) {
     cancel('run');
     job.run = model.runMember(r.network, ...r.coef, r.seed);

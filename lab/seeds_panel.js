@@ -84,7 +84,7 @@ async function runSeeds() {
     const coef = [...job.coef, Number(texts.C)];
     const network = JSON.parse(JSON.stringify(job.network));
     if (vary.name) coef['ABDC'.indexOf(vary.name)] = values[v];
-    if (vary.name === 'C') network.settings.C = values[v];
+    if (vary.name === 'C') network.options = settingOptions({C: String(values[v])});
     const parts = await surveyOnce(network, coef, range,
                                    (f) => ($('seeds-progress').value = (v + f) / values.length));
     if (seedsJob !== me || current !== job) return;

@@ -325,3 +325,36 @@ const char *field_problem(const Option &o, const char *text, size_t n,
   }
   return "";
 }
+
+bool field_value(const Option &o, const char *text, size_t n,
+                 double (*convert)(const char *word, size_t length), OptionValue *v) {
+  if (*field_problem(o, text, n, convert) || (n == 0 && o.depends)) return false;
+  switch (o.kind) {
+  case KIND_NUMBER:
+  case KIND_RANGE:
+  case KIND_POSITIVE:
+  case KIND_FRACTION:
+    v->number = convert(text, n);
+    return true;
+  case KIND_WHOLE:
+    return whole(text, n, o.high, &v->whole);
+  case KIND_WORD: {
+    int index = 0;
+    for (const char *w = o.words; *w; index++) {
+      size_t k = 0;
+      while (k < n && w[k] == text[k]) k++;
+      if (k == n && (w[k] == '\0' || w[k] == ' ')) return v->word = index, true;
+      while (*w && *w != ' ') w++;
+      if (*w) w++;
+    }
+    if (!o.or_number || !decimal(text, n)) return false;
+    v->word = -1, v->number = convert(text, n);
+    return v->number - v->number == 0;
+  }
+  case KIND_TEXT:
+  case KIND_FLAG:
+  case KIND_PAIR:
+    break;
+  }
+  return false;
+}

@@ -178,5 +178,10 @@ int default_sweeps(Rule rule);
 const char *field_problem(const Option &option, const char *text, size_t length,
                           double (*convert)(const char *word, size_t length));
 
-// The row of tool's option name, or null.
+// A field's text (length bytes) read as option's value, as field_problem checks it and as the
+// tools read it, its number by convert: false for a text field_problem refuses, a word no menu
+// of the row has, or a kind that is no network setting's.
+bool field_value(const Option &option, const char *text, size_t length,
+                 double (*convert)(const char *word, size_t length), OptionValue *value);
+
 #endif

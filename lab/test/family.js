@@ -20,31 +20,30 @@ const random = generator(20261209);
 const pick = (list) => list[Math.floor(random() * list.length)];
 const decimal = (lo, hi, places) => (lo + (hi - lo) * random()).toFixed(places);
 
-// A member and its run: the options nuv-trace takes, and the same for the module.
+// A member and its run: the options nuv-trace takes; the module takes the same but the cities.
 function member() {
   const n = 4 + Math.floor(random() * 27), seed = Math.floor(random() * 1000);
-  const rule = Math.floor(random() * 3), options = ['--cities', `random:${n}:${seed}`];
-  const settings = {rule};
-  options.push('--rule', ['inplace', 'sync', 'euler'][rule]);
-  if (random() < 0.4)
-    (settings.C = Number(decimal(0, 2, 2))), options.push('--C', String(settings.C));
-  if (random() < 0.2)
-    (settings.n = Number(decimal(n - 2, n + 2, 1))), options.push('--n', String(settings.n));
-  if (random() < 0.2)
-    (settings.bias = Number(decimal(0, 3, 2))), options.push('--bias', String(settings.bias));
-  if (random() < 0.3)
-    (settings.u0 = Number(pick(['0.2', '0.5', '1']))), options.push('--u0', String(settings.u0));
-  if (random() < 0.4) (settings.start = 1), options.push('--start', 'centred');
-  if (seed % 4 === 0) (settings.distances = 2), options.push('--distances', 'unit'); // no draw
+  const rule = Math.floor(random() * 3), options = ['--rule', ['inplace', 'sync', 'euler'][rule]];
+  if (random() < 0.4) options.push('--C', decimal(0, 2, 2));
+  if (random() < 0.2) options.push('--n', decimal(n - 2, n + 2, 1));
+  if (random() < 0.2) options.push('--bias', decimal(0, 3, 2));
+  if (random() < 0.3) options.push('--u0', pick(['0.2', '0.5', '1']));
+  if (random() < 0.4) options.push('--start', 'centred');
+  if (seed % 4 === 0) options.push('--distances', 'unit'); // no draw
   if (rule === 2) {
-    settings.dt = Number(pick(['0.01', '0.05', '0.1'])), options.push('--dt', String(settings.dt));
-    if (random() < 0.3) (settings.tau = 2), options.push('--tau', '2');
+    options.push('--dt', pick(['0.01', '0.05', '0.1']));
+    if (random() < 0.3) options.push('--tau', '2');
   }
-  settings.sweeps = rule === 2 ? pick([100, 200]) : pick([20, 50, 60]);
-  options.push('--sweeps', String(settings.sweeps));
+  options.push('--sweeps', String(rule === 2 ? pick([100, 200]) : pick([20, 50, 60])));
   const coef = [decimal(0, 3, 2), decimal(0, 3, 2), decimal(0, 3, 2)];
   const runSeed = String(Math.floor(random() * 4294967296));
-  return {network: {cities: {kind: 'random', n, seed}, settings}, options, coef, seed: runSeed};
+  return {
+    network: {cities: {kind: 'random', n, seed}, options},
+    options: ['--cities', `random:${n}:${seed}`, ...options],
+    rule,
+    coef,
+    seed: runSeed
+  };
 }
 
 (async () => {
@@ -67,7 +66,7 @@ function member() {
     const cycle = (e.slice(0, first).reverse().find((l) => l.includes('Cycle :')) ||
                    '').match(/Cycle :\s+(\d+)/);
     const at = cycle ? Number(cycle[1]) : 0;
-    const grew = m.network.settings.rule === 2 && at >= 20;
+    const grew = m.rule === 2 && at >= 20;
     (grew ? rounding : differ)
         .push(`${args.join(' ')} (from cycle ${at}: ${JSON.stringify(e[first])} against ${
             JSON.stringify(g[first])})`);

@@ -101,12 +101,12 @@ function orderCases() {
 
 // A network given as the tools' options and as the page's description; with `toured`, its
 // cities carry the optimal tour file beside the instance, as the page carries a shipped one's.
-function tsplibNetwork(file, settings, toured = false) {
+function tsplibNetwork(file, options, toured = false) {
   const tour = path.join(dataDir, file.replace(/\.tsp$/, '.opt.tour'));
   const read =
       model.readCities(fs.readFileSync(path.join(dataDir, file), 'utf8'),
                        toured && fs.existsSync(tour) ? fs.readFileSync(tour, 'utf8') : null);
-  return {cities: read.cities, settings};
+  return {cities: read.cities, options};
 }
 
 (async () => {
@@ -116,17 +116,22 @@ function tsplibNetwork(file, settings, toured = false) {
   orderCases();
   const members = [
     {options: [], network: {}, coef: [1, 1, 1.5], seeds: [1, 400]},
-    {options: ['--rule', 'sync'], network: {settings: {rule: 1}}, coef: [1, 1, 1], seeds: [1, 300]},
+    {
+      options: ['--rule', 'sync'],
+      network: {options: ['--rule', 'sync']},
+      coef: [1, 1, 1],
+      seeds: [1, 300]
+    },
     {
       options: ['--cities', 'random:8:3', '--C', '0.5'],
-      network: {cities: {kind: 'random', n: 8, seed: 3}, settings: {C: 0.5}},
+      network: {cities: {kind: 'random', n: 8, seed: 3}, options: ['--C', '0.5']},
       coef: [1, 1, 1.5],
       seeds: [1, 300],
       withC: true
     },
     {
       options: ['--cities', path.join(dataDir, 'burma14.tsp'), '--bias', '2.5'],
-      network: tsplibNetwork('burma14.tsp', {bias: 2.5}, true),
+      network: tsplibNetwork('burma14.tsp', ['--bias', '2.5'], true),
       coef: [1.5, 1.5, 1],
       seeds: [5, 104]
     },
@@ -135,13 +140,14 @@ function tsplibNetwork(file, settings, toured = false) {
         '--cities', path.join(dataDir, 'gr17.tsp'), '--rule', 'euler', '--sweeps', '200', '--start',
         'centred'
       ],
-      network: tsplibNetwork('gr17.tsp', {rule: 2, sweeps: 200, start: 1}, true),
+      network: tsplibNetwork('gr17.tsp',
+                             ['--rule', 'euler', '--sweeps', '200', '--start', 'centred'], true),
       coef: [1, 1, 0.5],
       seeds: [1, 40]
     },
     {
       options: ['--cities', path.join(dataDir, 'att48.tsp'), '--u0', '0.3'],
-      network: tsplibNetwork('att48.tsp', {u0: 0.3}, true),
+      network: tsplibNetwork('att48.tsp', ['--u0', '0.3'], true),
       coef: [1, 1, 0.2],
       seeds: [1, 20]
     },
@@ -151,7 +157,7 @@ function tsplibNetwork(file, settings, toured = false) {
     const summary = execFileSync(surveyPath, args).toString().trimEnd().split('\n');
     const tours = execFileSync(surveyPath, ['--tours', ...args]).toString().trimEnd().split('\n');
     const result = model.survey(m.network, ...m.coef, m.seeds[0], m.seeds[1]);
-    const coef = [...m.coef, (m.network.settings || {}).C || 0];
+    const coef = [...m.coef, m.withC ? 0.5 : 0];
     const rows = summary.slice(summary.length - 3); // the optimum line, the header and the row
     const name = args.join(' ');
     check(Nuv.optimumLine(result.optimum) === rows[0],
@@ -177,7 +183,7 @@ function tsplibNetwork(file, settings, toured = false) {
             .toString()
             .trimEnd()
             .split('\n');
-    const result = model.survey(tsplibNetwork(name + '.tsp', {}, true), 1, 1, 1, 1, 1);
+    const result = model.survey(tsplibNetwork(name + '.tsp', [], true), 1, 1, 1, 1, 1);
     check(
         Nuv.optimumLine(result.optimum) === lines[1],
         `${name}: the page's optimum line ${Nuv.optimumLine(result.optimum)} against ${lines[1]}`);
@@ -207,7 +213,7 @@ function tsplibNetwork(file, settings, toured = false) {
             `${file}: refused as ${read.error}`);
       continue;
     }
-    const network = tsplibNetwork(file, {sweeps: 8});
+    const network = tsplibNetwork(file, ['--sweeps', '8']);
     const expected =
         execFileSync(tracePath, [
           '--tables', '--cities', path.join(dataDir, file), '--sweeps', '8', '1', '1', '0.5', '3'

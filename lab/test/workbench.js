@@ -118,6 +118,10 @@ function unitsOf(block) {
       59
     ],
     ['cities=random%3A5%3A9&distances=raw', ['--cities', 'random:5:9', '--distances', 'raw'], 3],
+    [
+      'cities=random%3A12%3A3&rule=euler&dt-decay=0.01&sweeps=80', // a field the table made
+      ['--cities', 'random:12:3', '--rule', 'euler', '--dt-decay', '0.01', '--sweeps', '80'], 79
+    ],
     ['cities=eil51&sweeps=10', ['--cities', data('eil51'), '--sweeps', '10'], 0],
     [
       'cities=kroA100&sweeps=8&rule=sync',
