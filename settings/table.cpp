@@ -2,6 +2,8 @@
 // page's check of a field by it. No C++ library here: the page's module compiles this file.
 #include "table.h"
 
+#include "methods.h"
+
 int default_sweeps(Rule rule) {
   return rule == RULE_EULER ? 1000 : NSWEEP;
 }
@@ -80,6 +82,14 @@ constexpr Option OPTIONS[] = {
         "cities from seed S (4 ... 100 cities)")
         .refusing_empty("'' names no cities")
         .in(ROLE_PLAN),
+    ROW(BOTH, NET, "--method", "--method NAME",
+        "a paper's network or a heuristic, every setting its own\n"
+        "(options after it override; the coefficients may then be\n"
+        "left out): nuv (default), hopfield-tank, tcnn, noisy,\n"
+        "potts, softassign, feasible, nearest, 2-opt or or-opt")
+        .choosing(METHOD_WORDS)
+        .by_default("nuv")
+        .setting([](Network *n, V v) { apply_method(Method(v.word), n); }),
     ROW(BOTH, NET, "--rule", "--rule RULE",
         "inplace (default), sync, euler, tcnn (transiently chaotic),\n"
         "potts or softassign (normalised annealing)")
@@ -95,7 +105,7 @@ constexpr Option OPTIONS[] = {
     ROW(BOTH, NET, "--n", "--n X", "its target (default: the number of cities)")
         .of(KIND_NUMBER)
         .setting([](Network *n, V v) { n->target = v.number; })
-        .depending([](Network *n) { n->target = n->n; }),
+        .depending([](Network *n) { n->target = method_target(*n); }),
     ROW(BOTH, NET, "--bias", "--bias A+B|X", "each unit's bias (default A+B)")
         .choosing("A+B", true)
         .by_default("A+B")
@@ -128,7 +138,7 @@ constexpr Option OPTIONS[] = {
     ROW(BOTH, NET, "--sweeps", "--sweeps K", "sweeps in a run (default 50; 1000 under euler)")
         .within(1, 100000)
         .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
-        .depending([](Network *n) { n->sweeps = default_sweeps(n->rule); }),
+        .depending([](Network *n) { n->sweeps = method_sweeps(*n); }),
     ROW(BOTH, NET, "--distances", "--distances D",
         "scaled (default), raw or unit (divided by the longest)")
         .choosing("scaled raw unit")
