@@ -85,13 +85,29 @@ bool move_stretch(int *c, int s, int len, double tiny) {
   return false;
 }
 
+// The cycle c turned by `by` positions: c[j] is then the city that was at position j + by.
+void turn_cycle(int *c, int by) {
+  const int n = network.n;
+  int turned[MAXCITY];
+  for (int j = 0; j < n; j++) turned[j] = c[(j + by) % n];
+  for (int j = 0; j < n; j++) c[j] = turned[j];
+}
+
 // The first Or-opt move that shortens the cycle c by more than tiny, made: a stretch of one to
-// three cities (shortest first, from the first position on) moved between two other neighbours.
-// False, and c unchanged, when none does.
+// three cities moved between two other neighbours. The stretches within c[0 .. n - 2] first
+// (shortest first, from the first position on), then those that hold the last position (the
+// cycle turned so that the stretch starts at position 0). False, and c unchanged, when none does.
 bool or_opt_move(int *c, double tiny) {
+  const int n = network.n;
   for (int len = 1; len <= 3; len++)
-    for (int s = 0; s + len < network.n; s++)
+    for (int s = 0; s + len < n; s++)
       if (move_stretch(c, s, len, tiny)) return true;
+  for (int len = 1; len <= 3 && len + 2 <= n; len++)
+    for (int s = n - len; s < n; s++) {
+      turn_cycle(c, s);
+      if (move_stretch(c, 0, len, tiny)) return true;
+      turn_cycle(c, n - s);
+    }
   return false;
 }
 

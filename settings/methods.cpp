@@ -75,14 +75,14 @@ void softassign(Network *net) {
 // them has u <= I - A (I - B) < 0: it turns off. At any other corner that is not a tour, some
 // row and some column are empty (as many rows as columns are on), and the unit where they meet
 // has at most one unit on in each column beside it: u >= I - 2 D > 0: it turns on. So
-// 2 D < I < min(A, B), here with margin m = 1 each way (D 1, I 3, A = B 4). At finite gain the
-// output is within e = 1 / (1 + exp(2 |u| / U0)) of its corner; the others' deviations move a
-// unit's input by at most N (A + B + 2 D) e, so while N (A + B + 2 D) exp(-m / U0) <= m / 2 the
-// box of the corner maps into itself with |u| >= m / 2 and the update's slope there,
-// (2 / U0) exp(-m / U0) N (A + B + 2 D), is below 1: a stable equilibrium. For N = 100 this
-// asks U0 <= 0.13; U0 = 0.05 leaves a factor 10^8. The in-place rule never raises L (the units
-// have no self-coupling), so every run settles on an equilibrium, and the only stable ones are
-// the tours.
+// 2 D < I < min(A, B); here the margin m = 0.5 each way (D 1, I 2.5, A = B 3). At finite gain
+// an output is within e = 1 / (1 + exp(2 |u| / U0)) of its corner, and the other units' e move
+// a unit's input by at most W e, W = N (A + B + 2 D) = 800 for N = 100. While W e(m / 2) <= m / 2
+// the box of the corner maps into itself with |u| >= m / 2, and the update's slope there,
+// W (2 / U0) e(m / 2), is below 1: a stable equilibrium; near a corner that is not a tour the
+// leaving unit keeps its sign: no equilibrium. U0 = 0.025 gives e(m / 2) = 2.1e-9, W e = 1.6e-6
+// and a slope of 1.3e-4 (U0 = 0.05 would give 1.45). The in-place rule never raises L (no unit
+// is coupled to itself), so a run settles on an equilibrium, and the stable ones are the tours.
 void feasible(Network *net) {
   net->a = net->b = FEASIBLE_AB, net->d = FEASIBLE_D;
   net->c = 0.0, net->target = net->n;

@@ -23,10 +23,11 @@ double method_target(const Network &net);
 int method_sweeps(const Network &net);
 
 // feasible's constants, for the network's distances divided by the longest (all in 0 ... 1):
-// D, the bias I, A = B, and U0. 2 D < I < A, with margin FEASIBLE_MARGIN each way; see
-// methods.cpp for why every valid tour's corner is stable and no other corner is.
-constexpr double FEASIBLE_D = 1.0, FEASIBLE_BIAS = 3.0, FEASIBLE_AB = 4.0, FEASIBLE_MARGIN = 1.0;
-constexpr double FEASIBLE_U0 = 0.05;
+// D, the bias I, A = B, U0 and the sweeps of the in-place rule. 2 D < I < A with the margin
+// FEASIBLE_MARGIN each way; methods.cpp says why every valid tour's corner is then stable and
+// no other corner is.
+constexpr double FEASIBLE_D = 1.0, FEASIBLE_BIAS = 2.5, FEASIBLE_AB = 3.0, FEASIBLE_MARGIN = 0.5;
+constexpr double FEASIBLE_U0 = 0.025;
 enum { FEASIBLE_SWEEPS = 50 };
 
 #endif
