@@ -20,7 +20,8 @@ const char USAGE[] =
     "                  [--heat MEASURE] [NETWORK OPTIONS] Acoef Bcoef Dcoef\n"
     "Runs the nuv network for every seed and coefficient triple, decodes the final\n"
     "states and rates their tours against the optimal tour and among all tours.\n"
-    "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n";
+    "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP; with\n"
+    "                      --method they may be left out\n";
 
 static const size_t MAX_CELLS_ACROSS = 200;         // a picture's values along one axis
 static const uint64_t MAX_RUNS = uint64_t(1) << 62; // run indices, blocks and counts never wrap

@@ -26,7 +26,7 @@ static const char USAGE[] =
     "Runs the nuv network as nuv does and measures every cycle: the energy E and its\n"
     "row, column and tour-length terms, the function L that no update raises, the\n"
     "units on, the largest change, the outcome and the tour, its ratio and rank.\n"
-    "  Acoef Bcoef Dcoef   finite numbers\n"
+    "  Acoef Bcoef Dcoef   finite numbers; with --method they may be left out\n"
     "  seed                a number, read as nuv reads it (-1 is 4294967295)\n";
 // Then the options' lines, from the table (options_usage).
 
