@@ -8,6 +8,7 @@
 #include "activation.h"
 #include "batch.h"
 #include "cities.h"
+#include "heuristics.h"
 #include "network.h"
 #include "optimum.h"
 #include "runs.h"
@@ -203,6 +204,30 @@ static void BM_Ht10NormalisedBatch(benchmark::State &state) {
   reset_network();
 }
 BENCHMARK(BM_Ht10NormalisedBatch)->Arg(RULE_POTTS)->Arg(RULE_SOFTASSIGN);
+// A classic heuristic's run on a TSPLIB instance, as the survey makes it (heuristic_run: the
+// draws, the tour, its measures), seed after seed: its time per run. Args: the instance (0
+// eil51, 1 kroA100) and the method.
+static void BM_Heuristic(benchmark::State &state) {
+  static const char *const INSTANCE[2] = {SOURCE_DIR "/data/tsplib/eil51.tsp",
+                                          SOURCE_DIR "/data/tsplib/kroA100.tsp"};
+  reset_network();
+  std::string name, error;
+  if (!load_cities(INSTANCE[state.range(0)], &name, &error)) abort();
+  Network net = network;
+  net.method = Method(state.range(1));
+  set_up(net);
+  find_optimum(); // the tables built once, as the survey builds them before its runs
+  unsigned seed = 1;
+  for (auto _ : state) benchmark::DoNotOptimize(heuristic_run(net, seed++));
+  state.SetLabel(std::string(name) + " " +
+                 (net.method == METHOD_NEAREST ? "nearest"
+                  : net.method == METHOD_2OPT  ? "2-opt"
+                                               : "or-opt"));
+  reset_network();
+}
+BENCHMARK(BM_Heuristic)
+    ->ArgsProduct({{0, 1}, {METHOD_NEAREST, METHOD_2OPT, METHOD_OROPT}})
+    ->Unit(benchmark::kMicrosecond);
 
 // The processor's clock as it runs: a chain of dependent integer additions takes one cycle each,
 // so additions per second are cycles per second. Reported as the counter GHz.

@@ -6,6 +6,8 @@
 // the cities they were built for and are rebuilt when the cities are not those.
 #include "optimum.h"
 
+#include "local_search.h"
+
 #include <math.h>
 #include <stdint.h>
 #include <string.h>
@@ -19,10 +21,6 @@ enum { MAXTOUR = 181440 };
 bool shorter_by_slack(double length, double of) {
   return length < (of >= 0 ? of * (1 - OPTIMAL_SLACK) : of * (1 + OPTIMAL_SLACK));
 }
-
-// The most rounds of local search from one start: far more than any instance needs (100 random
-// cities need at most 28, eil51 12), a bound on what rounding could make of odd distances.
-enum { MAX_ROUNDS = 1000 };
 
 struct Tables {
   double length[MAXTOUR]; // every distinct tour's length, ascending
@@ -160,129 +158,6 @@ void held_karp() {
   tables.optimum = {c, tour_length(c), true};
 }
 
-// The tour's length as its canonical cycle gives it: the same sum for every rotation and
-// reflection of one cycle.
-double cycle_length(const Tour &t) {
-  return tour_length(canonical_tour(t));
-}
-
-// The instance's distance from city a to city b.
-double d(int a, int b) {
-  return citydistance[a][b];
-}
-
-// The stretch c[from .. to] reversed in place.
-void reverse_stretch(int *c, int from, int to) {
-  for (int x = from, y = to; x < y; x++, y--) {
-    int swap = c[x];
-    c[x] = c[y], c[y] = swap;
-  }
-}
-
-// One 2-opt pass over the cycle c: for positions j < l, wherever joining c[j] to c[l] and
-// c[j + 1] to c[l + 1] is shorter by more than tiny, reverses c[j + 1 .. l] and goes on. Whether
-// any stretch was reversed.
-bool two_opt_pass(int *c, double tiny) {
-  const int n = network.n;
-  bool better = false;
-  for (int j = 0; j < n - 1; j++)
-    for (int l = j + 2; l < n; l++) {
-      if (j == 0 && l == n - 1) continue;
-      const int a = c[j], b = c[j + 1], e = c[l], f = c[(l + 1) % n];
-      if (d(a, e) + d(b, f) < d(a, b) + d(e, f) - tiny) {
-        reverse_stretch(c, j + 1, l);
-        better = true;
-      }
-    }
-  return better;
-}
-
-// The cycle c made again from rest, its r cities without the stretch, with the stretch's len
-// cities put back between rest[g] and rest[g + 1], reversed when `turned`.
-void place_stretch(int *c, const int *rest, int r, int g, const int *stretch, int len,
-                   bool turned) {
-  int j = 0;
-  for (int x = 0; x <= g; x++) c[j++] = rest[x];
-  for (int x = 0; x < len; x++) c[j++] = stretch[turned ? len - 1 - x : x];
-  for (int x = g + 1; x < r; x++) c[j++] = rest[x];
-}
-
-// The stretch of len cities at position s of the cycle c moved to the first place that
-// shortens c by more than tiny: between two other neighbours, in their order, either way round.
-// False, and c unchanged, when no place does.
-bool move_stretch(int *c, int s, int len, double tiny) {
-  const int n = network.n;
-  // The stretch c[s .. s + len - 1], between c[s - 1] on its left and c[s + len] on its right
-  // (cyclically).
-  const int left = c[(s + n - 1) % n], first = c[s], last = c[s + len - 1],
-            right = c[(s + len) % n];
-  const double removed = d(left, first) + d(last, right) - d(left, right);
-  int rest[MAXCITY], stretch[3], r = 0;
-  for (int j = 0; j < n; j++)
-    if (j < s || j >= s + len) rest[r++] = c[j];
-  for (int x = 0; x < len; x++) stretch[x] = c[s + x];
-  for (int g = 0; g < r; g++) {
-    const int p = rest[g], q = rest[(g + 1) % r];
-    if (p == left && q == right) continue;
-    for (int turn = 0; turn < 2; turn++) {
-      const int head = turn ? last : first, tail = turn ? first : last;
-      if (d(p, head) + d(tail, q) - d(p, q) < removed - tiny) {
-        place_stretch(c, rest, r, g, stretch, len, turn != 0);
-        return true;
-      }
-    }
-  }
-  return false;
-}
-
-// The first Or-opt move that shortens the cycle c by more than tiny, made: a stretch of one to
-// three cities (shortest first, from the first position on) moved between two other neighbours.
-// False, and c unchanged, when none does.
-bool or_opt_move(int *c, double tiny) {
-  for (int len = 1; len <= 3; len++)
-    for (int s = 0; s + len < network.n; s++)
-      if (move_stretch(c, s, len, tiny)) return true;
-  return false;
-}
-
-// 2-opt and Or-opt until neither shortens the tour: a round is a 2-opt pass, or when that finds
-// nothing one Or-opt move. A move must gain more than a slack relative to the length's
-// magnitude, and each round must shorten the cycle's length as summed: no cycle comes back, so
-// the search ends whatever the signs (a round that does not is undone, and ends it). At most
-// MAX_ROUNDS rounds besides.
-void local_search(Tour *t) {
-  const double tiny = 1e-12 * (1 + fabs(tour_length(*t)));
-  double length = cycle_length(*t);
-  for (int round = 0; round < MAX_ROUNDS; round++) {
-    const Tour before_round = *t;
-    if (!two_opt_pass(t->city, tiny) && !or_opt_move(t->city, tiny)) break;
-    const double shorter = cycle_length(*t);
-    if (!(shorter < length)) {
-      *t = before_round;
-      break;
-    }
-    length = shorter;
-  }
-}
-
-// The nearest-neighbour tour from city `first`: each next city the nearest not yet visited, the
-// lowest-numbered of equals.
-Tour nearest_neighbour_tour(int first) {
-  const int n = network.n;
-  Tour t;
-  bool used[MAXCITY] = {false};
-  t.city[0] = first;
-  used[first] = true;
-  for (int j = 1; j < n; j++) {
-    const int from = t.city[j - 1];
-    int near = -1;
-    for (int k = 0; k < n; k++)
-      if (!used[k] && (near < 0 || citydistance[from][k] < citydistance[from][near])) near = k;
-    t.city[j] = near, used[near] = true;
-  }
-  return t;
-}
-
 // The cities shuffled (each position from the last down swapped with one at or before it) by a
 // linear congruential generator of its own, whose state *random carries on from tour to tour.
 Tour shuffled_tour(uint32_t *random) {
@@ -304,7 +179,7 @@ void best_known() {
   double best_length = INFINITY;
   for (int start = 0; start < 10; start++) {
     Tour t = start < 5 ? nearest_neighbour_tour(start * network.n / 5) : shuffled_tour(&random);
-    local_search(&t);
+    local_search(&t, true);
     const Tour c = canonical_tour(t);
     const double length = tour_length(c);
     if (length < best_length) best = c, best_length = length;

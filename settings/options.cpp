@@ -180,6 +180,13 @@ static std::vector<std::string> names_of(int tool) {
   return names;
 }
 
+// The network's settings given so far forgotten, the cities kept: a method given after them
+// sets every one, and options after it override it.
+static void forget_settings(NetworkOptions *network) {
+  for (const Option &o : every_option())
+    if (o.set) network->given.erase(o.name);
+}
+
 bool read_command_line(int tool, int argc, char **argv, CommandLine *line, NetworkOptions *network,
                        std::string *error) {
   bool options = true;
@@ -208,6 +215,7 @@ bool read_command_line(int tool, int argc, char **argv, CommandLine *line, Netwo
       const bool survey_range = o->kind == KIND_RANGE && tool == TOOL_SURVEY; // the survey reads it
       if (!survey_range && !read_value(*o, given.text, &given.value, error)) return false;
       if (o->section == SECTION_NETWORK) {
+        if (name == "--method") forget_settings(network); // the method sets every one anew
         network->given[o->name] = given.text;
         if (std::string(o->name) == "--cities") network->cities = given.text;
         if (o->set && !survey_range) o->set(&network->net, given.value);
@@ -282,8 +290,9 @@ bool is_nuv_network(const NetworkOptions &o) {
 }
 
 std::string network_text(const NetworkOptions &o) {
-  std::string s =
-      "network: " + o.name + ", " + std::to_string(o.net.n) + " cities, rule " + RULES[o.net.rule];
+  const bool heuristic = is_heuristic(o.net.method); // no rule, no sweeps
+  std::string s = "network: " + o.name + ", " + std::to_string(o.net.n) + " cities";
+  if (!heuristic) s += ", rule " + std::string(RULES[o.net.rule]);
   for (const Option &row : every_option()) {
     const auto given = o.given.find(row.name);
     if (row.described && given != o.given.end())
@@ -293,6 +302,7 @@ std::string network_text(const NetworkOptions &o) {
                       : given != o.given.end() ? given->second
                                                : shortest(o.net.t0));
   }
-  if (!o.given.count("--sweeps")) s += ", " + std::to_string(o.net.sweeps) + " sweeps";
+  if (!heuristic && !o.given.count("--sweeps"))
+    s += ", " + std::to_string(o.net.sweeps) + " sweeps";
   return s;
 }

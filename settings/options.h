@@ -74,7 +74,8 @@ bool is_nuv_network(const NetworkOptions &o);
 
 // What the network is, in one line: its cities and their number, its rule and every setting
 // given, each once with the value in force, in --help's order. "network: random:12:7,
-// 12 cities, rule sync, C 0.5, 60 sweeps".
+// 12 cities, rule sync, C 0.5, 60 sweeps". A heuristic's names no rule and no sweeps:
+// "network: eil51, 51 cities, method 2-opt".
 std::string network_text(const NetworkOptions &o);
 
 // The start temperature under a normalised rule with --t0 critical, as the description says it:

@@ -2,6 +2,8 @@
 // page's check of a field by it. No C++ library here: the page's module compiles this file.
 #include "table.h"
 
+#include "methods.h"
+
 int default_sweeps(Rule rule) {
   return rule == RULE_EULER   ? 1000
          : rule == RULE_TCNN  ? 5000
@@ -96,6 +98,14 @@ constexpr Option OPTIONS[] = {
         "cities from seed S (4 ... 100 cities)")
         .refusing_empty("'' names no cities")
         .in(ROLE_PLAN),
+    ROW(BOTH, NET, "--method", "--method NAME",
+        "a paper's network or a heuristic, every setting its own\n"
+        "(options after it override; the coefficients may then be\n"
+        "left out): nuv (default), hopfield-tank, tcnn, noisy,\n"
+        "potts, softassign, feasible, nearest, 2-opt or or-opt")
+        .choosing(METHOD_WORDS)
+        .by_default("nuv")
+        .setting([](Network *n, V v) { apply_method(Method(v.word), n); }),
     ROW(BOTH, NET, "--rule", "--rule RULE",
         "inplace (default), sync, euler, tcnn (transiently chaotic),\n"
         "potts or softassign (normalised annealing)")
@@ -111,7 +121,7 @@ constexpr Option OPTIONS[] = {
     ROW(BOTH, NET, "--n", "--n X", "its target (default: the number of cities)")
         .of(KIND_NUMBER)
         .setting([](Network *n, V v) { n->target = v.number; })
-        .depending([](Network *n) { n->target = n->n; }),
+        .depending([](Network *n) { n->target = method_target(*n); }),
     ROW(BOTH, NET, "--bias", "--bias A+B|X", "each unit's bias (default A+B)")
         .choosing("A+B", true)
         .by_default("A+B")
@@ -171,7 +181,7 @@ constexpr Option OPTIONS[] = {
         "under tcnn, 350 under potts and softassign)")
         .within(1, 100000)
         .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
-        .depending([](Network *n) { n->sweeps = default_sweeps(n->rule); }),
+        .depending([](Network *n) { n->sweeps = method_sweeps(*n); }),
     ROW(BOTH, NET, "--k", "--k X",
         "under tcnn, y = (k y + alpha input) - z (v - i0) each\n"
         "step: the inputs' damping k (default 0.9)")

@@ -22,7 +22,8 @@ const char USAGE[] =
     "                  [--heat MEASURE] [NETWORK OPTIONS] Acoef Bcoef Dcoef\n"
     "Runs the nuv network for every seed and coefficient triple, decodes the final\n"
     "states and rates their tours against the optimal tour and among all tours.\n"
-    "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP\n";
+    "  Acoef Bcoef Dcoef   each a number or an inclusive range FROM:TO:STEP; with\n"
+    "                      --method they may be left out\n";
 
 static const size_t MAX_CELLS_ACROSS = 200;         // a picture's values along one axis
 static const uint64_t MAX_RUNS = uint64_t(1) << 62; // run indices, blocks and counts never wrap
@@ -201,6 +202,9 @@ static PlanResult read_arguments(int argc, char **argv, Plan *plan, Words *words
   if (line.help) return PLAN_HELP;
   if (line.version) return PLAN_VERSION;
   words->coef = line.words;
+  const Network &net = plan->network.net;
+  if (plan->network.given.count("--method") && words->coef.empty()) // the method's coefficients
+    words->coef = {shortest(net.a), shortest(net.b), shortest(net.d)};
   for (const Given &given : line.options) {
     const std::string name = given.option->name;
     if (given.option->role & ROLE_PLAN) {
@@ -271,8 +275,11 @@ static void name_axes(const std::vector<std::string> &coef, Plan *plan) {
     if (o.kind != KIND_RANGE) continue;
     const auto given = plan->network.given.find(o.name);
     const bool typed = given != plan->network.given.end();
-    plan->axes.push_back(
-        {o.name + 2, o.name, typed ? given->second : o.fallback, typed, {}, o.set});
+    // Not typed: the default, or a method's value (C is the one setting that takes a range).
+    const std::string text = typed                                   ? given->second
+                             : plan->network.given.count("--method") ? shortest(plan->network.net.c)
+                                                                     : o.fallback;
+    plan->axes.push_back({o.name + 2, o.name, text, typed, {}, o.set});
   }
 }
 

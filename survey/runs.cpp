@@ -111,17 +111,21 @@ uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult
       continue;
     }
     Network lane[NLANE];
+    bool networks = false; // some lane runs a network, not a heuristic
     for (int l = 0; l < NLANE; l++) {
       const uint64_t r = blocks.begin(b) + k + uint64_t(l);
-      if (l >= n) {
+      if (l < n) lane[l] = grid_point(plan, run_set(plan, r));
+      if (l >= n || is_heuristic(lane[l].method)) {
+        if (l < n) out[k + uint64_t(l)] = heuristic_run(lane[l], run_seed(plan, r));
         batch_idle(&batch, l);
         continue;
       }
-      lane[l] = grid_point(plan, run_set(plan, r));
       batch_start(&batch, l, lane[l], run_seed(plan, r));
+      networks = true;
     }
-    batch_sweeps(&batch);
+    if (networks) batch_sweeps(&batch);
     for (int l = 0; l < n; l++) {
+      if (is_heuristic(lane[l].method)) continue;
       static double state[MAXCITY][MAXCITY], before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
       batch_take(&batch, l, state, before, before2);
       RunResult &run = out[k + uint64_t(l)];

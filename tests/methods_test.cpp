@@ -1,305 +1,334 @@
-// nuv-survey --methods: each method's row is the survey of that method alone (a network's by the
-// plain survey with the same settings given, a heuristic's by heuristic_run called here), its
-// CSV's method column, shards merged into the whole survey, names refused with the nearest, and
-// the picture's curves read back from the SVG against the CSV's runs.
+// The methods: the classic heuristics' tours against a check written here on its own (no 2-opt
+// exchange and no Or-opt move shortens them), nearest neighbour and the Fisher-Yates start by
+// hand, the presets of --method with options after them, the coefficients left out, and
+// feasible's setting: its corner conditions on four cities, every corner, and its runs valid.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <gtest/gtest.h>
-#include <map>
-#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "folder.h"
+#include "cities.h"
 #include "heuristics.h"
 #include "methods.h"
+#include "network.h"
 #include "options.h"
 #include "run.h"
 
 namespace {
 
-Ran survey(const std::string &args) {
-  return run(std::string(SURVEY) + " " + args);
+// The model set up for the cities named (a file, random:N:S) under net's settings.
+Network cities(const std::string &named, Network net = nuv_network()) {
+  std::string name, error;
+  EXPECT_TRUE(load_cities(named, &name, &error)) << error;
+  net.n = network.n, net.distances_given = network.distances_given;
+  set_up(net);
+  return net;
 }
 
-// Every setting a network method might set that the sync rule reads, given: under these each
-// network method is this network, whatever its own settings.
-const std::string SETTINGS = "--cities random:12:3 --rule sync --sweeps 40 --u0 0.3 --bias A+B "
-                             "--start uniform --distances scaled --n 12 --C 0";
-
-// A summary's row from "runs" on: a method row's after its name, a plain one's after A B D C.
-std::string measures_of(const std::string &row, size_t skip) {
-  return row.substr(skip);
+// The closed tour's length summed here, in the instance's distances.
+double length_of(const std::vector<int> &c) {
+  double sum = 0;
+  for (size_t j = 0; j < c.size(); j++) sum += citydistance[c[j]][c[(j + 1) % c.size()]];
+  return sum;
 }
 
-TEST(Methods, EachNetworksRowIsThePlainSurveyOfItsSettings) {
-  // 37 seeds: the batches of 16 lanes break at each method's end, not at a block's.
-  const std::string seeds = "--seeds 1:37 ";
-  const Ran plain = survey(seeds + SETTINGS + " 1 1 1.5");
-  ASSERT_EQ(plain.status, 0) << plain.err;
-  const std::vector<std::string> p = lines_of(plain.out); // network, optimum, header, row
-  ASSERT_EQ(p.size(), 4u);
-  for (const char *jobs : {"--jobs 1", "--jobs 3"}) {
-    const Ran methods = survey(seeds + jobs + " --methods nuv,hopfield-tank,tcnn,potts,2-opt " +
-                               SETTINGS + " 1 1 1.5");
-    ASSERT_EQ(methods.status, 0) << methods.err;
-    const std::vector<std::string> m = lines_of(methods.out); // methods, optimum, header, rows
-    ASSERT_EQ(m.size(), 8u) << methods.out;
-    EXPECT_EQ(m[0], "methods on random:12:3, 12 cities; each with rule sync, C 0, n 12, bias A+B, "
-                    "u0 0.3, start uniform, sweeps 40, distances scaled, Acoef 1, Bcoef 1, "
-                    "Dcoef 1.5");
-    EXPECT_EQ(m[1], p[1]); // the optimum
-    EXPECT_EQ(m[2].substr(0, 14), "method        ");
-    EXPECT_EQ(measures_of(m[2], 14), measures_of(p[2], 24));
-    const char *name[4] = {"nuv", "hopfield-tank", "tcnn", "potts"};
-    for (int k = 0; k < 4; k++) {
-      EXPECT_EQ(m[size_t(3 + k)].substr(0, 14), (name[k] + std::string(14, ' ')).substr(0, 14));
-      EXPECT_EQ(measures_of(m[size_t(3 + k)], 14), measures_of(p[3], 24)) << name[k];
+std::vector<int> cities_of(const Tour &t) {
+  return std::vector<int>(t.city, t.city + network.n);
+}
+
+// Some tour made by one 2-opt exchange (a stretch reversed) is shorter than c by more than a
+// billionth: each tour built whole and measured whole.
+bool some_exchange_shortens(const std::vector<int> &c) {
+  const double length = length_of(c), slack = 1e-9 * length;
+  for (size_t from = 1; from < c.size(); from++)
+    for (size_t to = from + 1; to < c.size(); to++) {
+      std::vector<int> t = c;
+      std::reverse(t.begin() + long(from), t.begin() + long(to) + 1);
+      if (length_of(t) < length - slack) return true;
     }
-    EXPECT_EQ(m[7].substr(0, 27), "2-opt             37 100.0 "); // every tour valid
-  }
-  // nuv's method with only the coefficients given is nuv's survey.
-  const Ran nuv = survey("--seeds 1:50 1 1 1.5"),
-            method = survey("--seeds 1:50 --methods nuv 1 1 1.5");
-  const std::vector<std::string> a = lines_of(nuv.out), b = lines_of(method.out);
-  ASSERT_EQ(a.size(), 3u);
-  ASSERT_EQ(b.size(), 4u);
-  EXPECT_EQ(b[0], "methods on nuv, 9 cities; each with Acoef 1, Bcoef 1, Dcoef 1.5");
-  EXPECT_EQ(measures_of(b[3], 14), measures_of(a[2], 18));
+  return false;
 }
 
-TEST(Methods, AHeuristicsRunsAreHeuristicRunsForEachSeed) {
-  const Ran csv = survey("--seeds 5:24 --methods nearest,2-opt,or-opt --csv --cities random:12:3");
-  ASSERT_EQ(csv.status, 0) << csv.err;
-  NetworkOptions o;
-  o.cities = "random:12:3", o.given["--cities"] = o.cities;
+// Some tour made by taking out a stretch of one to three cities and putting it back elsewhere,
+// either way round, is shorter than c by more than a billionth.
+bool some_move_shortens(const std::vector<int> &c) {
+  const double length = length_of(c), slack = 1e-9 * length;
+  const size_t n = c.size();
+  for (size_t len = 1; len <= 3 && len + 2 <= n; len++)
+    for (size_t s = 0; s < n; s++) {
+      std::vector<int> stretch, rest;
+      for (size_t x = 0; x < n; x++) {
+        const size_t at = (x + n - s) % n; // the stretch is positions s ... s + len - 1, cyclically
+        (at < len ? stretch : rest).push_back(c[x]);
+      }
+      for (size_t g = 0; g <= rest.size(); g++)
+        for (int turn = 0; turn < 2; turn++) {
+          std::vector<int> t(rest.begin(), rest.begin() + long(g));
+          if (turn)
+            t.insert(t.end(), stretch.rbegin(), stretch.rend());
+          else
+            t.insert(t.end(), stretch.begin(), stretch.end());
+          t.insert(t.end(), rest.begin() + long(g), rest.end());
+          if (length_of(t) < length - slack) return true;
+        }
+    }
+  return false;
+}
+
+// Whether c visits each of the n cities once.
+bool visits_each_once(const std::vector<int> &c, int n) {
+  std::set<int> seen(c.begin(), c.end());
+  return int(c.size()) == n && int(seen.size()) == n && *seen.begin() == 0 &&
+         *seen.rbegin() == n - 1;
+}
+
+// Reads a tool's arguments into *o; the refusal, or "".
+std::string read(int tool, std::vector<std::string> args, NetworkOptions *o) {
+  args.insert(args.begin(), "tool");
+  std::vector<char *> argv;
+  for (auto &a : args) argv.push_back(a.data());
+  CommandLine line;
   std::string error;
-  ASSERT_TRUE(set_up_network(&o, &error)) << error;
-  const std::vector<std::string> rows = lines_of(csv.out);
-  ASSERT_EQ(rows.size(), 61u);
-  const Method method[3] = {METHOD_NEAREST, METHOD_2OPT, METHOD_OROPT};
-  for (size_t r = 1; r < rows.size(); r++) {
-    const std::vector<std::string> f = fields_of(rows[r]);
-    Network net = o.net;
-    apply_method(method[(r - 1) / 20], &net);
-    const uint32_t seed = uint32_t(5 + (r - 1) % 20);
-    const RunResult want = heuristic_run(net, seed);
-    ASSERT_GE(f.size(), 9u);
-    EXPECT_EQ(f[4], std::to_string(seed));
-    EXPECT_EQ(f[5], "1") << rows[r]; // a heuristic's tour is always valid
-    EXPECT_EQ(f[6], tour_text(want.tour).s) << rows[r];
-    char length[32];
-    snprintf(length, sizeof length, "%.6f", tour_length(want.tour));
-    EXPECT_EQ(f[7], length) << rows[r];
-  }
-}
-
-TEST(Methods, TheCsvNamesTheMethodFirstAndEachRunOnce) {
-  const Ran csv = survey("--seeds 1:25 --methods 2-opt,nuv --csv 1 1 1.5");
-  ASSERT_EQ(csv.status, 0) << csv.err;
-  const std::vector<std::string> rows = lines_of(csv.out);
-  ASSERT_EQ(rows.size(), 51u);
-  EXPECT_EQ(rows[0], "method,Acoef,Bcoef,Dcoef,seed,valid,tour,length,ratio,energy,rank,outcome,"
-                     "settled,motion,network");
-  for (size_t r = 1; r < rows.size(); r++) {
-    const std::vector<std::string> f = fields_of(rows[r]);
-    EXPECT_EQ(f[0], r <= 25 ? "2-opt" : "nuv");
-    EXPECT_EQ(f[1] + f[2] + f[3], "111.5"); // the coefficients typed, on top of each method's
-    EXPECT_EQ(f[4], std::to_string((r - 1) % 25 + 1));
-  }
-  EXPECT_NE(rows[1].find(",\"nuv, 9 cities, heuristic\""), std::string::npos) << rows[1];
-  EXPECT_NE(rows[26].find(",\"nuv, 9 cities, rule inplace, 50 sweeps\""), std::string::npos);
-  // The nuv method's runs are nuv's survey's, row for row after the method's field.
-  const std::vector<std::string> plain = lines_of(survey("--seeds 1:25 --csv 1 1 1.5").out);
-  ASSERT_EQ(plain.size(), 26u);
-  EXPECT_EQ(plain[0], "Acoef,Bcoef,Dcoef,seed,valid,tour,length,ratio,energy,rank,outcome,settled");
-  for (size_t r = 1; r < plain.size(); r++)
-    EXPECT_EQ(rows[25 + r].substr(4, plain[r].size()), plain[r]);
-}
-
-class MethodFiles : public InFolder {};
-
-TEST_F(MethodFiles, ShardsMergedPrintTheWholeSurvey) {
-  const std::string plan =
-      "--seeds 1:23 --methods or-opt,nuv,nearest --cities random:10:2 --sweeps 30";
-  ASSERT_EQ(run("seq 0 3 | xargs -P 2 -I{} " + std::string(SURVEY) + " --jobs 1 --shard {}/4 -o " +
-                dir + "/s{}.csv " + plan)
-                .status,
-            0);
-  const std::string files = dir + "/s*.csv";
-  for (const char *view : {"", "--csv"}) {
-    const Ran whole = survey(std::string(view) + " " + plan),
-              merged = survey("--merge " + std::string(view) + " " + files);
-    EXPECT_EQ(merged.status, 0) << merged.err;
-    EXPECT_EQ(merged.out, whole.out) << view;
-  }
-  ASSERT_EQ(survey("--svg " + dir + "/w.svg " + plan).status, 0);
-  ASSERT_EQ(survey("--merge --svg " + dir + "/m.svg " + files).status, 0);
-  EXPECT_EQ(run("grep -v '<desc>' " + dir + "/w.svg | md5sum").out,
-            run("grep -v '<desc>' " + dir + "/m.svg | md5sum").out);
-  // A whole survey's CSV with its plan; shards of another list of methods are refused.
-  ASSERT_EQ(run(std::string(SURVEY) + " --csv " + plan + " > " + dir + "/whole.csv").status, 0);
-  const Ran from_csv = survey("--merge --plan '--seeds 1:23 --methods or-opt,nuv,nearest --cities "
-                              "random:10:2 --sweeps 30 --' " +
-                              dir + "/whole.csv");
-  EXPECT_EQ(from_csv.out, survey(plan).out) << from_csv.err;
-  ASSERT_EQ(survey("--jobs 1 --shard 0/4 -o " + dir +
-                   "/other.csv --seeds 1:23 --methods "
-                   "or-opt,nuv --cities random:10:2 --sweeps 30")
-                .status,
-            0);
-  const Ran mixed = survey("--merge " + dir + "/other.csv " + dir + "/s1.csv " + dir + "/s2.csv " +
-                           dir + "/s3.csv");
-  EXPECT_EQ(mixed.status, 2);
-  EXPECT_EQ(mixed.out, "");
-  EXPECT_NE(mixed.err.find("is a shard of another plan"), std::string::npos) << mixed.err;
-}
-
-TEST_F(MethodFiles, AFileIsWrittenWholeOrNotAtAll) {
-  // Coefficients that overflow the inputs: the survey fails, and neither file is made.
-  const Ran failed =
-      survey("--seeds 1:20 --methods 2-opt,nuv --svg " + dir + "/f.svg 1e308 1e308 1e308");
-  EXPECT_EQ(failed.status, 1);
-  EXPECT_NE(failed.err.find("not finite"), std::string::npos) << failed.err;
-  const Ran shard =
-      survey("--seeds 1:20 --methods 2-opt,nuv --shard 0/1 -o " + dir + "/s.csv 1e308 1e308 1e308");
-  EXPECT_EQ(shard.status, 1);
-  EXPECT_EQ(files(), "");
-  // A picture that cannot be written stops the survey before any run.
-  const Ran nowhere = survey("--seeds 1:20 --methods 2-opt --svg " + dir + "/none/f.svg");
-  EXPECT_EQ(nowhere.status, 1);
-  EXPECT_EQ(nowhere.out, "");
-  EXPECT_EQ(files(), "");
-}
-
-TEST(Methods, ABadListIsRefusedBeforeAnyRunNamingTheNearest) {
-  struct Case {
-    const char *args, *says;
-  } cases[] = {
-      {"--methods nuv,2opt", "'2opt' is not nuv, hopfield-tank, tcnn, noisy, potts, softassign, "
-                             "feasible, nearest, 2-opt or or-opt; did you mean 2-opt?"},
-      {"--methods tcn 1 1 1", "did you mean tcnn?"},
-      {"--methods nuv,xyzzy", "'xyzzy' is not nuv, hopfield-tank, tcnn, noisy, potts, softassign, "
-                              "feasible, nearest, 2-opt or or-opt (see"},
-      {"--methods nuv,", "'' is not"},
-      {"--methods ''", "--methods needs a list of methods"},
-      {"--methods potts,nuv,potts", "names potts twice"},
-      {"--methods nuv 1 1", "missing coefficient Dcoef"},
-      {"--methods nuv 1:2:1 1 1",
-       "--methods compares the methods at one setting: Acoef '1:2:1' is a "
-       "range"},
-      {"--methods nuv --C 0:1:0.5", "--C '0:1:0.5' is a range"},
-      {"--methods nuv --tours", "--tours is not taken with --methods"},
-      {"--methods nuv --svg x.svg --heat ratio", "--heat is not taken with --methods"},
-      {"--methods nuv --dt-decay 0.1", "--dt-decay is not read under --rule inplace, the rule of "
-                                       "method nuv"},
-      {"--merge --methods nuv x.csv", "'--methods' is not the merge's"},
-  };
-  for (const Case &c : cases) {
-    const std::string args = c.args;
-    const Ran r = survey(args.rfind("--merge", 0) == 0 ? args : "--seeds 1:3 " + args);
-    EXPECT_EQ(r.status, 2) << c.args;
-    EXPECT_EQ(r.out, "") << c.args;
-    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << ": " << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  }
-  // Under the Euler rule given, every network method reads --dt-decay; a heuristic reads none.
-  EXPECT_EQ(survey("--seeds 1:3 --methods nuv,2-opt --rule euler --dt-decay 0.1").status, 0);
-}
-
-// The numbers of a polyline's points, "x,y x,y ...".
-std::vector<std::pair<double, double>> points_of(const std::string &text) {
-  std::vector<std::pair<double, double>> points;
-  const std::regex pair("([-0-9.]+),([-0-9.]+)");
-  for (std::sregex_iterator p(text.begin(), text.end(), pair), end; p != end; ++p)
-    points.push_back({std::stod((*p)[1]), std::stod((*p)[2])});
-  return points;
-}
-
-TEST_F(MethodFiles, EachCurveRisesByTheRunsWithinRToItsValidShare) {
-  const std::string plan = "--seeds 1:120 --methods nuv,2-opt,nearest 1 1 1.5";
-  const Ran csv = survey("--csv --svg " + dir + "/c.svg " + plan);
-  ASSERT_EQ(csv.status, 0) << csv.err;
-  // From the CSV: each method's runs, valid runs, optimal ones (rank 1) and valid ratios.
-  std::map<std::string, std::vector<double>> ratios;
-  std::map<std::string, int> runs, optimal;
-  for (const std::string &row : lines_of(csv.out)) {
-    const std::vector<std::string> f = fields_of(row);
-    if (f[0] == "method") continue;
-    runs[f[0]]++;
-    if (f[5] == "1") ratios[f[0]].push_back(std::stod(f[8]));
-    optimal[f[0]] += f[10] == "1";
-  }
-  const std::string svg = run("cat " + dir + "/c.svg").out;
-  std::smatch frame;
-  ASSERT_TRUE(std::regex_search(svg, frame,
-                                std::regex("<rect x=\"([0-9.]+)\" y=\"([0-9.]+)\" width=\"([0-9.]+)"
-                                           "\" height=\"([0-9.]+)\" fill=\"none\"")));
-  const double left = std::stod(frame[1]), top = std::stod(frame[2]), w = std::stod(frame[3]),
-               h = std::stod(frame[4]);
-  const auto share = [&](double y) { return 100.0 * (top + h - y) / h; };
-  const auto at_r = [&](double r) { return left + w * (r - 1); };
-  const std::regex curve("<polyline class=\"curve\" data-method=\"([^\"]+)\" points=\"([^\"]+)\"");
-  int curves = 0;
-  for (std::sregex_iterator c(svg.begin(), svg.end(), curve), end; c != end; ++c, curves++) {
-    const std::string method = (*c)[1];
-    const std::vector<std::pair<double, double>> p = points_of((*c)[2]);
-    ASSERT_GE(p.size(), 3u);
-    const double n = runs[method];
-    EXPECT_NEAR(p.front().first, left, 0.01);
-    EXPECT_NEAR(share(p.front().second), 100.0 * optimal[method] / n, 0.01) << method;
-    EXPECT_NEAR(p.back().first, left + w, 0.01);
-    EXPECT_NEAR(share(p.back().second), 100.0 * double(ratios[method].size()) / n, 0.01) << method;
-    for (size_t k = 1; k < p.size(); k++) {
-      EXPECT_GE(p[k].first, p[k - 1].first) << method;
-      EXPECT_LE(p[k].second, p[k - 1].second) << method; // upward: the share never falls
-    }
-    for (double r : {1.05, 1.2, 1.35, 1.5, 1.8}) {
-      double got = 0;
-      for (const auto &q : p)
-        if (q.first <= at_r(r)) got = std::max(got, share(q.second));
-      const double within = double(std::count_if(ratios[method].begin(), ratios[method].end(),
-                                                 [&](double x) { return x <= r; }));
-      EXPECT_NEAR(got, 100.0 * within / n, 0.01) << method << " at r = " << r;
-    }
-    EXPECT_NE(svg.find(">" + method + " ("), std::string::npos) << "the legend names " << method;
-  }
-  EXPECT_EQ(curves, 3);
-  EXPECT_GT(ratios["nuv"].size(), 0u);
-  EXPECT_LT(ratios["nuv"].size(), 120u); // the network's curve ends below the heuristics'
-  EXPECT_NE(svg.find("over the optimal length; optimal tour 1-4-3-2-9-8-7-6-5"), std::string::npos);
-}
-
-TEST_F(MethodFiles, ThePictureSaysWhatTheRatiosAreToAsTheRowsDo) {
-  // An instance with a published optimum and one beyond the exact optimum with none.
-  for (const std::string &cities :
-       {std::string(SOURCE_DIR) + "/data/tsplib/eil51.tsp", std::string("random:20:5")}) {
-    const std::string plan = "--seeds 1:4 --methods nearest,nuv --cities " + cities;
-    const Ran rows = survey("--svg " + dir + "/k.svg " + plan);
-    ASSERT_EQ(rows.status, 0) << rows.err;
-    const std::string line = lines_of(rows.out)[1]; // the optimum line
-    const std::string words = line.rfind("optimal tour ", 0) == 0 ? "the optimal length"
-                              : line.rfind("optimal length ", 0) == 0
-                                  ? "the published optimal length"
-                                  : "the best known tour's length";
-    if (cities.rfind("random:", 0) == 0) {
-      EXPECT_EQ(line.rfind("best known tour ", 0), 0u) << line;
-    }
-    // The picture's texts without the blanks where its lines may break, apostrophes unescaped.
-    const std::string svg = run("cat " + dir + "/k.svg").out;
-    std::string texts;
-    const std::regex text("<text[^>]*>([^<]*)</text>");
-    for (std::sregex_iterator t(svg.begin(), svg.end(), text), end; t != end; ++t)
-      texts += std::regex_replace((*t)[1].str(), std::regex("&apos;"), "'");
-    const auto unblanked = [](std::string s) {
-      s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
-      return s;
-    };
-    EXPECT_NE(unblanked(texts).find(unblanked("r: a tour's length over " + words + "; " + line)),
-              std::string::npos)
-        << cities << ": " << texts;
-  }
+  read_command_line(tool, int(argv.size()), argv.data(), &line, o, &error);
+  return error;
 }
 
 } // namespace
+
+// 2-opt's tours admit no shortening exchange, or-opt's neither an exchange nor a move, checked
+// by building every neighbouring tour: on random cities of several sizes and on eil51.
+TEST(Heuristics, NoExchangeOrMoveShortensTheirTours) {
+  for (const char *named : {"random:7:3", "random:30:1", "random:60:2", "eil51"}) {
+    Network net = cities(named);
+    for (Method m : {METHOD_2OPT, METHOD_OROPT})
+      for (unsigned seed = 1; seed <= 6; seed++) {
+        net.method = m;
+        const RunResult run = heuristic_run(net, seed);
+        ASSERT_TRUE(run.valid()) << named;
+        const std::vector<int> c = cities_of(run.tour);
+        ASSERT_TRUE(visits_each_once(c, net.n));
+        EXPECT_NEAR(run.length, length_of(c), 1e-9 * run.length);
+        EXPECT_FALSE(some_exchange_shortens(c)) << named << " seed " << seed << " method " << m;
+        if (m == METHOD_OROPT) {
+          EXPECT_FALSE(some_move_shortens(c)) << named << " seed " << seed;
+        }
+      }
+  }
+}
+
+// Or-opt goes on from where 2-opt stops (the same start, the same first rounds): never longer.
+TEST(Heuristics, OrOptIsNeverLongerThan2OptFromTheSameSeed) {
+  Network net = cities("random:40:5");
+  int shorter = 0;
+  for (unsigned seed = 1; seed <= 20; seed++) {
+    net.method = METHOD_2OPT;
+    const double two = heuristic_run(net, seed).length;
+    net.method = METHOD_OROPT;
+    const double or_opt = heuristic_run(net, seed).length;
+    EXPECT_LE(or_opt, two * (1 + 1e-12));
+    shorter += or_opt < two;
+  }
+  EXPECT_GT(shorter, 0); // the moves do something
+}
+
+// Five cities on a line at 0, 1, 3, 5 and 10: from city 3 (x = 3), cities 2 and 4 are both 2
+// away and the lower-numbered is taken; then city 1, city 4 (5 before 10), city 5, and back:
+// 2 + 1 + 5 + 5 + 7 = 20.
+TEST(Heuristics, NearestNeighbourByHandOnFiveCities) {
+  reset_network();
+  const double x[5] = {0, 1, 3, 5, 10};
+  for (int i = 0; i < 5; i++) cityxy[i][0] = x[i], cityxy[i][1] = 0;
+  Network net = nuv_network();
+  net.n = 5, net.method = METHOD_NEAREST;
+  set_up(net);
+  unsigned seed = 0; // a seed whose first draw r gives (int)(r * 5) = 2, by the C library
+  for (unsigned s = 1; s < 1000 && !seed; s++) {
+    srand(s);
+    if (int(rand() / 2147483647.0 * 5) == 2) seed = s;
+  }
+  ASSERT_NE(seed, 0u);
+  const RunResult run = heuristic_run(net, seed);
+  EXPECT_EQ(cities_of(run.tour), (std::vector<int>{2, 1, 0, 3, 4}));
+  EXPECT_TRUE(run.valid());
+  EXPECT_TRUE(run.settled);
+  EXPECT_DOUBLE_EQ(run.length, 2 + 1 + 5 + 5 + 7);
+}
+
+// The start city of a draw: (int)(r * N), and N - 1 for a draw of 1, which (int)(r * N) would
+// make N, no city.
+TEST(Heuristics, NearestStartsAtTheCityOfTheDraw) {
+  EXPECT_EQ(start_city(0.0, 5), 0);
+  EXPECT_EQ(start_city(0.2, 5), 1);
+  EXPECT_EQ(start_city(0.999999, 5), 4);
+  EXPECT_EQ(start_city(1.0, 5), 4);
+  EXPECT_EQ(start_city(1.0, 100), 99);
+}
+
+// The C library's first three draws from seed 1 are 1804289383, 846930886 and 1681692777:
+// r = 0.8402, 0.3944, 0.7831. Four cities: i = 3, j = (int)(0.8402 * 4) = 3, nothing moves;
+// i = 2, j = (int)(0.3944 * 3) = 1, swap: 0 2 1 3; i = 1, j = (int)(0.7831 * 2) = 1, nothing.
+TEST(Heuristics, FisherYatesByHandFromSeed1) {
+  srand(1);
+  ASSERT_EQ(rand(), 1804289383);
+  ASSERT_EQ(rand(), 846930886);
+  ASSERT_EQ(rand(), 1681692777);
+  srand(1);
+  const Tour t = shuffled_order(4);
+  EXPECT_EQ(std::vector<int>(t.city, t.city + 4), (std::vector<int>{0, 2, 1, 3}));
+  // Then the fourth draw is the next one's: exactly three were taken.
+  EXPECT_EQ(rand(), 1714636915);
+}
+
+// A heuristic's run in the survey is the tracer's, seed by seed: the same tour.
+TEST(Heuristics, SurveyRunsEqualTheTracers) {
+  const std::string cities = std::string(" --cities ") + SOURCE_DIR + "/data/tsplib/eil51.tsp";
+  for (const char *m : {"nearest", "2-opt", "or-opt"}) {
+    const Ran survey = run(std::string(SURVEY) + " --csv --seeds 5:7 --method " + m + cities);
+    ASSERT_EQ(survey.status, 0) << survey.err;
+    const std::vector<std::string> rows = lines_of(survey.out);
+    ASSERT_EQ(rows.size(), 4u);
+    for (unsigned seed = 5; seed <= 7; seed++) {
+      const Ran trace =
+          run(std::string(TRACE) + " --method " + m + cities + " " + std::to_string(seed));
+      ASSERT_EQ(trace.status, 0) << trace.err;
+      const std::string tour = fields_of(rows[seed - 4])[5];
+      EXPECT_NE(trace.out.find("tour " + tour + "\n"), std::string::npos)
+          << m << " seed " << seed << ": " << tour << " vs " << trace.out;
+    }
+  }
+}
+
+// --method sets every setting of its paper; an option after it overrides that one alone, and
+// one before it is overridden.
+TEST(Methods, OptionsAfterAMethodOverrideItAndThoseBeforeDoNot) {
+  NetworkOptions after;
+  ASSERT_EQ(read(TOOL_TRACE, {"--method", "hopfield-tank", "--dt", "2e-5"}, &after), "");
+  EXPECT_EQ(after.net.dt, 2e-5);
+  EXPECT_EQ(after.net.a, 500.0);
+  EXPECT_EQ(after.net.b, 500.0);
+  EXPECT_EQ(after.net.d, 500.0);
+  EXPECT_EQ(after.net.c, 200.0);
+  EXPECT_EQ(after.net.u0, 0.02);
+  EXPECT_FALSE(after.net.bias_ab);
+  EXPECT_EQ(after.net.bias, 0.0);
+  EXPECT_EQ(after.net.rule, RULE_EULER);
+  EXPECT_EQ(after.net.tau, 1.0);
+  EXPECT_EQ(after.net.start, START_CENTRED);
+  EXPECT_EQ(after.net.distances, DISTANCES_UNIT);
+  NetworkOptions before;
+  ASSERT_EQ(read(TOOL_TRACE, {"--dt", "2e-5", "--u0", "0.3", "--method", "hopfield-tank"}, &before),
+            "");
+  EXPECT_EQ(before.net.dt, 1e-5);
+  EXPECT_EQ(before.net.u0, 0.02);
+  EXPECT_EQ(before.given.count("--dt"), 0u); // not said in the description: not in force
+}
+
+// The target and the sweeps a method names follow the cities: n = N + 5 for hopfield-tank's
+// ten cities, 5,000 steps for tcnn's, unless given after the method.
+TEST(Methods, TheTargetAndTheSweepsFollowTheMethodAndTheCities) {
+  const std::string ht10 = std::string(SOURCE_DIR) + "/data/literature/ht10.txt";
+  NetworkOptions o;
+  ASSERT_EQ(read(TOOL_TRACE, {"--cities", ht10, "--method", "hopfield-tank"}, &o), "");
+  std::string error;
+  ASSERT_TRUE(set_up_network(&o, &error)) << error;
+  EXPECT_EQ(o.net.target, 15.0);
+  EXPECT_EQ(o.net.sweeps, 1000);
+  EXPECT_NE(network_text(o).find("rule euler, method hopfield-tank"), std::string::npos)
+      << network_text(o);
+  NetworkOptions n12;
+  ASSERT_EQ(read(TOOL_TRACE, {"--cities", ht10, "--method", "hopfield-tank", "--n", "12"}, &n12),
+            "");
+  ASSERT_TRUE(set_up_network(&n12, &error)) << error;
+  EXPECT_EQ(n12.net.target, 12.0);
+  NetworkOptions t;
+  ASSERT_EQ(read(TOOL_TRACE, {"--method", "tcnn"}, &t), "");
+  ASSERT_TRUE(set_up_network(&t, &error)) << error;
+  EXPECT_EQ(t.net.sweeps, 5000);
+  EXPECT_EQ(t.net.rule, RULE_TCNN);
+  EXPECT_EQ(t.net.u0, 0.008);
+  reset_network();
+}
+
+// With --method the coefficients may be left out: the run is the one with the method's own
+// typed; without a method they are still needed.
+TEST(Methods, TheCoefficientsMayBeLeftOutWithAMethod) {
+  const std::string cities = std::string(" --cities ") + SOURCE_DIR + "/data/literature/ht10.txt";
+  const Ran left_out = run(std::string(TRACE) + " --method feasible" + cities + " 7");
+  const Ran typed = run(std::string(TRACE) + " --method feasible" + cities + " 3 3 1 7");
+  ASSERT_EQ(left_out.status, 0) << left_out.err;
+  EXPECT_EQ(left_out.out, typed.out);
+  const Ran none = run(std::string(TRACE) + cities + " 7");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_NE(none.err.find("missing Bcoef"), std::string::npos) << none.err;
+  const Ran survey = run(std::string(SURVEY) + " --seeds 1:20 --method hopfield-tank" + cities);
+  const Ran survey_typed =
+      run(std::string(SURVEY) + " --seeds 1:20 --method hopfield-tank" + cities + " 500 500 500");
+  ASSERT_EQ(survey.status, 0) << survey.err;
+  EXPECT_EQ(survey.out, survey_typed.out);
+  EXPECT_EQ(run(std::string(SURVEY) + " --seeds 1:2" + cities).status, 2);
+}
+
+// A heuristic's trace has no cycles: the views of cycles are refused.
+TEST(Methods, AHeuristicsTraceRefusesTheViewsOfCycles) {
+  const Ran r = run(std::string(TRACE) + " --method 2-opt --csv 1");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("no cycles"), std::string::npos) << r.err;
+}
+
+// feasible's conditions on four cities at the corners of a square (side 1, so the unit
+// distances are 1 / sqrt 2 along a side and 1 across): by hand, at the tour 1-2-3-4, the unit
+// of city 1 at position 1 has u = 2.5 - (0.7071 + 0.7071) = 1.0858 and the unit of city 1 at
+// position 2 u = -3 - 3 - (0 + 1) + 2.5 = -4.5. And over all 2^16 corners: exactly the 24
+// tours have every unit's input of its own sign (on above 0, off below).
+TEST(Feasible, EveryTourCornerAndNoOtherHoldsOnFourCities) {
+  reset_network();
+  const double square[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+  for (int i = 0; i < 4; i++) cityxy[i][0] = square[i][0], cityxy[i][1] = square[i][1];
+  Network net = nuv_network();
+  net.n = 4;
+  apply_method(METHOD_FEASIBLE, &net);
+  set_up(net);
+  InputTerms terms;
+  for (int i = 0; i < 4; i++)
+    for (int j = 0; j < 4; j++) unitout[i][j] = i == j;
+  EXPECT_NEAR(unit_input_terms(net, 0, 0, &terms), 2.5 - 2 / std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(unit_input_terms(net, 0, 1, &terms), -4.5, 1e-12);
+  int stable = 0;
+  for (int corner = 0; corner < 1 << 16; corner++) {
+    int on = 0;
+    for (int u = 0; u < 16; u++) on += unitout[u / 4][u % 4] = corner >> u & 1;
+    bool holds = true;
+    for (int u = 0; u < 16; u++) {
+      const double in = unit_input_terms(net, u / 4, u % 4, &terms);
+      holds = holds && (unitout[u / 4][u % 4] == 1 ? in > 0 : in < 0);
+    }
+    Tour t;
+    EXPECT_EQ(holds, decode_tour(unitout, &t) && on == 4) << "corner " << corner;
+    stable += holds;
+  }
+  EXPECT_EQ(stable, 24);
+  reset_network();
+}
+
+// Every run of feasible ends on a valid tour: a few hundred seeds on the ten cities, eil51 and
+// random cities of 4 and 30.
+TEST(Feasible, EveryRunEndsOnAValidTour) {
+  for (const std::string &c : {std::string(SOURCE_DIR) + "/data/literature/ht10.txt",
+                               std::string(SOURCE_DIR) + "/data/tsplib/eil51.tsp",
+                               std::string("random:4:2"), std::string("random:30:3")}) {
+    const Ran r = run(std::string(SURVEY) + " --csv --seeds 1:300 --method feasible --cities " + c);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> rows = lines_of(r.out);
+    ASSERT_EQ(rows.size(), 301u);
+    std::set<std::string> tours;
+    for (size_t k = 1; k < rows.size(); k++) {
+      EXPECT_EQ(fields_of(rows[k])[4], "1") << c << ": " << rows[k];
+      tours.insert(fields_of(rows[k])[5]);
+    }
+    EXPECT_GT(tours.size(), 1u) << c; // the seeds give different tours
+  }
+}

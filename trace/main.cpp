@@ -3,6 +3,7 @@
 // picture. main reads as the tool's steps; the run is trace_network (trace.h), the rows in
 // rows.cpp, nuv's tables in src/report.cpp, the picture in film.cpp.
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include "args.h"
 #include "file.h"
 #include "film.h"
+#include "heuristics.h"
 #include "options.h"
 #include "rows.h"
 #include "stream.h"
@@ -24,7 +26,7 @@ static const char USAGE[] =
     "Runs the nuv network as nuv does and measures every cycle: the energy E and its\n"
     "row, column and tour-length terms, the function L that no update raises, the\n"
     "units on, the largest change, the outcome and the tour, its ratio and rank.\n"
-    "  Acoef Bcoef Dcoef   finite numbers\n"
+    "  Acoef Bcoef Dcoef   finite numbers; with --method they may be left out\n"
     "  seed                a number, read as nuv reads it (-1 is 4294967295)\n";
 // Then the options' lines, from the table (options_usage).
 
@@ -87,7 +89,10 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
     o->tables = o->tables || name == "--tables";
     if (name == "--svg") o->svg = given.text;
   }
-  const std::vector<std::string> &number = line.words;
+  std::vector<std::string> number = line.words;
+  Network &net = o->network.net; // the run's coefficients are its record's too
+  if (o->network.given.count("--method") && number.size() == 1) // the method's coefficients
+    number.insert(number.begin(), {shortest(net.a), shortest(net.b), shortest(net.d)});
   if (number.size() != 4)
     return bad(number.size() < 4
                    ? "missing " + std::string(number.size() < 3 ? NAME[number.size()] : "seed")
@@ -100,13 +105,33 @@ static Read read_options(int argc, char **argv, Options *o, std::string *error) 
   if (!read_nuv_seed(number[3], &o->seed.value))
     return bad("seed " + quoted(number[3]) + " is not a number", error);
   o->seed.text = number[3];
-  Network &net = o->network.net; // the run's coefficients are its record's too
   net.a = o->coef[0], net.b = o->coef[1], net.d = o->coef[2];
   if (o->tables && (o->csv || o->wide))
     return bad(std::string("--tables and ") + (o->csv ? "--csv" : "--wide") +
                    " are not taken together",
                error);
+  if (is_heuristic(net.method) && (o->tables || o->csv || o->wide || !o->svg.empty()))
+    return bad(std::string("a heuristic's run has no cycles: ") +
+                   (o->tables ? "--tables"
+                    : o->csv  ? "--csv"
+                    : o->wide ? "--wide"
+                              : "--svg") +
+                   " is a network's",
+               error);
   return READ_OK;
+}
+
+// A heuristic's run: its tour and the measures of a network's final tour, after the
+// description (which names the optimum). No cycles.
+static void print_heuristic(const Options &o) {
+  const RunResult run = heuristic_run(o.network.net, o.seed.value);
+  const Optimum optimum = find_optimum();
+  const double ratio = run.length / optimum.length;
+  printf("seed %s: tour %s\n", o.seed.text.c_str(), tour_text(run.tour).s);
+  printf("length %.*f, ratio %.6f%s", length_decimals(), run.length, ratio,
+         fabs(ratio - 1.0) <= OPTIMAL_SLACK && optimum.exact ? ", optimal" : "");
+  if (run.rank > 0) printf(", rank %d of %d", run.rank, tour_count());
+  printf(", energy %s\n", shortest(run.energy).c_str());
 }
 
 int main(int argc, char **argv) {
@@ -144,6 +169,10 @@ int main(int argc, char **argv) {
                  length_decimals(), optimum.length);
   }
   if (!ratios.empty() && !o.csv) printf("%s%s\n", description.c_str(), ratios.c_str());
+  if (is_heuristic(o.network.net.method)) {
+    print_heuristic(o);
+    return stdout_ok(&error) ? 0 : report(1, error);
+  }
   if (o.csv)
     print_csv_head(family_columns);
   else if (!o.tables)
