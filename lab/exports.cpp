@@ -7,6 +7,8 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include "heuristics.h"
+#include "methods.h"
 #include "palette.h"
 #include "published.h"
 #include "random.h"
@@ -268,7 +270,8 @@ EXPORT(tally_reset) void tally_reset() {
 
 // The run for the seed, measured at its end as the survey measures it.
 EXPORT(survey_run) const SeedRun *survey_run(double a, double b, double d, uint32_t seed) {
-  seed_run.result = measured_run(with_coefficients(a, b, d), seed);
+  const Network net = with_coefficients(a, b, d);
+  seed_run.result = is_heuristic(net.method) ? heuristic_run(net, seed) : measured_run(net, seed);
   seed_run.canonical = Tour();
   seed_run.canonical_length = 0, seed_run.canonical_rank = 0;
   if (seed_run.result.valid()) {
@@ -660,4 +663,63 @@ EXPORT(tanh) double page_tanh(double x) {
 }
 EXPORT(atanh) double page_atanh(double x) {
   return atanh(x);
+}
+
+// The text of the k-th setting's value under method (its number in Method) on the cities the
+// module holds, as the tools read it, into written; its size. A setting whose default depends on
+// the others (the sweeps, n) is written "".
+EXPORT(setting_text) int setting_text(int k, int method) {
+  const Option *o = setting_row(k);
+  Network net = network;
+  apply_method(Method(method), &net);
+  Text t = written_text();
+  if (!o || o->depends || !o->get) return put(&t, ""), int(t.size);
+  const OptionValue v = o->get(net);
+  if (v.word >= 0) {
+    const char *w = o->words;
+    for (int skip = v.word; skip > 0 && *w; w++)
+      if (*w == ' ') skip--;
+    int length = 0;
+    while (w[length] && w[length] != ' ') length++;
+    put_bytes(&t, w, size_t(length));
+  } else if (o->kind == KIND_WHOLE)
+    put_unsigned(&t, v.whole);
+  else
+    put_shortest(&t, v.number);
+  return int(t.size);
+}
+
+// The first heuristic's number among the methods: the page's run shows a network only.
+EXPORT(first_heuristic) int first_heuristic() {
+  return METHOD_NEAREST;
+}
+
+// The coefficients A, B and D of the network set up (k 0, 1, 2): a method's own.
+EXPORT(network_coefficient) double network_coefficient(int k) {
+  return k == 0 ? network.a : k == 1 ? network.b : network.d;
+}
+
+// nuv-survey --methods' header, and a method's row of a tally whose best tour is in tour_buffer.
+EXPORT(write_method_head) int write_method_head(int exact) {
+  Text t = written_text();
+  put_method_head(&t, exact != 0);
+  return int(t.size);
+}
+EXPORT(write_method_row)
+int write_method_row(int method, double runs, double valid, double optimal, double ratio_sum,
+                     double best_ratio) {
+  Tally tally;
+  tally.runs = uint64_t(runs), tally.valid = uint64_t(valid), tally.optimal = uint64_t(optimal);
+  tally.ratio_sum = ratio_sum, tally.best_ratio = best_ratio, tally.best = given_tour();
+  const char *w = METHOD_WORDS;
+  for (int skip = method; skip > 0 && *w; w++)
+    if (*w == ' ') skip--;
+  char name[METHOD_COLUMN + 1];
+  int length = 0;
+  while (w[length] && w[length] != ' ' && length < METHOD_COLUMN)
+    name[length] = w[length], length++;
+  name[length] = '\0';
+  Text t = written_text();
+  put_method_row(&t, name, tally);
+  return int(t.size);
 }

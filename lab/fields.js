@@ -49,6 +49,26 @@ function takeDefaults() {
   }
   for (const name of [...NETWORK_FIELDS, 'seeds']) DEFAULT[name] = model.fieldDefault(name);
   Object.assign(texts, DEFAULT);
+  // The run shows a network: the heuristics are compared in the seeds panel only.
+  $('method').innerHTML = model.methodNames()
+                              .slice(0, model.firstHeuristic())
+                              .map((w) => `<option>${w}</option>`)
+                              .join('');
+  $('method').addEventListener('input', () => methodDefaults(true));
+}
+
+// The settings' defaults are the method's: each field's default its value under the method in
+// the method field (nuv's by default), and with `fill` each field shows it.
+function methodDefaults(fill) {
+  const texts = model.methodTexts(model.methodNames().indexOf($('method').value));
+  for (const name of NETWORK_FIELDS) {
+    if (name === 'method' || texts[name] === '') continue; // a default that depends on others
+    DEFAULT[name] = texts[name];
+    if (fill) {
+      $(name).value = texts[name];
+      if (name in badMenu) delete badMenu[name], ($(name + '-msg').textContent = '');
+    }
+  }
 }
 
 // Whether the rule in the rule field reads the setting.
@@ -171,8 +191,9 @@ function readFields() {
 // The network's options that differ from their defaults, as the tools take them; `given`
 // replaces some settings' texts (C's range, for the survey).
 function settingOptions(given = {}) {
-  const list = [];
+  const list = texts.method !== DEFAULT.method ? ['--method', texts.method] : [];
   for (const name of NETWORK_FIELDS) {
+    if (name === 'method') continue; // first: the settings after it are its own or given
     const text = name in given ? given[name] : texts[name];
     if (text !== DEFAULT[name] && ruleReads(name)) list.push('--' + name, text);
   }

@@ -28,6 +28,10 @@ function fragmentParams(text) {
 // named beside the cycle, and the last cycle shown.
 function readFragment() {
   const params = fragmentParams(location.hash.slice(1));
+  // The method first: the other settings' defaults are its own.
+  $('method').value = params.get('method') || DEFAULT.method;
+  if ($('method').value === '') $('method').value = DEFAULT.method; // one the menu lacks
+  methodDefaults(false);
   for (const name of [...RUN_FIELDS, ...NETWORK_FIELDS])
     $(name).value = params.has(name) ? params.get(name) : DEFAULT[name];
   // A menu cannot show a value it does not offer: the link's is named, and the default used.
@@ -46,6 +50,7 @@ function readFragment() {
   $('seeds').value = params.has('seeds') ? params.get('seeds') : DEFAULT.seeds;
   $('vary').value = ['A', 'B', 'D', 'C'].includes(params.get('vary')) ? params.get('vary') : '';
   $('vary-values').value = params.get('values') || '';
+  $('compare').value = params.get('compare') || '';
   seedsWanted = params.get('run') === 'seeds';
   showCities();
   $('cycle-msg').textContent = '';
@@ -70,7 +75,8 @@ function writeFragment() {
   if (texts.cities !== DEFAULT.cities) parts.push(`cities=${encodeURIComponent(texts.cities)}`);
   for (const name of NETWORK_FIELDS) {
     const text = name in badMenu ? badMenu[name] : texts[name]; // a link's bad menu value stays
-    if (text !== DEFAULT[name] && ruleReads(name)) parts.push(`${name}=${encodeURIComponent(text)}`);
+    if (text !== DEFAULT[name] && ruleReads(name))
+      parts.push(`${name}=${encodeURIComponent(text)}`);
   }
   parts.push(`cycle=${shown}`);
   const seeds = $('seeds').value.trim();
@@ -78,6 +84,8 @@ function writeFragment() {
   if ($('vary').value)
     parts.push(
         `vary=${$('vary').value}&values=${encodeURIComponent($('vary-values').value.trim())}`);
+  if ($('compare').value.trim())
+    parts.push(`compare=${encodeURIComponent($('compare').value.trim())}`);
   if ($('survey').textContent) parts.push('run=seeds');
   const fragment = '#' + parts.join('&');
   if (location.hash !== fragment) history.replaceState(null, '', fragment);

@@ -506,6 +506,25 @@ function model(wasm, compiled) {
     return list;
   }
 
+  // Each setting's text under a method (its number) on the cities set up, by its field's name;
+  // '' for a setting whose default depends on the others.
+  function methodTexts(method) {
+    const texts = {};
+    settings().forEach(({name}, k) => {
+      const size = wasm.setting_text(k, method);
+      texts[name] =
+          new TextDecoder().decode(new Uint8Array(wasm.memory.buffer, wasm.written(), size));
+    });
+    return texts;
+  }
+
+  // The methods' names, in their numbers' order; the first heuristic's number.
+  function methodNames() { return settings().find((s) => s.name === 'method').words; }
+  function firstHeuristic() { return wasm.first_heuristic(); }
+
+  // The coefficients A, B and D of the network set up last: its method's, for a comparison.
+  function coefficients() { return [0, 1, 2].map((k) => wasm.network_coefficient(k)); }
+
   // The sweeps of the network set up last.
   function sweeps() { return wasm.network_sweeps(); }
 
@@ -519,6 +538,10 @@ function model(wasm, compiled) {
     fieldDefault,
     fieldProblem,
     defaultSweeps,
+    methodTexts,
+    methodNames,
+    firstHeuristic,
+    coefficients,
     settings,
     sweeps,
     readCities,
@@ -582,6 +605,14 @@ function summaryRow(m, coef, result, withC) {
               t.valid, t.optimal, t.ratioSum, t.bestRatio);
 }
 
+// nuv-survey --methods: the header, and the row of a method (its number) from its survey.
+function methodHead(o) { return line('method_head', o.exact ? 1 : 0); }
+function methodRow(method, result) {
+  const t = result.tally;
+  giveTour(t.best);
+  return line('method_row', method, t.runs, t.valid, t.optimal, t.ratioSum, t.bestRatio);
+}
+
 // nuv-survey --tours: the header, and a row per distinct outcome in the tools' order
 // (outcome_precedes, text/tool_rows.h).
 function outcomeHead(withC) { return line('outcomes_head', withC ? 1 : 0); }
@@ -624,6 +655,8 @@ const api = {
   optimumLine,
   summaryHead,
   summaryRow,
+  methodHead,
+  methodRow,
   outcomeHead,
   outcomeRows
 };

@@ -44,6 +44,46 @@ function varied() {
   return {name, text, values: r.values};
 }
 
+// The methods the panel compares, by name and number in nuv-survey --methods' order as typed;
+// [] for none, or null with the reason.
+function compared() {
+  const text = $('compare').value.trim(), known = model.methodNames();
+  $('compare-msg').textContent = '';
+  if (!text) return [];
+  const names = text.split(',').map((w) => w.trim());
+  const bad = names.find((w) => !known.includes(w)) || names.find((w, k) => names.indexOf(w) !== k);
+  if (bad !== undefined) {
+    $('compare-msg').textContent =
+        known.includes(bad) ? `${bad} twice` : `'${bad}' is not ${known.join(', ')}`;
+    return null;
+  }
+  return names.map((name) => ({name, method: known.indexOf(name)}));
+}
+
+// The methods over the seeds on the network's cities, each with every setting its own, a row
+// each, as nuv-survey --methods writes them.
+async function compareMethods(job, methods, range, me) {
+  const rows = [];
+  for (let k = 0; k < methods.length; k++) {
+    const network = {cities: job.network.cities, options: ['--method', methods[k].name]};
+    model.setNetwork(network);
+    const parts = await surveyOnce(network, model.coefficients(), range,
+                                   (f) => ($('seeds-progress').value = (k + f) / methods.length));
+    if (seedsJob !== me || current !== job) return;
+    const result = model.tallyRuns(network, parts);
+    if (k === 0)
+      $('survey-head').textContent =
+          Nuv.optimumLine(result.optimum) + '\n' + Nuv.methodHead(result.optimum);
+    rows.push(Nuv.methodRow(methods[k].method, result));
+    $('survey').textContent = rows.join('\n');
+  }
+  $('seeds-progress').hidden = true;
+  const cities = job.cities.option ? `--cities ${job.cities.option} ` : '';
+  $('survey-command').textContent = `nuv-survey --methods ${methods.map((m) => m.name).join(',')} ${
+      cities}--seeds ${range[0]}:${range[1]}`;
+  writeFragment();
+}
+
 // One network's runs over the seeds, shared out in consecutive parts over a worker per core
 // (at most four); resolves to the parts in seed order, or never when cancelled.
 function surveyOnce(network, coef, range, progress) {
@@ -71,10 +111,14 @@ function surveyOnce(network, coef, range, progress) {
 // added up here in seed order, as the survey adds them. With a coefficient varied, a row per
 // value, in order, and the valid share drawn against it.
 async function runSeeds() {
-  const range = seedRange(), vary = varied();
-  if (!range || !vary || !current || !current.run) return writeFragment();
+  const range = seedRange(), vary = varied(), methods = compared();
+  if (!range || !vary || !methods || !current || !current.run) return writeFragment();
   clearSeeds();
   const job = current, me = (seedsJob = {}), started = performance.now();
+  if (methods.length) {
+    $('seeds-progress').hidden = false;
+    return compareMethods(job, methods, range, me);
+  }
   const withC = texts.C !== DEFAULT.C || vary.name === 'C';
   const values = vary.values.length ? vary.values : [null];
   const rows = [];

@@ -79,10 +79,10 @@ async function start() {
     seedRange();
     writeFragment();
   });
-  for (const id of ['vary', 'vary-values'])
+  for (const id of ['vary', 'vary-values', 'compare'])
     $(id).addEventListener('input', () => {
       clearSeeds();
-      varied();
+      varied(), compared();
       writeFragment();
     });
   dragging();

@@ -5,8 +5,8 @@
 #include "methods.h"
 
 int default_sweeps(Rule rule) {
-  return rule == RULE_EULER   ? 1000
-         : rule == RULE_TCNN  ? 5000
+  return rule == RULE_EULER    ? 1000
+         : rule == RULE_TCNN   ? 5000
          : is_normalised(rule) ? int(NORMALISED_SWEEPS)
                                : int(NSWEEP);
 }
@@ -24,6 +24,23 @@ namespace {
 const int BOTH = TOOL_TRACE | TOOL_SURVEY;
 const Section TOOL = SECTION_TOOL, SHARDS = SECTION_SHARDS, NET = SECTION_NETWORK;
 using V = const OptionValue &;
+
+// A value as a row's get gives it: a number, a whole number, or the index of a word.
+constexpr OptionValue number(double x) {
+  OptionValue v;
+  v.number = x;
+  return v;
+}
+constexpr OptionValue whole(uint64_t x) {
+  OptionValue v;
+  v.whole = x;
+  return v;
+}
+constexpr OptionValue word(int k) {
+  OptionValue v;
+  v.word = k;
+  return v;
+}
 // Why a decay of the transiently chaotic rule is in [0, 1).
 constexpr const char *DECAY =
     "each step multiplies the value by 1 - X: 1 would end it after one step, "
@@ -105,26 +122,31 @@ constexpr Option OPTIONS[] = {
         "potts, softassign, feasible, nearest, 2-opt or or-opt")
         .choosing(METHOD_WORDS)
         .by_default("nuv")
+        .getting([](const Network &n) { return word(n.method); })
         .setting([](Network *n, V v) { apply_method(Method(v.word), n); }),
     ROW(BOTH, NET, "--rule", "--rule RULE",
         "inplace (default), sync, euler, tcnn (transiently chaotic),\n"
         "potts or softassign (normalised annealing)")
         .choosing("inplace sync euler tcnn potts softassign")
         .by_default("inplace")
+        .getting([](const Network &n) { return word(n.rule); })
         .setting([](Network *n, V v) { n->rule = Rule(v.word); }, false),
     ROW(BOTH, NET, "--C", "--C X",
         "the global term's weight (default 0: none); nuv-survey\n"
         "takes a range FROM:TO:STEP too")
         .of(KIND_RANGE)
         .by_default("0")
+        .getting([](const Network &n) { return number(n.c); })
         .setting([](Network *n, V v) { n->c = v.number; }),
     ROW(BOTH, NET, "--n", "--n X", "its target (default: the number of cities)")
         .of(KIND_NUMBER)
+        .getting([](const Network &n) { return number(n.target); })
         .setting([](Network *n, V v) { n->target = v.number; })
         .depending([](Network *n) { n->target = method_target(*n); }),
     ROW(BOTH, NET, "--bias", "--bias A+B|X", "each unit's bias (default A+B)")
         .choosing("A+B", true)
         .by_default("A+B")
+        .getting([](const Network &n) { return n.bias_ab ? word(0) : number(n.bias); })
         .setting([](Network *n, V v) {
           n->bias_ab = v.word == 0;
           if (v.word < 0) n->bias = v.number;
@@ -132,24 +154,30 @@ constexpr Option OPTIONS[] = {
     ROW(BOTH, NET, "--u0", "--u0 X", "the activation's width (default 0.5)")
         .of(KIND_POSITIVE)
         .by_default("0.5")
+        .getting([](const Network &n) { return number(n.u0); })
         .setting([](Network *n, V v) { n->u0 = v.number; }),
     ROW(BOTH, NET, "--start", "--start START", "uniform (default) or centred")
         .choosing("uniform centred")
         .by_default("uniform")
+        .getting([](const Network &n) { return word(n.start); })
         .setting([](Network *n, V v) { n->start = Start(v.word); }),
     ROW(BOTH, NET, "--dt", "--dt X, --tau X", "the Euler step and time constant (defaults 0.01, 1)")
         .of(KIND_POSITIVE)
         .by_default("0.01")
+        .getting([](const Network &n) { return number(n.dt); })
         .setting([](Network *n, V v) { n->dt = v.number; }),
-    ROW(BOTH, NET, "--tau", "", "").of(KIND_POSITIVE).by_default("1").setting([](Network *n, V v) {
-      n->tau = v.number;
-    }),
+    ROW(BOTH, NET, "--tau", "", "")
+        .of(KIND_POSITIVE)
+        .by_default("1")
+        .getting([](const Network &n) { return number(n.tau); })
+        .setting([](Network *n, V v) { n->tau = v.number; }),
     ROW(BOTH, NET, "--dt-decay", "--dt-decay X",
         "under euler, dt = dt * (1 - X) after each step (default 0)")
         .fraction("each step multiplies dt by 1 - X, so 1 would freeze the state after one "
                   "step and below 0 dt would grow")
         .by_default("0")
         .only_under(1 << RULE_EULER)
+        .getting([](const Network &n) { return number(n.dt_decay); })
         .setting([](Network *n, V v) { n->dt_decay = v.number; }),
     ROW(BOTH, NET, "--t0", "--t0 T|critical",
         "potts and softassign: the start temperature, above 0\n"
@@ -157,17 +185,20 @@ constexpr Option OPTIONS[] = {
         .choosing("critical", true)
         .by_default("critical")
         .only_under(1 << RULE_POTTS | 1 << RULE_SOFTASSIGN)
+        .getting([](const Network &n) { return n.t0 == 0.0 ? word(0) : number(n.t0); })
         .setting([](Network *n, V v) { n->t0 = v.word == 0 ? 0.0 : v.number; }, false),
     ROW(BOTH, NET, "--cooling", "--cooling X",
         "T = T * X after each sweep, 0 < X <= 1 (default 0.98)")
         .of(KIND_POSITIVE)
         .by_default("0.98")
         .only_under(1 << RULE_POTTS | 1 << RULE_SOFTASSIGN)
+        .getting([](const Network &n) { return number(n.cooling); })
         .setting([](Network *n, V v) { n->cooling = v.number; }),
     ROW(BOTH, NET, "--gamma", "--gamma X", "softassign's self-term (default 0.5)")
         .of(KIND_NUMBER)
         .by_default("0.5")
         .only_under(1 << RULE_SOFTASSIGN)
+        .getting([](const Network &n) { return number(n.gamma); })
         .setting([](Network *n, V v) { n->gamma = v.number; }),
     ROW(BOTH, NET, "--sinkhorn", "--sinkhorn K",
         "softassign's row and column normalisations per step,\n"
@@ -175,11 +206,13 @@ constexpr Option OPTIONS[] = {
         .within(1, 1000)
         .by_default("20")
         .only_under(1 << RULE_SOFTASSIGN)
+        .getting([](const Network &n) { return whole(uint64_t(n.sinkhorn)); })
         .setting([](Network *n, V v) { n->sinkhorn = int(v.whole); }),
     ROW(BOTH, NET, "--sweeps", "--sweeps K",
         "sweeps in a run (default 50; 1000 under euler, 5000\n"
         "under tcnn, 350 under potts and softassign)")
         .within(1, 100000)
+        .getting([](const Network &n) { return whole(uint64_t(n.sweeps)); })
         .setting([](Network *n, V v) { n->sweeps = int(v.whole); })
         .depending([](Network *n) { n->sweeps = method_sweeps(*n); }),
     ROW(BOTH, NET, "--k", "--k X",
@@ -188,26 +221,31 @@ constexpr Option OPTIONS[] = {
         .of(KIND_NUMBER)
         .by_default("0.9")
         .only_under(1 << RULE_TCNN)
+        .getting([](const Network &n) { return number(n.k); })
         .setting([](Network *n, V v) { n->k = v.number; }),
     ROW(BOTH, NET, "--alpha", "--alpha X", "the inputs' scale alpha (default 0.015)")
         .of(KIND_NUMBER)
         .by_default("0.015")
         .only_under(1 << RULE_TCNN)
+        .getting([](const Network &n) { return number(n.alpha); })
         .setting([](Network *n, V v) { n->alpha = v.number; }),
     ROW(BOTH, NET, "--z0", "--z0 X", "the self-feedback z's start (default 0.08; 0: no chaos)")
         .of(KIND_NUMBER)
         .by_default("0.08")
         .only_under(1 << RULE_TCNN)
+        .getting([](const Network &n) { return number(n.z0); })
         .setting([](Network *n, V v) { n->z0 = v.number; }),
     ROW(BOTH, NET, "--beta", "--beta X", "z = z * (1 - X) after each step (default 0.001)")
         .fraction(DECAY)
         .by_default("0.001")
         .only_under(1 << RULE_TCNN)
+        .getting([](const Network &n) { return number(n.beta); })
         .setting([](Network *n, V v) { n->beta = v.number; }),
     ROW(BOTH, NET, "--i0", "--i0 X", "the self-feedback's bias i0 (default 0.65)")
         .of(KIND_NUMBER)
         .by_default("0.65")
         .only_under(1 << RULE_TCNN)
+        .getting([](const Network &n) { return number(n.i0); })
         .setting([](Network *n, V v) { n->i0 = v.number; }),
     ROW(BOTH, NET, "--noise", "--noise X",
         "the noise's amplitude: y += X (2 r - 1), r a draw, each\n"
@@ -215,17 +253,20 @@ constexpr Option OPTIONS[] = {
         .of(KIND_NUMBER)
         .by_default("0")
         .only_under(1 << RULE_TCNN)
+        .getting([](const Network &n) { return number(n.noise); })
         .setting([](Network *n, V v) { n->noise = v.number; }),
     ROW(BOTH, NET, "--noise-decay", "--noise-decay X",
         "the noise times (1 - X) after each step (default 0)")
         .fraction(DECAY)
         .by_default("0")
         .only_under(1 << RULE_TCNN)
+        .getting([](const Network &n) { return number(n.noise_decay); })
         .setting([](Network *n, V v) { n->noise_decay = v.number; }),
     ROW(BOTH, NET, "--distances", "--distances D",
         "scaled (default), raw or unit (divided by the longest)")
         .choosing("scaled raw unit")
         .by_default("scaled")
+        .getting([](const Network &n) { return word(n.distances); })
         .setting([](Network *n, V v) { n->distances = Distances(v.word); }),
 };
 const int NOPTIONS = int(sizeof OPTIONS / sizeof OPTIONS[0]);

@@ -60,6 +60,7 @@ struct Option {
   const char *fallback; // the default's text ("" where it depends on other settings)
   int role;             // ROLE_PLAN, ROLE_VIEW
   void (*set)(Network *net, const OptionValue &v); // a setting of the network, or null
+  OptionValue (*get)(const Network &net);          // and its value in a record: set's inverse
   bool described; // the network's description names it when given (not the cities or the rule,
                   // which it always names first)
   void (*depends)(Network *net); // its default from the other settings, or null
@@ -78,6 +79,7 @@ struct Option {
   constexpr Option in(int r) const;
   constexpr Option setting(void (*to)(Network *, const OptionValue &), bool said = true) const;
   constexpr Option depending(void (*on)(Network *)) const;
+  constexpr Option getting(OptionValue (*from)(const Network &)) const;
   constexpr Option paired(Pair reader) const;
   constexpr Option fraction(const char *reason) const; // KIND_FRACTION
   constexpr Option only_under(int rule_mask) const;    // 1 << RULE_EULER | ...
@@ -124,6 +126,11 @@ constexpr Option Option::in(int r) const {
 constexpr Option Option::setting(void (*to)(Network *, const OptionValue &), bool said) const {
   Option o = in(ROLE_PLAN);
   o.set = to, o.described = said;
+  return o;
+}
+constexpr Option Option::getting(OptionValue (*from)(const Network &)) const {
+  Option o = *this;
+  o.get = from;
   return o;
 }
 constexpr Option Option::depending(void (*on)(Network *)) const {

@@ -119,6 +119,14 @@ function unitsOf(block) {
     ],
     ['cities=random%3A5%3A9&distances=raw', ['--cities', 'random:5:9', '--distances', 'raw'], 3],
     [
+      'cities=random%3A8%3A2&method=tcnn&sweeps=300&noise=0.01', // a method, then a setting
+      ['--cities', 'random:8:2', '--method', 'tcnn', '--sweeps', '300', '--noise', '0.01'], 299
+    ],
+    [
+      'cities=random%3A7%3A4&rule=potts&sweeps=60', // a normalised rule from the menu
+      ['--cities', 'random:7:4', '--rule', 'potts', '--sweeps', '60'], 59
+    ],
+    [
       'cities=random%3A12%3A3&rule=euler&dt-decay=0.01&sweeps=80', // a field the table made
       ['--cities', 'random:12:3', '--rule', 'euler', '--dt-decay', '0.01', '--sweeps', '80'], 79
     ],
@@ -180,6 +188,24 @@ function unitsOf(block) {
       console.log(`a 1,000-seed panel of nuv's network took ${
           await page.getAttribute('#seeds-panel', 'data-milliseconds')} ms`);
   }
+
+  // The methods compared over the seeds: the rows are nuv-survey --methods' rows, a network's,
+  // a normalised one's and a heuristic's, each with every setting its own.
+  await open('seed=5&cities=random%3A8%3A2&seeds=1:40&compare=tcnn,softassign,2-opt&run=seeds');
+  await page.waitForFunction(
+      () => document.getElementById('survey').textContent.split('\n').length === 3, null,
+      {timeout: 200000});
+  const compared =
+      execFileSync(
+          surveyPath,
+          ['--methods', 'tcnn,softassign,2-opt', '--cities', 'random:8:2', '--seeds', '1:40'])
+          .toString()
+          .trimEnd()
+          .split('\n');
+  check((await text('survey')) === compared.slice(-3).join('\n'),
+        `the seeds panel's methods: ${await text('survey')} against ${compared.slice(-3)}`);
+  check((await text('survey-head')) === compared.slice(-5, -3).join('\n'),
+        `the methods' optimum line and header: ${await text('survey-head')}`);
 
   // A shipped instance with its optimal tour file: the seeds panel's optimum line is
   // nuv-survey's (the tour file's tour, length 426 for eil51), and so is its row.
