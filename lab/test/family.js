@@ -21,9 +21,14 @@ const pick = (list) => list[Math.floor(random() * list.length)];
 const decimal = (lo, hi, places) => (lo + (hi - lo) * random()).toFixed(places);
 
 // A member and its run: the options nuv-trace takes; the module takes the same but the cities.
+// Every rule, sometimes after a method whose settings the options then override.
+const RULE_WORDS = ['inplace', 'sync', 'euler', 'tcnn', 'potts', 'softassign'];
 function member() {
   const n = 4 + Math.floor(random() * 27), seed = Math.floor(random() * 1000);
-  const rule = Math.floor(random() * 3), options = ['--rule', ['inplace', 'sync', 'euler'][rule]];
+  const rule = Math.floor(random() * RULE_WORDS.length), options = [];
+  if (random() < 0.15)
+    options.push('--method', pick(['hopfield-tank', 'tcnn', 'potts', 'feasible']));
+  options.push('--rule', RULE_WORDS[rule]);
   if (random() < 0.4) options.push('--C', decimal(0, 2, 2));
   if (random() < 0.2) options.push('--n', decimal(n - 2, n + 2, 1));
   if (random() < 0.2) options.push('--bias', decimal(0, 3, 2));
@@ -33,8 +38,20 @@ function member() {
   if (rule === 2) {
     options.push('--dt', pick(['0.01', '0.05', '0.1']));
     if (random() < 0.3) options.push('--tau', '2');
+    if (random() < 0.3) options.push('--dt-decay', '0.005');
   }
-  options.push('--sweeps', String(rule === 2 ? pick([100, 200]) : pick([20, 50, 60])));
+  if (rule === 3) {
+    if (random() < 0.5) options.push('--noise', '0.02', '--noise-decay', pick(['0', '0.01']));
+    if (random() < 0.5) options.push('--beta', pick(['0.01', '0.02']));
+    if (random() < 0.3) options.push('--z0', pick(['0', '0.2']));
+  }
+  if (rule >= 4) {
+    options.push('--cooling', pick(['0.9', '0.98']));
+    if (random() < 0.3) options.push('--t0', pick(['0.05', '0.5']));
+    if (rule === 5) options.push('--gamma', pick(['0', '0.5']), '--sinkhorn', pick(['3', '20']));
+  }
+  options.push('--sweeps',
+               String(rule === 2 || rule === 3 ? pick([100, 200]) : pick([20, 50, 60])));
   const coef = [decimal(0, 3, 2), decimal(0, 3, 2), decimal(0, 3, 2)];
   const runSeed = String(Math.floor(random() * 4294967296));
   return {
