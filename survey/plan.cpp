@@ -231,10 +231,12 @@ static bool check_merge(const Words &words, Plan *plan, std::string *error) {
   return true;
 }
 
-// The options that go with another: --plan with --merge, -o with --shard, and a shard writing
-// CSV rows only.
+// The options that go with another: --plan with --merge, -o with --shard, --method without
+// --methods, and a shard writing CSV rows only.
 static bool check_pairs(const Plan &plan, bool heat_given, std::string *error) {
   if (!plan.plan_text.empty()) return fail("--plan goes with --merge", error);
+  if (!plan.methods.empty() && plan.network.given.count("--method"))
+    return fail("--method goes without --methods, which gives each run its method", error);
   if (plan.shards && (plan.tours || !plan.svg.empty() || heat_given))
     return fail("a shard writes its runs as CSV rows: --tours, --svg and --heat are the merge's",
                 error);

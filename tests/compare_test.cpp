@@ -195,6 +195,7 @@ TEST(Methods, ABadListIsRefusedBeforeAnyRunNamingTheNearest) {
       {"--methods nuv --dt-decay 0.1", "--dt-decay is not read under --rule inplace, the rule of "
                                        "method nuv"},
       {"--merge --methods nuv x.csv", "'--methods' is not the merge's"},
+      {"--methods nuv,2-opt --method tcnn", "--method goes without --methods"},
   };
   for (const Case &c : cases) {
     const std::string args = c.args;
