@@ -16,24 +16,6 @@
 
 namespace {
 
-// A CSV's rows as maps from its header's names, after any '#' lines.
-std::vector<std::map<std::string, std::string>> csv_rows(const std::string &text) {
-  std::vector<std::map<std::string, std::string>> rows;
-  std::vector<std::string> head;
-  for (const std::string &line : lines_of(text)) {
-    if (line.empty() || line[0] == '#') continue;
-    auto f = fields_of(line);
-    if (head.empty()) {
-      head = f;
-      continue;
-    }
-    std::map<std::string, std::string> row;
-    for (size_t k = 0; k < head.size() && k < f.size(); k++) row[head[k]] = f[k];
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 TEST(Network, TheSurveysRunsAreTheTracersForEveryMember) {
   const std::string tsp = std::string(SOURCE_DIR) + "/data/tsplib/burma14.tsp";
   const char *const members[] = {"--rule sync",

@@ -180,24 +180,6 @@ TEST(Normalised, LanesRunAsTheNetworkRunsAlone) {
   reset_network();
 }
 
-// A survey's CSV rows, or a trace's, as maps from the header's names (the description, last and
-// quoted, left out).
-std::vector<std::map<std::string, std::string>> rows_of(const std::string &text) {
-  std::vector<std::map<std::string, std::string>> rows;
-  std::vector<std::string> head;
-  for (const std::string &line : lines_of(text)) {
-    const std::vector<std::string> f = fields_of(line);
-    if (head.empty()) {
-      head = f;
-      continue;
-    }
-    std::map<std::string, std::string> row;
-    for (size_t k = 0; k < head.size() && k < f.size(); k++) row[head[k]] = f[k];
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 TEST(Normalised, TheSurveysRunsAreTheTracers) {
   const std::string members[] = {
       "--rule potts --cities random:11:2",
@@ -207,11 +189,11 @@ TEST(Normalised, TheSurveysRunsAreTheTracers) {
   for (const std::string &member : members) {
     Ran survey = run(std::string(SURVEY) + " --csv --seeds 1:10 " + member + " 0.5 1 1");
     ASSERT_EQ(survey.status, 0) << member << survey.err;
-    auto rows = rows_of(survey.out);
+    auto rows = csv_rows(survey.out);
     ASSERT_EQ(rows.size(), 10u) << member;
     for (auto &row : rows) {
       auto trace =
-          rows_of(run(std::string(TRACE) + " --csv " + member + " 0.5 1 1 " + row["seed"]).out);
+          csv_rows(run(std::string(TRACE) + " --csv " + member + " 0.5 1 1 " + row["seed"]).out);
       ASSERT_FALSE(trace.empty()) << member;
       auto &last = trace.back();
       char energy[64];

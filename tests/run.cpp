@@ -47,6 +47,23 @@ std::vector<std::string> lines_of(const std::string &text) {
   return lines;
 }
 
+std::vector<std::map<std::string, std::string>> csv_rows(const std::string &text) {
+  std::vector<std::map<std::string, std::string>> rows;
+  std::vector<std::string> head;
+  for (const std::string &line : lines_of(text)) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::vector<std::string> f = fields_of(line);
+    if (head.empty()) {
+      head = f;
+      continue;
+    }
+    std::map<std::string, std::string> row;
+    for (size_t k = 0; k < head.size() && k < f.size(); k++) row[head[k]] = f[k];
+    rows.push_back(row);
+  }
+  return rows;
+}
+
 std::vector<std::string> fields_of(const std::string &row) {
   std::vector<std::string> f;
   std::stringstream in(row);

@@ -2,6 +2,7 @@
 #ifndef NUV_TESTS_RUN_H
 #define NUV_TESTS_RUN_H
 
+#include <map>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -20,6 +21,10 @@ std::vector<std::string> lines_of(const std::string &text);
 
 // Splits a CSV row at its commas; a trailing comma gives a last, empty field.
 std::vector<std::string> fields_of(const std::string &row);
+
+// A CSV's rows as maps from its header's names; empty lines and '#' lines (a shard's head and
+// end) passed over.
+std::vector<std::map<std::string, std::string>> csv_rows(const std::string &text);
 
 // The processes whose parent is `parent`, from /proc.
 std::vector<pid_t> children_of(pid_t parent);

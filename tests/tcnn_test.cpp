@@ -15,23 +15,6 @@ namespace {
 
 using Row = std::map<std::string, std::string>;
 
-// A CSV's rows as maps from its header's names.
-std::vector<Row> csv_rows(const std::string &text) {
-  std::vector<Row> rows;
-  std::vector<std::string> head;
-  for (const std::string &line : lines_of(text)) {
-    auto f = fields_of(line);
-    if (head.empty()) {
-      head = f;
-      continue;
-    }
-    Row row;
-    for (size_t k = 0; k < head.size() && k < f.size(); k++) row[head[k]] = f[k];
-    rows.push_back(row);
-  }
-  return rows;
-}
-
 const std::string TEN = " --cities " + std::string(SOURCE_DIR) + "/data/literature/ht10.txt ";
 // The 1995 paper's network on the ten cities, its z decaying fast enough for short runs.
 const std::string CHAOTIC = " --rule tcnn --u0 0.008 --bias 1 --distances raw" + TEN;
