@@ -64,6 +64,22 @@ std::vector<std::map<std::string, std::string>> csv_rows(const std::string &text
   return rows;
 }
 
+std::string row_against_trace(const std::map<std::string, std::string> &row,
+                              const std::string &trace) {
+  const std::vector<std::map<std::string, std::string>> rows =
+      csv_rows(run(trace + " " + row.at("seed")).out);
+  if (rows.empty()) return "no trace";
+  std::map<std::string, std::string> last = rows.back();
+  char energy[64];
+  snprintf(energy, sizeof energy, "%f", std::stod(last["E"]));
+  std::string differ;
+  if (row.at("energy") != energy) differ += " energy " + row.at("energy") + " against " + energy;
+  for (const char *name : {"tour", "outcome", "motion"})
+    if (row.at(name) != last[name])
+      differ += std::string(" ") + name + " " + row.at(name) + " against " + last[name];
+  return differ;
+}
+
 std::vector<std::string> fields_of(const std::string &row) {
   std::vector<std::string> f;
   std::stringstream in(row);

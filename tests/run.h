@@ -26,6 +26,13 @@ std::vector<std::string> fields_of(const std::string &row);
 // end) passed over.
 std::vector<std::map<std::string, std::string>> csv_rows(const std::string &text);
 
+// What in a survey's CSV row differs from the end of the tracer's run of the same network,
+// coefficients and seed: trace is nuv-trace --csv with its arguments before the seed, which the
+// row gives. The energy as the survey prints it, the tour, the outcome and the motion are
+// compared; "" when none differs.
+std::string row_against_trace(const std::map<std::string, std::string> &row,
+                              const std::string &trace);
+
 // The processes whose parent is `parent`, from /proc.
 std::vector<pid_t> children_of(pid_t parent);
 
