@@ -17,20 +17,29 @@
 namespace {
 
 TEST(Network, TheSurveysRunsAreTheTracersForEveryMember) {
-  const std::string tsp = std::string(SOURCE_DIR) + "/data/tsplib/burma14.tsp";
-  const char *const members[] = {"--rule sync",
-                                 "--rule euler --sweeps 200 --start centred",
-                                 "--C 0.5 --n 8",
-                                 "--cities random:12:7 --bias 1.5 --u0 0.3",
-                                 "--cities random:4:3 --rule sync",
-                                 "--rule euler --sweeps 100 --dt 0.05 --C 1 --cities ",
-                                 "--rule euler --sweeps 200 --start centred --dt-decay 0.01",
-                                 ("--cities random:12:7 --rule euler --sweeps 150 --dt 0.2 "
-                                  "--dt-decay 0.003 --distances unit"),
-                                 "--distances unit --C 0.5",
-                                 "--rule euler --dt-decay 0.02 --distances unit --cities "};
-  for (std::string member : members) {
-    if (member.back() == ' ') member += tsp;
+  const std::string tsp = std::string(SOURCE_DIR) + "/data/tsplib/burma14.tsp",
+                    ten = std::string(SOURCE_DIR) + "/data/literature/ht10.txt",
+                    chaotic = "--rule tcnn --u0 0.008 --bias 1 --distances raw --cities " + ten;
+  const std::string members[] = {
+      "--rule sync", "--rule euler --sweeps 200 --start centred", "--C 0.5 --n 8",
+      "--cities random:12:7 --bias 1.5 --u0 0.3", "--cities random:4:3 --rule sync",
+      "--rule euler --sweeps 100 --dt 0.05 --C 1 --cities " + tsp,
+      "--rule euler --sweeps 200 --start centred --dt-decay 0.01",
+      "--cities random:12:7 --rule euler --sweeps 150 --dt 0.2 --dt-decay 0.003 --distances unit",
+      "--distances unit --C 0.5", "--rule euler --dt-decay 0.02 --distances unit --cities " + tsp,
+      // The transiently chaotic rule, without noise and with it: each lane draws its own.
+      chaotic + " --sweeps 400 --beta 0.02",
+      chaotic + " --sweeps 400 --beta 0.02 --noise 0.05 --noise-decay 0.01",
+      chaotic + " --sweeps 300 --beta 0.03 --noise 0.02 --start centred --k 0.85 --alpha 0.02",
+      "--rule tcnn --cities random:12:7 --distances unit --u0 0.02 --sweeps 200 --beta 0.05 "
+      "--noise 0.1 --noise-decay 0.02 --z0 0.1 --i0 0.6",
+      "--rule tcnn --cities random:4:3 --sweeps 60 --noise 0.3 --C 0.5 --n 4",
+      // The normalised rules: each lane at its own critical temperature.
+      "--rule potts --cities random:11:2",
+      "--rule potts --C 0.5 --t0 0.4 --cooling 0.9 --sweeps 60 --distances unit",
+      "--rule softassign --cities " + ten + " --distances raw --t0 0.2 --bias 0",
+      "--rule softassign --gamma 1 --sinkhorn 5 --start centred --sweeps 30"};
+  for (const std::string &member : members) {
     Ran survey = run(std::string(SURVEY) + " --csv --seeds 1:12 " + member + " 1 1 1.5");
     ASSERT_EQ(survey.status, 0) << member << survey.err;
     EXPECT_EQ(survey.out.rfind("Acoef,", 0), 0u) << member; // the header first, no "#" line
@@ -148,7 +157,16 @@ TEST(Network, BadNetworkValuesAreRefusedBeforeAnyRun) {
        {"--rule fast", "--dt 0", "--dt inf", "--tau -1", "--u0 0", "--sweeps 0", "--sweeps 100001",
         "--n nan", "--bias x", "--start middle", "--distances long", "--C x", "--cities ''",
         "--rule euler --dt-decay 1", "--rule euler --dt-decay -0.1", "--rule euler --dt-decay nan",
-        "--dt-decay 0.1", "--rule sync --dt-decay 0", "--dt-decay 0.5 --rule inplace"}) {
+        "--dt-decay 0.1", "--rule sync --dt-decay 0", "--dt-decay 0.5 --rule inplace",
+        // The new rules' settings under another rule, and out of their limits.
+        "--k 0.5", "--rule euler --alpha 1", "--rule sync --z0 0", "--beta 0.1", "--i0 1",
+        "--rule inplace --noise 0.1", "--noise-decay 0.1", "--rule tcnn --beta 1",
+        "--rule tcnn --noise-decay -0.1", "--rule tcnn --noise nan", "--t0 0.5",
+        "--rule sync --cooling 0.9", "--rule euler --gamma 1", "--rule tcnn --sinkhorn 3",
+        "--rule potts --gamma 1", "--rule potts --sinkhorn 2", "--rule potts --t0 0",
+        "--rule potts --t0 -1", "--rule potts --t0 hot", "--rule softassign --cooling 0",
+        "--rule potts --cooling 1.01", "--rule softassign --sinkhorn 0",
+        "--rule softassign --sinkhorn 1001", "--rule softassign --gamma x"}) {
     for (const std::string &tool :
          {std::string(TRACE) + " 1 1 1 5 ", std::string(SURVEY) + " 1 1 1 "}) {
       Ran r = run(tool + bad);

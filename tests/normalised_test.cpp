@@ -1,8 +1,9 @@
 // The normalised rules, potts and softassign: their invariants (each row of potts sums to one,
 // each column of softassign), the critical temperature as a property of the dynamics (a small
 // perturbation of the uniform state decays just above it and grows just below), the batch's
-// lanes against the one network, the survey against the tracer, what the description says and
-// what is refused. The steps themselves are checked bit for bit by tests/reference/normalised.py.
+// lanes against the one network, and what the description says (the survey against the tracer
+// and the refusals are family_test's, with the other rules'). The steps themselves are checked bit
+// for bit by tests/reference/normalised.py.
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -180,24 +181,6 @@ TEST(Normalised, LanesRunAsTheNetworkRunsAlone) {
   reset_network();
 }
 
-TEST(Normalised, TheSurveysRunsAreTheTracers) {
-  const std::string members[] = {
-      "--rule potts --cities random:11:2",
-      "--rule potts --C 0.5 --t0 0.4 --cooling 0.9 --sweeps 60 --distances unit",
-      "--rule softassign --cities " + HT10 + " --distances raw --t0 0.2 --bias 0",
-      "--rule softassign --gamma 1 --sinkhorn 5 --start centred --sweeps 30"};
-  for (const std::string &member : members) {
-    Ran survey = run(std::string(SURVEY) + " --csv --seeds 1:10 " + member + " 0.5 1 1");
-    ASSERT_EQ(survey.status, 0) << member << survey.err;
-    auto rows = csv_rows(survey.out);
-    ASSERT_EQ(rows.size(), 10u) << member;
-    for (auto &row : rows) {
-      EXPECT_EQ(row_against_trace(row, std::string(TRACE) + " --csv " + member + " 0.5 1 1"), "")
-          << member << " seed " << row["seed"];
-    }
-  }
-}
-
 // The description names the start temperature used: the critical one for the coefficients, the
 // lowest and highest over a survey's grid, or the one given.
 TEST(Normalised, TheDescriptionSaysTheStartTemperature) {
@@ -220,24 +203,10 @@ TEST(Normalised, TheDescriptionSaysTheStartTemperature) {
   reset_network();
 }
 
-TEST(Normalised, TheirSettingsAreRefusedUnderOtherRulesAndOutOfRange) {
-  for (const char *bad :
-       {"--t0 0.5", "--rule sync --cooling 0.9", "--rule euler --gamma 1",
-        "--rule tcnn --sinkhorn 3", "--rule potts --gamma 1", "--rule potts --sinkhorn 2",
-        "--rule potts --t0 0", "--rule potts --t0 -1", "--rule potts --t0 nan",
-        "--rule potts --t0 hot", "--rule softassign --cooling 0", "--rule potts --cooling 1.01",
-        "--rule potts --cooling inf", "--rule softassign --sinkhorn 0",
-        "--rule softassign --sinkhorn 1001", "--rule softassign --gamma x"}) {
-    for (const std::string &tool :
-         {std::string(TRACE) + " 1 1 1 5 ", std::string(SURVEY) + " 1 1 1 "}) {
-      Ran r = run(tool + bad);
-      EXPECT_EQ(r.status, 2) << tool << bad;
-      EXPECT_EQ(r.out, "");
-      EXPECT_EQ(lines_of(r.err).size(), 1u) << r.err;
-    }
-  }
-  for (const char *good : {"--rule potts --t0 critical --cooling 1", "--rule softassign "
-                                                                     "--sinkhorn 1000 --sweeps 2"})
+// Their limits' ends are read (the refusals are Network.BadNetworkValuesAreRefused's).
+TEST(Normalised, TheirSettingsLimitsAreRead) {
+  for (const char *good :
+       {"--rule potts --t0 critical --cooling 1", "--rule softassign --sinkhorn 1000 --sweeps 2"})
     EXPECT_EQ(run(std::string(TRACE) + " 1 1 1 5 " + good).status, 0) << good;
 }
 
