@@ -11,6 +11,7 @@
 
 #include "activation.h"
 #include "network.h"
+#include "run.h"
 #include "schedule.h"
 #include "sweep.h"
 #include "vector_tanh.h"
@@ -52,17 +53,6 @@ struct Feeder {
     if (n) compare(x, n, count);
   }
 };
-
-double from_bits(uint64_t b) {
-  double v;
-  memcpy(&v, &b, 8);
-  return v;
-}
-uint64_t bits_of(double v) {
-  uint64_t b;
-  memcpy(&b, &v, 8);
-  return b;
-}
 
 TEST(Activation, TheChosenFlavourIsTheLibrarysTanhBitForBit) {
   choose_activation();

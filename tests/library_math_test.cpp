@@ -15,19 +15,9 @@
 #include <vector>
 
 #include "library_math.h"
+#include "run.h"
 
 namespace {
-
-double from_bits(uint64_t b) {
-  double v;
-  memcpy(&v, &b, 8);
-  return v;
-}
-uint64_t bits_of(double v) {
-  uint64_t b;
-  memcpy(&b, &v, 8);
-  return b;
-}
 
 // The same double, or both NaN (whose payloads the library does not promise).
 bool same(double a, double b) {

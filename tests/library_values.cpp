@@ -13,14 +13,9 @@
 #include <vector>
 
 #include "library_math.h"
+#include "run.h"
 
 namespace {
-
-double from_bits(uint64_t b) {
-  double v;
-  memcpy(&v, &b, 8);
-  return v;
-}
 
 // n arguments of a function: a share uniform over [low, high], the rest random bit patterns
 // and every exponent's random significands, both signs, then the specials.

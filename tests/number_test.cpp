@@ -12,14 +12,9 @@
 
 #include "number.h"
 #include "range.h"
+#include "run.h"
 
 namespace {
-
-double from_bits(uint64_t bits) {
-  double v;
-  memcpy(&v, &bits, sizeof v);
-  return v;
-}
 
 // What put (put_fixed or put_exponent) writes of value with the decimals, and what the C
 // library's format (%.*f or %.*e) writes.

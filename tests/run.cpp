@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
@@ -38,6 +39,17 @@ Ran run(const std::string &command) {
   r.err = slurp(errpath);
   unlink(errpath);
   return r;
+}
+
+double from_bits(uint64_t bits) {
+  double value;
+  memcpy(&value, &bits, sizeof value);
+  return value;
+}
+uint64_t bits_of(double value) {
+  uint64_t bits;
+  memcpy(&bits, &value, sizeof bits);
+  return bits;
 }
 
 std::vector<std::string> lines_of(const std::string &text) {

@@ -2,6 +2,7 @@
 #ifndef NUV_TESTS_RUN_H
 #define NUV_TESTS_RUN_H
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <sys/types.h>
@@ -15,6 +16,10 @@ struct Ran {
 // `command` is a shell command line, compound or not; its standard error, all of it, is captured
 // apart from its output.
 Ran run(const std::string &command);
+
+// A double of the bits given, and the bits of a double.
+double from_bits(uint64_t bits);
+uint64_t bits_of(double value);
 
 // Splits text into lines, without their newlines.
 std::vector<std::string> lines_of(const std::string &text);
