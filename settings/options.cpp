@@ -131,7 +131,10 @@ bool read_value(const Option &o, const std::string &text, OptionValue *v, std::s
     if (read_number(text, &v->number)) return true;
     return *error = refused + "is not a finite number", false;
   case KIND_POSITIVE:
-    if (read_number(text, &v->number) && v->number > 0) return true;
+    if (read_number(text, &v->number) && v->number > 0 && (!o.most_one || v->number <= 1))
+      return true;
+    if (o.most_one)
+      return *error = refused + "is not a number above 0 and at most 1: " + o.why, false;
     return *error = refused + "is not a finite number above 0", false;
   case KIND_FRACTION:
     if (read_number(text, &v->number) && v->number >= 0 && v->number < 1) return true;
@@ -145,10 +148,13 @@ bool read_value(const Option &o, const std::string &text, OptionValue *v, std::s
     const std::vector<std::string> words = words_of(o);
     for (size_t k = 0; k < words.size(); k++)
       if (text == words[k]) return v->word = int(k), true;
-    if (o.or_number && read_number(text, &v->number)) return v->word = -1, true;
+    if (o.or_number && read_number(text, &v->number) && (!o.positive || v->number > 0))
+      return v->word = -1, true;
     std::string list = words[0];
     for (size_t k = 1; k < words.size(); k++)
       list += (k == words.size() - 1 ? " or " : ", ") + words[k];
+    if (o.positive)
+      return *error = refused + "is not " + list + " or a finite number above 0: " + o.why, false;
     if (o.or_number) list += " or a finite number";
     return *error = refused + "is not " + list + suggestion(text, words), false;
   }
@@ -245,28 +251,12 @@ std::string critical_text(const Network &net) {
   return t > 0 && t - t == 0 ? "critical " + shortest(t) : "1 (no critical temperature)";
 }
 
-// The normalised rules' settings within their limits: --t0 above 0 (or critical), --cooling at
-// most 1; the rest their rows refuse.
-static bool normalised_settings(const NetworkOptions &o, std::string *error) {
-  const auto t0 = o.given.find("--t0"), cooling = o.given.find("--cooling");
-  if (t0 != o.given.end() && t0->second != "critical" && !(o.net.t0 > 0))
-    return *error = "--t0 " + quoted(t0->second) +
-                    " is not critical or a finite number above 0: a temperature",
-           false;
-  if (cooling != o.given.end() && !(o.net.cooling <= 1))
-    return *error = "--cooling " + quoted(cooling->second) +
-                    " is not a number above 0 and at most 1: above 1 the temperature would grow",
-           false;
-  return true;
-}
-
 bool set_up_network(NetworkOptions *o, std::string *error) {
   for (const Option &row : every_option())
     if (row.rules && o->given.count(row.name) && !(row.rules >> o->net.rule & 1))
       return *error = std::string(row.name) + " applies only under --rule " + rule_list(row.rules) +
                       " (the rule here is " + RULES[o->net.rule] + ")",
              false;
-  if (!normalised_settings(*o, error)) return false;
   if (!o->cities.empty()) {
     std::string name;
     if (!load_cities(o->cities, &name, error)) return false;

@@ -183,13 +183,14 @@ constexpr Option OPTIONS[] = {
         "potts and softassign: the start temperature, above 0\n"
         "(default critical: where the uniform state turns unstable)")
         .choosing("critical", true)
+        .above_zero("a temperature")
         .by_default("critical")
         .only_under(1 << RULE_POTTS | 1 << RULE_SOFTASSIGN)
         .getting([](const Network &n) { return n.t0 == 0.0 ? word(0) : number(n.t0); })
         .setting([](Network *n, V v) { n->t0 = v.word == 0 ? 0.0 : v.number; }, false),
     ROW(BOTH, NET, "--cooling", "--cooling X",
         "T = T * X after each sweep, 0 < X <= 1 (default 0.98)")
-        .of(KIND_POSITIVE)
+        .at_most_one("above 1 the temperature would grow")
         .by_default("0.98")
         .only_under(1 << RULE_POTTS | 1 << RULE_SOFTASSIGN)
         .getting([](const Network &n) { return number(n.cooling); })
@@ -347,6 +348,8 @@ const char *field_problem(const Option &o, const char *text, size_t n,
            : !finite ? "too large: the number must be finite"
                      : "";
   case KIND_POSITIVE:
+    if (o.most_one)
+      return finite && value > 0 && value <= 1 ? "" : "a number above 0 and at most 1";
     return finite && value > 0 ? "" : "a finite number above 0";
   case KIND_FRACTION:
     return finite && value >= 0 && value < 1 ? "" : "a number from 0, below 1";
@@ -360,13 +363,14 @@ const char *field_problem(const Option &o, const char *text, size_t n,
     return message;
   }
   case KIND_WORD: {
-    if (!o.or_number || finite) return ""; // a menu's word is the menu's
+    if (!o.or_number || (finite && (!o.positive || value > 0)))
+      return ""; // a menu's word: the menu's
     size_t k = 0;
     while (o.words[k] && k < n && o.words[k] == text[k]) k++;
     if (k == n && (o.words[k] == '\0' || o.words[k] == ' ')) return "";
     for (const char *w = o.words; *w; w++) message[at++] = *w == ' ' ? ',' : *w;
     message[at] = '\0';
-    append(message, &at, " or a finite number");
+    append(message, &at, o.positive ? " or a finite number above 0" : " or a finite number");
     return message;
   }
   case KIND_TEXT:

@@ -65,7 +65,9 @@ struct Option {
                   // which it always names first)
   void (*depends)(Network *net); // its default from the other settings, or null
   Pair pair;                     // KIND_PAIR: its reader
-  const char *why;               // KIND_FRACTION: why its values are limited, told in a refusal
+  const char *why;               // why its values are limited, told in a refusal
+  bool most_one;                 // KIND_POSITIVE: at most 1 too
+  bool positive;                 // KIND_WORD with or_number: the number above 0
   int rules; // the rules that read it, a mask of 1 << Rule (0: every rule); refused under others
 
   // The table's rows are built by these: a row, then what its kind needs.
@@ -81,8 +83,10 @@ struct Option {
   constexpr Option depending(void (*on)(Network *)) const;
   constexpr Option getting(OptionValue (*from)(const Network &)) const;
   constexpr Option paired(Pair reader) const;
-  constexpr Option fraction(const char *reason) const; // KIND_FRACTION
-  constexpr Option only_under(int rule_mask) const;    // 1 << RULE_EULER | ...
+  constexpr Option fraction(const char *reason) const;    // KIND_FRACTION
+  constexpr Option at_most_one(const char *reason) const; // KIND_POSITIVE: in 0 ... 1, 1 too
+  constexpr Option above_zero(const char *reason) const;  // KIND_WORD's number: above 0
+  constexpr Option only_under(int rule_mask) const;       // 1 << RULE_EULER | ...
 };
 
 // The builders, defined here so that the table is a constant, built before anything runs.
@@ -147,6 +151,16 @@ constexpr Option Option::paired(Pair reader) const {
 constexpr Option Option::fraction(const char *reason) const {
   Option o = of(KIND_FRACTION);
   o.why = reason;
+  return o;
+}
+constexpr Option Option::at_most_one(const char *reason) const {
+  Option o = of(KIND_POSITIVE);
+  o.most_one = true, o.why = reason;
+  return o;
+}
+constexpr Option Option::above_zero(const char *reason) const {
+  Option o = *this;
+  o.positive = true, o.why = reason;
   return o;
 }
 constexpr Option Option::only_under(int rule_mask) const {

@@ -41,7 +41,11 @@ function fieldCases() {
     ['tau', '.5', ''], ['dt', '', 'a finite number above 0'], ['sweeps', '', ''],
     ['sweeps', '100000', ''], ['sweeps', '100001', 'a whole number in 1 ... 100000'],
     ['sweeps', '0', 'a whole number in 1 ... 100000'],
-    ['sweeps', '1.5', 'a whole number in 1 ... 100000']
+    ['sweeps', '1.5', 'a whole number in 1 ... 100000'],
+    // The limits the tools hold beyond a kind's: a temperature above 0, cooling at most 1.
+    ['t0', 'critical', ''], ['t0', '0.2', ''], ['t0', '0', 'critical or a finite number above 0'],
+    ['cooling', '1', ''], ['cooling', '1.5', 'a number above 0 and at most 1'],
+    ['cooling', '0', 'a number above 0 and at most 1']
   ];
   for (const [name, text, why] of cases) {
     const got = model.fieldProblem(name, text);
