@@ -432,14 +432,11 @@ EXPORT(set_options) const char *set_options(int size) {
     }
     o->set(&net, v);
   }
-  for (const Option &o : every_option()) {
-    const bool given = options_give(size, o.name);
-    if (o.depends && !given) o.depends(&net);
-    if (o.rules && given && !(o.rules >> net.rule & 1)) {
-      Text t = text_in(why, sizeof why);
-      put(&t, o.name), put(&t, " applies under another rule");
-      return why;
-    }
+  if (const Option *o = finish_network(
+          &net, [size](const Option &row) { return options_give(size, row.name); })) {
+    Text t = text_in(why, sizeof why);
+    put(&t, o->name), put(&t, " applies under another rule");
+    return why;
   }
   set_up(net);
   return "";

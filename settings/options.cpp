@@ -252,19 +252,17 @@ std::string critical_text(const Network &net) {
 }
 
 bool set_up_network(NetworkOptions *o, std::string *error) {
-  for (const Option &row : every_option())
-    if (row.rules && o->given.count(row.name) && !(row.rules >> o->net.rule & 1))
-      return *error = std::string(row.name) + " applies only under --rule " + rule_list(row.rules) +
-                      " (the rule here is " + RULES[o->net.rule] + ")",
-             false;
   if (!o->cities.empty()) {
     std::string name;
     if (!load_cities(o->cities, &name, error)) return false;
     o->name = name;
   }
   o->net.n = network.n, o->net.distances_given = network.distances_given; // the cities' part
-  for (const Option &row : every_option())
-    if (row.depends && !o->given.count(row.name)) row.depends(&o->net);
+  if (const Option *row =
+          finish_network(&o->net, [&](const Option &r) { return o->given.count(r.name) > 0; }))
+    return *error = std::string(row->name) + " applies only under --rule " + rule_list(row->rules) +
+                    " (the rule here is " + RULES[o->net.rule] + ")",
+           false;
   set_up(o->net); // the model's network, handed over here once
   if (is_normalised(o->net.rule) && !(o->net.t0 > 0)) o->critical = critical_text(o->net);
   CityError why;

@@ -184,6 +184,20 @@ inline OptionRows every_option() {
 // The row of an option of tools (a mask) by its name ("--u0"), or null.
 const Option *option_named(int tools, const char *name);
 
+// A record finished once its options are read, by the tools and the page alike: each setting
+// not given takes its default from the others (n from the cities, the sweeps from the rule).
+// The first option given that net's rule does not read, or null. given(row): whether it was.
+template <typename Given>
+const Option *finish_network(Network *net, Given given) {
+  const Option *unread = nullptr;
+  for (const Option &o : every_option()) {
+    const bool told = given(o);
+    if (o.depends && !told) o.depends(net);
+    if (!unread && o.rules && told && !(o.rules >> net->rule & 1)) unread = &o;
+  }
+  return unread;
+}
+
 // The sweeps' default under the normalised rules, potts and softassign.
 enum { NORMALISED_SWEEPS = 350 };
 
