@@ -161,6 +161,7 @@ TEST(Published, EachRowIsAShippedInstanceWithTheOptimumTsplibPublishes) {
     rows[row.name] = true;
     ASSERT_EQ(optima.count(row.name), 1u) << row.name;
     EXPECT_EQ(row.optimum, optima.at(row.name)) << row.name;
+    if (row.n > MAXCITY) continue; // not read here
     reset_network();
     std::string name, error;
     ASSERT_TRUE(load_cities(DATA + row.name + ".tsp", &name, &error)) << error;
@@ -181,7 +182,7 @@ TEST(Published, EachRowIsAShippedInstanceWithTheOptimumTsplibPublishes) {
     EXPECT_TRUE(rows.count(instance)) << instance << " has no row";
     EXPECT_EQ(published_optimum(), optimum) << instance;
   }
-  EXPECT_EQ(beyond, 9);
+  EXPECT_EQ(beyond, MAXCITY >= 1002 ? 19 : 9); // all but burma14, ulysses16 and gr17
   reset_network();
   EXPECT_EQ(published_optimum(), 0); // nuv's nine cities
 }
