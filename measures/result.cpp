@@ -22,14 +22,15 @@ RunResult measure_end(const Network &net, const double state[][MAXCITY],
   return r;
 }
 
-RunResult measured_run(const Network &net, unsigned seed) {
+RunResult measured_run(const Network &net, unsigned seed, void (*after_sweep)(void)) {
   static Recent recent;
   start_run(net, seed);
   recent_start(&recent);
   run_cycles(
-      []() {
+      [after_sweep]() {
+        recent_sweeping(&recent);
         update_state();
-        recent_keep(&recent);
+        if (after_sweep) after_sweep();
       },
       [](int) {});
   return measure_end(net, unitout, recent_back(recent, 1), recent_back(recent, 2));

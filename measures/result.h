@@ -29,8 +29,8 @@ RunResult measure_end(const Network &net, const double state[][MAXCITY],
 
 // The run of net for seed (start_run sets the model up for it), measured at its end by
 // measure_end, with the states a batch's lanes keep: one and two sweeps before the end (with one
-// sweep, the start for both).
-RunResult measured_run(const Network &net, unsigned seed);
+// sweep, the start for both). after_sweep, when given, is called after each sweep.
+RunResult measured_run(const Network &net, unsigned seed, void (*after_sweep)(void) = nullptr);
 
 // The aggregates of one network's runs; they do not grow with the runs.
 struct Tally {

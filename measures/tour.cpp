@@ -45,10 +45,13 @@ TourText tour_text(const Tour &tour) {
   char *at = t.s;
   for (int j = 0; j < network.n; j++) {
     if (j > 0) *at++ = '-';
-    int city = tour.city[j] + 1;
-    if (city >= 100) *at++ = char('0' + city / 100);
-    if (city >= 10) *at++ = char('0' + city / 10 % 10);
-    *at++ = char('0' + city % 10);
+    int city = tour.city[j] + 1, k = 0;
+    char digits[CITY_DIGITS]; /* the city's digits, last first */
+    do {
+      digits[k++] = char('0' + city % 10);
+      city /= 10;
+    } while (city > 0);
+    while (k > 0) *at++ = digits[--k];
   }
   *at = '\0';
   return t;

@@ -40,9 +40,18 @@ int length_decimals();
 // so that rotations and reversals of one cycle compare equal.
 Tour canonical_tour(const Tour &tour);
 
-// City numbers from 1, in position order, joined by '-': "1-8-7-6-5-4-3-2-9".
+// City numbers from 1, in position order, joined by '-': "1-8-7-6-5-4-3-2-9". Each number has at
+// most CITY_DIGITS digits.
+enum {
+  CITY_DIGITS = MAXCITY < 10      ? 1
+                : MAXCITY < 100   ? 2
+                : MAXCITY < 1000  ? 3
+                : MAXCITY < 10000 ? 4
+                                  : 5
+};
+static_assert(MAXCITY < 100000, "CITY_DIGITS holds the largest city's number");
 struct TourText {
-  char s[4 * MAXCITY];
+  char s[(CITY_DIGITS + 1) * MAXCITY];
 };
 TourText tour_text(const Tour &tour);
 

@@ -75,6 +75,10 @@ std::string options_usage(int tool) {
       std::string label = o.label;
       label.resize(std::max(label.size(), size_t(19)), ' ');
       std::string help = o.help;
+      for (const auto &[word, value] : {std::pair<std::string, int>{"MINCITY", MINCITY},
+                                        std::pair<std::string, int>{"MAXCITY", MAXCITY}})
+        for (size_t at = 0; (at = help.find(word, at)) != std::string::npos;)
+          help.replace(at, word.size(), std::to_string(value));
       for (size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += 23)
         help.insert(at + 1, 22, ' ');
       s += "  " + label + " " + help + "\n";

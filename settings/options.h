@@ -15,7 +15,8 @@
 // The row of tool's option name, or null.
 const Option *find_option(int tool, const std::string &name);
 
-// The lines of tool's options for its --help, section by section.
+// The lines of tool's options for its --help, section by section; the words MINCITY and
+// MAXCITY in a row's help are the limits' values.
 std::string options_usage(int tool);
 
 // The network being chosen: its settings, read into a local Network and handed to the model

@@ -112,7 +112,7 @@ constexpr Option OPTIONS[] = {
         .in(ROLE_VIEW),
     ROW(BOTH, NET, "--cities", "--cities FILE",
         "a TSPLIB .tsp file or x y lines; random:N:S for N random\n"
-        "cities from seed S (4 ... 100 cities)")
+        "cities from seed S (MINCITY ... MAXCITY cities)")
         .refusing_empty("'' names no cities")
         .in(ROLE_PLAN),
     ROW(BOTH, NET, "--method", "--method NAME",

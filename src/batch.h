@@ -12,25 +12,29 @@
 #include "network.h"
 
 enum { NLANE = 16 }; /* lanes: enough independent sums to keep the processor busy */
+/* The most cities of a batch: its lane arrays are BATCH_MAXCITY x BATCH_MAXCITY vectors of
+ * NLANE doubles (1.28 MB each). A larger network runs alone in the model (update_state). */
+enum { BATCH_MAXCITY = 100 };
 typedef double lanes __attribute__((vector_size(NLANE * sizeof(double))));
 
 struct Batch {
   Network network; /* the settings the lanes share: the last record started */
-  lanes state[MAXCITY][MAXCITY];
-  lanes unitin[MAXCITY][MAXCITY];  /* the inputs: u (Euler), y (tcnn) */
-  lanes sums[MAXCITY][MAXCITY];    /* a sweep's sums of inputs, for the sync and Euler rules */
-  lanes before[MAXCITY][MAXCITY];  /* the state one sweep before the end */
-  lanes before2[MAXCITY][MAXCITY]; /* and two sweeps before */
-  lanes a, b, d, c;                /* each lane's Acoef, Bcoef, Dcoef and C */
+  lanes state[BATCH_MAXCITY][BATCH_MAXCITY];
+  lanes unitin[BATCH_MAXCITY][BATCH_MAXCITY]; /* the inputs: u (Euler), y (tcnn) */
+  lanes sums[BATCH_MAXCITY]
+            [BATCH_MAXCITY]; /* a sweep's sums of inputs, for the sync and Euler rules */
+  lanes before[BATCH_MAXCITY][BATCH_MAXCITY];  /* the state one sweep before the end */
+  lanes before2[BATCH_MAXCITY][BATCH_MAXCITY]; /* and two sweeps before */
+  lanes a, b, d, c;                            /* each lane's Acoef, Bcoef, Dcoef and C */
   lanes t; /* each lane's start temperature under a normalised rule (start_temperature) */
   Generator draws[NLANE]; /* each lane's generator: rand's after srand(its seed) and the start */
 };
 
 /* Lane l as a run of net starts: its coefficients and C, srand(seed), the random start drawn
  * as start_run draws it, and the lane's generator seeded with seed and past the start's draws,
- * so that the noise it draws is what rand draws next in the run. net's other settings are the
- * batch's; the model must be set up for its cities and distances (set_up). Writes no setting of the
- * model. */
+ * so that the noise it draws is what rand draws next in the run; net.n is at most BATCH_MAXCITY.
+ * net's other settings are the batch's; the model must be set up for its cities and distances
+ * (set_up). Writes no setting of the model. */
 void batch_start(Batch *batch, int l, Network net, uint32_t seed);
 
 /* Lane l idle: all zero over the batch's n x n units (a lane started first gives n), which

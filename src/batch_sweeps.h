@@ -32,8 +32,8 @@ __attribute__((always_inline)) static inline lanes activate(const lanes &x) {
 }
 
 /* The first n rows and columns of a lane matrix into another. */
-__attribute__((always_inline)) static inline void copy_units(lanes to[][MAXCITY],
-                                                             lanes from[][MAXCITY], int n) {
+__attribute__((always_inline)) static inline void copy_units(lanes to[][BATCH_MAXCITY],
+                                                             lanes from[][BATCH_MAXCITY], int n) {
   for (int i = 0; i < n; i++) memcpy(to[i], from[i], sizeof(lanes) * size_t(n));
 }
 

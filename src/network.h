@@ -9,10 +9,14 @@
 #ifndef NUV_NETWORK_H
 #define NUV_NETWORK_H
 
-enum { NCITY = 9 };     /* nuv's cities, and tour positions */
-enum { MAXCITY = 100 }; /* the most cities of any network of the family */
-enum { MINCITY = 4 };   /* the fewest */
-enum { NSWEEP = 50 };   /* sweeps in nuv's run */
+enum { NCITY = 9 }; /* nuv's cities, and tour positions */
+/* The most cities of any network of the family: the size of the model's static arrays (the
+ * state, the inputs and the distances, MAXCITY x MAXCITY doubles each, 8 MB at 1002), which
+ * sets it. A page of them that a run never reaches is never resident, so a small network costs
+ * what it did. */
+enum { MAXCITY = 1002 };
+enum { MINCITY = 4 }; /* the fewest */
+enum { NSWEEP = 50 }; /* sweeps in nuv's run */
 
 /* How the units are updated: in place in row-major order (nuv's), all at once from the state
  * at the start of the sweep, by Euler steps of the continuous-time dynamics, by the transiently

@@ -34,32 +34,31 @@ static inline int back_at_end(int s, int sweeps) {
   return sweeps - s;
 }
 
-/* The program's network's last three states, by sweeps made: the current one and the states one
- * and two sweeps back. Start with recent_start after the run's start, then recent_keep after
- * every sweep. */
+/* The program's network's states one and two sweeps back, by sweeps made: the current state is
+ * the model's own (unitout), so two copies are kept, not three. Start with recent_start after the
+ * run's start, then call recent_sweeping just before every sweep. */
 struct Recent {
-  double state[3][MAXCITY][MAXCITY];
+  double state[2][MAXCITY][MAXCITY];
   int swept; // sweeps made
 };
 
-/* The current state kept as the one after r->swept sweeps. */
-static inline void recent_copy(Recent *r) {
-  for (int i = 0; i < network.n; i++)
-    memcpy(r->state[r->swept % 3][i], unitout[i], sizeof(double) * size_t(network.n));
-}
 static inline void recent_start(Recent *r) {
   r->swept = 0;
-  recent_copy(r);
-}
-static inline void recent_keep(Recent *r) {
-  r->swept++;
-  recent_copy(r);
 }
 
-/* The state `back` sweeps (0, 1 or 2) before the last kept; the start where the run has not
- * swept that far. */
+/* A sweep about to be made: the current state kept as the one after r->swept sweeps. */
+static inline void recent_sweeping(Recent *r) {
+  for (int i = 0; i < network.n; i++)
+    memcpy(r->state[r->swept % 2][i], unitout[i], sizeof(double) * size_t(network.n));
+  r->swept++;
+}
+
+/* The state `back` sweeps (0, 1 or 2) before the current one (back 0: unitout itself); the start
+ * where the run has not swept that far. */
 static inline const double (*recent_back(const Recent &r, int back))[MAXCITY] {
-  return r.state[(r.swept - (back < r.swept ? back : r.swept)) % 3];
+  const int b = back < r.swept ? back : r.swept;
+  if (b == 0) return unitout;
+  return r.state[(r.swept - b) % 2];
 }
 
 #endif

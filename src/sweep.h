@@ -1,7 +1,9 @@
 /* The arithmetic of one sweep, written once for every member of the family and any kind of
  * value: a double for the one network of the program's state, or a vector of doubles for as
  * many networks, one per lane, each lane doing exactly the double's operations in the same
- * order. Start at sweep_units; unit_input is the input of one unit. */
+ * order. Start at sweep_units; unit_input is the input of one unit. The state, the sums and the
+ * inputs are rows of S values, S deduced from the arrays given: MAXCITY for the model's state,
+ * BATCH_MAXCITY for a batch's lanes; the distances are always the model's, rows of MAXCITY. */
 #ifndef NUV_SWEEP_H
 #define NUV_SWEEP_H
 
@@ -48,9 +50,9 @@ static inline bool nuv_shape(int n, Rule rule, bool any_c, bool bias_ab, double 
  * NUVS: nuv_shape holds, and n is NCITY. rows and columns, when given, hold each row's and
  * column's sum: the very sums the loops here would make from a state that holds still while
  * the inputs are taken. terms, when given (one network: V a double), receives the addends. */
-template <bool NUVS, typename V>
+template <bool NUVS, typename V, int S>
 __attribute__((always_inline)) static inline V
-unit_input(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
+unit_input(V state[][S], int n, int i, int j, const NetworkLanes<V> &w,
            const double dist[][MAXCITY], const V &total, const V *rows, const V *columns,
            InputTerms *terms = nullptr, const V *tours = nullptr) {
   if (NUVS) n = NCITY;
@@ -95,8 +97,8 @@ unit_input(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
 }
 
 /* The sum of all outputs, row-major: the total the global term starts a sweep from. */
-template <typename V>
-__attribute__((always_inline)) static inline V state_total(V state[][MAXCITY], int n) {
+template <typename V, int S>
+__attribute__((always_inline)) static inline V state_total(V state[][S], int n) {
   V total = V();
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) total += state[i][j];
@@ -105,9 +107,9 @@ __attribute__((always_inline)) static inline V state_total(V state[][MAXCITY], i
 
 /* One unit of an in-place sweep: its input from the state as it is now, its output written at
  * once, and the running total (used where there is a global term) following it. */
-template <bool NUVS, typename V, typename Activate>
+template <bool NUVS, typename V, int S, typename Activate>
 __attribute__((always_inline)) static inline void
-update_unit(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
+update_unit(V state[][S], int n, int i, int j, const NetworkLanes<V> &w,
             const double dist[][MAXCITY], V &total, Activate activate) {
   const double u0 = NUVS ? 0.5 : w.u0;
   const V sum = unit_input<NUVS>(state, n, i, j, w, dist, total, (const V *)nullptr,
@@ -151,10 +153,9 @@ __attribute__((always_inline)) static inline V largest_of(const V *x, int n) {
  * state as it is (the cities before it updated; the global term's total that state's row-major
  * sum), then v_ij = e_j / s with e_j = exp((u_j - m) / T), m the largest u_j and s the sum of the
  * e_j. Each row then sums to one, whatever the inputs. u holds a row of inputs. */
-template <typename V>
-__attribute__((always_inline)) static inline void potts_sweep(V state[][MAXCITY], V u[MAXCITY],
-                                                              int n, const NetworkLanes<V> &w,
-                                                              const double dist[][MAXCITY]) {
+template <typename V, int S>
+__attribute__((always_inline)) static inline void
+potts_sweep(V state[][S], V u[S], int n, const NetworkLanes<V> &w, const double dist[][MAXCITY]) {
   for (int i = 0; i < n; i++) {
     const V total = w.any_c ? state_total(state, n) : V();
     for (int j = 0; j < n; j++)
@@ -174,9 +175,9 @@ __attribute__((always_inline)) static inline void potts_sweep(V state[][MAXCITY]
  * into l: l = (u + gamma v) / T, then sinkhorn times each row and then each column normalised in
  * logarithms, l = l - (m + log(s)) with m the line's largest l and s the sum of exp(l - m) over
  * it; finally v = exp(l). Its columns sum to one after the last normalisation, its rows nearly. */
-template <typename V>
-__attribute__((always_inline)) static inline void
-softassign_step(V state[][MAXCITY], V l[][MAXCITY], int n, const NetworkLanes<V> &w) {
+template <typename V, int S>
+__attribute__((always_inline)) static inline void softassign_step(V state[][S], V l[][S], int n,
+                                                                  const NetworkLanes<V> &w) {
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       const V u = l[i][j] + w.gamma * state[i][j];
@@ -214,11 +215,10 @@ softassign_step(V state[][MAXCITY], V l[][MAXCITY], int n, const NetworkLanes<V>
  * softassign: potts_sweep and softassign_step. activate(x) is tanh(x), taken per lane. Always
  * inlined, so that each caller compiles it for its own instruction set.
  */
-template <bool NUVS, typename V, typename Activate, typename Draws>
+template <bool NUVS, typename V, int S, typename Activate, typename Draws>
 __attribute__((always_inline)) static inline void
-sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, Rule rule,
-            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate,
-            Draws &draws) {
+sweep_shape(V state[][S], V sums[][S], V unitin[][S], int n, Rule rule, const NetworkLanes<V> &w,
+            const double dist[][MAXCITY], Activate activate, Draws &draws) {
   if (NUVS) n = NCITY, rule = RULE_INPLACE;
   const double u0 = NUVS ? 0.5 : w.u0;
   if (!NUVS && rule == RULE_POTTS) return potts_sweep(state, sums[0], n, w, dist);
@@ -229,7 +229,7 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
     return;
   }
   // The state holds still while the inputs are taken: each row's and column's sum once.
-  V rows[MAXCITY], columns[MAXCITY];
+  V rows[S], columns[S];
   for (int i = 0; i < n; i++) {
     rows[i] = V();
     for (int k = 0; k < n; k++) rows[i] += state[i][k];
@@ -268,11 +268,10 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
 
 /* One sweep: nuv's network by its constant shape, any other member by the general one. draws
  * gives the noise's draws (none without noise). */
-template <typename V, typename Activate, typename Draws = const NoDraws>
+template <typename V, int S, typename Activate, typename Draws = const NoDraws>
 __attribute__((always_inline)) static inline void
-sweep_units(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, Rule rule,
-            const NetworkLanes<V> &w, const double dist[][MAXCITY], Activate activate,
-            Draws &&draws = NoDraws()) {
+sweep_units(V state[][S], V sums[][S], V unitin[][S], int n, Rule rule, const NetworkLanes<V> &w,
+            const double dist[][MAXCITY], Activate activate, Draws &&draws = NoDraws()) {
   if (nuv_shape(n, rule, w.any_c, w.bias_ab, w.u0))
     sweep_shape<true>(state, sums, unitin, n, rule, w, dist, activate, draws);
   else

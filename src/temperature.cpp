@@ -26,20 +26,127 @@ int eigen_n = 0;                   /* their cities; 0: none yet */
 double eigenvalue[MAXCITY];        /* the distance matrix's eigenvalues */
 double ones_weight[MAXCITY];       /* the square of the vector of ones' part along each */
 
+/* The most cities whose spectrum is had by Jacobi rotations (the values the tools have always
+ * printed); above it, in O(N^3) time of a few passes, by tridiagonalisation and QL. */
+const int JACOBI_MOST = 100;
+
+double a[MAXCITY][MAXCITY]; /* the symmetric distances, worked on */
+
+/* The larger of |x| and |y| times sqrt(1 + the smaller's square over it): sqrt(x^2 + y^2) without
+ * overflow; 0 for both 0. */
+double length_of(double x, double y) {
+  const double ax = fabs(x), ay = fabs(y);
+  if (ax > ay) return ax * sqrt(1.0 + (ay / ax) * (ay / ax));
+  return ay == 0.0 ? 0.0 : ay * sqrt(1.0 + (ax / ay) * (ax / ay));
+}
+
+/* The eigenvalues of a's first n rows and columns (symmetric; a is overwritten) into eigenvalue,
+ * and the square of each eigenvector's sum into ones_weight: Householder reflections from the last
+ * row up make it tridiagonal (its lower triangle kept, each reflection also applied to the vector
+ * of ones), then implicit QL steps with Wilkinson's shift find the tridiagonal's eigenvalues,
+ * each rotation applied to that vector too, which ends as the eigenvectors' sums. A block of the
+ * tridiagonal that does not converge in 60 steps is left as it stands. */
+void tridiagonal_spectrum(int n) {
+  static double d[MAXCITY], e[MAXCITY], p[MAXCITY], w[MAXCITY];
+  for (int i = 0; i < n; i++) w[i] = 1.0;
+  for (int i = n - 1; i >= 1; i--) {
+    const int l = i - 1;
+    double scale = 0.0, h = 0.0;
+    for (int k = 0; k <= l; k++) scale += fabs(a[i][k]);
+    if (l == 0 || scale == 0.0) {
+      e[i] = a[i][l];
+      continue;
+    }
+    for (int k = 0; k <= l; k++) {
+      a[i][k] = a[i][k] / scale;
+      h += a[i][k] * a[i][k];
+    }
+    const double f = a[i][l], g = f >= 0.0 ? -sqrt(h) : sqrt(h);
+    e[i] = scale * g;
+    h = h - f * g;   /* half the square of the reflection's vector u = a[i][0 ... l] */
+    a[i][l] = f - g; /* H = I - u u' / h */
+    double uw = 0.0; /* H applied to w */
+    for (int k = 0; k <= l; k++) uw += a[i][k] * w[k];
+    for (int k = 0; k <= l; k++) w[k] = w[k] - a[i][k] * (uw / h);
+    for (int j = 0; j <= l; j++) p[j] = 0.0; /* p = A u / h, A's lower triangle read by rows */
+    for (int j = 0; j <= l; j++) {
+      double sum = 0.0;
+      for (int k = 0; k < j; k++) {
+        sum += a[j][k] * a[i][k];
+        p[k] += a[j][k] * a[i][j];
+      }
+      p[j] += sum + a[j][j] * a[i][j];
+    }
+    double up = 0.0;
+    for (int j = 0; j <= l; j++) {
+      p[j] = p[j] / h;
+      up += a[i][j] * p[j];
+    }
+    const double half = up / (h + h);
+    for (int j = 0; j <= l; j++) p[j] = p[j] - half * a[i][j]; /* A = A - u q' - q u' */
+    for (int j = 0; j <= l; j++)
+      for (int k = 0; k <= j; k++) a[j][k] = a[j][k] - (a[i][j] * p[k] + p[j] * a[i][k]);
+  }
+  for (int i = 0; i < n; i++) d[i] = a[i][i];
+  for (int i = 1; i < n; i++) e[i - 1] = e[i];
+  e[n - 1] = 0.0;
+  for (int l = 0; l < n; l++) {
+    for (int steps = 0;; steps++) {
+      int m = l;
+      for (; m < n - 1; m++) {
+        const double dd = fabs(d[m]) + fabs(d[m + 1]);
+        if (fabs(e[m]) + dd == dd) break;
+      }
+      if (m == l || steps == 60) break;
+      double g = (d[l + 1] - d[l]) / (2.0 * e[l]), r = length_of(g, 1.0);
+      g = d[m] - d[l] + e[l] / (g + (g >= 0.0 ? r : -r));
+      double s = 1.0, c = 1.0, shift = 0.0;
+      int i = m - 1;
+      for (; i >= l; i--) {
+        const double f = s * e[i], b = c * e[i];
+        e[i + 1] = r = length_of(f, g);
+        if (r == 0.0) {
+          d[i + 1] = d[i + 1] - shift;
+          e[m] = 0.0;
+          break;
+        }
+        s = f / r, c = g / r;
+        g = d[i + 1] - shift;
+        r = (d[i] - g) * s + 2.0 * c * b;
+        shift = s * r;
+        d[i + 1] = g + shift;
+        g = c * r - b;
+        const double wi = w[i], wn = w[i + 1];
+        w[i + 1] = s * wi + c * wn, w[i] = c * wi - s * wn;
+      }
+      if (r == 0.0 && i >= l) continue;
+      d[l] = d[l] - shift;
+      e[l] = g, e[m] = 0.0;
+    }
+  }
+  for (int k = 0; k < n; k++) eigenvalue[k] = d[k], ones_weight[k] = w[k] * w[k];
+}
+
 /* The eigenvalues of the distances into eigenvalue, and the square of each eigenvector's sum into
- * ones_weight, by cyclic Jacobi rotations, unless they are those of the distances already done. */
+ * ones_weight, unless they are those of the distances already done: by cyclic Jacobi rotations up
+ * to JACOBI_MOST cities, by tridiagonal_spectrum above. */
 void distance_spectrum(int n) {
   bool same = eigen_n == n;
   for (int i = 0; i < n && same; i++)
     for (int j = 0; j < n && same; j++) same = eigen_of[i][j] == distance[i][j];
   if (same) return;
-  static double a[MAXCITY][MAXCITY], q[MAXCITY][MAXCITY];
+  static double q[MAXCITY][MAXCITY];
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
       eigen_of[i][j] = distance[i][j];
       a[i][j] = 0.5 * (distance[i][j] + distance[j][i]); /* symmetric, as a distance is */
-      q[i][j] = i == j ? 1.0 : 0.0;
+      if (n <= JACOBI_MOST) q[i][j] = i == j ? 1.0 : 0.0;
     }
+  if (n > JACOBI_MOST) {
+    tridiagonal_spectrum(n);
+    eigen_n = n;
+    return;
+  }
   for (int sweep = 0; sweep < 100; sweep++) {
     double off = 0.0, whole = 0.0;
     for (int i = 0; i < n; i++)

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,6 +67,46 @@ void on_signal(int sig) {
 
 const uint64_t MAX_BLOCK = 256; // runs a worker does between two writes
 
+// Whether the plan's networks are too large for a batch's lanes (BATCH_MAXCITY): each then runs
+// alone in the model, as the tracer runs it, one network per worker.
+bool runs_alone(const Plan &plan) {
+  return grid_point(plan, run_set(plan, plan.first_run)).n > BATCH_MAXCITY;
+}
+
+// The sweeps made by the runs of networks that run alone, for the progress line: one counter per
+// worker, the first also for runs made in this process, in memory this process shares with its
+// workers (null if it cannot be had: then no sweep is counted). sweep_slot is this process's.
+uint64_t *sweeps_made = nullptr;
+int sweep_slot = 0;
+
+// The counters, made once before any worker starts, and set to 0.
+void count_sweeps_from_zero() {
+  const size_t size = sizeof(uint64_t) * MAX_WORKERS;
+  if (!sweeps_made) {
+    void *shared = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED) return;
+    sweeps_made = static_cast<uint64_t *>(shared);
+  }
+  for (int w = 0; w < MAX_WORKERS; w++) __atomic_store_n(&sweeps_made[w], 0, __ATOMIC_RELAXED);
+}
+
+// The sweeps made so far by this process and its workers.
+uint64_t sweeps_so_far() {
+  uint64_t total = 0;
+  for (int w = 0; sweeps_made && w < MAX_WORKERS; w++)
+    total += __atomic_load_n(&sweeps_made[w], __ATOMIC_RELAXED);
+  return total;
+}
+
+// Shows the progress of runs made in this process as their sweeps go (set by run_survey).
+void (*show_sweeps)(void) = nullptr;
+
+// A sweep of a network running alone made: counted, and shown when it is made here.
+void sweep_made() {
+  if (sweeps_made) __atomic_add_fetch(&sweeps_made[sweep_slot], 1, __ATOMIC_RELAXED);
+  if (show_sweeps) show_sweeps();
+}
+
 // The plan's runs from first on (a shard's share, or all), in blocks of size.
 struct Blocks {
   uint64_t first, runs, size;
@@ -74,9 +116,10 @@ struct Blocks {
 };
 
 // Blocks small enough that every worker gets several, and few enough to check the output often;
-// never smaller than a batch.
+// never smaller than a batch. Networks that run alone go one run to a block, one to a worker.
 Blocks blocks_for(const Plan &plan) {
   const uint64_t runs = plan.end_run - plan.first_run;
+  if (runs_alone(plan)) return {plan.first_run, runs, 1};
   return {plan.first_run, runs,
           std::clamp<uint64_t>(runs / (uint64_t(plan.jobs) * 8), NLANE, MAX_BLOCK)};
 }
@@ -95,11 +138,30 @@ int method_runs(const Plan &plan, uint64_t first, uint64_t most, RunResult *out,
   return n;
 }
 
+// A network too large for a batch run alone in the model as the tracer runs it (measured_run),
+// each sweep counted: a final state that is not finite travels as a NaN energy, as a lane's.
+RunResult run_alone(const Network &net, uint32_t seed) {
+  RunResult run = measured_run(net, seed, sweep_made);
+  if (!state_finite(unitout)) run.energy = NAN;
+  return run;
+}
+
 // The runs of block b, into out, NLANE at a time in a batch's lanes (with --methods, a batch is
-// one method's, and a heuristic's runs one by one): how many ran, fewer than the block's when a
-// signal came (its runs from there are dropped).
+// one method's, and a heuristic's runs one by one), or one by one alone (runs_alone): how many
+// ran, fewer than the block's when a signal came (its runs from there are dropped).
 uint64_t run_block(const Plan &plan, const Blocks &blocks, uint64_t b, RunResult *out) {
   static Batch batch;
+  if (runs_alone(plan)) {
+    for (uint64_t k = 0; k < blocks.length(b); k++) {
+      const uint64_t r = blocks.begin(b) + k;
+      const Network net = grid_point(plan, run_set(plan, r));
+      set_up(net); // its distances, which a heuristic's measures read
+      out[k] = is_heuristic(net.method) ? heuristic_run(net, run_seed(plan, r))
+                                        : run_alone(net, run_seed(plan, r));
+      if (caught) return k + 1;
+    }
+    return blocks.length(b);
+  }
   for (uint64_t k = 0; k < blocks.length(b);) {
     int n = int(std::min<uint64_t>(NLANE, blocks.length(b) - k));
     bool made = false;
@@ -152,6 +214,7 @@ bool read_all(int fd, void *data, size_t size) {
 
 // Worker w of n: its blocks, one write each. Never returns.
 [[noreturn]] void work(const Plan &plan, int w, int n, int fd) {
+  sweep_slot = w;
   const Blocks blocks = blocks_for(plan);
   std::vector<RunResult> out(blocks.size);
   for (uint64_t b = uint64_t(w); b < blocks.count(); b += uint64_t(n)) {
@@ -222,6 +285,19 @@ Workers try_workers(const Plan &plan, int n, std::string *why) {
   return workers;
 }
 
+// The sweeps of the plan's runs (this process's share) that are networks' runs.
+uint64_t plan_sweeps(const Plan &plan) {
+  uint64_t sweeps = 0;
+  for (uint64_t r = plan.first_run; r < plan.end_run;) {
+    const uint64_t set = run_set(plan, r),
+                   end = std::min((set + 1) * seed_count(plan), plan.end_run);
+    const Network net = grid_point(plan, set);
+    if (!is_heuristic(net.method)) sweeps += uint64_t(net.sweeps) * (end - r);
+    r = end;
+  }
+  return sweeps;
+}
+
 double seconds_now() {
   timespec t;
   clock_gettime(CLOCK_MONOTONIC, &t);
@@ -230,19 +306,40 @@ double seconds_now() {
 
 // One self-updating line on a terminal's standard error, once a survey has run a second. When
 // standard output is the same terminal, the line is cleared before rows are written and drawn
-// again after.
+// again after. Networks that run alone are followed sweep by sweep too (sweeps > 0: the plan's),
+// the time left counted down from the last sweep made.
 struct Progress {
   bool on = isatty(STDERR_FILENO);
   bool shares = on && isatty(STDOUT_FILENO);
   bool shown = false;
   double start = seconds_now(), last = 0;
+  uint64_t done = 0, total = 0;   // runs
+  uint64_t sweeps = 0, swept = 0; // sweeps in all, and made by the last look
+  double swept_at = 0;            // when that look found the last of them made
 
-  void update(uint64_t done, uint64_t total) {
+  void update(uint64_t runs_done, uint64_t runs) {
+    done = runs_done, total = runs;
+    show();
+  }
+  void show() {
     double now = seconds_now(), elapsed = now - start;
     if (!on || elapsed < 1.0 || now - last < 0.1) return;
-    double rate = double(done) / elapsed;
-    fprintf(stderr, "\r%llu of %llu runs, %.0f runs/s, %.0f s left \033[K",
-            (unsigned long long)done, (unsigned long long)total, rate, double(total - done) / rate);
+    if (sweeps > 0) {
+      const uint64_t made = sweeps_so_far();
+      if (made != swept) swept = made, swept_at = now;
+      const double each = swept > 0 ? (swept_at - start) / double(swept) : 0.0;
+      const double left = double(sweeps - std::min(swept, sweeps)) * each - (now - swept_at);
+      char left_text[32] = "";
+      if (swept > 0) snprintf(left_text, sizeof left_text, ", %.0f s left", std::max(left, 0.0));
+      fprintf(stderr, "\r%llu of %llu runs, %llu of %llu sweeps%s \033[K", (unsigned long long)done,
+              (unsigned long long)total, (unsigned long long)swept, (unsigned long long)sweeps,
+              left_text);
+    } else {
+      double rate = double(done) / elapsed;
+      fprintf(stderr, "\r%llu of %llu runs, %.0f runs/s, %.0f s left \033[K",
+              (unsigned long long)done, (unsigned long long)total, rate,
+              double(total - done) / rate);
+    }
     shown = true, last = now;
   }
   void clear() {
@@ -271,6 +368,7 @@ void catch_signals(bool shard) {
 }
 
 Workers start_workers(const Plan &plan, std::string *why) {
+  count_sweeps_from_zero();
   const Blocks blocks = blocks_for(plan);
   const int wanted = int(std::min<uint64_t>(uint64_t(plan.jobs), blocks.count()));
   // Every worker must know how many share the blocks: when one cannot start, the others stop
@@ -292,13 +390,19 @@ bool run_survey(const Plan &plan, Workers *workers, const RunSink &sink, std::st
   const Blocks blocks = blocks_for(plan);
   const size_t n = workers->pid.size();
 
-  // 1. Each block from its worker, or run here, handed on in order.
-  Progress progress;
+  // 1. Each block from its worker, or run here, handed on in order; while a worker's block is
+  // awaited, its sweeps shown at least every quarter second.
+  static Progress progress;
+  progress = Progress();
+  if (runs_alone(plan)) progress.sweeps = plan_sweeps(plan);
+  if (n == 0 && progress.sweeps > 0) show_sweeps = [] { progress.show(); };
   std::vector<RunResult> in(blocks.size);
   int failed = -1;
   bool stopped = false;
   for (uint64_t b = 0; b < blocks.count() && failed < 0 && !stopped && !caught; b++) {
     uint64_t got = blocks.length(b);
+    pollfd ready = {n == 0 ? -1 : workers->fd[b % n], POLLIN, 0};
+    while (n > 0 && progress.sweeps > 0 && !caught && poll(&ready, 1, 250) == 0) progress.show();
     if (n == 0)
       got = run_block(plan, blocks, b, in.data());
     else if (!read_all(workers->fd[b % n], in.data(), got * sizeof(RunResult))) {
@@ -310,6 +414,7 @@ bool run_survey(const Plan &plan, Workers *workers, const RunSink &sink, std::st
     progress.update(blocks.begin(b) - blocks.first + blocks.length(b), blocks.runs);
   }
   progress.clear();
+  show_sweeps = nullptr;
 
   // 2. Reap the workers: after a failure, a stop or a signal, end the others first. A signal is
   // no failure: the workers were killed for it (one sent to the process group may end a worker

@@ -60,7 +60,7 @@ TEST(Rank, CountsTheDistinctToursShorterByMoreThanTheSlack) {
 }
 
 TEST(Outcome, NamesHowTheUnitsOnFailToMakeATour) {
-  double state[MAXCITY][MAXCITY] = {};
+  static double state[MAXCITY][MAXCITY] = {};
   const Tour t = tour_of("2-3-4-5-8-1-6-7-9");
   for (int j = 0; j < NCITY; j++) state[t.city[j]][j] = 0.9;
   EXPECT_STREQ(outcome_name(outcome_of(state)), "tour");
@@ -81,7 +81,7 @@ TEST(Outcome, NamesHowTheUnitsOnFailToMakeATour) {
   state[1][4] = std::nextafter(0.5, 1.0); // the least above one half is on
   EXPECT_FALSE(decode_tour(state, &decoded));
   EXPECT_EQ(units_on(state), 10);
-  double none[MAXCITY][MAXCITY] = {};
+  static double none[MAXCITY][MAXCITY] = {};
   EXPECT_STREQ(outcome_name(outcome_of(none)), "missing");
   EXPECT_EQ(largest_change(none, state), 0.9);
 }
@@ -97,11 +97,11 @@ TEST(Lyapunov, IsLowestAlongAUnitAtTheOutputTheSweepGivesIt) {
     net.a = coef(random), net.b = coef(random), net.d = coef(random);
     set_up(net);
     const int i = n % NCITY, j = n * 4 % NCITY;
-    double keep[MAXCITY][MAXCITY];
+    static double keep[MAXCITY][MAXCITY];
     for (int a = 0; a < NCITY; a++)
       for (int b = 0; b < NCITY; b++) keep[a][b] = unitout[a][b];
     update_state(); // the sweep's value for (i, j) from the state it saw
-    double swept[MAXCITY][MAXCITY];
+    static double swept[MAXCITY][MAXCITY];
     for (int a = 0; a < NCITY; a++)
       for (int b = 0; b < NCITY; b++) swept[a][b] = unitout[a][b];
     // Set every unit after (i, j) back, so that (i, j) was the last to move.

@@ -162,7 +162,7 @@ TEST(Network, SteppingEveryUnitInOrderIsOneSweep) {
     net.a = net.b = net.d = 1, net.c = c;
     start_run(net, 5);
     update_state();
-    double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY];
+    static double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY];
     memcpy(start, unitout, sizeof start);
     for (int s = 0; s < 2; s++) update_state();
     memcpy(swept, unitout, sizeof swept);
@@ -192,7 +192,7 @@ TEST(Network, ASweepTakenUpFromItsRecordMidwayIsOneSweep) {
   Network net = nuv_network();
   net.a = net.b = net.d = 1, net.c = 0.7;
   start_run(net, 5);
-  double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY], half[MAXCITY][MAXCITY];
+  static double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY], half[MAXCITY][MAXCITY];
   memcpy(start, unitout, sizeof start);
   update_state();
   memcpy(swept, unitout, sizeof swept);

@@ -105,7 +105,7 @@ double perturbation_after(const Network &base, double factor, int sweeps) {
   set_up(net);
   const int n = net.n;
   srand(77);
-  double x[MAXCITY][MAXCITY];
+  static double x[MAXCITY][MAXCITY];
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) x[i][j] = rand() / 2147483647.0 - 0.5;
   for (int pass = 0; pass < 2; pass++) // centred along rows, then columns, then rows again
@@ -146,6 +146,26 @@ TEST(Normalised, TheUniformStateTurnsUnstableAtTheCriticalTemperature) {
     ASSERT_GT(critical_temperature(net), 0.0) << k.cities;
     EXPECT_LT(perturbation_after(net, 1.03, 400), 0.1) << k.cities << " rule " << k.rule;
     EXPECT_GT(perturbation_after(net, 0.97, 400), 10) << k.cities << " rule " << k.rule;
+  }
+  reset_network();
+}
+
+// Above 100 cities the distances' spectrum is had another way (tridiagonalisation and QL, not
+// Jacobi rotations): its critical temperature is still where the uniform state turns unstable.
+TEST(Normalised, TheCriticalTemperatureHoldsAboveAHundredCities) {
+  struct Case {
+    std::string cities;
+    Rule rule;
+    double a, b, d, gamma;
+  } const cases[] = {{"random:120:5", RULE_POTTS, 0.2, 2, 1, 0},
+                     {"random:101:3", RULE_POTTS, 0, 0, 1, 0},
+                     {"random:120:5", RULE_SOFTASSIGN, 0.5, 0.5, 2, 0.2}};
+  for (const Case &k : cases) {
+    Network net = network_for(k.cities, k.rule, k.a, k.b, k.d);
+    net.gamma = k.gamma, net.sinkhorn = 10;
+    ASSERT_GT(critical_temperature(net), 0.0) << k.cities;
+    EXPECT_LT(perturbation_after(net, 1.05, 200), 0.1) << k.cities << " rule " << k.rule;
+    EXPECT_GT(perturbation_after(net, 0.95, 200), 10) << k.cities << " rule " << k.rule;
   }
   reset_network();
 }

@@ -203,6 +203,17 @@ TEST(Number, TextKeepsWhatFitsAndCountsTheWhole) {
   align_right(&cut, 1, 6);
   EXPECT_EQ(cut.size, 7u);
   EXPECT_STREQ(buffer, "a    ");
+  // Aligned wholly past the capacity, a field counts as the whole text would: ten digits, "ab"
+  // right in six columns and a newline are 17 bytes, cut or not (a survey's summary of 280
+  // cities, longer than its first buffer, was a byte short and lost its newline).
+  for (size_t capacity : {size_t(64), size_t(8), size_t(11), size_t(13)}) {
+    char some[64];
+    Text past = text_in(some, capacity);
+    put(&past, "0123456789");
+    put_right(&past, "ab", 6);
+    put_char(&past, '\n');
+    EXPECT_EQ(past.size, 17u) << capacity;
+  }
 }
 
 } // namespace

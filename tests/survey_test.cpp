@@ -23,7 +23,7 @@ Tour tour_of(const std::string &text) {
 }
 
 TEST(Decode, ReadsOneUnitAboveOneHalfPerRowAndColumn) {
-  double state[MAXCITY][MAXCITY];
+  static double state[MAXCITY][MAXCITY];
   for (auto &row : state)
     for (double &u : row) u = 0.5; // exactly 0.5 is not on
   const Tour t = tour_of("2-3-4-5-8-1-6-7-9");

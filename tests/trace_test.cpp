@@ -352,9 +352,9 @@ TEST(Trace, RefusesWhatItCannotReadWithStatusTwo) {
   EXPECT_EQ(run(std::string(TRACE) + " --version").out, "nuv-trace " NUV_VERSION "\n");
 }
 
-// Recent keeps the state after each sweep: one and two sweeps back are the two kept before the
-// last, and the start stands for any state before it. Each state here is every unit at its
-// sweep count, so that which one is returned shows.
+// Recent keeps the state before each sweep: one and two sweeps back are the two kept last, the
+// current state is the model's, and the start stands for any state before it. Each state here
+// is every unit at its sweep count, so that which one is returned shows.
 TEST(Recent, GivesTheStatesOneAndTwoSweepsBackWithTheStartBeforeThat) {
   reset_network();
   static Recent r;
@@ -367,8 +367,9 @@ TEST(Recent, GivesTheStatesOneAndTwoSweepsBackWithTheStartBeforeThat) {
   EXPECT_EQ(recent_back(r, 1)[2][3], 0.0);
   EXPECT_EQ(recent_back(r, 2)[2][3], 0.0);
   for (int swept = 1; swept <= 5; swept++) {
-    set_all(swept);
-    recent_keep(&r);
+    recent_sweeping(&r);
+    set_all(swept); // the sweep
+    EXPECT_EQ(recent_back(r, 0), unitout);
     EXPECT_EQ(recent_back(r, 0)[network.n - 1][network.n - 1], swept);
     EXPECT_EQ(recent_back(r, 1)[0][0], swept - 1);
     EXPECT_EQ(recent_back(r, 2)[0][0], swept >= 2 ? swept - 2 : 0);

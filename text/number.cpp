@@ -321,7 +321,7 @@ int columns_from(const Text *text, size_t from) {
   const size_t held = text->size < text->capacity ? text->size : text->capacity - 1;
   int columns = 0;
   for (size_t k = from; k < held; k++) columns += (text->at[k] & 0xc0) != 0x80;
-  return columns + int(text->size - held);
+  return columns + int(text->size - (from > held ? from : held)); /* those cut, one each */
 }
 
 } // namespace

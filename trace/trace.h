@@ -12,7 +12,7 @@
 #include "network.h"
 #include "schedule.h"
 
-// The traced run's last three states (Recent, schedule.h).
+// The traced run's states one and two sweeps back (Recent, schedule.h).
 inline Recent recent;
 
 // Whether the member's Euler step is past the stability bound of the update's linear part
@@ -30,8 +30,8 @@ int trace_network(const Network &net, uint32_t seed, AtCycle at_cycle) {
   int stopped = -1;
   auto sweep = [&]() {
     if (stopped >= 0) return; // the rest of the run is not swept
+    recent_sweeping(&recent);
     update_state();
-    recent_keep(&recent);
   };
   Cycle y;
   start_run(net, seed);
