@@ -6,6 +6,7 @@
 #define NUV_SWEEP_H
 
 #include "network.h"
+#include "tour_sums.h"
 
 #include <math.h>
 
@@ -238,19 +239,12 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
     columns[j] = V();
     for (int k = 0; k < n; k++) columns[j] += state[k][j];
   }
-  for (int i = 0; i < n; i++) {
-    // Row i's tour-length sums side by side, each in index order k: independent additions.
-    for (int j = 0; j < n; j++) sums[i][j] = V();
-    for (int k = 0; k < n; k++) {
-      const double dik = dist[i][k];
-      sums[i][0] += (state[k][1] + state[k][n - 1]) * dik;
-      for (int j = 1; j < n - 1; j++) sums[i][j] += (state[k][j + 1] + state[k][j - 1]) * dik;
-      sums[i][n - 1] += (state[k][0] + state[k][n - 2]) * dik;
-    }
+  // Every unit's tour-length sum, each in index order k, as one blocked product.
+  tour_sums(sums, state, n, dist);
+  for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
       sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns,
                                     (InputTerms *)nullptr, &sums[i][j]);
-  }
   if (!NUVS && rule == RULE_SOFTASSIGN) return softassign_step(state, sums, n, w);
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {

@@ -1,0 +1,27 @@
+// The tour-sum kernel (src/tour_sums.h) compiled for one instruction set by tour_sums_build.cpp,
+// once for each: its shapes as the sweeps call it and with blocks of rows k that do not divide
+// the sizes, for one network and for a batch's lanes.
+#ifndef NUV_TOUR_SUMS_BUILD_H
+#define NUV_TOUR_SUMS_BUILD_H
+
+#include "batch.h"
+#include "network.h"
+
+enum { ODD_STRIDE = 37 }; // a row stride that is not the model's
+
+// One build's kernels: as the sweeps take it (rows of MAXCITY, the default blocks), with rows k
+// taken 7 at a time, and with rows of ODD_STRIDE.
+struct TourSumsBuild {
+  void (*one)(double sums[][MAXCITY], double state[][MAXCITY], int n, const double dist[][MAXCITY]);
+  void (*one_by7)(double sums[][MAXCITY], double state[][MAXCITY], int n,
+                  const double dist[][MAXCITY]);
+  void (*one_odd)(double sums[][ODD_STRIDE], double state[][ODD_STRIDE], int n,
+                  const double dist[][ODD_STRIDE]);
+  void (*batch)(lanes sums[][MAXCITY], lanes state[][MAXCITY], int n, const double dist[][MAXCITY]);
+  void (*batch_by7)(lanes sums[][MAXCITY], lanes state[][MAXCITY], int n,
+                    const double dist[][MAXCITY]);
+};
+
+extern const TourSumsBuild tour_sums_v4, tour_sums_v3, tour_sums_baseline;
+
+#endif
