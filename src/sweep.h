@@ -151,16 +151,27 @@ __attribute__((always_inline)) static inline V largest_of(const V *x, int n) {
 /* Potts's sweep (normalised mean-field annealing), city by city: city i's n inputs u_j from the
  * state as it is (the cities before it updated; the global term's total that state's row-major
  * sum), then v_ij = e_j / s with e_j = exp((u_j - m) / T), m the largest u_j and s the sum of the
- * e_j. Each row then sums to one, whatever the inputs. u holds a row of inputs. */
+ * e_j. Each row then sums to one, whatever the inputs. The neighbours' sums of the tour term are
+ * formed once a sweep in near and kept current (row i again after city i), so that each city's
+ * tour sums are one vector-matrix product; its row sum is taken once and its column sums side by
+ * side, each in index order as unit_input would take it. */
 template <typename V>
-__attribute__((always_inline)) static inline void potts_sweep(V state[][MAXCITY], V u[MAXCITY],
+__attribute__((always_inline)) static inline void potts_sweep(V state[][MAXCITY], V near[][MAXCITY],
                                                               int n, const NetworkLanes<V> &w,
                                                               const double dist[][MAXCITY]) {
+  static V u[MAXCITY], rows[MAXCITY], columns[MAXCITY], tours[MAXCITY];
+  for (int k = 0; k < n; k++) near_row(near, state, n, k);
   for (int i = 0; i < n; i++) {
     const V total = w.any_c ? state_total(state, n) : V();
+    rows[i] = V();
+    for (int k = 0; k < n; k++) rows[i] += state[i][k];
+    for (int j = 0; j < n; j++) columns[j] = V();
+    for (int k = 0; k < n; k++)
+      for (int j = 0; j < n; j++) columns[j] += state[k][j];
+    tour_row(tours, near, n, dist[i]);
     for (int j = 0; j < n; j++)
-      u[j] =
-          unit_input<false>(state, n, i, j, w, dist, total, (const V *)nullptr, (const V *)nullptr);
+      u[j] = unit_input<false>(state, n, i, j, w, dist, total, rows, columns, (InputTerms *)nullptr,
+                               &tours[j]);
     const V m = largest_of(u, n);
     V s = V();
     for (int j = 0; j < n; j++) {
@@ -168,6 +179,7 @@ __attribute__((always_inline)) static inline void potts_sweep(V state[][MAXCITY]
       s += u[j];
     }
     for (int j = 0; j < n; j++) state[i][j] = u[j] / s;
+    near_row(near, state, n, i);
   }
 }
 
@@ -222,7 +234,7 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
             Draws &draws) {
   if (NUVS) n = NCITY, rule = RULE_INPLACE;
   const double u0 = NUVS ? 0.5 : w.u0;
-  if (!NUVS && rule == RULE_POTTS) return potts_sweep(state, sums[0], n, w, dist);
+  if (!NUVS && rule == RULE_POTTS) return potts_sweep(state, sums, n, w, dist);
   V total = w.any_c ? state_total(state, n) : V();
   if (rule == RULE_INPLACE) {
     for (int i = 0; i < n; i++)

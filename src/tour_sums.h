@@ -109,4 +109,56 @@ __attribute__((always_inline)) static inline void tour_sums(V sums[][S], V state
   }
 }
 
+/* Row k of near from the state as it is: near[k][j] = state[k][next(j)] + state[k][prev(j)], for
+ * the rules that update city by city and keep near current as rows change. */
+template <typename V, int S>
+__attribute__((always_inline)) static inline void near_row(V near[][S], V state[][S], int n,
+                                                           int k) {
+  for (int j = 0; j < n; j++)
+    near[k][j] = state[k][j == n - 1 ? 0 : j + 1] + state[k][j == 0 ? n - 1 : j - 1];
+}
+
+/* RJ packets of one row's sums from double jd on, all within the row: out's over k = 0 ... n - 1
+ * of near (rows of S values V) times dist_row[k], from +0. */
+template <int RJ, typename P, typename V, int S>
+__attribute__((always_inline)) static inline void tour_row_tile(V *out, V near[][S], int jd, int n,
+                                                                const double *dist_row) {
+  enum { W = sizeof(P) / sizeof(double) };
+  P acc[RJ];
+  for (int rj = 0; rj < RJ; rj++) acc[rj] = P{};
+  for (int k = 0; k < n; k++) {
+    const double d = dist_row[k];
+    for (int rj = 0; rj < RJ; rj++) {
+      P w;
+      memcpy(&w, (const char *)near[k] + sizeof(double) * size_t(jd + rj * W), sizeof(P));
+      acc[rj] = acc[rj] + w * d;
+    }
+  }
+  for (int rj = 0; rj < RJ; rj++)
+    memcpy((char *)out + sizeof(double) * size_t(jd + rj * W), &acc[rj], sizeof(P));
+}
+
+/* One row's tour-length sums from near (near_row's, rows of S), each in index order k from +0:
+ * out[j] = sum over k of near[k][j] * dist_row[k], a vector-matrix product vectorised across the
+ * sums, as tour_sums is for all rows. */
+template <typename V, int S>
+__attribute__((always_inline)) static inline void tour_row(V *out, V near[][S], int n,
+                                                           const double *dist_row) {
+  enum { L = sizeof(V) / sizeof(double), W = TourBlocking<L>::WIDTH, RJ = W == 8 ? 8 : 4 };
+  typedef double P __attribute__((vector_size(W * sizeof(double))));
+  const int nd = n * L, full = nd / W; /* the packets wholly within the row */
+  int jp = 0;
+  for (; jp + RJ <= full; jp += RJ) tour_row_tile<RJ, P>(out, near, jp * W, n, dist_row);
+  for (; jp < full; jp++) tour_row_tile<1, P>(out, near, jp * W, n, dist_row);
+  for (int d = full * W; d < nd; d++) { /* the row's last doubles, one at a time */
+    double sum = 0.0, x, y;
+    for (int k = 0; k < n; k++) {
+      memcpy(&x, (const char *)near[k] + sizeof(double) * size_t(d), sizeof x);
+      y = x * dist_row[k];
+      sum = sum + y;
+    }
+    memcpy((char *)out + sizeof(double) * size_t(d), &sum, sizeof sum);
+  }
+}
+
 #endif

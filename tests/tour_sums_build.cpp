@@ -12,6 +12,14 @@ void kernel(V sums[][S], V state[][S], int n, const double dist[][S]) {
   tour_sums<V, S, KB>(sums, state, n, dist);
 }
 
+// The sums row by row from near, as potts takes them.
+template <typename V>
+void by_rows(V sums[][MAXCITY], V state[][MAXCITY], int n, const double dist[][MAXCITY]) {
+  static V near[MAXCITY][MAXCITY];
+  for (int k = 0; k < n; k++) near_row(near, state, n, k);
+  for (int i = 0; i < n; i++) tour_row(sums[i], near, n, dist[i]);
+}
+
 // The default blocks of rows k for values of V.
 template <typename V>
 constexpr int blocks() {
@@ -20,7 +28,10 @@ constexpr int blocks() {
 
 } // namespace
 
-extern const TourSumsBuild TOUR_SUMS_BUILD = {
-    kernel<double, MAXCITY, blocks<double>()>, kernel<double, MAXCITY, 7>,
-    kernel<double, ODD_STRIDE, blocks<double>()>, kernel<lanes, MAXCITY, blocks<lanes>()>,
-    kernel<lanes, MAXCITY, 7>};
+extern const TourSumsBuild TOUR_SUMS_BUILD = {kernel<double, MAXCITY, blocks<double>()>,
+                                              kernel<double, MAXCITY, 7>,
+                                              kernel<double, ODD_STRIDE, blocks<double>()>,
+                                              kernel<lanes, MAXCITY, blocks<lanes>()>,
+                                              kernel<lanes, MAXCITY, 7>,
+                                              by_rows<double>,
+                                              by_rows<lanes>};

@@ -10,7 +10,7 @@
 enum { ODD_STRIDE = 37 }; // a row stride that is not the model's
 
 // One build's kernels: as the sweeps take it (rows of MAXCITY, the default blocks), with rows k
-// taken 7 at a time, and with rows of ODD_STRIDE.
+// taken 7 at a time, with rows of ODD_STRIDE, and one row at a time.
 struct TourSumsBuild {
   void (*one)(double sums[][MAXCITY], double state[][MAXCITY], int n, const double dist[][MAXCITY]);
   void (*one_by7)(double sums[][MAXCITY], double state[][MAXCITY], int n,
@@ -20,6 +20,11 @@ struct TourSumsBuild {
   void (*batch)(lanes sums[][MAXCITY], lanes state[][MAXCITY], int n, const double dist[][MAXCITY]);
   void (*batch_by7)(lanes sums[][MAXCITY], lanes state[][MAXCITY], int n,
                     const double dist[][MAXCITY]);
+  // Row by row, as potts takes them: near_row for every row, then tour_row for each.
+  void (*one_by_rows)(double sums[][MAXCITY], double state[][MAXCITY], int n,
+                      const double dist[][MAXCITY]);
+  void (*batch_by_rows)(lanes sums[][MAXCITY], lanes state[][MAXCITY], int n,
+                        const double dist[][MAXCITY]);
 };
 
 extern const TourSumsBuild tour_sums_v4, tour_sums_v3, tour_sums_baseline;

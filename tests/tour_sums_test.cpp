@@ -149,6 +149,27 @@ TEST(TourSums, ABatchsLanesAreThePlainLoopsBitForBit) {
   });
 }
 
+TEST(TourSums, RowByRowTheyAreThePlainLoopsBitForBit) {
+  static double state[MAXCITY][MAXCITY], want[MAXCITY][MAXCITY], got[MAXCITY][MAXCITY],
+      dist[MAXCITY][MAXCITY];
+  static lanes many[MAXCITY][MAXCITY], many_want[MAXCITY][MAXCITY], many_got[MAXCITY][MAXCITY];
+  each_build([&](const Build &b) {
+    for (int n : SIZES) {
+      fill(state, want, dist, unsigned(n * 3), true);
+      memcpy(got, want, sizeof got);
+      plain_sums(want, state, n, dist);
+      b.kernels->one_by_rows(got, state, n, dist);
+      EXPECT_EQ(first_difference(want, got, n, MAXCITY), "") << b.name << ", n = " << n;
+      fill(many, many_want, dist, unsigned(n * 3 + 1), true);
+      memcpy(many_got, many_want, sizeof many_got);
+      plain_sums(many_want, many, n, dist);
+      b.kernels->batch_by_rows(many_got, many, n, dist);
+      EXPECT_EQ(first_difference(many_want, many_got, n, MAXCITY), "")
+          << b.name << ", lanes, n = " << n;
+    }
+  });
+}
+
 // A network of each all-at-once rule (and potts) on random cities, with a global term where the
 // rule takes one.
 struct Member {
