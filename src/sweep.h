@@ -118,6 +118,57 @@ update_unit(V state[][MAXCITY], int n, int i, int j, const NetworkLanes<V> &w,
   if (!NUVS && w.any_c) total = (total - old) + state[i][j];
 }
 
+/* Whether x is 0 (either sign) in every lane. */
+template <typename V>
+__attribute__((always_inline)) static inline bool zero_in_every_lane(const V &x) {
+  if constexpr (sizeof(V) == sizeof(double))
+    return x == 0.0;
+  else {
+    for (int l = 0; l < int(sizeof(V) / sizeof(double)); l++)
+      if (x[l] != 0.0) return false;
+    return true;
+  }
+}
+
+/* The in-place sweep of any network but nuv's, unit by unit as update_unit makes it, each sum
+ * in index order, with what does not change within a row taken once for the row: the column
+ * sums (a row's own units lie in other columns until each is updated) and the tour sums from
+ * near (formed once a sweep, kept current row by row, as potts keeps it); city i's own term
+ * (k = i) of a tour sum is the only one its row's updates change, and adds nothing while its
+ * distance is 0 and the neighbours are finite: where it would add something, before or after,
+ * the unit's tour sum is taken whole. The row sum runs on from the sum of the units already
+ * updated (the same first additions), then over the old ones: a chain of dependent additions,
+ * n - j of them for unit j, which bounds the sweep. near holds n rows. */
+template <typename V, typename Activate>
+__attribute__((always_inline)) static inline void
+inplace_sweep(V state[][MAXCITY], V near[][MAXCITY], int n, const NetworkLanes<V> &w,
+              const double dist[][MAXCITY], V total, Activate activate) {
+  static V rows[MAXCITY], columns[MAXCITY], tours[MAXCITY];
+  for (int k = 0; k < n; k++) near_row(near, state, n, k);
+  for (int i = 0; i < n; i++) {
+    for (int j = 0; j < n; j++) columns[j] = V();
+    for (int k = 0; k < n; k++)
+      for (int j = 0; j < n; j++) columns[j] += state[k][j];
+    tour_row(tours, near, n, dist[i]);
+    V updated = V(); /* the row's units before j, updated, summed in order */
+    for (int j = 0; j < n; j++) {
+      rows[i] = updated;
+      for (int k = j; k < n; k++) rows[i] += state[i][k];
+      const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
+      const V before = near[i][j] * dist[i][i], now = (state[i][nx] + state[i][p]) * dist[i][i];
+      const bool whole = !zero_in_every_lane(before) || !zero_in_every_lane(now);
+      const V old = state[i][j];
+      const V sum =
+          unit_input<false>(state, n, i, j, w, dist, total, rows, columns, (InputTerms *)nullptr,
+                            whole ? (const V *)nullptr : &tours[j]);
+      state[i][j] = (activate(sum / w.u0) + 1.0) * 0.5;
+      if (w.any_c) total = (total - old) + state[i][j];
+      updated += state[i][j];
+    }
+    near_row(near, state, n, i);
+  }
+}
+
 /* The C library's exp and log of each lane: V a double, or a vector whose lanes are called one
  * by one. */
 template <typename V>
@@ -237,6 +288,7 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
   if (!NUVS && rule == RULE_POTTS) return potts_sweep(state, sums, n, w, dist);
   V total = w.any_c ? state_total(state, n) : V();
   if (rule == RULE_INPLACE) {
+    if (!NUVS && sums) return inplace_sweep(state, sums, n, w, dist, total, activate);
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++) update_unit<NUVS>(state, n, i, j, w, dist, total, activate);
     return;

@@ -236,4 +236,36 @@ TEST(TourSums, EveryRulesLanesAreTheSameBitsInEachBuild) {
   reset_network();
 }
 
+// The batch's in-place sweep (row by row, the tour and column sums once a row) against the one
+// network's (unit by unit, every sum whole): the same states, lane by lane, with a global term,
+// and with distances whose diagonal is not 0, where a city's own term counts.
+TEST(TourSums, TheBatchsInPlaceSweepIsTheOneNetworksUnitByUnit) {
+  choose_activation();
+  static Batch batch;
+  static double state[MAXCITY][MAXCITY], before[MAXCITY][MAXCITY], before2[MAXCITY][MAXCITY];
+  for (int own = 0; own < 2; own++) {
+    reset_network();
+    std::string name, error;
+    ASSERT_TRUE(load_cities("random:23:6", &name, &error)) << error;
+    Network net = network;
+    net.rule = RULE_INPLACE, net.sweeps = 6, net.target = net.n;
+    net.a = 1, net.b = 1, net.d = 1.5, net.c = own ? 0 : 0.5;
+    if (own) { // the distances as given, each city 0.3 from itself
+      for (int i = 0; i < net.n; i++) citydistance[i][i] = 0.3;
+      net.distances_given = true, net.distances = DISTANCES_RAW;
+    }
+    set_up(net);
+    for (int l = 0; l < NLANE; l++) batch_start(&batch, l, net, uint32_t(40 + l));
+    batch_sweeps(&batch);
+    for (int l = 0; l < NLANE; l++) {
+      batch_take(&batch, l, state, before, before2);
+      start_run(net, uint32_t(40 + l));
+      for (int s = 0; s < net.sweeps; s++) update_state();
+      EXPECT_EQ(first_difference(state, unitout, net.n, net.n), "")
+          << "lane " << l << (own ? ", a city 0.3 from itself" : ", a global term");
+    }
+  }
+  reset_network();
+}
+
 } // namespace
