@@ -10,6 +10,12 @@
 
 #include "network.h"
 #include "sweep.h"
+#if defined(__AVX512F__)
+#include <string.h>
+
+#include "vector_tanh.h"
+#pragma GCC diagnostic ignored "-Wpsabi" // lanes only between inlined functions and by address
+#endif
 
 static const double RAND_DIVISOR = 2147483647.0; /* maps rand() onto [0, 1] */
 
@@ -17,6 +23,28 @@ static const double RAND_DIVISOR = 2147483647.0; /* maps rand() onto [0, 1] */
 static inline double activate(double x) {
   return tanh(x);
 }
+
+/* The all-at-once sweeps' activation: the library's tanh, one at a time, or (in the AVX-512
+ * build, where the platform has chosen a vector flavour: vector_tanh.h) a row at a time in the
+ * vector that gives the library's bits. */
+struct RowTanh {
+  double operator()(double x) const { return tanh(x); }
+#if defined(__AVX512F__)
+  void row(double *x, int n) const {
+    if (activation == ACTIVATION_LIBRARY) {
+      for (int j = 0; j < n; j++) x[j] = tanh(x[j]);
+      return;
+    }
+    for (int j = 0; j < n; j += NLANE) { /* the last lanes past n at 0 */
+      const size_t size = sizeof(double) * size_t(n - j < NLANE ? n - j : NLANE);
+      lanes in = {}, out;
+      memcpy(&in, x + j, size);
+      vector_tanh(activation == ACTIVATION_FUSED, &in, &out);
+      memcpy(x + j, &out, size);
+    }
+  }
+#endif
+};
 
 /* One network's draws for the noise: the C library's, after the start's. */
 struct RandDraws {
@@ -37,7 +65,7 @@ __attribute__((always_inline)) static inline void network_sweep(const NetworkLan
                                                                 double sums[][MAXCITY]) {
   RandDraws draws;
   if (network.rule == RULE_INPLACE) __builtin_unreachable(); /* update_state's: not compiled here */
-  sweep_shape<false>(unitout, sums, unitin, network.n, network.rule, w, distance, activate, draws);
+  sweep_shape<false>(unitout, sums, unitin, network.n, network.rule, w, distance, RowTanh(), draws);
 }
 
 #endif

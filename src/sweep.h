@@ -267,6 +267,19 @@ softassign_step(V state[][MAXCITY], V l[][MAXCITY], int n, const NetworkLanes<V>
     for (int j = 0; j < n; j++) state[i][j] = each_exp(l[i][j]);
 }
 
+/* x[j] = activate(x[j]) for j < n: by the activation's row (a vector tanh over many at once)
+ * where it has one, else one by one. */
+template <typename Activate, typename V>
+__attribute__((always_inline)) static inline auto activate_row(Activate &activate, V *x, int n, int)
+    -> decltype(activate.row(x, n)) {
+  return activate.row(x, n);
+}
+template <typename Activate, typename V>
+__attribute__((always_inline)) static inline void activate_row(Activate &activate, V *x, int n,
+                                                               long) {
+  for (int j = 0; j < n; j++) x[j] = activate(x[j]);
+}
+
 /* One sweep over the n x n units by the rule. In place: row-major order, each unit written at
  * once, later units reading the new values (with a global term, the total follows each unit).
  * Sync and Euler: every unit's sum of inputs from the state at the start of the sweep, into
@@ -299,10 +312,9 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
     rows[i] = V();
     for (int k = 0; k < n; k++) rows[i] += state[i][k];
   }
-  for (int j = 0; j < n; j++) {
-    columns[j] = V();
-    for (int k = 0; k < n; k++) columns[j] += state[k][j];
-  }
+  for (int j = 0; j < n; j++) columns[j] = V();
+  for (int k = 0; k < n; k++) /* each column's sum in index order k, side by side */
+    for (int j = 0; j < n; j++) columns[j] += state[k][j];
   // Every unit's tour-length sum, each in index order k, as one blocked product.
   tour_sums(sums, state, n, dist);
   for (int i = 0; i < n; i++)
@@ -310,7 +322,7 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
       sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns,
                                     (InputTerms *)nullptr, &sums[i][j]);
   if (!NUVS && rule == RULE_SOFTASSIGN) return softassign_step(state, sums, n, w);
-  for (int i = 0; i < n; i++)
+  for (int i = 0; i < n; i++) { /* a row's arguments x / u0 in sums, then their tanh at once */
     for (int j = 0; j < n; j++) {
       V x = sums[i][j];
       if (rule == RULE_EULER)
@@ -320,8 +332,11 @@ sweep_shape(V state[][MAXCITY], V sums[][MAXCITY], V unitin[][MAXCITY], int n, R
         if (w.noise != 0.0) x = x + w.noise * (2.0 * draws.template next<V>() - 1.0);
         unitin[i][j] = x;
       }
-      state[i][j] = (activate(x / u0) + 1.0) * 0.5;
+      sums[i][j] = x / u0;
     }
+    activate_row(activate, sums[i], n, 0);
+    for (int j = 0; j < n; j++) state[i][j] = (sums[i][j] + 1.0) * 0.5;
+  }
 }
 
 /* One sweep: nuv's network by its constant shape, any other member by the general one. draws
