@@ -1,18 +1,23 @@
 // nuv-bench: what a run costs, one network at a time (the bare loop of a run's start plus 50
 // sweeps) and NLANE at a time in a batch, over the same seeds; what the survey adds to a run;
-// and the tours' table, decoding and rank. Not a test; run it by hand: build/nuv-bench.
+// the tours' table, decoding and rank; and the large sweeps against this machine's bound for
+// additions and multiplications (BM_Bound, BM_Sweep, BM_TourSums). Not a test; run it by hand:
+// build/nuv-bench.
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "activation.h"
 #include "batch.h"
 #include "cities.h"
 #include "heuristics.h"
+#include "instruction_set.h"
 #include "network.h"
 #include "optimum.h"
 #include "runs.h"
 #include "schedule.h"
+#include "tour_sums_build.h"
 #include "vector_tanh.h"
 
 // The network set up, with the coefficients 1, 1, 1 and no global term: every run's record.
@@ -246,9 +251,223 @@ static void BM_ClockFromDependentAdds(benchmark::State &state) {
 }
 BENCHMARK(BM_ClockFromDependentAdds)->Unit(benchmark::kMillisecond);
 
+// The bound: independent chains of vector additions beside as many of multiplications (KIND 0;
+// 1 the additions alone, 2 the multiplications alone), each instruction dependent on the last of
+// its chain only: twelve chains of each in 512-bit registers, or seven in 256-bit ones where the
+// processor has AVX2 but not AVX-512. Returns the doubles added and multiplied in `rounds`
+// rounds of 64 instructions a chain.
+#define CHAINS(width, adds, muls, add_reg, mul_reg)                                                \
+  ".rept 64\n\t.irp k," adds "\n\t.if %c2 != 2\n\tvaddpd %%" width add_reg ", %%" width            \
+  "\\k, %%" width "\\k\n\t.endif\n\t.endr\n\t.irp k," muls                                         \
+  "\n\t.if %c2 != 1\n\tvmulpd %%" width mul_reg ", %%" width "\\k, %%" width                       \
+  "\\k\n\t.endif\n\t.endr\n\t.endr"
+template <int KIND>
+__attribute__((target("avx512f"))) static void chains_512(int64_t rounds) {
+  const double add = 1e-300, mul = 1.0; // the chains stay at 1.0, never subnormal
+  for (int64_t r = 0; r < rounds; r++)
+    __asm__ volatile(
+        "vbroadcastsd %0, %%zmm30\n\tvbroadcastsd %1, %%zmm31\n\t"
+        ".irp k,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23\n\t"
+        "vmovapd %%zmm31, %%zmm\\k\n\t.endr\n\t" CHAINS(
+            "zmm", "0,1,2,3,4,5,6,7,8,9,10,11", "12,13,14,15,16,17,18,19,20,21,22,23", "30", "31")
+        :
+        : "m"(add), "m"(mul), "i"(KIND)
+        : "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7", "xmm8", "xmm9", "xmm10",
+          "xmm11", "xmm12", "xmm13", "xmm14", "xmm15", "xmm16", "xmm17", "xmm18", "xmm19", "xmm20",
+          "xmm21", "xmm22", "xmm23", "xmm30", "xmm31");
+}
+template <int KIND>
+__attribute__((target("avx2"))) static void chains_256(int64_t rounds) {
+  const double add = 1e-300, mul = 1.0;
+  for (int64_t r = 0; r < rounds; r++)
+    __asm__ volatile("vbroadcastsd %0, %%ymm14\n\tvbroadcastsd %1, %%ymm15\n\t"
+                     ".irp k,0,1,2,3,4,5,6,7,8,9,10,11,12,13\n\tvmovapd %%ymm15, %%ymm\\k\n\t"
+                     ".endr\n\t" CHAINS("ymm", "0,1,2,3,4,5,6", "7,8,9,10,11,12,13", "14", "15")
+                     :
+                     : "m"(add), "m"(mul), "i"(KIND)
+                     : "xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7", "xmm8",
+                       "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15");
+}
+template <int KIND>
+static double bound_rounds(int64_t rounds) {
+  const bool wide = widest_instruction_set() == SET_V4;
+  if (wide)
+    chains_512<KIND>(rounds);
+  else
+    chains_256<KIND>(rounds);
+  return double(rounds) * 64 * (wide ? 12 * 8 : 7 * 4) * (KIND == 0 ? 2 : 1);
+}
+
+// The bound's benchmark: its counter GFlops is the doubles added and multiplied a second of CPU
+// time. Argument 0 (additions beside multiplications) is the bound the sweeps are rated by.
+static void BM_Bound(benchmark::State &state) {
+  if (widest_instruction_set() == SET_BASELINE) {
+    state.SkipWithError("the bound is measured with AVX2 or AVX-512, which this processor lacks");
+    return;
+  }
+  double flops = 0;
+  for (auto _ : state)
+    flops += state.range(0) == 0   ? bound_rounds<0>(100000)
+             : state.range(0) == 1 ? bound_rounds<1>(100000)
+                                   : bound_rounds<2>(100000);
+  state.counters["GFlops"] = benchmark::Counter(flops / 1e9, benchmark::Counter::kIsRate);
+  state.SetLabel(state.range(0) == 0   ? "additions beside multiplications"
+                 : state.range(0) == 1 ? "additions alone"
+                                       : "multiplications alone");
+}
+BENCHMARK(BM_Bound)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The bound in doubles a second, measured once on first use (0.3 s of CPU time, the best of
+// three), for the sweeps' fractions of it.
+static double bound() {
+  static double measured = 0;
+  if (measured == 0 && widest_instruction_set() != SET_BASELINE)
+    for (int trial = 0; trial < 3; trial++) {
+      timespec t0, t1;
+      clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t0);
+      const double flops = bound_rounds<0>(20000);
+      clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t1);
+      const double rate =
+          flops / (double(t1.tv_sec - t0.tv_sec) + 1e-9 * (t1.tv_nsec - t0.tv_nsec));
+      if (rate > measured) measured = rate;
+    }
+  return measured;
+}
+
+// The counters of work done a sweep: GFlops, the tour sums' additions and multiplications
+// (2 N^3 a network) a second of CPU time, and bound, their fraction of the bound.
+static void count_work(benchmark::State &state, double flops_a_sweep) {
+  state.counters["GFlops"] =
+      benchmark::Counter(flops_a_sweep / 1e9, benchmark::Counter::kIsIterationInvariantRate);
+  if (bound() > 0)
+    state.counters["bound"] =
+        benchmark::Counter(flops_a_sweep / bound(), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// The TSPLIB instances the large sweeps are timed on, by size; those above MAXCITY are not
+// registered.
+static const struct {
+  const char *name;
+  int n;
+} LARGE[] = {{"eil51", 51}, {"kroA100", 100}, {"kroA200", 200}, {"pcb442", 442}, {"pr1002", 1002}};
+
+// The model set up for instance `large` under the rule: coefficients 1, 1, 1, no global term,
+// the rule's own sweeps.
+static Network large_network(int large, Rule rule) {
+  reset_network();
+  std::string name, error;
+  if (!load_cities(std::string(SOURCE_DIR "/data/tsplib/") + LARGE[large].name + ".tsp", &name,
+                   &error))
+    abort();
+  Network net = network;
+  net.rule = rule, net.sweeps = default_sweeps(rule), net.target = net.n;
+  net.a = net.b = net.d = 1, net.c = 0;
+  set_up(net);
+  return net;
+}
+
+static const char *rule_name(Rule rule) {
+  static const char *const NAMES[] = {"inplace", "sync", "euler", "tcnn", "potts", "softassign"};
+  return NAMES[rule];
+}
+
+// One sweep of one network under a rule (argument 0) on a large instance (argument 1), from seed
+// 1's start, a new start (untimed) after each run's sweeps.
+static void BM_Sweep(benchmark::State &state) {
+  const Rule rule = Rule(state.range(0));
+  const Network net = large_network(int(state.range(1)), rule);
+  start_run(net, 1);
+  int swept = 0;
+  for (auto _ : state) {
+    if (swept == net.sweeps) {
+      state.PauseTiming();
+      start_run(net, 1);
+      swept = 0;
+      state.ResumeTiming();
+    }
+    update_state();
+    swept++;
+  }
+  count_work(state, 2.0 * net.n * net.n * net.n);
+  state.SetLabel(std::string(rule_name(rule)) + " " + LARGE[state.range(1)].name);
+  reset_network();
+}
+
+// One sweep of a batch, NLANE networks of seeds 1 to NLANE, as BM_Sweep: net.sweeps is 1, so
+// that each batch_sweeps is one sweep (with its copies of the state kept behind).
+static void BM_BatchSweep(benchmark::State &state) {
+  static Batch batch;
+  const Rule rule = Rule(state.range(0));
+  Network net = large_network(int(state.range(1)), rule);
+  net.sweeps = 1;
+  set_up(net);
+  for (int l = 0; l < NLANE; l++) batch_start(&batch, l, net, uint32_t(1 + l));
+  for (auto _ : state) batch_sweeps(&batch);
+  count_work(state, 2.0 * NLANE * net.n * net.n * net.n);
+  state.SetLabel(std::string(rule_name(rule)) + " " + LARGE[state.range(1)].name);
+  reset_network();
+}
+
+// The tour sums alone, as the widest build the processor has computes them in the sweeps: one
+// network (argument 0 is 0) or a batch's lanes (1) on a large instance (argument 1), from a
+// state of draws in [0, 1].
+static void BM_TourSums(benchmark::State &state) {
+  static double one[2][MAXCITY][MAXCITY];
+  static lanes many[2][BATCH_MAXCITY][BATCH_MAXCITY];
+  const bool lanes_of_batch = state.range(0) != 0;
+  const Network net = large_network(int(state.range(1)), RULE_SYNC);
+  const int n = net.n;
+  srand(1);
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      one[0][i][j] = rand() / 2147483647.0;
+      if (n <= BATCH_MAXCITY)
+        for (int l = 0; l < NLANE; l++) many[0][i][j][l] = rand() / 2147483647.0;
+    }
+  const InstructionSet set = widest_instruction_set();
+  const TourSumsBuild &build = set == SET_V4   ? tour_sums_v4
+                               : set == SET_V3 ? tour_sums_v3
+                                               : tour_sums_baseline;
+  for (auto _ : state) {
+    if (lanes_of_batch)
+      build.batch(many[1], many[0], n, distance);
+    else
+      build.one(one[1], one[0], n, distance);
+    benchmark::ClobberMemory();
+  }
+  count_work(state, 2.0 * (lanes_of_batch ? NLANE : 1) * n * n * n);
+  state.SetLabel(std::string(lanes_of_batch ? "batch " : "one network ") +
+                 LARGE[state.range(1)].name);
+  reset_network();
+}
+
+// The large sweeps' benchmarks for the instances up to MAXCITY: the tour sums alone and every
+// rule's sweep, one network and (up to BATCH_MAXCITY cities) a batch.
+static void register_large(void) {
+  for (int large = 0; large < int(sizeof LARGE / sizeof LARGE[0]); large++) {
+    if (LARGE[large].n > MAXCITY) continue;
+    for (int lanes_of_batch = 0; lanes_of_batch < (LARGE[large].n <= BATCH_MAXCITY ? 2 : 1);
+         lanes_of_batch++)
+      benchmark::RegisterBenchmark("BM_TourSums", BM_TourSums)
+          ->Args({lanes_of_batch, large})
+          ->Unit(benchmark::kMillisecond);
+    for (Rule rule :
+         {RULE_SYNC, RULE_EULER, RULE_TCNN, RULE_SOFTASSIGN, RULE_POTTS, RULE_INPLACE}) {
+      benchmark::RegisterBenchmark("BM_Sweep", BM_Sweep)
+          ->Args({rule, large})
+          ->Unit(benchmark::kMillisecond);
+      if (LARGE[large].n <= BATCH_MAXCITY)
+        benchmark::RegisterBenchmark("BM_BatchSweep", BM_BatchSweep)
+            ->Args({rule, large})
+            ->Unit(benchmark::kMillisecond);
+    }
+  }
+}
+
 int main(int argc, char **argv) {
   choose_activation();
   printf("activation: %s\n", activation_text());
+  register_large();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
 }

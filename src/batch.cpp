@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "batch_sweeps.h"
+#include "instruction_set.h"
 
 void batch_start(Batch *batch, int l, Network net, uint32_t seed) {
   static double start[MAXCITY][MAXCITY], start_unitin[MAXCITY][MAXCITY];
@@ -36,20 +37,13 @@ void batch_idle(Batch *batch, int l) {
 }
 
 /* The sweeps, compiled for x86-64-v4 (AVX-512), v3 (AVX2 and FMA) and the baseline in files of
- * their own; the best the processor has is chosen on the first call. Wider vectors, the same
- * operations, so the same results. */
+ * their own; the widest the processor has is chosen. Wider vectors, the same operations, so the
+ * same results. */
 void batch_sweeps(Batch *batch) {
-  static void (*chosen)(Batch *) = nullptr;
-  if (!chosen) {
-    __builtin_cpu_init();
-    const bool v4 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                    __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
-                    __builtin_cpu_supports("avx512cd");
-    const bool v3 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
-                    __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
-    chosen = v4 ? batch_sweeps_v4 : v3 ? batch_sweeps_v3 : batch_sweeps_baseline;
-  }
-  chosen(batch);
+  const InstructionSet set = widest_instruction_set();
+  if (set == SET_V4) return batch_sweeps_v4(batch);
+  if (set == SET_V3) return batch_sweeps_v3(batch);
+  batch_sweeps_baseline(batch);
 }
 
 void batch_take(const Batch *batch, int l, double state[][MAXCITY], double before[][MAXCITY],

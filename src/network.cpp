@@ -3,14 +3,15 @@
  * draws a run's start, energy_terms measures a state. With nuv_network() every operation is
  * nuv's, bit for bit. */
 #include "network.h"
+#include "instruction_set.h"
+#include "network_sweeps.h"
 #include "sweep.h"
 
 #include <math.h>
 #include <stdint.h>
 #include <stdlib.h>
 
-static const double COORDINATE_SCALE = 0.1;      /* applied to each distance of coordinates */
-static const double RAND_DIVISOR = 2147483647.0; /* maps rand() onto [0, 1] */
+static const double COORDINATE_SCALE = 0.1; /* applied to each distance of coordinates */
 
 const double nuvcity[NCITY][2] = {{3.0, 4.0}, {2.0, 7.0}, {4.0, 7.0}, {5.0, 5.0}, {5.0, 3.0},
                                   {4.0, 1.0}, {2.0, 1.0}, {1.0, 3.0}, {1.0, 5.0}};
@@ -81,11 +82,6 @@ void start_run(const Network &net, unsigned seed) {
 
 double bias_value(const Network &net) {
   return net.bias_ab ? net.a + net.b : net.bias;
-}
-
-/* One network's activation: the C library's tanh. */
-static double activate(double x) {
-  return tanh(x);
 }
 
 /* The distances the network works with: the instance's own (the cities' Euclidean distances
@@ -161,14 +157,6 @@ static NetworkLanes<double> one_lane(const Network &net) {
   return w;
 }
 
-/* One network's draws for the noise: the C library's, after the start's. */
-struct RandDraws {
-  template <typename V>
-  V next() const {
-    return rand() / RAND_DIVISOR;
-  }
-};
-
 /* One sweep of the program's network by a rule other than in place: see sweep_units. It takes
  * the Euler step step_dt, the transiently chaotic rule's step_z and step_noise, a normalised
  * rule's temperature step_t, then decays them for the next sweep (z before the noise) and cools
@@ -178,10 +166,17 @@ __attribute__((noinline)) static void update_all_at_once(void) {
   NetworkLanes<double> w = one_lane(network); /* apart from the state it writes */
   w.a = Acoef, w.b = Bcoef, w.d = Dcoef;      /* the same values, by the program's names */
   w.dt = step_dt, w.z = step_z, w.noise = step_noise, w.t = step_t;
-  RandDraws draws;
-  const Rule rule = network.rule;
-  if (rule == RULE_INPLACE) __builtin_unreachable(); /* update_state's: not compiled here */
-  sweep_shape<false>(unitout, sums, unitin, network.n, rule, w, distance, activate, draws);
+#ifdef NUV_PAGE_MODULE /* the page's module: one build, no processor to ask */
+  network_sweep(w, sums);
+#else /* the widest build the processor has: the same bits from each */
+  const InstructionSet set = widest_instruction_set();
+  if (set == SET_V4)
+    network_sweep_v4(w, sums);
+  else if (set == SET_V3)
+    network_sweep_v3(w, sums);
+  else
+    network_sweep_baseline(w, sums);
+#endif
   if (network.rule == RULE_EULER) step_dt = step_dt * (1.0 - network.dt_decay);
   if (network.rule == RULE_TCNN) {
     step_z = step_z * (1.0 - network.beta);

@@ -8,6 +8,7 @@
 #define NUV_SWEEP_H
 
 #include "network.h"
+#include "tour_sums.h"
 
 #include <math.h>
 
@@ -119,6 +120,57 @@ update_unit(V state[][S], int n, int i, int j, const NetworkLanes<V> &w,
   if (!NUVS && w.any_c) total = (total - old) + state[i][j];
 }
 
+/* Whether x is 0 (either sign) in every lane. */
+template <typename V>
+__attribute__((always_inline)) static inline bool zero_in_every_lane(const V &x) {
+  if constexpr (sizeof(V) == sizeof(double))
+    return x == 0.0;
+  else {
+    for (int l = 0; l < int(sizeof(V) / sizeof(double)); l++)
+      if (x[l] != 0.0) return false;
+    return true;
+  }
+}
+
+/* The in-place sweep of any network but nuv's, unit by unit as update_unit makes it, each sum
+ * in index order, with what does not change within a row taken once for the row: the column
+ * sums (a row's own units lie in other columns until each is updated) and the tour sums from
+ * near (formed once a sweep, kept current row by row, as potts keeps it); city i's own term
+ * (k = i) of a tour sum is the only one its row's updates change, and adds nothing while its
+ * distance is 0 and the neighbours are finite: where it would add something, before or after,
+ * the unit's tour sum is taken whole. The row sum runs on from the sum of the units already
+ * updated (the same first additions), then over the old ones: a chain of dependent additions,
+ * n - j of them for unit j, which bounds the sweep. near holds n rows. */
+template <typename V, int S, typename Activate>
+__attribute__((always_inline)) static inline void
+inplace_sweep(V state[][S], V near[][S], int n, const NetworkLanes<V> &w,
+              const double dist[][MAXCITY], V total, Activate activate) {
+  static V rows[S], columns[S], tours[S];
+  for (int k = 0; k < n; k++) near_row(near, state, n, k);
+  for (int i = 0; i < n; i++) {
+    for (int j = 0; j < n; j++) columns[j] = V();
+    for (int k = 0; k < n; k++)
+      for (int j = 0; j < n; j++) columns[j] += state[k][j];
+    tour_row(tours, near, n, dist[i]);
+    V updated = V(); /* the row's units before j, updated, summed in order */
+    for (int j = 0; j < n; j++) {
+      rows[i] = updated;
+      for (int k = j; k < n; k++) rows[i] += state[i][k];
+      const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
+      const V before = near[i][j] * dist[i][i], now = (state[i][nx] + state[i][p]) * dist[i][i];
+      const bool whole = !zero_in_every_lane(before) || !zero_in_every_lane(now);
+      const V old = state[i][j];
+      const V sum =
+          unit_input<false>(state, n, i, j, w, dist, total, rows, columns, (InputTerms *)nullptr,
+                            whole ? (const V *)nullptr : &tours[j]);
+      state[i][j] = (activate(sum / w.u0) + 1.0) * 0.5;
+      if (w.any_c) total = (total - old) + state[i][j];
+      updated += state[i][j];
+    }
+    near_row(near, state, n, i);
+  }
+}
+
 /* The C library's exp and log of each lane: V a double, or a vector whose lanes are called one
  * by one. */
 template <typename V>
@@ -152,15 +204,27 @@ __attribute__((always_inline)) static inline V largest_of(const V *x, int n) {
 /* Potts's sweep (normalised mean-field annealing), city by city: city i's n inputs u_j from the
  * state as it is (the cities before it updated; the global term's total that state's row-major
  * sum), then v_ij = e_j / s with e_j = exp((u_j - m) / T), m the largest u_j and s the sum of the
- * e_j. Each row then sums to one, whatever the inputs. u holds a row of inputs. */
+ * e_j. Each row then sums to one, whatever the inputs. The neighbours' sums of the tour term are
+ * formed once a sweep in near and kept current (row i again after city i), so that each city's
+ * tour sums are one vector-matrix product; its row sum is taken once and its column sums side by
+ * side, each in index order as unit_input would take it. */
 template <typename V, int S>
-__attribute__((always_inline)) static inline void
-potts_sweep(V state[][S], V u[S], int n, const NetworkLanes<V> &w, const double dist[][MAXCITY]) {
+__attribute__((always_inline)) static inline void potts_sweep(V state[][S], V near[][S], int n,
+                                                              const NetworkLanes<V> &w,
+                                                              const double dist[][MAXCITY]) {
+  static V u[S], rows[S], columns[S], tours[S];
+  for (int k = 0; k < n; k++) near_row(near, state, n, k);
   for (int i = 0; i < n; i++) {
     const V total = w.any_c ? state_total(state, n) : V();
+    rows[i] = V();
+    for (int k = 0; k < n; k++) rows[i] += state[i][k];
+    for (int j = 0; j < n; j++) columns[j] = V();
+    for (int k = 0; k < n; k++)
+      for (int j = 0; j < n; j++) columns[j] += state[k][j];
+    tour_row(tours, near, n, dist[i]);
     for (int j = 0; j < n; j++)
-      u[j] =
-          unit_input<false>(state, n, i, j, w, dist, total, (const V *)nullptr, (const V *)nullptr);
+      u[j] = unit_input<false>(state, n, i, j, w, dist, total, rows, columns, (InputTerms *)nullptr,
+                               &tours[j]);
     const V m = largest_of(u, n);
     V s = V();
     for (int j = 0; j < n; j++) {
@@ -168,6 +232,7 @@ potts_sweep(V state[][S], V u[S], int n, const NetworkLanes<V> &w, const double 
       s += u[j];
     }
     for (int j = 0; j < n; j++) state[i][j] = u[j] / s;
+    near_row(near, state, n, i);
   }
 }
 
@@ -204,6 +269,19 @@ __attribute__((always_inline)) static inline void softassign_step(V state[][S], 
     for (int j = 0; j < n; j++) state[i][j] = each_exp(l[i][j]);
 }
 
+/* x[j] = activate(x[j]) for j < n: by the activation's row (a vector tanh over many at once)
+ * where it has one, else one by one. */
+template <typename Activate, typename V>
+__attribute__((always_inline)) static inline auto activate_row(Activate &activate, V *x, int n, int)
+    -> decltype(activate.row(x, n)) {
+  return activate.row(x, n);
+}
+template <typename Activate, typename V>
+__attribute__((always_inline)) static inline void activate_row(Activate &activate, V *x, int n,
+                                                               long) {
+  for (int j = 0; j < n; j++) x[j] = activate(x[j]);
+}
+
 /* One sweep over the n x n units by the rule. In place: row-major order, each unit written at
  * once, later units reading the new values (with a global term, the total follows each unit).
  * Sync and Euler: every unit's sum of inputs from the state at the start of the sweep, into
@@ -221,9 +299,10 @@ sweep_shape(V state[][S], V sums[][S], V unitin[][S], int n, Rule rule, const Ne
             const double dist[][MAXCITY], Activate activate, Draws &draws) {
   if (NUVS) n = NCITY, rule = RULE_INPLACE;
   const double u0 = NUVS ? 0.5 : w.u0;
-  if (!NUVS && rule == RULE_POTTS) return potts_sweep(state, sums[0], n, w, dist);
+  if (!NUVS && rule == RULE_POTTS) return potts_sweep(state, sums, n, w, dist);
   V total = w.any_c ? state_total(state, n) : V();
   if (rule == RULE_INPLACE) {
+    if (!NUVS && sums) return inplace_sweep(state, sums, n, w, dist, total, activate);
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++) update_unit<NUVS>(state, n, i, j, w, dist, total, activate);
     return;
@@ -234,25 +313,17 @@ sweep_shape(V state[][S], V sums[][S], V unitin[][S], int n, Rule rule, const Ne
     rows[i] = V();
     for (int k = 0; k < n; k++) rows[i] += state[i][k];
   }
-  for (int j = 0; j < n; j++) {
-    columns[j] = V();
-    for (int k = 0; k < n; k++) columns[j] += state[k][j];
-  }
-  for (int i = 0; i < n; i++) {
-    // Row i's tour-length sums side by side, each in index order k: independent additions.
-    for (int j = 0; j < n; j++) sums[i][j] = V();
-    for (int k = 0; k < n; k++) {
-      const double dik = dist[i][k];
-      sums[i][0] += (state[k][1] + state[k][n - 1]) * dik;
-      for (int j = 1; j < n - 1; j++) sums[i][j] += (state[k][j + 1] + state[k][j - 1]) * dik;
-      sums[i][n - 1] += (state[k][0] + state[k][n - 2]) * dik;
-    }
+  for (int j = 0; j < n; j++) columns[j] = V();
+  for (int k = 0; k < n; k++) /* each column's sum in index order k, side by side */
+    for (int j = 0; j < n; j++) columns[j] += state[k][j];
+  // Every unit's tour-length sum, each in index order k, as one blocked product.
+  tour_sums(sums, state, n, dist);
+  for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
       sums[i][j] = unit_input<NUVS>(state, n, i, j, w, dist, total, rows, columns,
                                     (InputTerms *)nullptr, &sums[i][j]);
-  }
   if (!NUVS && rule == RULE_SOFTASSIGN) return softassign_step(state, sums, n, w);
-  for (int i = 0; i < n; i++)
+  for (int i = 0; i < n; i++) { /* a row's arguments x / u0 in sums, then their tanh at once */
     for (int j = 0; j < n; j++) {
       V x = sums[i][j];
       if (rule == RULE_EULER)
@@ -262,8 +333,11 @@ sweep_shape(V state[][S], V sums[][S], V unitin[][S], int n, Rule rule, const Ne
         if (w.noise != 0.0) x = x + w.noise * (2.0 * draws.template next<V>() - 1.0);
         unitin[i][j] = x;
       }
-      state[i][j] = (activate(x / u0) + 1.0) * 0.5;
+      sums[i][j] = x / u0;
     }
+    activate_row(activate, sums[i], n, 0);
+    for (int j = 0; j < n; j++) state[i][j] = (sums[i][j] + 1.0) * 0.5;
+  }
 }
 
 /* One sweep: nuv's network by its constant shape, any other member by the general one. draws

@@ -182,7 +182,6 @@ TEST(Published, EachRowIsAShippedInstanceWithTheOptimumTsplibPublishes) {
     EXPECT_TRUE(rows.count(instance)) << instance << " has no row";
     EXPECT_EQ(published_optimum(), optimum) << instance;
   }
-  EXPECT_EQ(beyond, MAXCITY >= 1002 ? 19 : 9); // all but burma14, ulysses16 and gr17
   EXPECT_EQ(beyond, 19); // every shipped instance above EXACT_CITIES
   reset_network();
   EXPECT_EQ(published_optimum(), 0); // nuv's nine cities
