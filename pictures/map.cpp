@@ -57,10 +57,16 @@ std::string map_cities(const MapFrame &m) {
     double x = map_x(m, cityxy[i][0]), y = map_y(m, cityxy[i][1]);
     s += fmt("<circle class=\"city\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"%s\"/>\n", x, y,
              size / 10, MAP_STYLE.city_colour);
-    s +=
-        svg_text(x + size / 7, y - size / 7, std::max(7, int(size / 5)), "start", fmt("%d", i + 1));
+    if (network.n <= MAP_NUMBERS_UPTO)
+      s += svg_text(x + size / 7, y - size / 7, std::max(7, int(size / 5)), "start",
+                    fmt("%d", i + 1));
   }
   return s;
+}
+
+std::string tour_caption(const Tour &tour) {
+  if (network.n <= MAP_NUMBERS_UPTO) return tour_text(tour).s;
+  return fmt("%d cities, from city %d", network.n, tour.city[0] + 1);
 }
 
 std::string map_tour(const MapFrame &m, const Tour &tour, const char *cls, const char *style) {

@@ -54,15 +54,15 @@ std::string map_svg(const Network &point, const Tally &tally, const Optimum &opt
   y += 20 * lines;
   std::string best = "no valid tour";
   if (best_is_optimal)
-    best = fmt("best tour %s is %s (ratio 1)", tour_text(tally.best).s, kind.c_str());
+    best = fmt("best tour %s is %s (ratio 1)", tour_caption(tally.best).c_str(), kind.c_str());
   else if (found)
-    best = fmt("best ratio %.4f (%s)", tally.best_ratio, tour_text(tally.best).s);
+    best = fmt("best ratio %.4f (%s)", tally.best_ratio, tour_caption(tally.best).c_str());
   body += svg_wrapped(260, y, 13, "middle", best, 480, &lines);
   y += 17 * (lines - 1);
   const std::string optimal =
       best_is_optimal ? fmt("dashed: %s tour, length %.4f", kind.c_str(), optimum.length)
                       : fmt("dashed: %s tour %s, length %.4f", tour_kind.c_str(),
-                            tour_text(optimum.tour).s, tour_length(optimum.tour));
+                            tour_caption(optimum.tour).c_str(), tour_length(optimum.tour));
   body +=
       svg_wrapped(260, y + 28, 12, "middle", optimal + (found ? "; solid: best tour found" : ""),
                   480, &lines, " fill=\"#555555\"");
