@@ -120,6 +120,14 @@ function pointing() {
     if (!cell) return;
     pointAt([Number(cell.dataset.i), Number(cell.dataset.j)]);
   });
+  // A grid of many cities is one image: the unit under the pointer from where it is.
+  grid.addEventListener('mousemove', (e) => {
+    if (e.target.tagName !== 'image') return;
+    const box = e.target.getBoundingClientRect(), n = Number(e.target.dataset.n);
+    const at = (d, size) => Math.min(n - 1, Math.max(0, Math.floor((d * n) / size)));
+    const unit = [at(e.clientY - box.top, box.height), at(e.clientX - box.left, box.width)];
+    if (!cursor || unit[0] !== cursor[0] || unit[1] !== cursor[1]) pointAt(unit);
+  });
   grid.addEventListener('keydown', (e) => {
     const moves = {ArrowLeft: [0, -1], ArrowRight: [0, 1], ArrowUp: [-1, 0], ArrowDown: [1, 0]};
     const move = moves[e.key];
