@@ -125,7 +125,7 @@ function drawGrid(state, n, marked) {
   element(svg, 'text', {x: left, y: 300, 'font-size': 11, fill: gaps ? '#b03020' : '#555'},
           gaps ? `${gaps} units are not a number: white`
           : faulty ? (cells ? 'red: not one unit on (columns dashed)'
-                            : `red in the margins: ${faulty} rows and columns not one unit on`)
+                            : `red: ${faulty} rows or columns not one unit on`)
           : cells           ? 'a dot marks a unit above 0.5'
                             : 'every row and column has one unit on');
 }

@@ -79,7 +79,7 @@ std::vector<Tick> log_ticks(int n) {
   for (int k = 0; k <= 4; k++) {
     const double v = std::pow(double(n), (k - 4) / 2.0);
     ticks.push_back({k / 4.0, k == 4   ? std::string("1")
-                              : k == 2 ? fmt("1/%d = %.2g, uniform", n, v)
+                              : k == 2 ? fmt("1/%d", n)
                                        : fmt("%.2g", v)});
   }
   return ticks;
@@ -92,10 +92,10 @@ std::string film_images(const Film &f) {
   const int n = network.n, pool = film_pool(n);
   std::string s = svg_text(
       FILM_LEFT, FILM_TOP - 34, 13, "start",
-      fmt("Rows: cities 1 to %d (down); columns: tour positions 1 to %d (across); the output on a "
-          "log scale",
-          n, n) +
-          (pool > 1 ? fmt(", each pixel the largest of %d x %d units.", pool, pool)
+      fmt("Rows: cities 1 to %d, columns: positions 1 to %d; the output on a log scale (1/%d: "
+          "uniform)",
+          n, n, n) +
+          (pool > 1 ? fmt(", a pixel the largest of %d x %d units.", pool, pool)
                     : std::string(".")),
       " fill=\"#555555\"");
   const std::vector<uint32_t> palette = scale_palette();
