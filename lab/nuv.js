@@ -232,10 +232,9 @@ function model(wasm, compiled) {
   // The optimum of the current cities: its tour, length, whether that is exact, the tour's own
   // length, and whether lengths are whole numbers.
   function optimum() {
-    const n = wasm.city_count(), tour = [];
-    for (let j = 0; j < n; j++) tour.push(wasm.optimal_city(j));
+    const n = wasm.city_count();
     return {
-      tour,
+      tour: readTour(view(), wasm.optimal_tour(), n),
       length: wasm.optimal_length(),
       exact: wasm.optimum_exact() === 1,
       tourLength: wasm.optimum_tour_length(),

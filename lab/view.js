@@ -52,6 +52,16 @@ function pointAt(unit) {
       JSON.stringify([t.row, t.column, t.tour, t.global, t.bias, t.bias2, t.input]);
 }
 
+const TABLE_UPTO = 100; // the most cities whose table of units the page writes out
+
+// nuv-trace --tables's block for cycle c, up to TABLE_UPTO cities; beyond (a text of megabytes
+// at 1,002 cities, too long to show each cycle), what says so.
+function tableText(c, state, n, eBits) {
+  if (n <= TABLE_UPTO) return model.tableBlock(c, state, n, eBits);
+  return `The table of the ${n} x ${n} units is written here up to ${TABLE_UPTO} cities: ` +
+         'nuv-trace --tables prints it for any.';
+}
+
 // Shows cycle c of the run (or the sweep being stepped), or with no run the reason why, and
 // keeps the address saying what the fields say.
 function show(c, noRun) {
@@ -92,7 +102,7 @@ function show(c, noRun) {
                : '';
     const values = {E: y.e, EA: y.terms[0], EB: y.terms[1], ED: y.terms[2], EC: y.terms[3], L: y.l};
     for (const [name, v] of Object.entries(values)) $('v-' + name).textContent = Nuv.fixed(v, 6);
-    $('table').textContent = model.tableBlock(shown, state, n, y.eBits);
+    $('table').textContent = tableText(shown, state, n, y.eBits);
     $('command').textContent = current.command;
   } else {
     for (const id of ['grid', 'curve', 'map']) $(id).textContent = '';
