@@ -354,12 +354,13 @@ function drawMap(y) {
     'stroke-width': style.optimal.width,
     'stroke-dasharray': style.optimal.dash
   });
+  // Dots that shrink beyond 100 cities, so that a thousand still show the tour between them.
+  const r = n <= 30 ? 6 : n <= 100 ? 4 : Math.max(1.2, 4 * Math.sqrt(100 / n)).toFixed(2);
   for (let i = 0; i < n; i++) {
     const [x, yy] = place.to(xy[i]);
     const movable = !(info.kind === 'list' &&
                       info.metric === 'matrix'); // a matrix's distances do not follow a map
-    const dot = element(
-        svg, 'circle', {cx: x.toFixed(1), cy: yy.toFixed(1), r: n <= 30 ? 6 : 4, fill: style.city});
+    const dot = element(svg, 'circle', {cx: x.toFixed(1), cy: yy.toFixed(1), r, fill: style.city});
     if (movable) {
       for (const [k, v] of Object.entries({
              tabindex: 0,

@@ -22,8 +22,8 @@ MapFrame map_frame(double left, double top, double width, double height);
 enum { MAP_NUMBERS_UPTO = 100 };
 std::string map_cities(const MapFrame &m);
 
-// A tour's cities for a caption: "1-8-7-...", or up to MAP_NUMBERS_UPTO cities only; beyond,
-// what stands in for them (a list of hundreds of numbers is no caption).
+// A tour's cities for a caption, "1-8-7-...", up to MAP_NUMBERS_UPTO cities; beyond, "" (a
+// list of hundreds of numbers is no caption: the caller leaves it out).
 std::string tour_caption(const Tour &tour);
 
 // A closed tour as a polygon of class cls with the given stroke attributes.

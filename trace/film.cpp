@@ -227,7 +227,10 @@ std::string map(const Film &f) {
   if (f.formed) {
     const Cycle &y = f.last_tour;
     const bool best = y.ratio <= 1 + OPTIMAL_SLACK;
-    caption = fmt("cycle %d: %s", y.cycle, tour_caption(y.tour).c_str());
+    const std::string cities = tour_caption(y.tour);
+    caption =
+        fmt("cycle %d: %s", y.cycle,
+            cities.empty() ? fmt("a tour of the %d cities", network.n).c_str() : cities.c_str());
     detail = fmt("length %.4f, ratio %.4f", y.length, y.ratio) +
              (y.rank ? fmt(", rank %d", y.rank) : std::string(" to the ") + kind + " tour");
     legend = best ? std::string("solid: the tour formed, dashed: ") + kind + " (the same tour)"
