@@ -131,9 +131,9 @@ function drawGrid(state, n, marked) {
 }
 
 // The step between the labels of a grid of more than 100 cities: 1, 2 or 5 times a power of
-// ten, at least about 24 px apart.
+// ten, at least about 32 px apart (a label of four digits is about 26 px).
 function gridLabelStep(n) {
-  const rough = (24 * n) / GRID.size, power = Math.pow(10, Math.floor(Math.log10(rough)));
+  const rough = (32 * n) / GRID.size, power = Math.pow(10, Math.floor(Math.log10(rough)));
   return [1, 2, 5, 10].map((f) => f * power).find((s) => s >= rough);
 }
 
