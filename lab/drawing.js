@@ -28,13 +28,16 @@ const GRID = {
   size: 252
 };
 
-// The grid of the state, n x n, with a dot on each unit above 0.5 and the units of `marked`
-// ([[i, j], colour] each) outlined.
+// The grid of the state, n x n, with its units of `marked` ([[i, j], colour] each) outlined.
+// Up to model.gridLinearUpto cities a rect a unit, coloured at its output, a dot on each unit
+// above 0.5 and red outlines on the rows and columns that are not one unit on; beyond, one
+// image of the units on the tools' logarithmic scale, those rows and columns marked in the
+// margins (outlines across a large grid would cover it).
 function drawGrid(state, n, marked) {
   const svg = $('grid');
   svg.textContent = '';
-  const cell = GRID.size / n, {left, top} = GRID;
-  const label = n <= 20 ? 1 : n <= 50 ? 5 : 10;
+  const cell = GRID.size / n, {left, top} = GRID, cells = n <= model.gridLinearUpto;
+  const label = n <= 20 ? 1 : n <= 50 ? 5 : n <= 100 ? 10 : gridLabelStep(n);
   for (let k = 0; k < n; k++) {
     if ((k + 1) % label && k) continue;
     element(svg, 'text',
@@ -46,54 +49,63 @@ function drawGrid(state, n, marked) {
   }
   let gaps = 0;
   const gap = n <= 30 ? 1 : 0;
-  for (let i = 0; i < n; i++)
-    for (let j = 0; j < n; j++) {
-      const v = state[n * i + j], x = left + cell * j, y = top + cell * i;
-      element(svg, 'rect', {
-        x: x.toFixed(2),
-        y: y.toFixed(2),
-        width: (cell - gap).toFixed(2),
-        height: (cell - gap).toFixed(2),
-        fill: colour(v),
-        stroke: Number.isNaN(v) ? '#999' : 'none',
-        'data-i': i,
-        'data-j': j
-      });
-      if (Number.isNaN(v)) gaps++;
-      if (v > model.onAbove && n <= 50)
-        element(svg, 'circle', {
-          cx: (x + cell / 2).toFixed(2),
-          cy: (y + cell / 2).toFixed(2),
-          r: Math.min(4, cell / 5).toFixed(2),
-          fill: 'black',
-          'pointer-events': 'none'
+  if (cells)
+    for (let i = 0; i < n; i++)
+      for (let j = 0; j < n; j++) {
+        const v = state[n * i + j], x = left + cell * j, y = top + cell * i;
+        element(svg, 'rect', {
+          x: x.toFixed(2),
+          y: y.toFixed(2),
+          width: (cell - gap).toFixed(2),
+          height: (cell - gap).toFixed(2),
+          fill: colour(v),
+          stroke: Number.isNaN(v) ? '#999' : 'none',
+          'data-i': i,
+          'data-j': j
         });
-    }
-  // Rows and columns with no unit on, or more than one: outlined in red.
+        if (Number.isNaN(v)) gaps++;
+        if (v > model.onAbove && n <= 50)
+          element(svg, 'circle', {
+            cx: (x + cell / 2).toFixed(2),
+            cy: (y + cell / 2).toFixed(2),
+            r: Math.min(4, cell / 5).toFixed(2),
+            fill: 'black',
+            'pointer-events': 'none'
+          });
+      }
+  else
+    gaps = gridImage(svg, state, n);
+  $('grid-caption').textContent =
+      cells ? 'Rows cities, columns positions'
+            : `Rows cities, columns positions; the output on a log scale: 1/${n}\u00b2 and ` +
+                  `less darkest, the uniform 1/${n} teal, 1 yellow`;
+  // Rows and columns with no unit on, or more than one: outlined in red, or marked in the
+  // margins beyond model.gridLinearUpto cities.
   const f = model.lineCounts(state, n); // a row or column that is not one on keeps it from a tour
+  const across = cells ? GRID.size + 1 : 4, at = cells ? -1 : -6;
   for (let k = 0; k < n; k++) {
     if (f.rows[k] !== 1)
       element(svg, 'rect', {
-        x: left - 1,
-        y: (top + cell * k - 1).toFixed(2),
-        width: GRID.size + 1,
-        height: (cell + 1).toFixed(2),
-        fill: 'none',
-        stroke: '#e0301e',
+        x: left + at,
+        y: (top + cell * k - (cells ? 1 : 0)).toFixed(2),
+        width: across,
+        height: (cells ? cell + 1 : Math.max(cell, 0.5)).toFixed(2),
+        fill: cells ? 'none' : '#e0301e',
+        stroke: cells ? '#e0301e' : 'none',
         'stroke-width': 1.5,
         class: 'fault',
         'pointer-events': 'none'
       });
     if (f.columns[k] !== 1)
       element(svg, 'rect', {
-        x: (left + cell * k - 1).toFixed(2),
-        y: top - 1,
-        width: (cell + 1).toFixed(2),
-        height: GRID.size + 1,
-        fill: 'none',
-        stroke: '#e0301e',
+        x: (left + cell * k - (cells ? 1 : 0)).toFixed(2),
+        y: top + at,
+        width: (cells ? cell + 1 : Math.max(cell, 0.5)).toFixed(2),
+        height: across,
+        fill: cells ? 'none' : '#e0301e',
+        stroke: cells ? '#e0301e' : 'none',
         'stroke-width': 1.5,
-        'stroke-dasharray': '3 2',
+        'stroke-dasharray': cells ? '3 2' : 'none',
         class: 'fault',
         'pointer-events': 'none'
       });
@@ -112,8 +124,42 @@ function drawGrid(state, n, marked) {
   const faulty = f.rows.filter((r) => r !== 1).length + f.columns.filter((c) => c !== 1).length;
   element(svg, 'text', {x: left, y: 300, 'font-size': 11, fill: gaps ? '#b03020' : '#555'},
           gaps ? `${gaps} units are not a number: white`
-          : faulty ? 'red: not one unit on (columns dashed)'
-                   : 'a dot marks a unit above 0.5');
+          : faulty ? (cells ? 'red: not one unit on (columns dashed)'
+                            : `red: ${faulty} rows or columns not one unit on`)
+          : cells           ? 'a dot marks a unit above 0.5'
+                            : 'every row and column has one unit on');
+}
+
+// The step between the labels of a grid of more than 100 cities: 1, 2 or 5 times a power of
+// ten, at least about 32 px apart (a label of four digits is about 26 px).
+function gridLabelStep(n) {
+  const rough = (32 * n) / GRID.size, power = Math.pow(10, Math.floor(Math.log10(rough)));
+  return [1, 2, 5, 10].map((f) => f * power).find((s) => s >= rough);
+}
+
+// The state as one image in the grid's box, a pixel a unit, coloured by the module (the tools'
+// scale); returns how many units are not a number. A canvas of n x n pixels, drawn sharp.
+function gridImage(svg, state, n) {
+  const canvas = document.createElement('canvas');
+  canvas.width = canvas.height = n;
+  const context = canvas.getContext('2d'), image = context.createImageData(n, n);
+  model.unitColours(state, n, image.data);
+  context.putImageData(image, 0, 0);
+  let gaps = 0;
+  for (let k = 0; k < n * n; k++)
+    if (Number.isNaN(state[k])) gaps++;
+  element(svg, 'image', {
+    x: GRID.left,
+    y: GRID.top,
+    width: GRID.size,
+    height: GRID.size,
+    preserveAspectRatio: 'none',
+    style: 'image-rendering: pixelated',
+    href: canvas.toDataURL(),
+    class: 'units',
+    'data-n': n
+  });
+  return gaps;
 }
 
 // Round values from lo to hi, about n of them, 1, 2 or 5 times a power of ten apart.
@@ -308,12 +354,13 @@ function drawMap(y) {
     'stroke-width': style.optimal.width,
     'stroke-dasharray': style.optimal.dash
   });
+  // Dots that shrink beyond 100 cities, so that a thousand still show the tour between them.
+  const r = n <= 30 ? 6 : n <= 100 ? 4 : Math.max(1.2, 4 * Math.sqrt(100 / n)).toFixed(2);
   for (let i = 0; i < n; i++) {
     const [x, yy] = place.to(xy[i]);
     const movable = !(info.kind === 'list' &&
                       info.metric === 'matrix'); // a matrix's distances do not follow a map
-    const dot = element(
-        svg, 'circle', {cx: x.toFixed(1), cy: yy.toFixed(1), r: n <= 30 ? 6 : 4, fill: style.city});
+    const dot = element(svg, 'circle', {cx: x.toFixed(1), cy: yy.toFixed(1), r, fill: style.city});
     if (movable) {
       for (const [k, v] of Object.entries({
              tabindex: 0,

@@ -178,6 +178,16 @@ EXPORT(scale_colour) int page_scale_colour(double t) {
   scale_rgb(t, c);
   return c[0] << 16 | c[1] << 8 | c[2];
 }
+// The colour of output v of a network of n cities as 0xRRGGBB, at its place on the scale
+// (unit_position: v itself up to GRID_LINEAR_UPTO cities, beyond it logarithmic); a NaN is
+// white. The page's grid of many cities is an image of these.
+EXPORT(unit_colour) int page_unit_colour(double v, int n) {
+  if (v != v) return 0xffffff;
+  return page_scale_colour(unit_position(v, n));
+}
+EXPORT(grid_linear_upto) int grid_linear_upto() {
+  return GRID_LINEAR_UPTO;
+}
 // Energy curve k's name, colour and dash (palette.h), as nuv-trace's film draws it; k from 0
 // to curve_count() - 1.
 EXPORT(curve_count) int curve_count() {
@@ -208,10 +218,14 @@ EXPORT(max_city) int max_city() {
   return MAXCITY;
 }
 
-// The optimal tour: city (from 0) at position j, and its length.
-EXPORT(optimal_city) int optimal_city(int j) {
-  return find_optimum().tour.city[j];
+// The whole optimal tour at once, its n cities from 0 in position order: one look-up of the
+// optimum (each checks the cities' digest, N^2 steps) rather than one a city.
+EXPORT(optimal_tour) const int *optimal_tour() {
+  static Tour tour;
+  tour = find_optimum().tour;
+  return tour.city;
 }
+// The optimal tour's length.
 EXPORT(optimal_length) double optimal_length() {
   return find_optimum().length;
 }

@@ -232,10 +232,9 @@ function model(wasm, compiled) {
   // The optimum of the current cities: its tour, length, whether that is exact, the tour's own
   // length, and whether lengths are whole numbers.
   function optimum() {
-    const n = wasm.city_count(), tour = [];
-    for (let j = 0; j < n; j++) tour.push(wasm.optimal_city(j));
+    const n = wasm.city_count();
     return {
-      tour,
+      tour: readTour(view(), wasm.optimal_tour(), n),
       length: wasm.optimal_length(),
       exact: wasm.optimum_exact() === 1,
       tourLength: wasm.optimum_tour_length(),
@@ -451,6 +450,16 @@ function model(wasm, compiled) {
     return [c >> 16, (c >> 8) & 255, c & 255];
   }
 
+  // The colours of a state's units on the tools' scale for n cities (unitPosition's place,
+  // logarithmic beyond gridLinearUpto cities), into rgba (n x n x 4 bytes); a NaN is white.
+  function unitColours(state, n, rgba) {
+    for (let k = 0; k < n * n; k++) {
+      const c = wasm.unit_colour(state[k], n);
+      rgba[4 * k] = c >> 16, rgba[4 * k + 1] = (c >> 8) & 255, rgba[4 * k + 2] = c & 255;
+      rgba[4 * k + 3] = 255;
+    }
+  }
+
   // The energy curves as nuv-trace's film draws them, E, EA, EB, ED, EC and L: {name, colour,
   // dash} each, dash '' for a solid line.
   // The map's marks as the tools draw them: {found: {stroke, width}, optimal: {stroke, width,
@@ -557,6 +566,8 @@ function model(wasm, compiled) {
     shareText,
     lineCounts,
     scaleColour,
+    unitColours,
+    gridLinearUpto: wasm.grid_linear_upto(),
     curveStyles,
     mapStyle,
     cityPoints,

@@ -6,7 +6,7 @@ let stepping = null; // {units, sweep}: an in-place sweep shown unit by unit
 
 // The state while stepping, in nuv's table format, headed by the units done.
 function stepTable(state, n, k) {
-  const lines = model.tableBlock(0, state, n, 0n).split('\n');
+  const lines = tableText(0, state, n, 0n).split('\n');
   lines[0] = `after ${k} of the ${n * n} units of sweep ${stepping.sweep}`;
   return lines.join('\n');
 }

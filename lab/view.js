@@ -52,6 +52,16 @@ function pointAt(unit) {
       JSON.stringify([t.row, t.column, t.tour, t.global, t.bias, t.bias2, t.input]);
 }
 
+const TABLE_UPTO = 100; // the most cities whose table of units the page writes out
+
+// nuv-trace --tables's block for cycle c, up to TABLE_UPTO cities; beyond (a text of megabytes
+// at 1,002 cities, too long to show each cycle), what says so.
+function tableText(c, state, n, eBits) {
+  if (n <= TABLE_UPTO) return model.tableBlock(c, state, n, eBits);
+  return `The table of the ${n} x ${n} units is written here up to ${TABLE_UPTO} cities: ` +
+         'nuv-trace --tables prints it for any.';
+}
+
 // Shows cycle c of the run (or the sweep being stepped), or with no run the reason why, and
 // keeps the address saying what the fields say.
 function show(c, noRun) {
@@ -92,7 +102,7 @@ function show(c, noRun) {
                : '';
     const values = {E: y.e, EA: y.terms[0], EB: y.terms[1], ED: y.terms[2], EC: y.terms[3], L: y.l};
     for (const [name, v] of Object.entries(values)) $('v-' + name).textContent = Nuv.fixed(v, 6);
-    $('table').textContent = model.tableBlock(shown, state, n, y.eBits);
+    $('table').textContent = tableText(shown, state, n, y.eBits);
     $('command').textContent = current.command;
   } else {
     for (const id of ['grid', 'curve', 'map']) $(id).textContent = '';
@@ -119,6 +129,14 @@ function pointing() {
     const cell = e.target.closest('rect[data-i]');
     if (!cell) return;
     pointAt([Number(cell.dataset.i), Number(cell.dataset.j)]);
+  });
+  // A grid of many cities is one image: the unit under the pointer from where it is.
+  grid.addEventListener('mousemove', (e) => {
+    if (e.target.tagName !== 'image') return;
+    const box = e.target.getBoundingClientRect(), n = Number(e.target.dataset.n);
+    const at = (d, size) => Math.min(n - 1, Math.max(0, Math.floor((d * n) / size)));
+    const unit = [at(e.clientY - box.top, box.height), at(e.clientX - box.left, box.width)];
+    if (!cursor || unit[0] !== cursor[0] || unit[1] !== cursor[1]) pointAt(unit);
   });
   grid.addEventListener('keydown', (e) => {
     const moves = {ArrowLeft: [0, -1], ArrowRight: [0, 1], ArrowUp: [-1, 0], ArrowDown: [1, 0]};

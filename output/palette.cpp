@@ -1,4 +1,5 @@
-// The colour scale, the energy curves' styles and the map's; see palette.h. Start at scale_rgb.
+// The colour scale, where a unit's output stands on it, the energy curves' styles and the map's;
+// see palette.h. Start at scale_rgb.
 #include "palette.h"
 
 #include <math.h>
@@ -11,6 +12,13 @@ void scale_rgb(double t, int rgb[3]) {
   const int k = t >= 1.0 ? 1 : 0;
   const double f = t - k;
   for (int n = 0; n < 3; n++) rgb[n] = int(round(stop[k][n] + (stop[k + 1][n] - stop[k][n]) * f));
+}
+
+double unit_position(double v, int n) {
+  if (n <= GRID_LINEAR_UPTO || v != v) return v; // the NaN stays
+  if (!(v > 0)) return 0.0;
+  const double t = 1 + log(v) / (2 * log(double(n)));
+  return t < 0.0 ? 0.0 : t > 1.0 ? 1.0 : t;
 }
 
 const CurveStyle CURVE_STYLE[NCURVE] = {{"E", "#000000", ""},     {"EA", "#d04030", "8 4"},

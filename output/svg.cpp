@@ -168,6 +168,22 @@ std::string scale_colour(double t) {
   return fmt("#%02x%02x%02x", c[0], c[1], c[2]);
 }
 
+std::vector<uint32_t> scale_palette() {
+  std::vector<uint32_t> colours;
+  for (int k = 0; k <= SCALE_STEPS; k++) {
+    int c[3];
+    scale_rgb(k / double(SCALE_STEPS), c);
+    colours.push_back(uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | uint32_t(c[2]));
+  }
+  colours.push_back(0xffffff);
+  return colours;
+}
+
+unsigned char scale_index(double t) {
+  if (std::isnan(t)) return SCALE_STEPS + 1;
+  return (unsigned char)std::lround(std::clamp(t, 0.0, 1.0) * SCALE_STEPS);
+}
+
 std::string scale_legend(double x, double y, double height, const std::vector<Tick> &ticks,
                          const std::string &title) {
   std::string s = "<defs><linearGradient id=\"scale\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";

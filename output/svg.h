@@ -4,6 +4,7 @@
 #ifndef NUV_OUTPUT_SVG_H
 #define NUV_OUTPUT_SVG_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ std::string svg_wrapped(double x, double y, int size, const char *anchor, const 
 // A colour on a scale from dark violet (0) through teal to yellow (1), palette.h's; t is clamped
 // to it. A NaN has no colour on the scale: it is white, and the caller marks it.
 std::string scale_colour(double t);
+
+// The colour scale as an image's palette (0xRRGGBB): SCALE_STEPS + 1 colours from 0 to 1, then
+// white for a NaN; scale_index is where t (clamped to 0 to 1, or a NaN) falls in it.
+enum { SCALE_STEPS = 253 };
+std::vector<uint32_t> scale_palette();
+unsigned char scale_index(double t);
 
 // A mark on a scale or an axis: where it stands (0 to 1 along the colour scale, or a value
 // along an axis) and its label.

@@ -53,14 +53,22 @@ double mark_scale() {
 std::string map_cities(const MapFrame &m) {
   std::string s;
   const double size = std::min(m.unit, 70.0) * mark_scale();
+  // Beyond MAP_NUMBERS_UPTO cities a dot of 1 px whatever the coordinates' unit: TSPLIB's
+  // thousands of units a side would make it vanish.
+  const double r = network.n <= MAP_NUMBERS_UPTO ? size / 10 : 1.0;
   for (int i = 0; i < network.n; i++) {
     double x = map_x(m, cityxy[i][0]), y = map_y(m, cityxy[i][1]);
-    s += fmt("<circle class=\"city\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"%s\"/>\n", x, y,
-             size / 10, MAP_STYLE.city_colour);
-    s +=
-        svg_text(x + size / 7, y - size / 7, std::max(7, int(size / 5)), "start", fmt("%d", i + 1));
+    s += fmt("<circle class=\"city\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" fill=\"%s\"/>\n", x, y, r,
+             MAP_STYLE.city_colour);
+    if (network.n <= MAP_NUMBERS_UPTO)
+      s += svg_text(x + size / 7, y - size / 7, std::max(7, int(size / 5)), "start",
+                    fmt("%d", i + 1));
   }
   return s;
+}
+
+std::string tour_caption(const Tour &tour) {
+  return network.n <= MAP_NUMBERS_UPTO ? tour_text(tour).s : "";
 }
 
 std::string map_tour(const MapFrame &m, const Tour &tour, const char *cls, const char *style) {

@@ -17,8 +17,14 @@ struct MapFrame {
 // The frame that fits the cities' box, either way round, into width x height px at (left, top).
 MapFrame map_frame(double left, double top, double width, double height);
 
-// The cities as numbered marks, smaller as they are more.
+// The cities as marks, smaller as they are more, numbered up to MAP_NUMBERS_UPTO cities (beyond,
+// numbers of 7 px would cover one another and the tours).
+enum { MAP_NUMBERS_UPTO = 100 };
 std::string map_cities(const MapFrame &m);
+
+// A tour's cities for a caption, "1-8-7-...", up to MAP_NUMBERS_UPTO cities; beyond, "" (a
+// list of hundreds of numbers is no caption: the caller leaves it out).
+std::string tour_caption(const Tour &tour);
 
 // A closed tour as a polygon of class cls with the given stroke attributes.
 std::string map_tour(const MapFrame &m, const Tour &tour, const char *cls, const char *style);

@@ -52,17 +52,23 @@ std::string map_svg(const Network &point, const Tally &tally, const Optimum &opt
           fmt(", %.1f%% valid, %.1f%% optimal", tally.valid_percent(), tally.optimal_percent()),
       480, &lines);
   y += 20 * lines;
+  const bool listed = network.n <= MAP_NUMBERS_UPTO; // the tours' cities in the captions
+  // a and b joined when the tours are listed, else nothing: a caption leaves a tour out.
+  const auto joined = [&](const std::string &a, const std::string &b) {
+    return listed ? a + b : std::string();
+  };
   std::string best = "no valid tour";
   if (best_is_optimal)
-    best = fmt("best tour %s is %s (ratio 1)", tour_text(tally.best).s, kind.c_str());
+    best = "best tour " + joined(tour_caption(tally.best), " ") + "is " + kind + " (ratio 1)";
   else if (found)
-    best = fmt("best ratio %.4f (%s)", tally.best_ratio, tour_text(tally.best).s);
+    best = fmt("best ratio %.4f", tally.best_ratio) +
+           (listed ? " (" + tour_caption(tally.best) + ")" : std::string());
   body += svg_wrapped(260, y, 13, "middle", best, 480, &lines);
   y += 17 * (lines - 1);
   const std::string optimal =
       best_is_optimal ? fmt("dashed: %s tour, length %.4f", kind.c_str(), optimum.length)
-                      : fmt("dashed: %s tour %s, length %.4f", tour_kind.c_str(),
-                            tour_text(optimum.tour).s, tour_length(optimum.tour));
+                      : "dashed: " + tour_kind + " tour" + joined(" ", tour_caption(optimum.tour)) +
+                            fmt(", length %.4f", tour_length(optimum.tour));
   body +=
       svg_wrapped(260, y + 28, 12, "middle", optimal + (found ? "; solid: best tour found" : ""),
                   480, &lines, " fill=\"#555555\"");

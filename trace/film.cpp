@@ -10,6 +10,7 @@
 #include "args.h"
 #include "map.h"
 #include "palette.h"
+#include "png.h"
 #include "svg.h"
 #include "text.h"
 
@@ -29,18 +30,16 @@ std::string gap_cell(double x, double y, double cell) {
       x, y, cell, cell, x, y, cell, cell, -cell, -cell, cell);
 }
 
-// Each grid is 81 px whatever the cities: cells of 81 / N px. Up to 30 cities every cell is
-// drawn and a dot marks a unit on; beyond, the grid's dark ground stands for the units at
-// about 0 and only the others are drawn.
-std::string film(const Film &f) {
+// Each grid is 81 px whatever the cities: cells of 81 / N px, every cell drawn, a dot marking a
+// unit on. Up to GRID_LINEAR_UPTO cities (beyond them film_images draws the grids).
+std::string film_cells(const Film &f) {
   const int n = network.n;
   const double cell = 81.0 / n;
-  const bool every = n <= 30;
   std::string s = svg_text(FILM_LEFT, FILM_TOP - 34, 13, "start",
                            fmt("In each grid the rows are cities 1 to %d (down), the columns tour "
                                "positions 1 to %d (across)",
                                n, n) +
-                               (every ? "; a dot marks a unit above 0.5." : "."),
+                               "; a dot marks a unit above 0.5.",
                            " fill=\"#555555\"");
   int gaps = 0;
   for (size_t k = 0; k < f.frame.size(); k++) {
@@ -48,9 +47,6 @@ std::string film(const Film &f) {
                  gy = FILM_TOP + PITCH_Y * double(k / 10);
     s += svg_text(gx, gy - 5, 12, "start", fmt("cycle %d", f.frame_cycle[k]));
     s += "<g class=\"grid\">";
-    if (!every)
-      s += fmt("<rect x=\"%.1f\" y=\"%.1f\" width=\"81\" height=\"81\" fill=\"%s\"/>", gx, gy,
-               scale_colour(0).c_str());
     for (int i = 0; i < n; i++)
       for (int j = 0; j < n; j++) {
         const double v = f.frame[k][size_t(i * n + j)], x = gx + cell * j, y = gy + cell * i;
@@ -58,11 +54,10 @@ std::string film(const Film &f) {
           s += gap_cell(x, y, cell), gaps++;
           continue;
         }
-        if (!every && v < 0.02) continue;
         s += fmt("<rect class=\"cell\" x=\"%.1f\" y=\"%.1f\" width=\"%.2f\" height=\"%.2f\" "
                  "fill=\"%s\"/>",
                  x, y, cell, cell, scale_colour(v).c_str());
-        if (every && v > ON_ABOVE)
+        if (v > ON_ABOVE)
           s += fmt("<circle class=\"on\" cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\"/>", x + cell / 2,
                    y + cell / 2, cell * 0.22);
       }
@@ -75,6 +70,56 @@ std::string film(const Film &f) {
                   fmt("%d unit outputs over the run are not a number: white, crossed", gaps),
                   " fill=\"#b03020\"");
   return s;
+}
+
+// The ticks of the logarithmic scale of more than GRID_LINEAR_UPTO cities: n^-2, n^-1.5, the
+// uniform 1/n, n^-0.5 and 1 at a quarter apart.
+std::vector<Tick> log_ticks(int n) {
+  std::vector<Tick> ticks;
+  for (int k = 0; k <= 4; k++) {
+    const double v = std::pow(double(n), (k - 4) / 2.0);
+    ticks.push_back({k / 4.0, k == 4   ? std::string("1")
+                              : k == 2 ? fmt("1/%d", n)
+                                       : fmt("%.2g", v)});
+  }
+  return ticks;
+}
+
+// Beyond GRID_LINEAR_UPTO cities each grid is one PNG image of the film's kept values (a pixel
+// a unit, or a block of units its largest), coloured on the logarithmic scale of
+// unit_position: among outputs near 0 the units that grow stand out. A NaN is white.
+std::string film_images(const Film &f) {
+  const int n = network.n, pool = film_pool(n);
+  std::string s = svg_text(
+      FILM_LEFT, FILM_TOP - 34, 13, "start",
+      fmt("Rows: cities 1 to %d, columns: positions 1 to %d; the output on a log scale (1/%d: "
+          "uniform)",
+          n, n, n) +
+          (pool > 1 ? fmt(", a pixel the largest of %d x %d units.", pool, pool)
+                    : std::string(".")),
+      " fill=\"#555555\"");
+  const std::vector<uint32_t> palette = scale_palette();
+  int gaps = 0;
+  for (size_t k = 0; k < f.frame.size(); k++) {
+    const double gx = FILM_LEFT + PITCH_X * double(k % 10),
+                 gy = FILM_TOP + PITCH_Y * double(k / 10);
+    s += svg_text(gx, gy - 5, 12, "start", fmt("cycle %d", f.frame_cycle[k]));
+    std::vector<unsigned char> index(f.frame[k].size());
+    for (size_t c = 0; c < index.size(); c++)
+      index[c] = scale_index(unit_position(f.frame[k][c], n));
+    s += svg_image(gx, gy, 81, 81, png_paletted(f.side, f.side, index, palette), "grid") + "\n";
+    gaps += f.frame_gaps[k];
+  }
+  s += scale_legend(FILM_LEFT + PITCH_X * 10 + 4, FILM_TOP, 300, log_ticks(n), "output (log)");
+  if (gaps > 0)
+    s += svg_text(FILM_LEFT, FILM_TOP + PITCH_Y * 5 - 8, 12, "start",
+                  fmt("%d unit outputs over the run are not a number: white", gaps),
+                  " fill=\"#b03020\"");
+  return s;
+}
+
+std::string film(const Film &f) {
+  return network.n <= GRID_LINEAR_UPTO ? film_cells(f) : film_images(f);
 }
 
 // The curves of E, EA, EB, ED and L over cycles 1 to 49, on one scale: the energy lines nuv
@@ -182,7 +227,10 @@ std::string map(const Film &f) {
   if (f.formed) {
     const Cycle &y = f.last_tour;
     const bool best = y.ratio <= 1 + OPTIMAL_SLACK;
-    caption = fmt("cycle %d: %s", y.cycle, tour_text(y.tour).s);
+    const std::string cities = tour_caption(y.tour);
+    caption =
+        fmt("cycle %d: %s", y.cycle,
+            cities.empty() ? fmt("a tour of the %d cities", network.n).c_str() : cities.c_str());
     detail = fmt("length %.4f, ratio %.4f", y.length, y.ratio) +
              (y.rank ? fmt(", rank %d", y.rank) : std::string(" to the ") + kind + " tour");
     legend = best ? std::string("solid: the tour formed, dashed: ") + kind + " (the same tour)"
@@ -252,6 +300,10 @@ std::string legend(double y, double *bottom) {
 
 } // namespace
 
+int film_pool(int n) {
+  return (n + IMAGE_SIDE - 1) / IMAGE_SIDE;
+}
+
 Film film_for(int cycles) {
   Film f;
   f.cycles = cycles;
@@ -269,10 +321,21 @@ void film_add(Film *f, const Cycle &y) {
   if (next_frame < frames &&
       c == (frames == 1 ? 0 : int(std::lround(double(next_frame) * last / (frames - 1))))) {
     f->frame_cycle.push_back(c);
-    std::vector<double> state(size_t(n) * size_t(n));
+    const int pool = film_pool(n), side = (n + pool - 1) / pool;
+    std::vector<double> state(size_t(side) * size_t(side), -INFINITY);
+    int gaps = 0;
     for (int i = 0; i < n; i++)
-      for (int j = 0; j < n; j++) state[size_t(i * n + j)] = unitout[i][j];
+      for (int j = 0; j < n; j++) {
+        const double v = unitout[i][j];
+        double &cell = state[size_t(i / pool * side + j / pool)];
+        if (std::isnan(v))
+          gaps++, cell = v;
+        else if (!std::isnan(cell))
+          cell = std::max(cell, v);
+      }
+    f->side = side;
     f->frame.push_back(std::move(state));
+    f->frame_gaps.push_back(gaps);
   }
   const int every = std::max(1, (f->cycles + CURVE_POINTS - 1) / CURVE_POINTS);
   if (c >= 1 && (c % every == 0 || c == last || c == 1)) f->curve.push_back({c, y.e, y.terms, y.l});
