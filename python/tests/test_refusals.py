@@ -1,10 +1,14 @@
 """Every refusal of nuv-trace's network options, coefficients and seed is a ValueError of
 nuv.Network (or of its run, for the seed) with the very message the tool prints after
 'nuv-trace: ', taken from running the tool; and nothing is refused that the tool takes."""
+import os
+import re
+import shlex
+
 import pytest
 
 import nuv
-from conftest import data, option_words, trace_refusal
+from conftest import SOURCE, data, option_words, trace_refusal
 
 # Keywords nuv-trace refuses (each with the coefficients 1 1 1 unless given), as texts and as
 # Python values.
@@ -36,6 +40,28 @@ REFUSED = [
     dict(A="x"), dict(B="1,5"), dict(D="nan"), dict(A=float("inf")), dict(D=""),
     dict(method="tcnn", A="a", B=1, D=1), dict(method="2-opt", cities="random:3:3"),
 ]
+
+
+
+
+def family_test_refusals():
+    """The bad network values tests/family_test.cpp holds both tools refuse, as keywords in the
+    order typed ("--rule euler --dt-decay 1" is rule="euler", dt_decay="1")."""
+    path = os.path.join(SOURCE, "tests", "family_test.cpp")
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    block = re.search(r"BadNetworkValuesAreRefusedBeforeAnyRun.*?for \(const char \*bad :(.*?)\}\) \{",
+                      text, re.S).group(1)
+    found = []
+    for line in re.findall(r'"((?:[^"\\]|\\.)*)"', block):
+        words = shlex.split(line)
+        found.append({w[2:].replace("-", "_"): v for w, v in zip(words[::2], words[1::2])})
+    return found
+
+
+REFUSED += family_test_refusals()
 
 
 def keywords_of(refused):
