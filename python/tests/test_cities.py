@@ -183,12 +183,13 @@ def test_coordinates_are_refused_as_their_file_is(tmp_path, case):
         assert message.startswith("cities array, row 5: ")
 
 
-@pytest.mark.parametrize("shape", [(5,), (4, 3), (3, 2), (3, 3), (101, 2), (2, 5, 5), (0, 2)])
+@pytest.mark.parametrize("shape", [(5,), (4, 3), (3, 2), (3, 3), (nuv.MAXCITY + 1, 2), (2, 5, 5),
+                                   (0, 2)])
 def test_an_array_of_no_cities_is_refused(shape):
     message = refused_array(numpy.zeros(shape))
     assert message.startswith("cities array")
-    if shape in ((3, 2), (3, 3), (101, 2)):
-        assert message.endswith(f"{shape[0]} cities: a network has 4 to 100")
+    if shape in ((3, 2), (3, 3), (nuv.MAXCITY + 1, 2)):
+        assert message.endswith(f"{shape[0]} cities: a network has 4 to {nuv.MAXCITY}")
         assert location_free(message) == location_free(trace_refusal(
             "--cities", f"random:{shape[0]}:1", "1", "1", "1", "1"))
 
