@@ -10,6 +10,8 @@ Network(**keywords) takes every network option of the tools (nuv.KEYWORDS), with
 defaults, limits and refusals (ValueError with nuv-trace's message). read_cities, optimum,
 tour_length and rank measure cities and tours as the tools do. Start at Network.
 """
+import numpy  # noqa: F401  (imported here, never first inside a run that Ctrl-C may end)
+
 from ._core import (KEYWORDS, MAXCITY, MINCITY, Cities, Network, Optimum, Run, optimum, rank,
                     read_cities, tour_length, version)
 

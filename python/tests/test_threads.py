@@ -61,6 +61,7 @@ def test_runs_in_threads_are_the_runs_alone():
 CHILD = """
 import os, signal, threading, time, nuv
 net = nuv.Network(A=1, B=1, D=1, rule="tcnn", sweeps=100000, cities="random:100:1")
+nuv.Network(A=1, B=1, D=1, sweeps=2).run(1)  # everything a run imports, imported before
 threading.Thread(target=lambda: (time.sleep(0.5), os.kill(os.getpid(), signal.SIGINT))).start()
 try:
     net.run(1, end_only=True)
