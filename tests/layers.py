@@ -9,7 +9,7 @@ import sys
 
 # Lowest first: each folder may include those before it.
 LAYERS = ["src", "platform", "measures", "text", "cli", "output", "cities", "settings",
-          "pictures", "trace", "survey", "lab"]
+          "pictures", "trace", "survey", "python", "lab"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 
