@@ -28,6 +28,10 @@ figures = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else None
 # The kernel is this Python, whatever python3 comes first on PATH, with what it imports.
 os.environ["PATH"] = os.path.dirname(sys.executable) + os.pathsep + os.environ.get("PATH", "")
 os.environ["MPLBACKEND"] = "Agg"
+os.environ["PYDEVD_DISABLE_FILE_VALIDATION"] = "1"  # the kernel's debugger's note on frozen modules
+# The kernel works in the notebook's folder: the module's path must hold there too.
+os.environ["PYTHONPATH"] = os.pathsep.join(
+    os.path.abspath(p) for p in os.environ.get("PYTHONPATH", "").split(os.pathsep) if p)
 for module in ("nuv", "matplotlib", "pandas"):
     found = subprocess.run([sys.executable, "-c", f"import {module}"], capture_output=True,
                            text=True)
