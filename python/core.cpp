@@ -16,6 +16,8 @@ void refuse(const std::string &message) {
 PYBIND11_MODULE(_core, m) {
   m.doc() = "nuv's model, measures and survey, compiled from the same C++ as the tools.";
   m.attr("version") = NUV_VERSION;
+  m.attr("MINCITY") = int(MINCITY); // the fewest cities of a network, and the most
+  m.attr("MAXCITY") = int(MAXCITY);
   bind_cities(m);
   bind_network(m);
   bind_run(m);

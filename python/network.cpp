@@ -128,6 +128,8 @@ PyNetwork make_network(const py::kwargs &given) {
   // The cities and the network set up as the tool sets them up.
   Cities read;
   if (!named_cities) read = cities_from(cities); // nuv's nine, an array's or a Cities'
+  if (!named_cities && read.source != "array" && !read.source.empty())
+    p.words.insert(p.words.end(), {"--cities", read.source}); // a Cities read from a text
   ModelLock lock;
   if (!named_cities) {
     install_cities(read);

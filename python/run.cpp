@@ -5,6 +5,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -32,11 +33,30 @@ struct PyRun {
   std::string optimum_kind;
 };
 
-// One cycle's measures, kept while the run goes on without the GIL; its tour in a list apart.
+// One cycle's measures (a Cycle's but its tour), kept while the run goes on without the GIL;
+// the tour in a list apart, from tour_at (-1: none).
+struct Measures {
+  int cycle, sweeps;
+  EnergyTerms terms;
+  double e, l;
+  int on;
+  double change;
+  Outcome outcome;
+  bool moved;
+  Motion motion;
+  double length, ratio;
+  int rank;
+};
 struct Kept {
-  Cycle y; // its tour not read: tour_at holds it
+  Measures y;
   long tour_at;
 };
+
+// A cycle's measures but its tour.
+Measures measures_of(const Cycle &y) {
+  return {y.cycle,   y.sweeps, y.terms,  y.e,      y.l,     y.on,  y.change,
+          y.outcome, y.moved,  y.motion, y.length, y.ratio, y.rank};
+}
 
 // A float array of n values from the cycles' measures.
 template <typename F>
@@ -127,8 +147,9 @@ PyRun run_network(const PyNetwork &p, uint32_t seed, long every, bool end_only) 
     ModelLock lock;
     set_up_model(p);
     cycles.reserve(size_t(sweeps));
+    auto checked = std::chrono::steady_clock::now();
     stopped = trace_network(p.options.net, seed, [&](const Cycle &y) {
-      Kept k{y, -1};
+      Kept k{measures_of(y), -1};
       if (y.outcome == OUTCOME_TOUR) {
         k.tour_at = long(tours.size());
         tours.insert(tours.end(), y.tour.city, y.tour.city + n);
@@ -142,9 +163,11 @@ PyRun run_network(const PyNetwork &p, uint32_t seed, long every, bool end_only) 
         state_at += size, input_at += has_inputs ? size : 0;
         state_cycles.push_back(y.cycle);
       }
-      if (y.cycle % 64 == 63) { // Ctrl-C, while the lock is held: the GIL first, then Python's
-        py::gil_scoped_acquire held;
-        if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+      const auto now = std::chrono::steady_clock::now();
+      if (now - checked >= std::chrono::milliseconds(50)) { // Ctrl-C, 20 times a second at most
+        py::gil_scoped_acquire held; // safe: a thread waits for the lock without the GIL
+        if (PyErr_CheckSignals() != 0) throw py::error_already_set(); // with the GIL
+        checked = now;
       }
     });
     if (stopped >= 0) stop = stop_text(stopped);
@@ -156,20 +179,20 @@ PyRun run_network(const PyNetwork &p, uint32_t seed, long every, bool end_only) 
   r.states = filled == slots ? py::object(states) : states[first];
   r.inputs = !has_inputs ? py::none() : filled == slots ? py::object(inputs) : inputs[first];
   r.state_cycles = py::array_t<long>(filled, state_cycles.data());
-  r.cycle = whole_column(cycles, [](const Cycle &y) { return long(y.cycle); });
-  r.sweeps = whole_column(cycles, [](const Cycle &y) { return long(y.sweeps); });
-  r.e = column(cycles, [](const Cycle &y) { return y.e; });
-  r.ea = column(cycles, [](const Cycle &y) { return y.terms.row; });
-  r.eb = column(cycles, [](const Cycle &y) { return y.terms.column; });
-  r.ed = column(cycles, [](const Cycle &y) { return y.terms.tour; });
-  r.ec = column(cycles, [](const Cycle &y) { return y.terms.global; });
-  r.l = column(cycles, [](const Cycle &y) { return y.l; });
-  r.on = whole_column(cycles, [](const Cycle &y) { return long(y.on); });
-  r.change = column(cycles, [](const Cycle &y) { return y.cycle > 0 ? y.change : NAN; });
-  const auto tour = [](const Cycle &y) { return y.outcome == OUTCOME_TOUR; };
-  r.lengths = column(cycles, [&](const Cycle &y) { return tour(y) ? y.length : NAN; });
-  r.ratios = column(cycles, [&](const Cycle &y) { return tour(y) ? y.ratio : NAN; });
-  r.ranks = whole_column(cycles, [&](const Cycle &y) { return tour(y) ? long(y.rank) : 0L; });
+  r.cycle = whole_column(cycles, [](const Measures &y) { return long(y.cycle); });
+  r.sweeps = whole_column(cycles, [](const Measures &y) { return long(y.sweeps); });
+  r.e = column(cycles, [](const Measures &y) { return y.e; });
+  r.ea = column(cycles, [](const Measures &y) { return y.terms.row; });
+  r.eb = column(cycles, [](const Measures &y) { return y.terms.column; });
+  r.ed = column(cycles, [](const Measures &y) { return y.terms.tour; });
+  r.ec = column(cycles, [](const Measures &y) { return y.terms.global; });
+  r.l = column(cycles, [](const Measures &y) { return y.l; });
+  r.on = whole_column(cycles, [](const Measures &y) { return long(y.on); });
+  r.change = column(cycles, [](const Measures &y) { return y.cycle > 0 ? y.change : NAN; });
+  const auto tour = [](const Measures &y) { return y.outcome == OUTCOME_TOUR; };
+  r.lengths = column(cycles, [&](const Measures &y) { return tour(y) ? y.length : NAN; });
+  r.ratios = column(cycles, [&](const Measures &y) { return tour(y) ? y.ratio : NAN; });
+  r.ranks = whole_column(cycles, [&](const Measures &y) { return tour(y) ? long(y.rank) : 0L; });
   for (const Kept &k : cycles) {
     r.outcomes.append(outcome_name(k.y.outcome));
     r.motions.append(k.y.moved ? py::object(py::str(motion_name(k.y.motion))) : py::none());
@@ -201,9 +224,10 @@ cycle c >= 1 the state after c + 1 sweeps, as nuv-trace numbers them: a run has
 change, outcomes, tours, lengths, ratios, ranks, motions: nuv-trace --csv's
 values bit for bit) and the states of the cycles kept (states, state_cycles),
 cycles x N x N float64: 8 N^2 bytes a cycle, so 1,000 sweeps at 100 cities hold
-80 MB (tcnn's 5,000 sweeps 400 MB). every=k keeps only the cycles c with
-c % k == 0 and the last; end_only=True only the last. inputs (u under euler, y
-under tcnn) are kept likewise where the rule keeps them, else None. The GIL is
+80 MB (tcnn's 5,000 sweeps 400 MB). inputs (u under euler, y under tcnn) are
+kept likewise where the rule keeps them, doubling that, else None. every=k keeps
+only the cycles c with c % k == 0 and the last; end_only=True only the last
+(the measures are every cycle's whatever is kept). The GIL is
 released while the sweeps run; Ctrl-C ends the run with KeyboardInterrupt.
 A run whose state stops being finite ends there: stopped is its cycle and
 stop_reason nuv-trace's message, and the end (tour, outcome, ...) is None.

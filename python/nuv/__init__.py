@@ -10,14 +10,14 @@ Network(**keywords) takes every network option of the tools (nuv.KEYWORDS), with
 defaults, limits and refusals (ValueError with nuv-trace's message). read_cities, optimum,
 tour_length and rank measure cities and tours as the tools do. Start at Network.
 """
-from ._core import (KEYWORDS, Cities, Network, Optimum, Run, optimum, rank, read_cities,
-                    tour_length, version)
+from ._core import (KEYWORDS, MAXCITY, MINCITY, Cities, Network, Optimum, Run, optimum, rank,
+                    read_cities, tour_length, version)
 
 from .survey import summary, survey
 
 __version__ = version
-__all__ = ["Network", "Run", "Cities", "Optimum", "KEYWORDS", "read_cities", "optimum",
-           "tour_length", "rank", "survey", "summary"]
+__all__ = ["Network", "Run", "Cities", "Optimum", "KEYWORDS", "MINCITY", "MAXCITY", "read_cities",
+           "optimum", "tour_length", "rank", "survey", "summary"]
 
 # The columns of nuv-trace --csv, in its order, and where a Run holds each.
 TRACE_COLUMNS = ["cycle", "sweeps", "E", "EA", "EB", "ED", "EC", "L", "on", "change", "outcome",

@@ -1,10 +1,14 @@
 """Every refusal of nuv-trace's network options, coefficients and seed is a ValueError of
 nuv.Network (or of its run, for the seed) with the very message the tool prints after
 'nuv-trace: ', taken from running the tool; and nothing is refused that the tool takes."""
+import os
+import re
+import shlex
+
 import pytest
 
 import nuv
-from conftest import data, option_words, trace_refusal
+from conftest import SOURCE, data, option_words, trace_refusal
 
 # Keywords nuv-trace refuses (each with the coefficients 1 1 1 unless given), as texts and as
 # Python values.
@@ -28,14 +32,36 @@ REFUSED = [
     dict(rule="tcnn", z0="z"), dict(rule="tcnn", beta=1), dict(rule="tcnn", beta=-0.5),
     dict(rule="tcnn", i0="i"), dict(rule="tcnn", noise="n"), dict(rule="tcnn", noise_decay=1),
     dict(noise=0.1), dict(noise_decay=0.1), dict(rule="sync", beta=0.1),
-    dict(cities=""), dict(cities="random:3:1"), dict(cities="random:101:1"),
+    dict(cities=""), dict(cities="random:3:1"), dict(cities=f"random:{nuv.MAXCITY + 1}:1"),
     dict(cities="random:x"), dict(cities="random:10:-1"), dict(cities="random:10:4294967296"),
     dict(cities="no-such-instance"), dict(cities="/no/such/file.tsp"),
-    dict(cities=data("tsplib", "a280.tsp")), dict(cities=data("tsplib")),
+    dict(cities=data("tsplib")),
     dict(cities=data("tsplib", "README.md")),
     dict(A="x"), dict(B="1,5"), dict(D="nan"), dict(A=float("inf")), dict(D=""),
     dict(method="tcnn", A="a", B=1, D=1), dict(method="2-opt", cities="random:3:3"),
 ]
+
+
+
+
+def family_test_refusals():
+    """The bad network values tests/family_test.cpp holds both tools refuse, as keywords in the
+    order typed ("--rule euler --dt-decay 1" is rule="euler", dt_decay="1")."""
+    path = os.path.join(SOURCE, "tests", "family_test.cpp")
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    block = re.search(r"BadNetworkValuesAreRefusedBeforeAnyRun.*?for \(const char \*bad :(.*?)\}\) \{",
+                      text, re.S).group(1)
+    found = []
+    for line in re.findall(r'"((?:[^"\\]|\\.)*)"', block):
+        words = shlex.split(line)
+        found.append({w[2:].replace("-", "_"): v for w, v in zip(words[::2], words[1::2])})
+    return found
+
+
+REFUSED += family_test_refusals()
 
 
 def keywords_of(refused):
@@ -54,6 +80,15 @@ def tool_words(keywords):
             for k, v in keywords.items()}
     words, coefficients = option_words(text)
     return words + coefficients
+
+
+def test_a_file_of_too_many_cities_is_the_tools_refusal(tmp_path):
+    path = tmp_path / "many.txt"
+    path.write_text("".join(f"{k} {k * k % 17}\n" for k in range(nuv.MAXCITY + 1)))
+    message = trace_refusal("--cities", str(path), "1", "1", "1", "1")
+    with pytest.raises(ValueError) as refusal:
+        nuv.Network(A=1, B=1, D=1, cities=str(path))
+    assert str(refusal.value) == message and str(nuv.MAXCITY) in message
 
 
 @pytest.mark.parametrize("refused", REFUSED, ids=[repr(r) for r in REFUSED])
