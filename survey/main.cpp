@@ -210,7 +210,8 @@ static int answer(PlanResult read, const std::string &refusal) {
 static Workers start_survey_workers(const Plan &plan) {
   std::string why;
   Workers workers;
-  if (!plan.merge) catch_signals(plan.shards > 0), workers = start_workers(plan, &why);
+  if (!plan.merge)
+    catch_signals(plan.shards > 0 ? STOP_SHARD : STOP_TOOL), workers = start_workers(plan, &why);
   if (!why.empty())
     report(0, why + "; running " +
                   (workers.pid.empty() ? "in this process"

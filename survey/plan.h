@@ -43,6 +43,7 @@ struct Plan {
   std::vector<std::string> files;
   std::string plan_text; // --plan, for merging a whole survey's CSV
   std::string typed;     // the arguments that make the plan, as a shell reads them
+  bool progress = true;  // run_survey's line on a terminal (a caller may draw its own)
   // --methods: the methods compared, in the order typed, and each one's record (set_up_plan
   // makes them once the cities are loaded); empty without --methods.
   std::vector<Method> methods;

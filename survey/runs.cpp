@@ -38,16 +38,23 @@ namespace {
 volatile sig_atomic_t caught = 0;
 const int MAX_WORKERS = 256; // --jobs' largest
 pid_t worker_pid[MAX_WORKERS];
-volatile sig_atomic_t workers_running = 0, at_once = 0;
+volatile sig_atomic_t workers_running = 0, at_once = 0, for_caller = 0;
 
 const int STOPPING[] = {SIGTERM, SIGINT, SIGHUP};
+struct sigaction before_survey[3]; // each one's action when catch_signals was called
 
-// TERM, INT and HUP kill the workers at once. HUP, or any of them to a shard, then ends the
-// survey as the signal would; INT or TERM stop it after the block under way (runs made here:
-// after their batch, and the same signal again ends it at once).
+// TERM, INT and HUP kill the workers at once. For a caller each stops the survey after the block
+// under way. Else HUP, or any of them to a shard, then ends the survey as the signal would; INT
+// or TERM stop it after the block under way (runs made here: after their batch, and the same
+// signal again ends it at once).
 void on_signal(int sig) {
   const int saved = errno;
   for (int w = 0; w < workers_running; w++) kill(worker_pid[w], SIGKILL);
+  if (for_caller) {
+    if (!caught) caught = sig;
+    errno = saved;
+    return;
+  }
   if (sig == SIGHUP || at_once) {
     for (int w = 0; w < workers_running; w++) waitpid(worker_pid[w], nullptr, 0);
     raise(sig); // its action is the default now; it comes when this handler returns
@@ -357,14 +364,18 @@ int survey_signal() {
   return caught;
 }
 
-void catch_signals(bool shard) {
-  at_once = shard;
+void catch_signals(Stopping how) {
+  at_once = how == STOP_SHARD, for_caller = how == STOP_CALLER, caught = 0;
   struct sigaction action = {};
   action.sa_handler = on_signal;
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  action.sa_flags = SA_RESTART | (how == STOP_CALLER ? 0 : SA_RESETHAND);
   sigemptyset(&action.sa_mask);
   for (int sig : STOPPING) sigaddset(&action.sa_mask, sig);
-  for (int sig : STOPPING) sigaction(sig, &action, nullptr);
+  for (int k = 0; k < 3; k++) {
+    sigaction(STOPPING[k], nullptr, &before_survey[k]);
+    if (how == STOP_CALLER && before_survey[k].sa_handler == SIG_IGN) continue;
+    sigaction(STOPPING[k], &action, nullptr);
+  }
 }
 
 Workers start_workers(const Plan &plan, std::string *why) {
@@ -394,6 +405,7 @@ bool run_survey(const Plan &plan, Workers *workers, const RunSink &sink, std::st
   // awaited, its sweeps shown at least every quarter second.
   static Progress progress;
   progress = Progress();
+  progress.on = progress.on && plan.progress, progress.shares = progress.shares && plan.progress;
   if (runs_alone(plan)) progress.sweeps = plan_sweeps(plan);
   if (n == 0 && progress.sweeps > 0) show_sweeps = [] { progress.show(); };
   std::vector<RunResult> in(blocks.size);
@@ -435,7 +447,8 @@ bool run_survey(const Plan &plan, Workers *workers, const RunSink &sink, std::st
   }
   for (int fd : workers->fd) close(fd);
   *workers = Workers();
-  // 3. The runs over, a signal ends the survey as it would have without the handler.
-  for (int sig : STOPPING) signal(sig, SIG_DFL);
+  // 3. The runs over, a signal ends the survey as it would have without the handler: its action
+  // is the one it had before catch_signals.
+  for (int k = 0; k < 3; k++) sigaction(STOPPING[k], &before_survey[k], nullptr);
   return !stopped && error->empty();
 }

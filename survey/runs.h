@@ -26,13 +26,19 @@ struct Workers {
   std::vector<int> fd;
 };
 
-// From here on TERM, INT and HUP kill the survey's workers at once. HUP, or any of them when
-// shard is true, then ends this process as the signal would. INT or TERM stop run_survey after
-// the block under way (runs made in this process: after their batch; the same signal again ends
-// it at once); survey_signal() then says which came, else 0. Once run_survey has returned, the
-// three have their default actions again. The workers die with this process in any case, even
-// by SIGKILL.
-void catch_signals(bool shard);
+// How a stopping signal (TERM, INT or HUP) ends a survey. Each kills the survey's workers at once.
+// STOP_TOOL: HUP then ends this process as the signal would; INT or TERM stop run_survey after the
+// block under way (runs made in this process: after their batch; the same signal again ends it
+// at once). STOP_SHARD: any of them ends this process as the signal would. STOP_CALLER (a caller
+// that goes on after the survey, the Python module): any of them stops run_survey after the block
+// under way, and again after it; one the caller ignores stays ignored.
+enum Stopping { STOP_TOOL, STOP_SHARD, STOP_CALLER };
+
+// From here on the stopping signals are taken as `how` says, until run_survey returns; then
+// survey_signal() says which came, else 0, and the three have the actions they had before
+// catch_signals again (the caller's: a caller hands the signal on to them). The workers die
+// with this process in any case, even by SIGKILL.
+void catch_signals(Stopping how);
 int survey_signal();
 
 // Starts plan.jobs workers, or as many as the system allows; none when fewer than two could

@@ -15,9 +15,11 @@ import numpy  # noqa: F401  (imported here, never first inside a run that Ctrl-C
 from ._core import (KEYWORDS, MAXCITY, MINCITY, Cities, Network, Optimum, Run, optimum, rank,
                     read_cities, tour_length, version)
 
+from .survey import summary, survey
+
 __version__ = version
-__all__ = ["Network", "Run", "Cities", "Optimum", "KEYWORDS", "MINCITY", "MAXCITY", "read_cities", "optimum",
-           "tour_length", "rank"]
+__all__ = ["Network", "Run", "Cities", "Optimum", "KEYWORDS", "MINCITY", "MAXCITY", "read_cities",
+           "optimum", "tour_length", "rank", "survey", "summary"]
 
 # The columns of nuv-trace --csv, in its order, and where a Run holds each.
 TRACE_COLUMNS = ["cycle", "sweeps", "E", "EA", "EB", "ED", "EC", "L", "on", "change", "outcome",
