@@ -40,9 +40,18 @@ int length_decimals();
 // so that rotations and reversals of one cycle compare equal.
 Tour canonical_tour(const Tour &tour);
 
-// City numbers from 1, in position order, joined by '-': "1-8-7-6-5-4-3-2-9".
+// The bytes of the text of a tour of n cities, its NUL included: the digits of the numbers 1 to
+// n, a '-' between each two and the NUL.
+constexpr int tour_text_size(int n) {
+  int size = n;                                                   // the n - 1 dashes and the NUL
+  for (int from = 1; from <= n; from *= 10) size += n - from + 1; // a digit for each number >= from
+  return size;
+}
+
+// City numbers from 1, in position order, joined by '-': "1-8-7-6-5-4-3-2-9", as many digits as
+// each number has, however many cities.
 struct TourText {
-  char s[4 * MAXCITY];
+  char s[tour_text_size(MAXCITY)];
 };
 TourText tour_text(const Tour &tour);
 
