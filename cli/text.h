@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "number.h"
 
 // printf into a string.
 std::string fmt(const char *format, ...) __attribute__((format(printf, 1, 2)));
@@ -24,6 +27,23 @@ std::string quoted(const std::string &text);
 // The text escaped as quoted escapes it, without the quotes: for text of a file (a NAME, a word
 // in a reason) that goes on a line of its own or after a colon.
 std::string escaped(const std::string &text);
+
+// What `write` writes into a Text, whole however long: a small buffer, or one as large as the
+// text measured itself, again while a cut text measured itself short.
+template <class Write>
+std::string text_written(Write write) {
+  char small[1024];
+  Text t = text_in(small, sizeof small);
+  write(&t);
+  if (t.size < sizeof small) return std::string(small, t.size);
+  std::vector<char> longer;
+  do {
+    longer.assign(t.size + 1, '\0');
+    t = text_in(longer.data(), longer.size());
+    write(&t);
+  } while (t.size >= longer.size());
+  return std::string(longer.data(), t.size);
+}
 
 // A CSV field as RFC 4180 writes one: as it is, or in double quotes (each inner quote doubled)
 // when it holds a comma, a quote or a line break, so that any CSV reader takes it whole.

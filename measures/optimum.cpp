@@ -31,8 +31,9 @@ struct Tables {
 } tables;
 
 // 64-bit FNV-1a over the bytes of n, then of citydistance[i][k] in index order: the cities as
-// the tours measure them (a change of one bit in one distance changes it).
-uint64_t cities_digest() {
+// the tours measure them (a change of one bit in one distance changes it). Hashed afresh each
+// time; cities_digest keeps it for cities that have not changed.
+uint64_t hash_cities() {
   uint64_t hash = 14695981039346656037u;
   auto add = [&hash](const void *bytes, size_t size) {
     unsigned char b[sizeof(double)];
@@ -43,6 +44,33 @@ uint64_t cities_digest() {
   for (int i = 0; i < network.n; i++)
     for (int k = 0; k < network.n; k++) add(&citydistance[i][k], sizeof(double));
   return hash;
+}
+
+// The cities as last hashed, bit for bit, and their digest: a comparison with them, 64 bits at a
+// time (far cheaper than the hash's chain of multiplications), tells a change of any bit.
+struct HashedCities {
+  bool known;
+  int n;
+  double distance[MAXCITY][MAXCITY];
+  uint64_t digest;
+} hashed;
+
+// hash_cities() of the current cities, hashed only when they differ from those last hashed.
+uint64_t cities_digest() {
+  const int n = network.n;
+  bool same = hashed.known && hashed.n == n;
+  for (int i = 0; same && i < n; i++)
+    for (int k = 0; same && k < n; k++) {
+      uint64_t was, is; // the bits, so that -0 differs from 0 and a NaN equals itself
+      memcpy(&was, &hashed.distance[i][k], sizeof was), memcpy(&is, &citydistance[i][k], sizeof is);
+      same = was == is;
+    }
+  if (same) return hashed.digest;
+  hashed.known = true, hashed.n = n;
+  for (int i = 0; i < n; i++)
+    memcpy(hashed.distance[i], citydistance[i], size_t(n) * sizeof(double));
+  hashed.digest = hash_cities();
+  return hashed.digest;
 }
 
 // The next order of city[1 .. n-1] in lexicographic order; false after the last.

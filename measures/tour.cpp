@@ -45,13 +45,10 @@ TourText tour_text(const Tour &tour) {
   char *at = t.s;
   for (int j = 0; j < network.n; j++) {
     if (j > 0) *at++ = '-';
-    int city = tour.city[j] + 1, k = 0;
-    char digits[CITY_DIGITS]; /* the city's digits, last first */
-    do {
-      digits[k++] = char('0' + city % 10);
-      city /= 10;
-    } while (city > 0);
-    while (k > 0) *at++ = digits[--k];
+    const int city = tour.city[j] + 1;
+    int place = 1; // the value of the number's first digit
+    while (city / place >= 10) place *= 10;
+    for (; place > 0; place /= 10) *at++ = char('0' + city / place % 10);
   }
   *at = '\0';
   return t;

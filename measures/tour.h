@@ -40,18 +40,18 @@ int length_decimals();
 // so that rotations and reversals of one cycle compare equal.
 Tour canonical_tour(const Tour &tour);
 
-// City numbers from 1, in position order, joined by '-': "1-8-7-6-5-4-3-2-9". Each number has at
-// most CITY_DIGITS digits.
-enum {
-  CITY_DIGITS = MAXCITY < 10      ? 1
-                : MAXCITY < 100   ? 2
-                : MAXCITY < 1000  ? 3
-                : MAXCITY < 10000 ? 4
-                                  : 5
-};
-static_assert(MAXCITY < 100000, "CITY_DIGITS holds the largest city's number");
+// The bytes of the text of a tour of n cities, its NUL included: the digits of the numbers 1 to
+// n, a '-' between each two and the NUL.
+constexpr int tour_text_size(int n) {
+  int size = n;                                                   // the n - 1 dashes and the NUL
+  for (int from = 1; from <= n; from *= 10) size += n - from + 1; // a digit for each number >= from
+  return size;
+}
+
+// City numbers from 1, in position order, joined by '-': "1-8-7-6-5-4-3-2-9", as many digits as
+// each number has, however many cities.
 struct TourText {
-  char s[(CITY_DIGITS + 1) * MAXCITY];
+  char s[tour_text_size(MAXCITY)];
 };
 TourText tour_text(const Tour &tour);
 

@@ -241,11 +241,78 @@ static void energy_sums(const double state[][MAXCITY], int n, double *row, doubl
   *row = ea, *column = eb, *tour = ed;
 }
 
+/* Row i's units that are not 0, ascending, then column j's: what energy_sparse sums over. */
+static int row_on[MAXCITY][MAXCITY], row_ons[MAXCITY];
+static int column_on[MAXCITY][MAXCITY], column_ons[MAXCITY];
+
+/* Whether energy_sparse gives energy_sums's bits for this state, and pays: every output and
+ * distance finite and at most 1e100 in size, so that every product is finite and a term with a
+ * factor 0 is +0 or -0; and at most one unit in eight not 0 (a tour's state has one a row). The
+ * lists of units not 0 are written on the way. */
+static bool sparse_pays(const double state[][MAXCITY], int n) {
+  const double most = 1e100;
+  int on = 0;
+  for (int j = 0; j < n; j++) column_ons[j] = 0;
+  for (int i = 0; i < n; i++) {
+    row_ons[i] = 0;
+    for (int j = 0; j < n; j++) {
+      const double v = state[i][j];
+      if (!(fabs(v) <= most) || !(fabs(distance[i][j]) <= most)) return false; /* NaN too */
+      if (v == 0.0) continue;
+      if (++on > n * n / 8) return false;
+      row_on[i][row_ons[i]++] = j;
+      column_on[j][column_ons[j]++] = i;
+    }
+  }
+  return true;
+}
+
+/* energy_sums's three sums over the units not 0 only, each in the order written. A term left out
+ * has a factor 0 and is +0 or -0 (its other factors finite); a sum begun at +0 never becomes -0
+ * (x + y is -0 only when both are), and adding +0 or -0 to a sum that is not -0 changes no bit:
+ * the same bits. The tour sum's k runs over the cities at position j + 1 or j - 1. */
+static void energy_sparse(const double state[][MAXCITY], int n, double *row, double *column,
+                          double *tour) {
+  double ea = 0.0, eb = 0.0, ed = 0.0;
+  for (int i = 0; i < n; i++)
+    for (int a = 0; a < row_ons[i]; a++)
+      for (int b = 0; b < row_ons[i]; b++) {
+        const int j = row_on[i][a], k = row_on[i][b];
+        if (k != j) ea += state[i][j] * state[i][k];
+      }
+  for (int j = 0; j < n; j++)
+    for (int a = 0; a < column_ons[j]; a++)
+      for (int b = 0; b < column_ons[j]; b++) {
+        const int i = column_on[j][a], k = column_on[j][b];
+        if (k != i) eb += state[i][j] * state[k][j];
+      }
+  for (int i = 0; i < n; i++)
+    for (int a = 0; a < row_ons[i]; a++) {
+      const int j = row_on[i][a];
+      const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
+      const int *next_on = column_on[nx], *prev_on = column_on[p];
+      int x = 0, y = 0; /* the two ascending lists merged, a city in both taken once */
+      while (x < column_ons[nx] || y < column_ons[p]) {
+        int k;
+        if (y == column_ons[p] || (x < column_ons[nx] && next_on[x] < prev_on[y]))
+          k = next_on[x++];
+        else if (x == column_ons[nx] || prev_on[y] < next_on[x])
+          k = prev_on[y++];
+        else
+          k = next_on[x++], y++;
+        ed += distance[i][k] * state[i][j] * (state[k][nx] + state[k][p]);
+      }
+    }
+  *row = ea, *column = eb, *tour = ed;
+}
+
 double energy_terms(const Network &net, const double state[][MAXCITY], EnergyTerms *terms) {
   const int n = net.n;
   double ea, eb, ed;
   if (n == NCITY)
     energy_sums<NCITY>(state, n, &ea, &eb, &ed);
+  else if (sparse_pays(state, n))
+    energy_sparse(state, n, &ea, &eb, &ed);
   else
     energy_sums<0>(state, n, &ea, &eb, &ed);
   terms->row = (net.a * 0.5) * ea;

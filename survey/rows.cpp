@@ -15,31 +15,17 @@
 
 namespace {
 
-// The text `write` writes into a Text, whole however long: a row's buffer, or one as large as
-// the row turned out to need.
-template <class Write>
-std::string text_of(Write write) {
-  char row[1024];
-  Text t = text_in(row, sizeof row);
-  write(&t);
-  if (t.size < sizeof row) return std::string(row, t.size);
-  std::vector<char> longer(t.size + 1);
-  t = text_in(longer.data(), longer.size());
-  write(&t);
-  return std::string(longer.data(), t.size);
-}
-
-// The same, written to out.
+// What `write` writes into a Text, written to out.
 template <class Write>
 void print_text(FILE *out, Write write) {
-  const std::string text = text_of(write);
+  const std::string text = text_written(write);
   fwrite(text.data(), 1, text.size(), out);
 }
 
 } // namespace
 
 std::string share_text(uint64_t count, uint64_t runs) {
-  return text_of([&](Text *t) { put_share(t, count, runs); });
+  return text_written([&](Text *t) { put_share(t, count, runs); });
 }
 
 Columns columns_of(const Plan &plan) {
@@ -82,7 +68,7 @@ std::string methods_line(const Plan &plan) {
 }
 
 std::string optimum_text(const Optimum &optimum) {
-  return text_of(
+  return text_written(
       [&](Text *t) { put_optimum_line(t, optimum, tour_length(optimum.tour), length_decimals()); });
 }
 
@@ -130,13 +116,13 @@ std::string csv_coefficients(const Network &point, const Columns &columns) {
   double coef[4];
   coefficients_of(point, coef);
   const std::string method = columns.methods ? method_name(point.method) + "," : "";
-  return method + text_of([&](Text *t) { put_csv_coefficients(t, coef, columns.c); });
+  return method + text_written([&](Text *t) { put_csv_coefficients(t, coef, columns.c); });
 }
 
 std::string csv_run(const std::string &coefficients, uint32_t seed, const RunResult &run,
                     const Optimum &optimum, const Columns &columns, Method method) {
   const std::string &network = columns.methods ? columns.method_network[method] : columns.network;
-  return coefficients + text_of([&](Text *t) {
+  return coefficients + text_written([&](Text *t) {
            put_csv_run(t, seed, run, optimum.length, columns.motion, network.c_str());
          });
 }

@@ -1,6 +1,7 @@
 // The network model against values worked out by hand: the scaled distances, single units of a
 // sweep, and the energy of states whose sums can be counted.
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -235,6 +236,72 @@ TEST(Network, EnergyOfStatesWhoseSumsCanBeCounted) {
     length += distance[city_at[j]][city_at[next(j)]];
   }
   EXPECT_NEAR(energy(), 2.0 * length, 1e-12);
+}
+
+// The energy's three sums as written, each term in its order (k from 0 up), summed here on
+// their own: what energy_terms must give to the bit whatever way it takes.
+void sums_as_written(const double state[][MAXCITY], int n, double sum[3]) {
+  double ea = 0.0, eb = 0.0, ed = 0.0;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++)
+      for (int k = 0; k < n; k++)
+        if (k != j) ea += state[i][j] * state[i][k];
+  for (int j = 0; j < n; j++)
+    for (int i = 0; i < n; i++)
+      for (int k = 0; k < n; k++)
+        if (k != i) eb += state[i][j] * state[k][j];
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) {
+      const int p = (j + n - 1) % n, nx = (j + 1) % n;
+      for (int k = 0; k < n; k++) ed += distance[i][k] * state[i][j] * (state[k][nx] + state[k][p]);
+    }
+  sum[0] = ea, sum[1] = eb, sum[2] = ed;
+}
+
+bool same_bits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The energy's terms have the bits of the sums as written, on a tour's 0/1 state, on states
+// with a few units not 0 (some -0, some negative), and on dense states; over distances of both
+// signs with ties and zeros, at the most cities and at a few.
+TEST(Network, EnergyHasTheBitsOfItsSumsAsWrittenOnSparseAndDenseStates) {
+  static double state[MAXCITY][MAXCITY];
+  for (int n : {4, 10, 37, int(MAXCITY)}) {
+    reset_network();
+    Network net = nuv_network();
+    net.n = n, net.distances_given = true, net.distances = DISTANCES_RAW;
+    net.a = 0.5, net.b = 0.5, net.d = 0.5;
+    srand(unsigned(n));
+    for (int i = 0; i < n; i++)
+      for (int k = 0; k < n; k++) citydistance[i][k] = i == k ? 0.0 : 1.0 + (i * 31 + k * 17) % 7;
+    set_up(net);
+    for (int i = 0; i < n; i++) // signs and sizes the instance's distances never take
+      for (int k = 0; k < n; k++)
+        if (rand() % 5 == 0) distance[i][k] = (rand() - RAND_MAX / 2) / 1e5;
+    for (int kind = 0; kind < 4; kind++) {
+      for (int i = 0; i < n; i++)
+        for (int j = 0; j < n; j++) {
+          const int draw = rand();
+          state[i][j] = kind == 0        ? double(j == (i * 7 + 3) % n && n % 7 != 0)
+                        : kind == 3      ? draw / double(RAND_MAX)
+                        : draw % 10 == 0 ? draw / double(RAND_MAX) - 0.25
+                        : draw % 10 == 1 ? -0.0
+                                         : 0.0;
+        }
+      if (kind == 0 && n % 7 == 0)
+        for (int i = 0; i < n; i++) state[i][(i + 1) % n] = 1.0; // a tour where 7 divides n
+      if (kind == 2) state[0][0] = state[0][1] = 1e-300;         // products that underflow to 0
+      double sum[3];
+      sums_as_written(state, n, sum);
+      EnergyTerms terms;
+      energy_terms(net, state, &terms);
+      EXPECT_TRUE(same_bits(terms.row, (net.a * 0.5) * sum[0])) << n << " " << kind;
+      EXPECT_TRUE(same_bits(terms.column, (net.b * 0.5) * sum[1])) << n << " " << kind;
+      EXPECT_TRUE(same_bits(terms.tour, (net.d * 0.5) * sum[2])) << n << " " << kind;
+    }
+  }
+  reset_network();
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "number.h"
 #include "range.h"
@@ -214,6 +215,24 @@ TEST(Number, TextKeepsWhatFitsAndCountsTheWhole) {
     put_char(&past, '\n');
     EXPECT_EQ(past.size, 17u) << capacity;
   }
+  // Aligned text that begins beyond the buffer counts as it would in a buffer large enough:
+  // the size a caller then allocates holds it whole.
+  Text past = text_in(buffer, sizeof buffer);
+  put(&past, "abcdefgh");
+  from = past.size;
+  put(&past, "xy");
+  align_right(&past, from, 5);
+  put_char(&past, '|');
+  EXPECT_EQ(past.size, 8u + 5u + 1u);
+  std::vector<char> whole(past.size + 1);
+  Text all = text_in(whole.data(), whole.size());
+  put(&all, "abcdefgh");
+  from = all.size;
+  put(&all, "xy");
+  align_right(&all, from, 5);
+  put_char(&all, '|');
+  EXPECT_EQ(all.size, past.size);
+  EXPECT_STREQ(whole.data(), "abcdefgh   xy|");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "network.h"
 #include "run.h"
 
 namespace {
@@ -288,6 +289,26 @@ TEST(Survey, AKilledWorkerFailsTheSurveyWithStatusOne) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("killed by signal 9"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("the survey is incomplete"), std::string::npos) << r.err;
+}
+
+// At the most cities, where a summary's head is wider than a row's first buffer, each tool
+// writes text only (no NUL byte) and the head ends with its last column, whole: the survey and
+// the tracer with a heuristic, each over its methods' rows.
+TEST(Survey, TheMostCitiesGiveTextWithNoNulByte) {
+  const std::string cities = " --cities random:" + std::to_string(MAXCITY) + ":1";
+  for (const std::string &command :
+       {std::string(SURVEY) + " --seeds 1:2 --method 2-opt" + cities,
+        std::string(SURVEY) + " --seeds 1:2 --methods nearest,or-opt" + cities,
+        std::string(TRACE) + " --method 2-opt" + cities + " 1 1 1 5"}) {
+    const Ran r = run(command);
+    ASSERT_EQ(r.status, 0) << command << r.err;
+    EXPECT_EQ(r.out.find('\0'), std::string::npos) << command;
+    EXPECT_EQ(r.err.find('\0'), std::string::npos) << command;
+    const size_t head = r.out.find("best tour");
+    if (head != std::string::npos) {
+      EXPECT_EQ(r.out.substr(r.out.find('\n', head) - 5, 6), "ratio\n") << command;
+    }
+  }
 }
 
 } // namespace

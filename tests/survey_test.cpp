@@ -53,6 +53,23 @@ TEST(Tour, CanonicalFormFoldsRotationsAndReversals) {
   EXPECT_EQ(text(canonical_tour(tour_of("1-2-3-4-5-6-7-8-9"))), "1-2-3-4-5-6-7-8-9");
 }
 
+// Every city number up to MAXCITY is written whole, each digit of it, and the text of a tour
+// of MAXCITY cities (counted by hand: 9 of one digit, 90 of two, ...) fits its buffer.
+TEST(Tour, TextWritesEveryDigitOfEveryCityUpToTheLimit) {
+  const int n = network.n;
+  network.n = MAXCITY;
+  Tour t;
+  for (int j = 0; j < MAXCITY; j++) t.city[j] = MAXCITY - 1 - j; // the largest numbers first
+  std::string want;
+  for (int j = 0; j < MAXCITY; j++) want += (j > 0 ? "-" : "") + std::to_string(MAXCITY - j);
+  EXPECT_EQ(text(t), want);
+  EXPECT_EQ(sizeof(TourText), want.size() + 1);
+  network.n = n;
+  EXPECT_EQ(tour_text_size(9), 18);
+  EXPECT_EQ(tour_text_size(100), 9 + 2 * 90 + 3 + 99 + 1);
+  EXPECT_EQ(tour_text_size(1002), 9 + 2 * 90 + 3 * 900 + 4 * 3 + 1001 + 1);
+}
+
 TEST(Tally, RatesValidRunsAgainstTheOptimumOfSixPlusSixRootFive) {
   reset_network(); // the distances of nuv's cities, before any run
   const Optimum o = find_optimum();

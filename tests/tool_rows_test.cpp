@@ -77,6 +77,23 @@ TEST(ToolRows, SummaryAndOutcomeRowsArePrintfs) {
                     1.03125, 3ULL, 7.5, ",\"x,y\""));
 }
 
+// What the ratios are to, as the tracer says it, and the survey's line on the same optimum: a
+// published length whose tour is not known here is "(published)" in both, never "tour".
+TEST(ToolRows, RatiosAreToWhatTheSurveysOptimumLineNames) {
+  Optimum o;
+  for (int j = 0; j < MAXCITY; j++) o.tour.city[j] = j;
+  o.length = 42029, o.exact = true;
+  const std::string published = written([&](Text *t) { put_ratios_reference(t, o, 42140, 0); }),
+                    line = written([&](Text *t) { put_optimum_line(t, o, 42140, 0); });
+  EXPECT_EQ(published, "ratios are to the optimal length 42029 (published)");
+  EXPECT_EQ(line.rfind("optimal length 42029 (published); best tour known here ", 0), 0u) << line;
+  EXPECT_EQ(written([&](Text *t) { put_ratios_reference(t, o, 42029, 0); }),
+            "ratios are to the optimal tour, length 42029");
+  o.exact = false, o.length = 7.25;
+  EXPECT_EQ(written([&](Text *t) { put_ratios_reference(t, o, 7.25, 6); }),
+            "ratios are to the best known tour, length 7.250000");
+}
+
 TEST(ToolRows, MethodRowsArePrintfsWithTheLongestNameInFull) {
   EXPECT_EQ(written([](Text *t) { put_method_head(t, false); }),
             printed("%-13s %6s %10s %10s %6s  %-*s %6s\n", "method", "runs", "valid %", "best %",

@@ -316,7 +316,8 @@ void put_signed(Text *text, int64_t value) {
 
 namespace {
 
-// The columns of text->at[from ...]: its UTF-8 characters, the bytes cut off counted as one each.
+// The columns of text->at[from ...]: its UTF-8 characters, the bytes cut off counted as one each,
+// those from `from` on only when it is itself beyond what the buffer holds.
 int columns_from(const Text *text, size_t from) {
   const size_t held = text->size < text->capacity ? text->size : text->capacity - 1;
   int columns = 0;

@@ -52,6 +52,9 @@ void put_stop_text(Text *text, int c, int sweeps, bool euler_too_long, double dt
   put_shortest(text, tau);
 }
 
+// The words after a published optimum's length, whose tour is not known here.
+static const char PUBLISHED[] = " (published)";
+
 void put_optimum_line(Text *text, const Optimum &optimum, double found, int decimals) {
   const TourText text_of_tour = tour_text(optimum.tour);
   const char *tour = text_of_tour.s;
@@ -61,13 +64,25 @@ void put_optimum_line(Text *text, const Optimum &optimum, double found, int deci
   } else if (optimum.exact) {
     put(text, "optimal length ");
     put_fixed(text, optimum.length, decimals);
-    put(text, " (published); best tour known here "), put(text, tour), put(text, ", length ");
+    put(text, PUBLISHED), put(text, "; best tour known here "), put(text, tour);
+    put(text, ", length ");
     put_fixed(text, found, decimals);
   } else {
     put(text, "best known tour "), put(text, tour), put(text, ", length ");
     put_fixed(text, optimum.length, decimals);
     put(text, " (2-opt and Or-opt from 10 starts; ratios are to it)");
   }
+}
+
+void put_ratios_reference(Text *text, const Optimum &optimum, double found, int decimals) {
+  put(text, "ratios are to the ");
+  if (optimum.exact && !within_slack(found, optimum.length)) {
+    put(text, "optimal length ");
+    put_fixed(text, optimum.length, decimals);
+    return put(text, PUBLISHED);
+  }
+  put(text, optimum.exact ? "optimal tour, length " : "best known tour, length ");
+  put_fixed(text, optimum.length, decimals);
 }
 
 void put_share(Text *text, uint64_t count, uint64_t runs) {

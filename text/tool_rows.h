@@ -25,6 +25,11 @@ void put_stop_text(Text *text, int c, int sweeps, bool euler_too_long, double dt
 // Lengths to `decimals` places: length_decimals(), none when the instance's are whole.
 void put_optimum_line(Text *text, const Optimum &optimum, double found, int decimals);
 
+// What the ratios are to, in a few words after a network's description: "ratios are to the
+// optimal tour, length L", "... the optimal length L (published)" when no tour of that length is
+// known here (as put_optimum_line says it), or "... the best known tour, length L".
+void put_ratios_reference(Text *text, const Optimum &optimum, double found, int decimals);
+
 // "76.6 ±2.7": a share of count in runs and the larger distance to its interval's ends.
 void put_share(Text *text, uint64_t count, uint64_t runs);
 

@@ -18,6 +18,7 @@
 #include "stream.h"
 #include "svg.h"
 #include "text.h"
+#include "tool_rows.h"
 #include "trace.h"
 
 static const char USAGE[] =
@@ -165,8 +166,9 @@ int main(int argc, char **argv) {
   std::string ratios; // what the ratios are to, said by the rows but not by nuv's tables
   if (family_columns && !o.tables) {
     const Optimum optimum = find_optimum();
-    ratios = fmt("; ratios are to the %s tour, length %.*f", optimum_kind(optimum),
-                 length_decimals(), optimum.length);
+    ratios = "; " + text_written([&optimum](Text *t) {
+               put_ratios_reference(t, optimum, tour_length(optimum.tour), length_decimals());
+             });
   }
   if (!ratios.empty() && !o.csv) printf("%s%s\n", description.c_str(), ratios.c_str());
   if (is_heuristic(o.network.net.method)) {
