@@ -77,7 +77,7 @@ const uint64_t MAX_BLOCK = 256; // runs a worker does between two writes
 // Whether the plan's networks are too large for a batch's lanes (BATCH_MAXCITY): each then runs
 // alone in the model, as the tracer runs it, one network per worker.
 bool runs_alone(const Plan &plan) {
-  return grid_point(plan, run_set(plan, plan.first_run)).n > BATCH_MAXCITY;
+  return grid_point(plan, 0).n > BATCH_MAXCITY; // every point has the same cities
 }
 
 // The sweeps made by the runs of networks that run alone, for the progress line: one counter per
