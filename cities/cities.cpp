@@ -192,6 +192,8 @@ bool read_optimal_tour(const std::string &path, const std::string &text, Tour *t
   return true;
 }
 
+} // namespace
+
 // The C library's reading of a word read_city_text has checked to be a decimal number (at most
 // 64 characters, so that it fits the buffer; a longer one would be NaN, which is refused).
 double strtod_number(const char *word, size_t length) {
@@ -201,8 +203,6 @@ double strtod_number(const char *word, size_t length) {
   text[length] = '\0';
   return strtod(text, nullptr);
 }
-
-} // namespace
 
 bool load_cities(const std::string &named, std::string *name, std::string *error) {
   if (named.rfind("random:", 0) == 0) {

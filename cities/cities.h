@@ -24,4 +24,9 @@
 // instance's name: its NAME, the file's, or `named` itself.
 bool load_cities(const std::string &named, std::string *name, std::string *error);
 
+// The C library's reading of a word read_city_text has checked to be a decimal number (at most
+// 64 characters, so that it fits the buffer; a longer one would be NaN, which is refused): the
+// tools' NumberConversion for city files.
+double strtod_number(const char *word, size_t length);
+
 #endif

@@ -50,16 +50,6 @@ Cities keep_cities(const std::string &source, const std::string &name) {
 
 namespace {
 
-// The C library's reading of a word the reader has checked to be a decimal number, as the tools
-// read a file's (at most 64 characters).
-double strtod_word(const char *word, size_t length) {
-  char text[65];
-  if (length >= sizeof text) return NAN;
-  memcpy(text, word, length);
-  text[length] = '\0';
-  return strtod(text, nullptr);
-}
-
 // A double as a file would give it exactly: 17 significant digits read back to the same bits.
 std::string exact(double x) {
   char text[40];
@@ -92,7 +82,7 @@ bool read_array(const std::string &text, bool matrix, std::string *error) {
   CityName name;
   Metric metric;
   CityError why;
-  if (!read_city_text(text.data(), text.size(), strtod_word, &name, &metric, &why)) {
+  if (!read_city_text(text.data(), text.size(), strtod_number, &name, &metric, &why)) {
     const int row = matrix ? why.line - MATRIX_HEAD : why.line;
     *error = "cities array" + (row > 0 ? ", row " + std::to_string(row) : std::string()) + ": " +
              why.why;
