@@ -37,7 +37,10 @@ __attribute__((always_inline)) static inline void copy_units(lanes to[][BATCH_MA
   for (int i = 0; i < n; i++) memcpy(to[i], from[i], sizeof(lanes) * size_t(n));
 }
 
-/* The noise's draws of a sweep on every lane, each lane's from its own generator. */
+/* The noise's draws of a sweep on every lane, each lane's from its own generator. In no
+ * namespace of its own, its code would be one instruction set's for every file that includes
+ * this (an inline function the linker keeps once): each file has its own. */
+namespace {
 struct LaneDraws {
   Generator *draws;
   template <typename V>
@@ -47,6 +50,7 @@ struct LaneDraws {
     return r;
   }
 };
+} // namespace
 
 /* A run's sweeps on every lane, as batch_sweeps makes them, the Euler step and the transiently
  * chaotic rule's z and noise shared by the lanes and decayed after each sweep as update_state

@@ -24,6 +24,8 @@ static inline double activate(double x) {
   return tanh(x);
 }
 
+namespace { /* each file its own instruction set's code, never one kept by the linker for all */
+
 /* The all-at-once sweeps' activation: the library's tanh, one at a time, or (in the AVX-512
  * build, where the platform has chosen a vector flavour: vector_tanh.h) a row at a time in the
  * vector that gives the library's bits. */
@@ -53,6 +55,8 @@ struct RandDraws {
     return rand() / RAND_DIVISOR;
   }
 };
+
+} // namespace
 
 /* Each instruction set's sweep: the program's network (unitout, unitin, network.n and .rule) by
  * the settings w, its sums of inputs in sums. */
