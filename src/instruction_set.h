@@ -1,5 +1,5 @@
 /* The widest instruction set of this processor among those the sweeps are compiled for: the
- * batch's (batch.cpp) and the one network's all-at-once sweeps (network.cpp) call the build of
+ * batch's (batch.cpp) and the one network's general sweeps (network.cpp) call the build of
  * their sweep it names. Each build does the same operations in the same order, so results never
  * depend on the choice. */
 #ifndef NUV_INSTRUCTION_SET_H

@@ -42,6 +42,7 @@ double Acoef, Bcoef, Dcoef;
 double unitout[MAXCITY][MAXCITY];
 double unitin[MAXCITY][MAXCITY];
 double distance[MAXCITY][MAXCITY];
+double work_space[MAXCITY][MAXCITY];
 static double step_dt = 0.01; /* the Euler step of the next sweep: network.dt, decayed */
 static double step_t = 1.0;   /* a normalised rule's temperature of the next sweep */
 /* The transiently chaotic rule's self-feedback z and noise amplitude for the next sweep:
@@ -157,12 +158,13 @@ static NetworkLanes<double> one_lane(const Network &net) {
   return w;
 }
 
-/* One sweep of the program's network by a rule other than in place: see sweep_units. It takes
- * the Euler step step_dt, the transiently chaotic rule's step_z and step_noise, a normalised
- * rule's temperature step_t, then decays them for the next sweep (z before the noise) and cools
- * the temperature. Apart from update_state, so that nuv's in-place sweep reads none of them. */
-__attribute__((noinline)) static void update_all_at_once(void) {
-  static double sums[MAXCITY][MAXCITY];
+/* One sweep of the program's network but nuv's nine-city in-place one: see sweep_units, in the
+ * widest instruction set's build, its sums (in place: the neighbours' sums) in work_space. It
+ * takes the Euler step step_dt, the transiently chaotic rule's step_z and step_noise, a
+ * normalised rule's temperature step_t, then decays them for the next sweep (z before the noise)
+ * and cools the temperature. Apart from update_state, so that nuv's sweep reads none of them. */
+__attribute__((noinline)) static void update_general(void) {
+  double(*sums)[MAXCITY] = work_space;
   NetworkLanes<double> w = one_lane(network); /* apart from the state it writes */
   w.a = Acoef, w.b = Bcoef, w.d = Dcoef;      /* the same values, by the program's names */
   w.dt = step_dt, w.z = step_z, w.noise = step_noise, w.t = step_t;
@@ -185,10 +187,10 @@ __attribute__((noinline)) static void update_all_at_once(void) {
   if (is_normalised(network.rule)) step_t = step_t * network.cooling;
 }
 
-/* One sweep of the program's network: see sweep_units; the in-place rule here, the others in
- * update_all_at_once. */
+/* One sweep of the program's network: see sweep_units. Nine cities in place (nuv's network and
+ * its near relatives) here, unit by unit; any other member in update_general. */
 void update_state(void) {
-  if (network.rule != RULE_INPLACE) return update_all_at_once();
+  if (network.rule != RULE_INPLACE || network.n != NCITY) return update_general();
   NetworkLanes<double> w = one_lane(network); /* apart from the state it writes */
   w.a = Acoef, w.b = Bcoef, w.d = Dcoef;      /* the same values, by the program's names */
   sweep_units(unitout, (double(*)[MAXCITY]) nullptr, (double(*)[MAXCITY]) nullptr, network.n,

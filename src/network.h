@@ -97,6 +97,9 @@ extern double Acoef, Bcoef, Dcoef;        /* the set-up network's coefficients: 
 extern double unitout[MAXCITY][MAXCITY];  /* the outputs v */
 extern double unitin[MAXCITY][MAXCITY];   /* the inputs: u by the Euler rule, y by tcnn */
 extern double distance[MAXCITY][MAXCITY]; /* what the network works with */
+/* The model's scratch: a sweep's sums, or the critical temperature's matrix; nothing in it
+ * outlives the call that writes it. */
+extern double work_space[MAXCITY][MAXCITY];
 
 /* The closed tour's neighbours of position j. */
 static inline int prev(int j) {

@@ -1,4 +1,4 @@
-/* The program's network's all-at-once sweep compiled for the baseline x86-64: see network_sweeps.h.
+/* The program's network's general sweep compiled for the baseline x86-64: see network_sweeps.h.
  */
 #include "network_sweeps.h"
 

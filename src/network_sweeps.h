@@ -1,6 +1,6 @@
-/* The body of the program's network's all-at-once sweep (sync, Euler, the transiently chaotic
- * rule, potts, softassign), written once and compiled by one small file for each instruction set
- * (network_v4.cpp, network_v3.cpp, network_baseline.cpp), which update_state (network.cpp)
+/* The body of the program's network's sweep by the general shape (every rule; in place, any
+ * network but one of nine cities), written once and compiled by one small file for each instruction
+ * set (network_v4.cpp, network_v3.cpp, network_baseline.cpp), which update_state (network.cpp)
  * chooses among: the same operations in the same order whichever runs, so the same results. */
 #ifndef NUV_NETWORK_SWEEPS_H
 #define NUV_NETWORK_SWEEPS_H
@@ -26,7 +26,7 @@ static inline double activate(double x) {
 
 namespace { /* each file its own instruction set's code, never one kept by the linker for all */
 
-/* The all-at-once sweeps' activation: the library's tanh, one at a time, or (in the AVX-512
+/* The general sweeps' activation: the library's tanh, one at a time, or (in the AVX-512
  * build, where the platform has chosen a vector flavour: vector_tanh.h) a row at a time in the
  * vector that gives the library's bits. */
 struct RowTanh {
@@ -68,7 +68,6 @@ void network_sweep_baseline(const NetworkLanes<double> &w, double sums[][MAXCITY
 __attribute__((always_inline)) static inline void network_sweep(const NetworkLanes<double> &w,
                                                                 double sums[][MAXCITY]) {
   RandDraws draws;
-  if (network.rule == RULE_INPLACE) __builtin_unreachable(); /* update_state's: not compiled here */
   sweep_shape<false>(unitout, sums, unitin, network.n, network.rule, w, distance, RowTanh(), draws);
 }
 

@@ -1,4 +1,4 @@
-/* The program's network's all-at-once sweep compiled for x86-64-v3 (AVX2 and FMA): see
+/* The program's network's general sweep compiled for x86-64-v3 (AVX2 and FMA): see
  * network_sweeps.h. */
 #include "network_sweeps.h"
 

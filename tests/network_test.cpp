@@ -155,33 +155,45 @@ TEST(Network, AUnitsInputTermsAreTheWorkedOnesAndAddUp) {
 
 // Stepping the units one by one in row-major order from a started record is one sweep, bit for
 // bit, with or without a global term (whose running total the record carries as the sweep
-// does); stepping a later unit first gives another state.
+// does): each stepped unit takes its sums whole from the state, where update_state takes nuv's
+// nine cities unit by unit and a larger network row by row from sums kept current (a distance
+// from a city to itself, here 0.25 and -0.5, makes it take a unit's tour sum whole). Stepping a
+// later unit first gives another state.
 TEST(Network, SteppingEveryUnitInOrderIsOneSweep) {
-  for (double c : {0.0, 0.7}) {
-    reset_network();
-    Network net = nuv_network();
-    net.a = net.b = net.d = 1, net.c = c;
-    start_run(net, 5);
-    update_state();
-    static double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY];
-    memcpy(start, unitout, sizeof start);
-    for (int s = 0; s < 2; s++) update_state();
-    memcpy(swept, unitout, sizeof swept);
-    memcpy(unitout, start, sizeof start);
-    for (int s = 0; s < 2; s++) {
-      Stepping stepping = start_stepping(net);
-      for (int i = 0; i < NCITY; i++)
-        for (int j = 0; j < NCITY; j++) update_unit(net, &stepping, i, j);
-    }
-    EXPECT_EQ(memcmp(unitout, swept, sizeof swept), 0) << "C = " << c;
-    memcpy(unitout, start, sizeof start);
-    update_state();
-    const double in_order = unitout[0][1];
-    memcpy(unitout, start, sizeof start);
-    Stepping stepping = start_stepping(net);
-    update_unit(net, &stepping, 0, 1); // before (0, 0) has changed
-    EXPECT_NE(unitout[0][1], in_order);
-  }
+  for (int n : {int(NCITY), 40, 130})
+    for (double c : {0.0, 0.7})
+      for (bool own_distance : {false, true}) {
+        reset_network();
+        Network net = nuv_network();
+        net.n = n, net.target = n;
+        srand(unsigned(n));
+        if (n != NCITY) // nuv's spread of cities, and coefficients that keep outputs off 0 and 1
+          for (int i = 0; i < n; i++) cityxy[i][0] = rand() % 10, cityxy[i][1] = rand() % 10;
+        net.a = net.b = net.d = n == NCITY ? 1.0 : 1.0 / n, net.c = c;
+        start_run(net, 5);
+        if (own_distance) distance[1][1] = 0.25, distance[n - 2][n - 2] = -0.5;
+        update_state();
+        static double start[MAXCITY][MAXCITY], swept[MAXCITY][MAXCITY];
+        memcpy(start, unitout, sizeof start);
+        for (int s = 0; s < 2; s++) update_state();
+        memcpy(swept, unitout, sizeof swept);
+        memcpy(unitout, start, sizeof start);
+        for (int s = 0; s < 2; s++) {
+          Stepping stepping = start_stepping(net);
+          for (int i = 0; i < n; i++)
+            for (int j = 0; j < n; j++) update_unit(net, &stepping, i, j);
+        }
+        EXPECT_EQ(memcmp(unitout, swept, sizeof swept), 0)
+            << n << " cities, C = " << c << (own_distance ? ", own distances" : "");
+        if (n != NCITY) continue; // larger ones saturate: the order is told by nuv's
+        memcpy(unitout, start, sizeof start);
+        update_state();
+        const double in_order = unitout[0][1];
+        memcpy(unitout, start, sizeof start);
+        Stepping stepping = start_stepping(net);
+        update_unit(net, &stepping, 0, 1); // before (0, 0) has changed
+        EXPECT_NE(unitout[0][1], in_order);
+      }
   reset_network();
 }
 
