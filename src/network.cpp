@@ -243,29 +243,39 @@ static void energy_sums(const double state[][MAXCITY], int n, double *row, doubl
   *row = ea, *column = eb, *tour = ed;
 }
 
-/* Row i's units that are not 0, ascending, then column j's: what energy_sparse sums over. */
-static int row_on[MAXCITY][MAXCITY], row_ons[MAXCITY];
-static int column_on[MAXCITY][MAXCITY], column_ons[MAXCITY];
+/* The units not 0, listed as energy_sparse sums over them: row i's columns, ascending, are
+ * row_on[row_start[i] ... row_start[i + 1] - 1], and column j's rows column_on[column_start[j]
+ * ...]. At most one unit in eight is listed; only the lists' first entries are ever written. */
+static const int ON_MOST = MAXCITY * MAXCITY / 8;
+static int row_on[ON_MOST], row_start[MAXCITY + 1];
+static int column_on[ON_MOST], column_start[MAXCITY + 1];
 
 /* Whether energy_sparse gives energy_sums's bits for this state, and pays: every output and
  * distance finite and at most 1e100 in size, so that every product is finite and a term with a
  * factor 0 is +0 or -0; and at most one unit in eight not 0 (a tour's state has one a row). The
- * lists of units not 0 are written on the way. */
+ * lists of units not 0 are written on the way: the rows' in one pass, then the columns' from
+ * them (each column's count, its start, then its rows in ascending order). */
 static bool sparse_pays(const double state[][MAXCITY], int n) {
   const double most = 1e100;
   int on = 0;
-  for (int j = 0; j < n; j++) column_ons[j] = 0;
   for (int i = 0; i < n; i++) {
-    row_ons[i] = 0;
+    row_start[i] = on;
     for (int j = 0; j < n; j++) {
       const double v = state[i][j];
       if (!(fabs(v) <= most) || !(fabs(distance[i][j]) <= most)) return false; /* NaN too */
       if (v == 0.0) continue;
-      if (++on > n * n / 8) return false;
-      row_on[i][row_ons[i]++] = j;
-      column_on[j][column_ons[j]++] = i;
+      if (on == n * n / 8) return false;
+      row_on[on++] = j;
     }
   }
+  row_start[n] = on;
+  for (int j = 0; j <= n; j++) column_start[j] = 0;
+  for (int a = 0; a < on; a++) column_start[row_on[a] + 1]++;
+  for (int j = 0; j < n; j++) column_start[j + 1] += column_start[j];
+  static int filled[MAXCITY];
+  for (int j = 0; j < n; j++) filled[j] = column_start[j];
+  for (int i = 0; i < n; i++)
+    for (int a = row_start[i]; a < row_start[i + 1]; a++) column_on[filled[row_on[a]]++] = i;
   return true;
 }
 
@@ -277,31 +287,32 @@ static void energy_sparse(const double state[][MAXCITY], int n, double *row, dou
                           double *tour) {
   double ea = 0.0, eb = 0.0, ed = 0.0;
   for (int i = 0; i < n; i++)
-    for (int a = 0; a < row_ons[i]; a++)
-      for (int b = 0; b < row_ons[i]; b++) {
-        const int j = row_on[i][a], k = row_on[i][b];
+    for (int a = row_start[i]; a < row_start[i + 1]; a++)
+      for (int b = row_start[i]; b < row_start[i + 1]; b++) {
+        const int j = row_on[a], k = row_on[b];
         if (k != j) ea += state[i][j] * state[i][k];
       }
   for (int j = 0; j < n; j++)
-    for (int a = 0; a < column_ons[j]; a++)
-      for (int b = 0; b < column_ons[j]; b++) {
-        const int i = column_on[j][a], k = column_on[j][b];
+    for (int a = column_start[j]; a < column_start[j + 1]; a++)
+      for (int b = column_start[j]; b < column_start[j + 1]; b++) {
+        const int i = column_on[a], k = column_on[b];
         if (k != i) eb += state[i][j] * state[k][j];
       }
   for (int i = 0; i < n; i++)
-    for (int a = 0; a < row_ons[i]; a++) {
-      const int j = row_on[i][a];
+    for (int a = row_start[i]; a < row_start[i + 1]; a++) {
+      const int j = row_on[a];
       const int p = j == 0 ? n - 1 : j - 1, nx = j == n - 1 ? 0 : j + 1;
-      const int *next_on = column_on[nx], *prev_on = column_on[p];
-      int x = 0, y = 0; /* the two ascending lists merged, a city in both taken once */
-      while (x < column_ons[nx] || y < column_ons[p]) {
+      /* the two ascending lists of cities at positions nx and p merged, a city in both once */
+      int x = column_start[nx], y = column_start[p];
+      const int x_end = column_start[nx + 1], y_end = column_start[p + 1];
+      while (x < x_end || y < y_end) {
         int k;
-        if (y == column_ons[p] || (x < column_ons[nx] && next_on[x] < prev_on[y]))
-          k = next_on[x++];
-        else if (x == column_ons[nx] || prev_on[y] < next_on[x])
-          k = prev_on[y++];
+        if (y == y_end || (x < x_end && column_on[x] < column_on[y]))
+          k = column_on[x++];
+        else if (x == x_end || column_on[y] < column_on[x])
+          k = column_on[y++];
         else
-          k = next_on[x++], y++;
+          k = column_on[x++], y++;
         ed += distance[i][k] * state[i][j] * (state[k][nx] + state[k][p]);
       }
     }

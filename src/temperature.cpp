@@ -1,8 +1,10 @@
 /* The normalised rules' critical temperature: the temperature below which the uniform state (every
  * output 1/N) loses its stability under potts or softassign, from the linearised update. Start at
  * critical_temperature. Plain arithmetic only (sqrt, no library cosine or exponential), so that
- * the page's module computes the same bits as the tools; nothing allocated, the distances'
- * eigenvectors kept in static arrays between runs of the same distances.
+ * the page's module computes the same bits as the tools; nothing allocated: the matrix worked on
+ * is the model's work_space, and up to 100 cities the distances' spectrum is kept in static
+ * arrays between runs of the same distances (above, a run's sweeps cost far more than the
+ * spectrum, and a copy of the distances to compare would cost 8 MB).
  *
  * The derivation. Near the uniform state v = 1/N + x, where potts keeps each city's row summing
  * to one (x's rows sum to 0), a city's outputs exp(u_j / T) / sum are 1/N + (du_j - mean du) /
@@ -21,16 +23,17 @@
 
 namespace {
 
-double eigen_of[MAXCITY][MAXCITY]; /* the distances the eigenvectors are of */
-int eigen_n = 0;                   /* their cities; 0: none yet */
-double eigenvalue[MAXCITY];        /* the distance matrix's eigenvalues */
-double ones_weight[MAXCITY];       /* the square of the vector of ones' part along each */
-
 /* The most cities whose spectrum is had by Jacobi rotations (the values the tools have always
- * printed); above it, in O(N^3) time of a few passes, by tridiagonalisation and QL. */
+ * printed) and kept for the next run; above it, in O(N^3) time of a few passes, by
+ * tridiagonalisation and QL. */
 const int JACOBI_MOST = 100;
 
-double a[MAXCITY][MAXCITY]; /* the symmetric distances, worked on */
+double eigen_of[JACOBI_MOST][JACOBI_MOST]; /* the distances the spectrum kept is of */
+int eigen_n = 0;                           /* their cities; 0: none kept */
+double eigenvalue[MAXCITY];                /* the distance matrix's eigenvalues */
+double ones_weight[MAXCITY];               /* the square of the vector of ones' part along each */
+
+double (*const a)[MAXCITY] = work_space; /* the symmetric distances, worked on */
 
 /* The larger of |x| and |y| times sqrt(1 + the smaller's square over it): sqrt(x^2 + y^2) without
  * overflow; 0 for both 0. */
@@ -128,25 +131,21 @@ void tridiagonal_spectrum(int n) {
 }
 
 /* The eigenvalues of the distances into eigenvalue, and the square of each eigenvector's sum into
- * ones_weight, unless they are those of the distances already done: by cyclic Jacobi rotations up
- * to JACOBI_MOST cities, by tridiagonal_spectrum above. */
+ * ones_weight, unless they are those kept of the same distances: by cyclic Jacobi rotations up
+ * to JACOBI_MOST cities (and kept), by tridiagonal_spectrum above. */
 void distance_spectrum(int n) {
   bool same = eigen_n == n;
   for (int i = 0; i < n && same; i++)
     for (int j = 0; j < n && same; j++) same = eigen_of[i][j] == distance[i][j];
   if (same) return;
-  static double q[MAXCITY][MAXCITY];
+  eigen_n = 0;
+  static double q[JACOBI_MOST][JACOBI_MOST];
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++) {
-      eigen_of[i][j] = distance[i][j];
       a[i][j] = 0.5 * (distance[i][j] + distance[j][i]); /* symmetric, as a distance is */
-      if (n <= JACOBI_MOST) q[i][j] = i == j ? 1.0 : 0.0;
+      if (n <= JACOBI_MOST) q[i][j] = i == j ? 1.0 : 0.0, eigen_of[i][j] = distance[i][j];
     }
-  if (n > JACOBI_MOST) {
-    tridiagonal_spectrum(n);
-    eigen_n = n;
-    return;
-  }
+  if (n > JACOBI_MOST) return tridiagonal_spectrum(n);
   for (int sweep = 0; sweep < 100; sweep++) {
     double off = 0.0, whole = 0.0;
     for (int i = 0; i < n; i++)
