@@ -10,6 +10,7 @@
 
 void batch_start(Batch *batch, int l, Network net, uint32_t seed) {
   static double start[MAXCITY][MAXCITY], start_unitin[MAXCITY][MAXCITY];
+  if (net.n > BATCH_MAXCITY) abort(); /* a caller's fault: such a network runs alone */
   batch->network = net;
   batch->a[l] = net.a;
   batch->b[l] = net.b;

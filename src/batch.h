@@ -32,9 +32,10 @@ struct Batch {
 
 /* Lane l as a run of net starts: its coefficients and C, srand(seed), the random start drawn
  * as start_run draws it, and the lane's generator seeded with seed and past the start's draws,
- * so that the noise it draws is what rand draws next in the run; net.n is at most BATCH_MAXCITY.
- * net's other settings are the batch's; the model must be set up for its cities and distances
- * (set_up). Writes no setting of the model. */
+ * so that the noise it draws is what rand draws next in the run. net.n must be at most
+ * BATCH_MAXCITY: a larger network would not fit the lanes, and the program aborts. net's other
+ * settings are the batch's; the model must be set up for its cities and distances (set_up). Writes
+ * no setting of the model. */
 void batch_start(Batch *batch, int l, Network net, uint32_t seed);
 
 /* Lane l idle: all zero over the batch's n x n units (a lane started first gives n), which

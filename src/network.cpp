@@ -221,11 +221,10 @@ double unit_input_terms(const Network &net, int i, int j, InputTerms *terms) {
 
 /* A state's energy terms are half of each coefficient times a sum of products: these sums, each
  * unordered pair in a row or column counted twice, the column sum position-major. energy_terms
- * weighs them and, with C not 0, adds (C / 2)(sum of outputs - n)^2 last. */
-template <int N>
-static void energy_sums(const double state[][MAXCITY], int n, double *row, double *column,
-                        double *tour) {
-  if (N) n = N; /* nuv's nine as a constant: the loops unrolled as in a program for them alone */
+ * weighs them and, with C not 0, adds (C / 2)(sum of outputs - n)^2 last. nuv's nine cities:
+ * the loops as written, unrolled for them alone. */
+static void energy_sums(const double state[][MAXCITY], double *row, double *column, double *tour) {
+  const int n = NCITY;
   double ea = 0.0, eb = 0.0, ed = 0.0;
   for (int i = 0; i < n; i++)
     for (int j = 0; j < n; j++)
@@ -243,6 +242,33 @@ static void energy_sums(const double state[][MAXCITY], int n, double *row, doubl
   *row = ea, *column = eb, *tour = ed;
 }
 
+/* energy_sums's three sums for any n, each the same additions in the same order, made side by
+ * side: each is a chain of n^3 dependent additions, and three chains in flight take the time of
+ * one. The column sum's loops (j, i, k) are the row sum's (i, j, k) with the first two roles
+ * swapped, so all three walk (a, b, c) together, the columns read from the state's transpose t
+ * (in work_space) along its rows. */
+static void energy_chains(const double state[][MAXCITY], int n, double *row, double *column,
+                          double *tour) {
+  double(*const t)[MAXCITY] = work_space;
+  for (int i = 0; i < n; i++)
+    for (int j = 0; j < n; j++) t[j][i] = state[i][j];
+  double ea = 0.0, eb = 0.0, ed = 0.0;
+  for (int a = 0; a < n; a++)
+    for (int b = 0; b < n; b++) {
+      const double *v = state[a], *w = t[a], *d = distance[a];
+      const double *after = t[b == n - 1 ? 0 : b + 1], *before = t[b == 0 ? n - 1 : b - 1];
+      const double vab = v[b], wab = w[b];
+      for (int c = 0; c < n; c++) {
+        if (c != b) {
+          ea += vab * v[c]; /* state[i][j] state[i][k]: i = a, j = b, k = c */
+          eb += wab * w[c]; /* state[i][j] state[k][j]: j = a, i = b, k = c */
+        }
+        ed += d[c] * vab * (after[c] + before[c]); /* i = a, j = b, k = c */
+      }
+    }
+  *row = ea, *column = eb, *tour = ed;
+}
+
 /* The units not 0, listed as energy_sparse sums over them: row i's columns, ascending, are
  * row_on[row_start[i] ... row_start[i + 1] - 1], and column j's rows column_on[column_start[j]
  * ...]. At most one unit in eight is listed; only the lists' first entries are ever written. */
@@ -250,7 +276,7 @@ static const int ON_MOST = MAXCITY * MAXCITY / 8;
 static int row_on[ON_MOST], row_start[MAXCITY + 1];
 static int column_on[ON_MOST], column_start[MAXCITY + 1];
 
-/* Whether energy_sparse gives energy_sums's bits for this state, and pays: every output and
+/* Whether energy_sparse gives energy_chains's bits for this state, and pays: every output and
  * distance finite and at most 1e100 in size, so that every product is finite and a term with a
  * factor 0 is +0 or -0; and at most one unit in eight not 0 (a tour's state has one a row). The
  * lists of units not 0 are written on the way: the rows' in one pass, then the columns' from
@@ -279,7 +305,7 @@ static bool sparse_pays(const double state[][MAXCITY], int n) {
   return true;
 }
 
-/* energy_sums's three sums over the units not 0 only, each in the order written. A term left out
+/* energy_chains's three sums over the units not 0 only, each in the order written. A term left out
  * has a factor 0 and is +0 or -0 (its other factors finite); a sum begun at +0 never becomes -0
  * (x + y is -0 only when both are), and adding +0 or -0 to a sum that is not -0 changes no bit:
  * the same bits. The tour sum's k runs over the cities at position j + 1 or j - 1. */
@@ -323,11 +349,11 @@ double energy_terms(const Network &net, const double state[][MAXCITY], EnergyTer
   const int n = net.n;
   double ea, eb, ed;
   if (n == NCITY)
-    energy_sums<NCITY>(state, n, &ea, &eb, &ed);
+    energy_sums(state, &ea, &eb, &ed);
   else if (sparse_pays(state, n))
     energy_sparse(state, n, &ea, &eb, &ed);
   else
-    energy_sums<0>(state, n, &ea, &eb, &ed);
+    energy_chains(state, n, &ea, &eb, &ed);
   terms->row = (net.a * 0.5) * ea;
   terms->column = (net.b * 0.5) * eb;
   terms->tour = (net.d * 0.5) * ed;

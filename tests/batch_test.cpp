@@ -195,3 +195,12 @@ TEST(Batch, LanesOfDifferentRecordsAreMeasuredByTheirOwnRecords) {
 }
 
 } // namespace
+
+// A network larger than the lanes hold is never started in them: the program stops rather than
+// write past the lanes' arrays.
+TEST(BatchDeathTest, ANetworkAboveTheBatchsLimitIsRefused) {
+  static Batch batch;
+  Network net = nuv_network();
+  net.n = BATCH_MAXCITY + 1;
+  EXPECT_DEATH(batch_start(&batch, 0, net, 1), "");
+}
