@@ -1,7 +1,8 @@
 // nuv-bench: what a run costs, one network at a time (the bare loop of a run's start plus 50
 // sweeps) and NLANE at a time in a batch, over the same seeds; what the survey adds to a run;
 // the tours' table, decoding and rank; and the large sweeps against this machine's bound for
-// additions and multiplications (BM_Bound, BM_Sweep, BM_TourSums). Not a test; run it by hand:
+// additions and multiplications (BM_Bound, BM_Sweep, BM_TourSums) and, for the in-place rule,
+// its chain of dependent additions (BM_AdditionChain). Not a test; run it by hand:
 // build/nuv-bench.
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -316,6 +317,22 @@ static void BM_Bound(benchmark::State &state) {
                                        : "multiplications alone");
 }
 BENCHMARK(BM_Bound)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// What bounds the in-place rule: one chain of dependent additions of doubles, as a unit's row sum
+// runs on from the units updated before it (n^3 / 2 of them a sweep). Its counter is the time of
+// one addition, the floor of a sweep being that times n^3 / 2.
+static void BM_AdditionChain(benchmark::State &state) {
+  const int adds = 1000000;
+  double x = 0.0, step = 1e-300;
+  benchmark::DoNotOptimize(step);
+  for (auto _ : state) {
+    for (int k = 0; k < adds; k++) x += step;
+    benchmark::DoNotOptimize(x);
+  }
+  state.counters["an_addition"] = benchmark::Counter(
+      adds, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_AdditionChain)->Unit(benchmark::kMillisecond);
 
 // The bound in doubles a second, measured once on first use (0.3 s of CPU time, the best of
 // three), for the sweeps' fractions of it.
