@@ -132,6 +132,16 @@ __attribute__((always_inline)) static inline bool zero_in_every_lane(const V &x)
   }
 }
 
+/* Each column's sum in index order k, side by side, for a sweep that has updated rows 0 ... i - 1:
+ * above holds their sums (the same first additions), which run on over rows i ... n - 1. */
+template <typename V, int S>
+__attribute__((always_inline)) static inline void column_sums(V *columns, const V *above,
+                                                              V state[][S], int n, int i) {
+  for (int j = 0; j < n; j++) columns[j] = above[j];
+  for (int k = i; k < n; k++)
+    for (int j = 0; j < n; j++) columns[j] += state[k][j];
+}
+
 /* The in-place sweep of any network but nuv's, unit by unit as update_unit makes it, each sum
  * in index order, with what does not change within a row taken once for the row: the column
  * sums (a row's own units lie in other columns until each is updated) and the tour sums from
@@ -140,17 +150,17 @@ __attribute__((always_inline)) static inline bool zero_in_every_lane(const V &x)
  * distance is 0 and the neighbours are finite: where it would add something, before or after,
  * the unit's tour sum is taken whole. The row sum runs on from the sum of the units already
  * updated (the same first additions), then over the old ones: a chain of dependent additions,
- * n - j of them for unit j, which bounds the sweep. near holds n rows. */
+ * n - j of them for unit j, which bounds the sweep. A column's sum likewise runs on from the sum
+ * of the rows already updated (kept in above), then over the rest. near holds n rows. */
 template <typename V, int S, typename Activate>
 __attribute__((always_inline)) static inline void
 inplace_sweep(V state[][S], V near[][S], int n, const NetworkLanes<V> &w,
               const double dist[][MAXCITY], V total, Activate activate) {
-  static V rows[S], columns[S], tours[S];
+  static V rows[S], columns[S], tours[S], above[S];
   for (int k = 0; k < n; k++) near_row(near, state, n, k);
+  for (int j = 0; j < n; j++) above[j] = V();
   for (int i = 0; i < n; i++) {
-    for (int j = 0; j < n; j++) columns[j] = V();
-    for (int k = 0; k < n; k++)
-      for (int j = 0; j < n; j++) columns[j] += state[k][j];
+    column_sums(columns, above, state, n, i);
     tour_row(tours, near, n, dist[i]);
     V updated = V(); /* the row's units before j, updated, summed in order */
     for (int j = 0; j < n; j++) {
@@ -167,6 +177,7 @@ inplace_sweep(V state[][S], V near[][S], int n, const NetworkLanes<V> &w,
       if (w.any_c) total = (total - old) + state[i][j];
       updated += state[i][j];
     }
+    for (int j = 0; j < n; j++) above[j] += state[i][j];
     near_row(near, state, n, i);
   }
 }
@@ -207,20 +218,19 @@ __attribute__((always_inline)) static inline V largest_of(const V *x, int n) {
  * e_j. Each row then sums to one, whatever the inputs. The neighbours' sums of the tour term are
  * formed once a sweep in near and kept current (row i again after city i), so that each city's
  * tour sums are one vector-matrix product; its row sum is taken once and its column sums side by
- * side, each in index order as unit_input would take it. */
+ * side (column_sums), each in index order as unit_input would take it. */
 template <typename V, int S>
 __attribute__((always_inline)) static inline void potts_sweep(V state[][S], V near[][S], int n,
                                                               const NetworkLanes<V> &w,
                                                               const double dist[][MAXCITY]) {
-  static V u[S], rows[S], columns[S], tours[S];
+  static V u[S], rows[S], columns[S], tours[S], above[S];
   for (int k = 0; k < n; k++) near_row(near, state, n, k);
+  for (int j = 0; j < n; j++) above[j] = V();
   for (int i = 0; i < n; i++) {
     const V total = w.any_c ? state_total(state, n) : V();
     rows[i] = V();
     for (int k = 0; k < n; k++) rows[i] += state[i][k];
-    for (int j = 0; j < n; j++) columns[j] = V();
-    for (int k = 0; k < n; k++)
-      for (int j = 0; j < n; j++) columns[j] += state[k][j];
+    column_sums(columns, above, state, n, i);
     tour_row(tours, near, n, dist[i]);
     for (int j = 0; j < n; j++)
       u[j] = unit_input<false>(state, n, i, j, w, dist, total, rows, columns, (InputTerms *)nullptr,
@@ -232,6 +242,7 @@ __attribute__((always_inline)) static inline void potts_sweep(V state[][S], V ne
       s += u[j];
     }
     for (int j = 0; j < n; j++) state[i][j] = u[j] / s;
+    for (int j = 0; j < n; j++) above[j] += state[i][j];
     near_row(near, state, n, i);
   }
 }
