@@ -117,13 +117,19 @@ function model(wasm, compiled) {
   const view = () => new DataView(wasm.memory.buffer);
   let citiesKey = null; // the cities the module holds, as JSON
 
+  // Why n cities make no network, as the tools say it ("1003 cities: a network has 4 to 1002"),
+  // or '': the module's own limits, MINCITY and MAXCITY (n a whole number below 2^31).
+  function sizeProblem(n) { return cString(wasm.size_problem(n)); }
+
   // The module set up for the network: its cities (only when they changed: their optimum is
-  // found once), then its settings. Cities the module refuses (citiesProblem) throw.
+  // found once), then its settings. Cities the module refuses (citiesProblem) throw, a number of
+  // them it does not hold before any reaches it.
   function setNetwork(network) {
     const cities = network.cities || {kind: 'nuv'};
     const key = JSON.stringify(cities);
     if (key !== citiesKey) {
       citiesKey = null;
+      if (cities.kind !== 'nuv' && sizeProblem(cities.n)) throw new Error(sizeProblem(cities.n));
       if (cities.kind === 'random')
         wasm.use_random_cities(cities.n, cities.seed >>> 0);
       else if (cities.kind === 'list' && !writeCities(cities))
@@ -543,6 +549,9 @@ function model(wasm, compiled) {
 
   return {
     setNetwork,
+    sizeProblem,
+    minCity: wasm.min_city(),
+    maxCity: stride,
     citiesProblem,
     fieldDefault,
     fieldProblem,
