@@ -506,7 +506,7 @@ EXPORT(network_sweeps) int network_sweeps() {
 // current cities.
 
 namespace {
-char written[1 << 18];          // nuv's table of 100 cities is 72 KB
+char written[1 << 18];          // nuv's table of 150 cities (the page's most) is 160 KB
 double state[MAXCITY][MAXCITY]; // the state nuv's table shows, as the page writes it
 
 Text written_text() {

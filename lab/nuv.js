@@ -9,6 +9,7 @@
 // the order of a cycle's `terms`.
 const OUTCOMES = [], MOTIONS = [], RULES = [], ENERGY_TERMS = [];
 const KEEP_DOUBLES = 1 << 22; // states a run keeps in memory, at most (32 MB)
+const CUT = {};               // what a run cut short (runMember's `until`) throws out of the module
 
 // --- The tools' text, written by the module's own functions (text/) ---
 
@@ -295,7 +296,9 @@ function model(wasm, compiled) {
 
   // A run of the network: every cycle's measures, and the states of the cycles keep(c) asks
   // for (by default all of them, or every k-th when they would not fit in KEEP_DOUBLES).
-  // progress(done, total) is told of each cycle. A run whose state stops being finite ends
+  // progress(done, total) is told of each cycle. With `until`, the run is cut after that cycle:
+  // the module is left mid-run (its own stack unwound by the browser), and is not to be used
+  // again: a worker's, dropped after. A run whose state stops being finite ends
   // there: its sweeps are the cycles before, and `why` says where and why, as nuv-trace does.
   function runMember(network, a, b, d, seed, options = {}) {
     setNetwork(network);
@@ -306,14 +309,19 @@ function model(wasm, compiled) {
     // tours: how many distinct tours the ranks are among (0: not ranked).
     const run =
         {n, sweeps, tours: wasm.tour_count(), cycles: [], states: new Array(sweeps).fill(null)};
+    const until = options.until === undefined ? sweeps : options.until + 1;
     hooks.reached = (c) => {
       run.cycles.push(reachedCycle(c, n));
       if (keep(c)) run.states[c] = readState(n);
-      progress(c + 1, sweeps);
+      progress(c + 1, until);
+      if (c + 1 === until && until < sweeps) throw CUT;
     };
     let stopped;
     try {
       stopped = wasm.run_family(a, b, d, seed >>> 0);
+    } catch (e) {
+      if (e !== CUT) throw e;
+      return run; // its cycles up to `until`
     } finally {
       hooks.reached = () => {};
     }
