@@ -91,14 +91,14 @@ function runMessage(job) {
 let clock = null; // while a job runs: {started, text, fraction, timer}, the progress line's
 
 // The run's progress bar at fraction (0: a job begins), with its text and the seconds since the
-// job began, told again every second: a cycle of a thousand cities takes seconds, and the line
+// job began, told again twice a second: a cycle of a thousand cities takes seconds, and the line
 // moves meanwhile. null hides it.
 function progress(fraction, text) {
   $('progress').hidden = fraction === null;
   if (clock && (fraction === null || fraction === 0)) clearInterval(clock.timer), (clock = null);
   if (fraction === null) return ($('running-text').textContent = '');
   $('progress').value = fraction;
-  if (!clock) clock = {started: performance.now(), timer: setInterval(tell, 1000)};
+  if (!clock) clock = {started: performance.now(), timer: setInterval(tell, 500)};
   Object.assign(clock, {text, fraction});
   tell();
 }
