@@ -218,10 +218,7 @@ EXPORT(map_style) const char *map_style(int k) {
 EXPORT(tour_count) int page_tour_count() {
   return tour_count();
 }
-// The fewest and the most cities of a network: the page's limits are the model's.
-EXPORT(min_city) int min_city() {
-  return MINCITY;
-}
+// The most cities of a network: the rows of the model's arrays.
 EXPORT(max_city) int max_city() {
   return MAXCITY;
 }

@@ -123,8 +123,8 @@ function model(wasm, compiled) {
   function sizeProblem(n) { return cString(wasm.size_problem(n)); }
 
   // The module set up for the network: its cities (only when they changed: their optimum is
-  // found once), then its settings. Cities the module refuses (citiesProblem) throw, a number of
-  // them it does not hold before any reaches it.
+  // found once), then its settings. Cities the module refuses (citiesProblem) throw; more than
+  // it holds (sizeProblem), before any is written.
   function setNetwork(network) {
     const cities = network.cities || {kind: 'nuv'};
     const key = JSON.stringify(cities);
@@ -297,9 +297,9 @@ function model(wasm, compiled) {
   // A run of the network: every cycle's measures, and the states of the cycles keep(c) asks
   // for (by default all of them, or every k-th when they would not fit in KEEP_DOUBLES).
   // progress(done, total) is told of each cycle. With `until`, the run is cut after that cycle:
-  // the module is left mid-run (its own stack unwound by the browser), and is not to be used
-  // again: a worker's, dropped after. A run whose state stops being finite ends
-  // there: its sweeps are the cycles before, and `why` says where and why, as nuv-trace does.
+  // the module is left mid-run (its stack unwound by the browser, not by its own code), not to
+  // be used again: a worker's, dropped after. A run whose state stops being finite ends there:
+  // its sweeps are the cycles before, and `why` says where and why, as nuv-trace does.
   function runMember(network, a, b, d, seed, options = {}) {
     setNetwork(network);
     const n = wasm.city_count(), sweeps = wasm.cycle_count();
@@ -558,8 +558,6 @@ function model(wasm, compiled) {
   return {
     setNetwork,
     sizeProblem,
-    minCity: wasm.min_city(),
-    maxCity: stride,
     citiesProblem,
     fieldDefault,
     fieldProblem,

@@ -1,9 +1,10 @@
 // The lab page beyond 100 cities, in Chromium: a run of 150 cities in the worker, its progress
 // line telling the seconds, shows nuv-trace --tables's blocks and nuv-trace's status for the
 // cycles shown, the kept ones and those made again in a worker cut at that cycle; 1,002 cities
-// are taken and 1,003 refused, by a link, random:N:S and a file from the picker, each with
-// nuv-trace's own words; the seeds panel refuses seeds that would take hours, saying so.
-//   usage: node large.js NUV_LAB_HTML NUV_TRACE   (exit 77: skipped)
+// are taken (random:1002:1, pr1002 from the picker) and 1,003 refused, by a link, random:N:S and a
+// file from the picker, each with nuv-trace's own words; the seeds panel refuses seeds that would
+// take hours, saying so.
+//   usage: node large.js NUV_LAB_HTML NUV_TRACE DATA_DIR   (exit 77: skipped)
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -12,7 +13,7 @@ const {execFileSync} = require('child_process');
 const {needChromium, openBrowser, checks, generator} = require('./common.js');
 const Cities = require('../cities.js');
 
-const [pagePath, tracePath] = process.argv.slice(2).map((p) => path.resolve(p));
+const [pagePath, tracePath, dataDir] = process.argv.slice(2).map((p) => path.resolve(p));
 const chromium = needChromium(pagePath);
 const {check, finish, crash} = checks();
 
@@ -164,6 +165,17 @@ function refusal(options, cwd) {
               await text('cities-msg')}' against '${why}'`);
   }
   fs.rmSync(dir, {recursive: true});
+  // pr1002, the largest instance shipped, from the picker: taken, and run in the worker.
+  const [chooser] =
+      await Promise.all([page.waitForEvent('filechooser'), page.selectOption('#cities', 'file')]);
+  await chooser.setFiles(path.join(dataDir, 'pr1002.tsp'));
+  await page.waitForFunction(() => !document.getElementById('progress').hidden);
+  check((await text('cities-msg')) === '' &&
+            /^running: cycle \d+ of 50: \d+ s|^running in the background: \d+ s/.test(
+                await text('running-text')),
+        `pr1002.tsp from the picker runs: '${await text('cities-msg')}', '${
+            await text('running-text')}'`);
+  await page.goto('about:blank');
 
   check(requests.length === 0, 'no requests beyond the file: ' + requests.join(' '));
   check(errors.length === 0, 'no console errors: ' + errors.join(' | '));
