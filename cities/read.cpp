@@ -129,11 +129,6 @@ bool number(const Lines *lines, Span w, double *v) {
   return is_finite(*v);
 }
 
-bool size_ok(int n, int line, CityError *e) {
-  if (n >= MINCITY && n <= MAXCITY) return true;
-  return fail(e, line, "% cities: a network has % to %", whole(n), whole(MINCITY), whole(MAXCITY));
-}
-
 // The largest DIMENSION taken in: a larger one is read as this one.
 const int DIMENSION_MOST = 1000000;
 
@@ -318,7 +313,7 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
       dimension = int(fmax(-DIMENSION_MOST, fmin(v, DIMENSION_MOST)));
       if (dimension > MAXCITY)
         too_many = at; // refused once the rest is read
-      else if (!size_ok(dimension, at, e))
+      else if (!city_count_ok(dimension, at, e))
         return false;
     } else if (is(key, "EDGE_WEIGHT_TYPE")) {
       type = value;
@@ -346,7 +341,7 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
       if (weights) return fail(e, at, "% comes twice", word(key));
       // Weights that no text this reader takes could hold (2 bytes each at least): the size.
       if (weight_count(format_of(format), uint64_t(dimension)) > CITY_TEXT_MAX / 2)
-        return size_ok(dimension, too_many, e);
+        return city_count_ok(dimension, too_many, e);
       if (!read_weights(lines, format, format_of(format), dimension, e)) return false;
       weights = at, section_format = format, in_weights = true;
     } else if (section) {
@@ -360,7 +355,7 @@ bool read_tsplib(Lines *lines, CityName *name, CityError *e) {
     return fail(e, weights, "EDGE_WEIGHT_SECTION in a file of coordinates");
   if (type.n && !explicit_type && display)
     return fail(e, display, "DISPLAY_DATA_SECTION in a file of coordinates");
-  if (too_many) return size_ok(dimension, too_many, e);
+  if (too_many) return city_count_ok(dimension, too_many, e);
   if (dimension < 0) return fail(e, 0, "no DIMENSION");
   if (!type.n) return fail(e, 0, "no EDGE_WEIGHT_TYPE");
   const int n = staged.n = dimension;
@@ -407,7 +402,7 @@ bool read_plain(Lines *lines, CityError *e) {
   }
   staged.metric = METRIC_XY;
   staged.coordinates = true;
-  return size_ok(staged.n, 0, e);
+  return city_count_ok(staged.n, 0, e);
 }
 
 // Whether the first line is a TSPLIB "KEYWORD : value": one word of capitals and '_' before a
@@ -443,6 +438,11 @@ void commit() {
 }
 
 } // namespace
+
+bool city_count_ok(int n, int line, CityError *e) {
+  if (n >= MINCITY && n <= MAXCITY) return true;
+  return fail(e, line, "% cities: a network has % to %", whole(n), whole(MINCITY), whole(MAXCITY));
+}
 
 bool read_city_text(const char *text, size_t size, NumberConversion convert, CityName *name,
                     Metric *metric, CityError *error) {

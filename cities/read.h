@@ -44,6 +44,11 @@ typedef double (*NumberConversion)(const char *word, size_t length);
 bool read_city_text(const char *text, size_t size, NumberConversion convert, CityName *name,
                     Metric *metric, CityError *error);
 
+// Whether n cities make a network (MINCITY ... MAXCITY); else false with the tools' reason at
+// the line given: "1003 cities: a network has 4 to 1002". The page asks it of random cities and
+// of a link's before they reach the model.
+bool city_count_ok(int n, int line, CityError *error);
+
 // Why the model's cities make no network, or true: network.n cities in cityxy (when
 // cityxy_known) and citydistance (for network.distances_given), as a file, a link or the generator
 // left them. Coordinates finite with a finite box, every distance finite and not below 0, their

@@ -1,13 +1,10 @@
 // cities.js: the page's cities as text: carried in a link (the fragment's `cities`), and
 // written as a file nuv-trace reads. Files are read by the module, with the tools' own reader
-// (nuv.js's readCities); the distances are the module's too. Start at toLink.
+// (nuv.js's readCities); the distances are the module's too, and so is the number of cities a
+// network may have (nuv.js's sizeProblem, which the page asks of a link's cities before they
+// reach the module). Start at toLink.
 (function(root) {
 'use strict';
-const MINCITY = 4, MAXCITY = 100;
-// Why n cities are not a network, or ''.
-function sizeProblem(n) {
-  return n >= MINCITY && n <= MAXCITY ? '' : `${n} cities: a network has ${MINCITY} to ${MAXCITY}`;
-}
 
 // --- Cities in a link ---
 
@@ -65,13 +62,14 @@ function toLink(cities) {
   return {text: `${cities.metric}:${cities.n}:${p}:${encodeWholes(wholes)}`, rounded};
 }
 
-// The cities of a fragment's text, or {error}: a matrix's weights are none below 0.
+// The cities of a fragment's text, or {error}: a matrix's weights are none below 0. Their
+// number is any the text carries whole (the model's limits are the module's): nothing is made
+// larger than the text.
 function fromLink(text) {
-  const m = /^(xy|euc|att|geo|matrix):(\d{1,3}):(-?\d{1,2}):([A-Za-z0-9_-]*)$/.exec(text);
+  const m = /^(xy|euc|att|geo|matrix):(\d{1,7}):(-?\d{1,2}):([A-Za-z0-9_-]*)$/.exec(text);
   const wholes = m && decodeWholes(m[4]);
   if (!wholes) return {error: 'not cities this page wrote'};
   const metric = m[1], n = Number(m[2]), p = Number(m[3]);
-  if (sizeProblem(n)) return {error: sizeProblem(n)};
   const pairs = metric === 'matrix' ? (n * (n - 1)) / 2 : 0;
   const drawn = wholes.length === pairs + 2 * n;
   if (!drawn && !(metric === 'matrix' && wholes.length === pairs))
@@ -112,8 +110,6 @@ function toFile(cities, name) {
 }
 
 const api = {
-  MINCITY,
-  MAXCITY,
   toLink,
   fromLink,
   toFile,

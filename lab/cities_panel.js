@@ -30,7 +30,8 @@ function chooseCities() {
   rerun();
 }
 
-// A file read in the page: nothing is sent anywhere.
+// A file read in the page: nothing is sent anywhere. A file refused is named as nuv-trace
+// --cities NAME names it: "'big.tsp':3: 1003 cities: a network has 4 to 1002".
 function openFile() {
   const file = $('cities-file').files[0];
   if (!file) return showCities();
@@ -39,7 +40,7 @@ function openFile() {
     if (read.error) {
       showCities();
       $('cities-msg').textContent =
-          `${file.name}${read.line ? ':' + read.line : ''}: ${read.error}`;
+          `'${file.name}'${read.line ? ':' + read.line : ''}: ${read.error}`;
       return;
     }
     useList(read.cities, read.name || file.name.replace(/\.[^.]*$/, ''));

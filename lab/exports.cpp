@@ -51,14 +51,17 @@ namespace {
 Tour optimal_tour; // an optimal tour of the cities the page writes, as a tour file gives it
 } // namespace
 
-// The cities: nuv's nine, with nuv's settings, or n random ones from seed.
+// The cities: nuv's nine, with nuv's settings, or n random ones from seed: 1, or 0 and nothing
+// changed for n outside MINCITY ... MAXCITY (size_problem says why).
 EXPORT(use_nuv_network) void use_nuv_network() {
   reset_network();
   forget_optimal_tour();
 }
-EXPORT(use_random_cities) void use_random_cities(int n, uint32_t seed) {
+EXPORT(use_random_cities) int use_random_cities(int n, uint32_t seed) {
+  if (n < MINCITY || n > MAXCITY) return 0;
   random_cities(n, seed);
   forget_optimal_tour();
+  return 1;
 }
 // Where the page writes an optimal tour, and reads the one read_tour read: cities from 0.
 EXPORT(tour_buffer) int *tour_buffer() {
@@ -103,6 +106,7 @@ EXPORT(read_cities) int read_cities(int size) {
 // with the reason in text_error_why when they make no network (check_cities), and then no tour
 // given is kept.
 EXPORT(use_cities) int use_cities(int n, int metric, int drawn, int toured) {
+  if (!city_count_ok(n, 0, &text_error)) return 0;
   network.n = n;
   network.distances_given = metric == METRIC_MATRIX;
   cityxy_known = metric != METRIC_MATRIX || drawn != 0;
@@ -214,8 +218,15 @@ EXPORT(map_style) const char *map_style(int k) {
 EXPORT(tour_count) int page_tour_count() {
   return tour_count();
 }
+// The most cities of a network: the rows of the model's arrays.
 EXPORT(max_city) int max_city() {
   return MAXCITY;
+}
+// Why n cities make no network, as the tools say it ("1003 cities: a network has 4 to 1002"),
+// or "".
+EXPORT(size_problem) const char *size_problem(int n) {
+  static CityError refused;
+  return city_count_ok(n, 0, &refused) ? "" : refused.why;
 }
 
 // The whole optimal tour at once, its n cities from 0 in position order: one look-up of the
@@ -492,7 +503,7 @@ EXPORT(network_sweeps) int network_sweeps() {
 // current cities.
 
 namespace {
-char written[1 << 18];          // nuv's table of 100 cities is 72 KB
+char written[1 << 18];          // nuv's table of 150 cities (the page's most) is 160 KB
 double state[MAXCITY][MAXCITY]; // the state nuv's table shows, as the page writes it
 
 Text written_text() {

@@ -9,6 +9,7 @@
 // the order of a cycle's `terms`.
 const OUTCOMES = [], MOTIONS = [], RULES = [], ENERGY_TERMS = [];
 const KEEP_DOUBLES = 1 << 22; // states a run keeps in memory, at most (32 MB)
+const CUT = {};               // what a run cut short (runMember's `until`) throws out of the module
 
 // --- The tools' text, written by the module's own functions (text/) ---
 
@@ -117,13 +118,19 @@ function model(wasm, compiled) {
   const view = () => new DataView(wasm.memory.buffer);
   let citiesKey = null; // the cities the module holds, as JSON
 
+  // Why n cities make no network, as the tools say it ("1003 cities: a network has 4 to 1002"),
+  // or '': the module's own limits, MINCITY and MAXCITY (n a whole number below 2^31).
+  function sizeProblem(n) { return cString(wasm.size_problem(n)); }
+
   // The module set up for the network: its cities (only when they changed: their optimum is
-  // found once), then its settings. Cities the module refuses (citiesProblem) throw.
+  // found once), then its settings. Cities the module refuses (citiesProblem) throw; more than
+  // it holds (sizeProblem), before any is written.
   function setNetwork(network) {
     const cities = network.cities || {kind: 'nuv'};
     const key = JSON.stringify(cities);
     if (key !== citiesKey) {
       citiesKey = null;
+      if (cities.kind !== 'nuv' && sizeProblem(cities.n)) throw new Error(sizeProblem(cities.n));
       if (cities.kind === 'random')
         wasm.use_random_cities(cities.n, cities.seed >>> 0);
       else if (cities.kind === 'list' && !writeCities(cities))
@@ -289,8 +296,10 @@ function model(wasm, compiled) {
 
   // A run of the network: every cycle's measures, and the states of the cycles keep(c) asks
   // for (by default all of them, or every k-th when they would not fit in KEEP_DOUBLES).
-  // progress(done, total) is told of each cycle. A run whose state stops being finite ends
-  // there: its sweeps are the cycles before, and `why` says where and why, as nuv-trace does.
+  // progress(done, total) is told of each cycle. With `until`, the run is cut after that cycle:
+  // the module is left mid-run (its stack unwound by the browser, not by its own code), not to
+  // be used again: a worker's, dropped after. A run whose state stops being finite ends there:
+  // its sweeps are the cycles before, and `why` says where and why, as nuv-trace does.
   function runMember(network, a, b, d, seed, options = {}) {
     setNetwork(network);
     const n = wasm.city_count(), sweeps = wasm.cycle_count();
@@ -300,14 +309,19 @@ function model(wasm, compiled) {
     // tours: how many distinct tours the ranks are among (0: not ranked).
     const run =
         {n, sweeps, tours: wasm.tour_count(), cycles: [], states: new Array(sweeps).fill(null)};
+    const until = options.until === undefined ? sweeps : options.until + 1;
     hooks.reached = (c) => {
       run.cycles.push(reachedCycle(c, n));
       if (keep(c)) run.states[c] = readState(n);
-      progress(c + 1, sweeps);
+      progress(c + 1, until);
+      if (c + 1 === until && until < sweeps) throw CUT;
     };
     let stopped;
     try {
       stopped = wasm.run_family(a, b, d, seed >>> 0);
+    } catch (e) {
+      if (e !== CUT) throw e;
+      return run; // its cycles up to `until`
     } finally {
       hooks.reached = () => {};
     }
@@ -543,6 +557,7 @@ function model(wasm, compiled) {
 
   return {
     setNetwork,
+    sizeProblem,
     citiesProblem,
     fieldDefault,
     fieldProblem,

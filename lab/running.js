@@ -1,7 +1,7 @@
 // running.js: the run for what the fields say (rerun): at once when it is short, else in a
 // worker made from the page's own scripts, with a progress bar; a newer run cancels an older
-// one. A long run keeps only some states, and the others are made again when asked for
-// (stateOf). Start at rerun.
+// one; the progress line tells the seconds as they pass. A long run keeps only some states, and
+// the others are made again when asked for (stateOf). Start at rerun.
 
 const WORKER_ABOVE = 3e6; // a run of more than about this many N^3 x sweeps goes to the worker
 let current = null;       // the run shown: {key, network, coef, seed, run, command}
@@ -52,6 +52,7 @@ function rerun() {
   const n = r.network.cities.kind === 'nuv' ? 9 : r.network.cities.n;
   model.setNetwork(r.network);
   const sweeps = model.sweeps();
+  job.started = performance.now();
   if (n * n * n * sweeps <= WORKER_ABOVE) {
     cancel('run');
     job.run = model.runMember(r.network, ...r.coef, r.seed);
@@ -87,16 +88,33 @@ function runMessage(job) {
   };
 }
 
-// The run's progress bar at fraction, with its text; null hides it.
+let clock = null; // while a job runs: {started, text, fraction, timer}, the progress line's
+
+// The run's progress bar at fraction (0: a job begins), with its text and the seconds since the
+// job began, told again twice a second: a cycle of a thousand cities takes seconds, and the line
+// moves meanwhile. null hides it.
 function progress(fraction, text) {
   $('progress').hidden = fraction === null;
-  if (fraction !== null) $('progress').value = fraction;
-  $('running-text').textContent = fraction === null ? '' : text;
+  if (clock && (fraction === null || fraction === 0)) clearInterval(clock.timer), (clock = null);
+  if (fraction === null) return ($('running-text').textContent = '');
+  $('progress').value = fraction;
+  if (!clock) clock = {started: performance.now(), timer: setInterval(tell, 500)};
+  Object.assign(clock, {text, fraction});
+  tell();
+}
+// The progress line: its text, the seconds so far and, from a tenth of the job on, about how
+// many are left.
+function tell() {
+  const s = (performance.now() - clock.started) / 1000, f = clock.fraction;
+  const left = f >= 0.1 && f < 1 ? `, about ${Math.ceil((s * (1 - f)) / f)} s left` : '';
+  $('running-text').textContent = `${clock.text}: ${Math.floor(s)} s${left}`;
 }
 
-// A run is in: the cycle slider spans it, and it is shown.
+// A run is in: the cycle slider spans it, and it is shown; how long it took is kept (the seeds
+// panel's estimate).
 function begin(job) {
   current = job;
+  job.milliseconds = performance.now() - job.started;
   const last = job.run.sweeps - 1; // -1 for a run that stopped at its start
   $('cycle').max = String(Math.max(0, last));
   if (last >= 0) shown = Math.min(shown, last);
@@ -105,17 +123,19 @@ function begin(job) {
 }
 
 // The state of cycle c of the run shown; a long run keeps only some, and the others are made
-// again (in the worker) when asked for.
+// again (in the worker, which stops at cycle c and is then dropped) when asked for.
 function stateOf(c) {
   const run = current.run;
   if (run.states[c]) return run.states[c];
   if (run.asking === c) return null;
   run.asking = c;
   progress(0, `making cycle ${c}'s state again`);
+  cancel('run'); // an older request's worker, if any: this one's answer is wanted
   const job = current, w = worker('run');
   w.onmessage = (e) => {
     if (e.data.kind === 'progress')
       return progress(e.data.done / e.data.total, `making cycle ${c}'s state again`);
+    cancel('run'); // its module stopped mid-run
     if (current !== job) return;
     run.states[c] = e.data.run.states[c];
     run.asking = undefined;

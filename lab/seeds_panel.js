@@ -107,12 +107,31 @@ function surveyOnce(network, coef, range, progress) {
   });
 }
 
+const SEEDS_MOST_HOURS = 0.25; // the longest the panel runs: a quarter of an hour
+
+// About how many hours the panel's runs take, shared out over its workers: each as long as the
+// run shown took (a run measured at every cycle, so at most that).
+function seedsHours(runs) {
+  const shares = Math.max(1, Math.min(4, navigator.hardwareConcurrency || 2));
+  return (runs * current.milliseconds) / shares / 3.6e6;
+}
+
 // The current network over the seeds, written as nuv-survey writes it: each network's runs
 // added up here in seed order, as the survey adds them. With a coefficient varied, a row per
 // value, in order, and the valid share drawn against it.
 async function runSeeds() {
   const range = seedRange(), vary = varied(), methods = compared();
   if (!range || !vary || !methods || !current || !current.run) return writeFragment();
+  const runs = (range[1] - range[0] + 1) * Math.max(1, methods.length, vary.values.length);
+  const hours = seedsHours(runs);
+  if (hours > SEEDS_MOST_HOURS) {
+    $('seeds-msg').textContent =
+        `about ${hours < 2 ? Math.ceil(hours * 60) + ' minutes' : Math.round(hours) + ' hours'} ` +
+        `here (${runs} runs, each about as long as the run shown, ${
+            (current.milliseconds / 1000).toFixed(1)} s): ` +
+        'at most a quarter of an hour here; fewer seeds, or nuv-survey (native, every core)';
+    return writeFragment();
+  }
   clearSeeds();
   const job = current, me = (seedsJob = {}), started = performance.now();
   if (methods.length) {

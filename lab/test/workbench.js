@@ -316,7 +316,7 @@ function unitsOf(block) {
   await third.setFiles(point);
   await page.waitForFunction(
       () => document.getElementById('cities-msg').textContent.includes('point.txt'));
-  check((await text('cities-msg')) === 'point.txt: the 4 cities are all at one point',
+  check((await text('cities-msg')) === "'point.txt': the 4 cities are all at one point",
         `a file at one point: ${await text('cities-msg')}`);
   for (const [link, why] of [
            [
