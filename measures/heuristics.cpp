@@ -35,7 +35,7 @@ Tour heuristic_tour(Method method, int n) {
 }
 
 RunResult heuristic_run(const Network &net, unsigned seed) {
-  static double state[MAXCITY][MAXCITY];
+  double(*const state)[MAXCITY] = unitout; /* as a network's run ends in it */
   srand(seed);
   const Tour t = heuristic_tour(net.method, net.n);
   for (int i = 0; i < net.n; i++)

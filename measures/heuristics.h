@@ -8,7 +8,8 @@
 
 // The run of net.method's heuristic (is_heuristic) on the cities set up, from the generator
 // seeded by seed: always a valid tour, measured as measure_end measures a network's (its
-// 0/1 state, settled, the energy under net's coefficients).
+// 0/1 state, settled, the energy under net's coefficients). The 0/1 state is left in the
+// model's state (unitout), as a network's run ends there.
 RunResult heuristic_run(const Network &net, unsigned seed);
 
 // The heuristic's tour alone, from the generator as it is (srand is the caller's): nearest
