@@ -58,7 +58,8 @@ EXPORT(use_nuv_network) void use_nuv_network() {
   forget_optimal_tour();
 }
 EXPORT(use_random_cities) int use_random_cities(int n, uint32_t seed) {
-  if (n < MINCITY || n > MAXCITY) return 0;
+  CityError refused;
+  if (!city_count_ok(n, 0, &refused)) return 0;
   random_cities(n, seed);
   forget_optimal_tour();
   return 1;
